@@ -1,0 +1,138 @@
+#include "analysis/gui/analysisframe.h"
+
+#include "ui/gui/legendpictures.h"
+#include "ui/gui/metrics.h"
+#include "ui/gui/sheetview.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QVBoxLayout>
+
+namespace {
+// The strip above the grid that holds the description, legend and buttons.
+constexpr int StripTwips = 600;
+constexpr int GridLeftTwips = 120;
+
+QWidget *legendWidget(const LegendItem &item, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(item.objectName);
+    switch (item.kind) {
+    case LegendItem::Kind::Dots:
+        label->setPixmap(LegendPictures::dots(item.colours));
+        break;
+    case LegendItem::Kind::Ball:
+        label->setPixmap(LegendPictures::ball(item.colours.front(), item.colours.front() != Colours::MainDot));
+        break;
+    case LegendItem::Kind::Swatch:
+        label->setFixedSize(19, 13);
+        label->setAutoFillBackground(true);
+        label->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3);")
+                                 .arg(red(item.colours.front()))
+                                 .arg(green(item.colours.front()))
+                                 .arg(blue(item.colours.front())));
+        break;
+    case LegendItem::Kind::Label:
+        label->setText(item.text);
+        break;
+    }
+    return label;
+}
+
+} // namespace
+
+AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent)
+    : QWidget(parent)
+    , m_description(description)
+{
+    setObjectName(description.className);
+    setWindowTitle(description.caption);
+    setFont(Metrics::gridFont());
+
+    m_strip = new QWidget(this);
+    auto *strip = new QHBoxLayout(m_strip);
+    strip->setContentsMargins(Metrics::twipsToPixels(GridLeftTwips), 2, 8, 2);
+    strip->setSpacing(6);
+
+    m_label = new QLabel(description.label, m_strip);
+    m_label->setObjectName(QStringLiteral("Label1"));
+    strip->addWidget(m_label);
+    strip->addSpacing(12);
+
+    // Legend items left to right; a label marked "below" stacks under the
+    // label before it.
+    QVBoxLayout *stack = nullptr;
+    for (const LegendItem &item : description.legend) {
+        QWidget *widget = legendWidget(item, m_strip);
+        if (item.below && stack) {
+            stack->addWidget(widget);
+            continue;
+        }
+        if (item.kind == LegendItem::Kind::Label) {
+            stack = new QVBoxLayout;
+            stack->setSpacing(0);
+            stack->addWidget(widget);
+            strip->addLayout(stack);
+        } else {
+            stack = nullptr;
+            strip->addWidget(widget);
+        }
+    }
+    strip->addStretch(1);
+
+    if (description.printButton) {
+        m_print = new QPushButton(QStringLiteral("印刷"), m_strip);
+        m_print->setObjectName(QStringLiteral("Command2"));
+        strip->addWidget(m_print); // kept without action, as it has always been
+    }
+    m_close = new QPushButton(QStringLiteral("閉じる"), m_strip);
+    m_close->setObjectName(QStringLiteral("Command1"));
+    strip->addWidget(m_close);
+    connect(m_close, &QPushButton::clicked, this, &AnalysisFrame::closeRequested);
+
+    m_grid = new SheetView(this);
+    m_grid->setObjectName(QStringLiteral("fpSpread1"));
+    m_grid->setSheet(std::move(sheet));
+    layOutGrid();
+}
+
+AnalysisFrame::~AnalysisFrame() = default;
+
+void AnalysisFrame::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOutGrid();
+}
+
+void AnalysisFrame::layOutGrid()
+{
+    const int top = Metrics::twipsToPixels(StripTwips);
+    const int left = Metrics::twipsToPixels(GridLeftTwips);
+    m_strip->setGeometry(0, 0, width(), top);
+    if (m_description.placement == GridPlacement::OffsetClientSize) {
+        // The grid takes the window's client size as it stands, without
+        // subtracting its own offset.
+        m_grid->setGeometry(left, top, width(), height());
+    } else {
+        m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
+    }
+}
+
+QImage AnalysisFrame::render(const AnalysisWindow &description, const DrawHistoryStore &store)
+{
+    const QSize size(Metrics::twipsToPixels(description.widthTwips), Metrics::twipsToPixels(description.heightTwips));
+    QMdiArea area;
+    area.resize(size + QSize(4, 4));
+    auto *frame = new AnalysisFrame(description, description.build(store));
+    QMdiSubWindow *window = area.addSubWindow(frame);
+    window->setGeometry(QRect(QPoint(0, 0), size));
+    area.show();
+    window->show();
+    QApplication::processEvents();
+    return window->grab().toImage();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "analysis/catalog.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+class SheetView;
+class MainFrm;
+
+// The one window frame of every analysis: Command1 "閉じる", Label1 with the
+// description, the legend, Command2 "印刷" where the window has one, and the
+// grid fpSpread1 showing the table its build function computed. The table is
+// computed once, when the frame is created; the frame never recomputes.
+class AnalysisFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Builds the table (throws RuntimeError when the build fails, so the
+    // window never opens half made) and lays out the controls.
+    AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent = nullptr);
+    ~AnalysisFrame() override;
+
+    const AnalysisWindow &description() const { return m_description; }
+    SheetView *grid() const { return m_grid; }
+
+    // The window as it shows on screen, drawn offscreen.
+    static QImage render(const AnalysisWindow &description, const DrawHistoryStore &store);
+
+Q_SIGNALS:
+    void closeRequested();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void layOutGrid();
+
+    const AnalysisWindow &m_description;
+    SheetView *m_grid = nullptr;
+    QPushButton *m_close = nullptr;
+    QPushButton *m_print = nullptr;
+    QLabel *m_label = nullptr;
+    QWidget *m_strip = nullptr;
+};

@@ -1,0 +1,297 @@
+#include "app/gui/mainfrm.h"
+
+#include "analysis/catalog.h"
+#include "analysis/gui/analysisframe.h"
+#include "app/gui/aboutwindow.h"
+#include "app/gui/menutree.h"
+#include "ui/gui/metrics.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
+    : QMainWindow(parent)
+    , m_programFolder(programFolder)
+    , m_presenter(&Messages::showBox)
+{
+    setObjectName(QStringLiteral("MainFrm"));
+    setWindowTitle(QStringLiteral("ロト6ケルモンLite"));
+    setFont(Metrics::gridFont());
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    resize(1280, 960);
+    createMenus();
+}
+
+MainFrm::~MainFrm()
+{
+    // Children still open at destruction must not report back to a frame
+    // that is already half gone.
+    for (QMdiSubWindow *window : m_mdi->subWindowList())
+        disconnect(window, nullptr, this, nullptr);
+}
+
+void MainFrm::createMenus()
+{
+    const std::vector<MenuItem> &tree = menuTree();
+    QMenu *menus[4] = {nullptr, nullptr, nullptr, nullptr};
+    for (size_t i = 0; i < tree.size(); ++i) {
+        const MenuItem &item = tree[i];
+        const bool hasSubMenu = i + 1 < tree.size() && tree[i + 1].level > item.level;
+        if (hasSubMenu) {
+            QMenu *menu = item.level == 1 ? menuBar()->addMenu(item.caption) : menus[item.level - 1]->addMenu(item.caption);
+            menu->setObjectName(item.name);
+            menu->menuAction()->setObjectName(item.name + QStringLiteral("Action"));
+            menus[item.level] = menu;
+            continue;
+        }
+        QAction *action = item.level == 1 ? menuBar()->addAction(item.caption)
+                                          : menus[item.level - 1]->addAction(item.caption);
+        action->setObjectName(item.name);
+        const QString name = item.name;
+        connect(action, &QAction::triggered, this, [this, name] { runMenuItem(name); });
+    }
+}
+
+void MainFrm::runMenuItem(const QString &name)
+{
+    if (name == QLatin1String("mnuEnd")) {
+        close();
+    } else if (name == QLatin1String("mnuYoso")) {
+        mnuYoso_Click();
+    } else if (name == QLatin1String("mnuMasterInput")) {
+        mnuMasterInput_Click();
+    } else if (name == QLatin1String("mnuMasterUpdate")) {
+        mnuMasterUpdate_Click();
+    } else if (name == QLatin1String("mnuHelpFile")) {
+        mnuHelpFile_Click();
+    } else if (name == QLatin1String("mnuAbout")) {
+        showAbout();
+    } else if (name == QLatin1String("mnuWindowHorizontal")) {
+        arrange(1);
+    } else if (name == QLatin1String("mnuWindowVertical")) {
+        arrange(2);
+    } else if (name == QLatin1String("mnuWindowCascade")) {
+        arrange(0);
+    } else if (name == QLatin1String("mnuWindowArrangeIcon")) {
+        arrange(3);
+    } else {
+        for (const MenuItem &item : menuTree()) {
+            if (item.name == name && !item.window.isEmpty())
+                showAnalysis(item.window);
+        }
+    }
+}
+
+QMessageBox::StandardButton MainFrm::message(const MessageRequest &request)
+{
+    return m_presenter(this, request);
+}
+
+bool MainFrm::load()
+{
+    // The prediction window's options are read first, before the store.
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    m_propEnd = true;
+    try {
+        m_store.emplace(LoadDrawHistory(m_programFolder));
+    } catch (const DatabaseError &error) {
+        unsetCursor();
+        message(Messages::error(error.message()));
+        return false;
+    } catch (const RuntimeError &error) {
+        unsetCursor();
+        message(Messages::error(error.message()));
+        return false;
+    }
+    unsetCursor();
+    m_loaded = true;
+    return true;
+}
+
+QMdiSubWindow *MainFrm::subWindow(const QString &className) const
+{
+    const QPointer<QMdiSubWindow> window = m_children.value(className);
+    return window.data();
+}
+
+QWidget *MainFrm::childWindow(const QString &className) const
+{
+    QMdiSubWindow *window = subWindow(className);
+    return window ? window->widget() : nullptr;
+}
+
+QWidget *MainFrm::openChild(const QString &className, int heightTwips, int widthTwips,
+                            const std::function<QWidget *()> &create)
+{
+    if (QMdiSubWindow *open = subWindow(className)) {
+        if (open->isMinimized())
+            open->showNormal();
+        m_mdi->setActiveSubWindow(open);
+        open->raise();
+        return open->widget();
+    }
+
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    m_propEnd = false;
+    QWidget *content = nullptr;
+    try {
+        content = create();
+    } catch (const RuntimeError &error) {
+        // The window never opened, so it does not hold the flag.
+        m_propEnd = true;
+        unsetCursor();
+        message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
+        return nullptr;
+    }
+
+    auto *window = new QMdiSubWindow;
+    window->setWidget(content);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(content->windowTitle());
+    m_mdi->addSubWindow(window);
+    window->setGeometry(0, 0, Metrics::twipsToPixels(widthTwips), Metrics::twipsToPixels(heightTwips));
+    m_children.insert(className, window);
+    connect(window, &QObject::destroyed, this, [this] { m_propEnd = true; });
+    window->show();
+    m_mdi->setActiveSubWindow(window);
+    unsetCursor();
+    return content;
+}
+
+void MainFrm::showAnalysis(const QString &className)
+{
+    const AnalysisWindow *description = findAnalysisWindow(className);
+    if (!description || !description->build || !m_store)
+        return;
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    QWidget *content = openChild(className, description->heightTwips, description->widthTwips, [&]() -> QWidget * {
+        auto *frame = new AnalysisFrame(*description, description->build(*m_store));
+        connect(frame, &AnalysisFrame::closeRequested, this, [this, className] {
+            if (QMdiSubWindow *window = subWindow(className))
+                window->close();
+        });
+        return frame;
+    });
+    Q_UNUSED(content);
+    unsetCursor();
+}
+
+void MainFrm::arrange(int code)
+{
+    switch (code) {
+    case 0:
+        m_mdi->cascadeSubWindows();
+        return;
+    case 1:
+    case 2: {
+        QList<QMdiSubWindow *> windows;
+        for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::StackingOrder)) {
+            if (!w->isMinimized() && w->isVisible())
+                windows << w;
+        }
+        if (windows.isEmpty())
+            return;
+        const QRect area = m_mdi->viewport()->rect();
+        const int n = int(windows.size());
+        for (int i = 0; i < n; ++i) {
+            QMdiSubWindow *w = windows[n - 1 - i]; // the active window first
+            if (w->isMaximized())
+                w->showNormal();
+            if (code == 1) {
+                const int h = area.height() / n;
+                w->setGeometry(0, i * h, area.width(), h);
+            } else {
+                const int wd = area.width() / n;
+                w->setGeometry(i * wd, 0, wd, area.height());
+            }
+        }
+        return;
+    }
+    case 3: {
+        // Minimised windows line up along the bottom, left to right.
+        int x = 0;
+        const QRect area = m_mdi->viewport()->rect();
+        for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+            if (!w->isMinimized())
+                continue;
+            const QSize size = w->size();
+            if (x + size.width() > area.width() && x > 0)
+                x = 0;
+            w->move(x, area.height() - size.height());
+            x += size.width();
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void MainFrm::showAbout()
+{
+    if (!m_about) {
+        m_about = new AboutWindow(this);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void MainFrm::mnuYoso_Click()
+{
+    // Shows the prediction window 一発ケルモン予想 (built with the prediction engine).
+}
+
+void MainFrm::mnuMasterInput_Click()
+{
+    if (!m_propEnd) {
+        message(Messages::error(QStringLiteral("表示中のウィンドウを閉じないと実行できません。")));
+        unsetCursor();
+        return;
+    }
+    // Opens the draw results editor 当選データ入力.
+}
+
+void MainFrm::mnuMasterUpdate_Click()
+{
+    // Replaces the draw database by the provider's current copy.
+}
+
+void MainFrm::mnuHelpFile_Click()
+{
+    // Opens the help viewer on its index at "ロト6ケルモンについて".
+}
+
+bool MainFrm::event(QEvent *event)
+{
+    // Whenever the main window becomes active again, the prediction is shown.
+    if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing)
+        mnuYoso_Click();
+    return QMainWindow::event(event);
+}
+
+void MainFrm::closeEvent(QCloseEvent *event)
+{
+    // No confirmation: the children close first, each running its unload.
+    m_closing = true;
+    m_mdi->closeAllSubWindows();
+    if (m_about)
+        m_about->close();
+    // The prediction options are saved here, before the store is released.
+    m_store.reset();
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    unsetCursor();
+    event->accept();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/gui/aboutwindow.h"
+#include "store/globalbas.h"
+#include "ui/gui/messages.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+
+// The program's only top-level frame: the menu, the child windows, start-up
+// and exit. It owns the draw history store and the one-window flag propEnd.
+class MainFrm : public QMainWindow
+{
+    Q_OBJECT
+    Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
+
+public:
+    // programFolder holds Loto6Kermon.mdb (the executable's folder).
+    explicit MainFrm(const QString &programFolder, QWidget *parent = nullptr);
+    ~MainFrm() override;
+
+    // The start-up sequence. Returns false when the store cannot be built:
+    // the user has been told which file and why, and the program must end.
+    bool load();
+
+    const DrawHistoryStore &store() const { return *m_store; }
+    bool hasStore() const { return m_store.has_value(); }
+    const QString &programFolder() const { return m_programFolder; }
+
+    // True while no analysis-type window is open. One flag, not a count.
+    bool propEnd() const { return m_propEnd; }
+    void setPropEnd(bool value) { m_propEnd = value; }
+
+    // Every message box of the program goes through the presenter, so that
+    // tests can read what would be shown and answer it.
+    void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
+    QMessageBox::StandardButton message(const MessageRequest &request);
+
+    QMdiArea *mdiArea() const { return m_mdi; }
+    // The open child window of that class name (its content widget), or nullptr.
+    QWidget *childWindow(const QString &className) const;
+    AboutWindow *aboutWindow() const { return m_about; }
+
+    // Opens a child window at the top-left corner with its size in twips,
+    // following the load steps every analysis-type window shares: hourglass,
+    // pending events once, propEnd false, placement, create, default pointer.
+    // create may throw RuntimeError: the window is not opened and the user is
+    // told. An open window of the same class is brought to the front instead.
+    QWidget *openChild(const QString &className, int heightTwips, int widthTwips,
+                       const std::function<QWidget *()> &create);
+
+    // The menu actions.
+    void showAnalysis(const QString &className);
+    void arrange(int code);
+    void showAbout();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void createMenus();
+    void runMenuItem(const QString &name);
+    void mnuYoso_Click();
+    void mnuMasterInput_Click();
+    void mnuMasterUpdate_Click();
+    void mnuHelpFile_Click();
+    QMdiSubWindow *subWindow(const QString &className) const;
+
+    QString m_programFolder;
+    std::optional<DrawHistoryStore> m_store;
+    bool m_propEnd = true;
+    bool m_loaded = false;
+    bool m_closing = false;
+    QMdiArea *m_mdi = nullptr;
+    QHash<QString, QPointer<QMdiSubWindow>> m_children;
+    QPointer<AboutWindow> m_about;
+    MessagePresenter m_presenter;
+};

@@ -1,0 +1,59 @@
+#include "app/gui/mainfrm.h"
+#include "store/globalbas.h"
+#include "store/summary.h"
+#include "ui/gui/metrics.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+bool displayAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QString programFolder(const char *argv0)
+{
+    return QFileInfo(QString::fromLocal8Bit(argv0)).absoluteDir().canonicalPath();
+}
+
+// Without a display there is no window to show: say how to get one, and show
+// what the program would have loaded.
+int runWithoutDisplay(const QString &folder)
+{
+    std::fputs("ディスプレイが見つかりません。 No display was found.\n"
+               "ウィンドウで起動するには xvfb-run を使ってください / to start the window under a virtual display:\n"
+               "  xvfb-run -a build/bin/loto6kermon\n\n",
+               stderr);
+    try {
+        const DrawHistoryStore store = LoadDrawHistory(folder);
+        std::printf("%s\n", storeSummaryJson(store).toUtf8().constData());
+    } catch (const DatabaseError &error) {
+        std::fprintf(stderr, "%s\n", error.message().toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!displayAvailable())
+        return runWithoutDisplay(programFolder(argv[0]));
+
+    QApplication app(argc, argv);
+    Metrics::installFontSubstitution();
+    QApplication::setFont(Metrics::gridFont());
+
+    MainFrm window(QApplication::applicationDirPath());
+    window.show();
+    if (!window.load())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,227 @@
+#include "cli/commands.h"
+
+#include "analysis/catalog.h"
+#include "analysis/gui/analysisframe.h"
+#include "store/drawcsv.h"
+#include "store/drawdatabase.h"
+#include "store/globalbas.h"
+#include "store/summary.h"
+#include "ui/sheetexport.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+namespace Cli {
+
+namespace {
+
+void out(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString &text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+const char *const UsageText =
+    "使い方 / usage: loto6kermon-cli COMMAND [--db FILE] ...\n"
+    "  create-db --from-csv FILE --db OUT [--force]\n"
+    "  dump-db\n"
+    "  summary\n"
+    "  list\n"
+    "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
+    "  render WINDOW --png OUT\n";
+
+int usage(const QString &problem)
+{
+    if (!problem.isEmpty())
+        err(problem);
+    err(QString::fromUtf8(UsageText));
+    return Usage;
+}
+
+// Options as name → value; flags have an empty value.
+struct Options
+{
+    QStringList positional;
+    QHash<QString, QString> named;
+    bool has(const QString &name) const { return named.contains(name); }
+    QString value(const QString &name, const QString &fallback = {}) const { return named.value(name, fallback); }
+};
+
+std::optional<Options> parse(const QStringList &args, const QStringList &valued, const QStringList &flags, QString *problem)
+{
+    Options options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (valued.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                *problem = QStringLiteral("%1 には値が必要です。").arg(arg);
+                return std::nullopt;
+            }
+            options.named.insert(arg, args[++i]);
+        } else if (flags.contains(arg)) {
+            options.named.insert(arg, QString());
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            *problem = QStringLiteral("不明なオプションです: %1").arg(arg);
+            return std::nullopt;
+        } else {
+            options.positional << arg;
+        }
+    }
+    return options;
+}
+
+QString defaultDatabase()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + DrawDatabase::FileName;
+}
+
+DrawHistoryStore loadStore(const Options &options)
+{
+    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(options.value(QStringLiteral("--db"), defaultDatabase())));
+}
+
+int createDb(const Options &options)
+{
+    if (!options.has(QStringLiteral("--from-csv")) || !options.has(QStringLiteral("--db")))
+        return usage(QStringLiteral("create-db には --from-csv と --db が必要です。"));
+    DrawCsv::createDatabase(options.value(QStringLiteral("--from-csv")), options.value(QStringLiteral("--db")),
+                            options.has(QStringLiteral("--force")));
+    return Success;
+}
+
+int dumpDb(const Options &options)
+{
+    out(DrawCsv::dumpDatabase(options.value(QStringLiteral("--db"), defaultDatabase())));
+    return Success;
+}
+
+int summary(const Options &options)
+{
+    out(storeSummaryJson(loadStore(options)) + QLatin1Char('\n'));
+    return Success;
+}
+
+int list()
+{
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (w.build)
+            out(w.className + QLatin1Char('\n'));
+    }
+    return Success;
+}
+
+const AnalysisWindow *windowArgument(const Options &options, QString *problem)
+{
+    if (options.positional.size() != 1) {
+        *problem = QStringLiteral("ウィンドウ名を一つ指定してください。");
+        return nullptr;
+    }
+    const AnalysisWindow *w = findAnalysisWindow(options.positional.first());
+    if (!w || !w->build) {
+        *problem = QStringLiteral("そのようなウィンドウはありません: %1").arg(options.positional.first());
+        return nullptr;
+    }
+    return w;
+}
+
+int exportWindow(const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    QString problem;
+    const AnalysisWindow *w = windowArgument(options, &problem);
+    if (!w)
+        return usage(problem);
+    const DrawHistoryStore store = loadStore(options);
+    try {
+        const Sheet sheet = w->build(store);
+        out(format == QLatin1String("csv") ? SheetExport::csv(sheet)
+                                           : SheetExport::windowJson(w->className, w->caption, sheet) + QLatin1Char('\n'));
+    } catch (const RuntimeError &error) {
+        if (format == QLatin1String("json"))
+            out(SheetExport::errorJson(w->className, error.message()) + QLatin1Char('\n'));
+        err(QStringLiteral("%1: %2").arg(w->className, error.message()));
+        return Failure;
+    }
+    return Success;
+}
+
+int render(const Options &options)
+{
+    QString problem;
+    const AnalysisWindow *w = windowArgument(options, &problem);
+    if (!w)
+        return usage(problem);
+    if (!options.has(QStringLiteral("--png")))
+        return usage(QStringLiteral("render には --png が必要です。"));
+    const DrawHistoryStore store = loadStore(options);
+    const QImage image = AnalysisFrame::render(*w, store);
+    if (image.isNull()) {
+        err(QStringLiteral("%1 を表示できません。").arg(w->className));
+        return Failure;
+    }
+    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
+        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
+        return Failure;
+    }
+    return Success;
+}
+
+} // namespace
+
+bool needsGui(const QString &command)
+{
+    return command == QLatin1String("render");
+}
+
+int run(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usage({});
+    const QString command = arguments.first();
+    const QStringList rest = arguments.mid(1);
+    const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
+                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url")};
+    const QStringList flags{QStringLiteral("--force")};
+    QString problem;
+    const std::optional<Options> options = parse(rest, valued, flags, &problem);
+    if (!options)
+        return usage(problem);
+
+    try {
+        if (command == QLatin1String("create-db"))
+            return createDb(*options);
+        if (command == QLatin1String("dump-db"))
+            return dumpDb(*options);
+        if (command == QLatin1String("summary"))
+            return summary(*options);
+        if (command == QLatin1String("list"))
+            return list();
+        if (command == QLatin1String("export"))
+            return exportWindow(*options);
+        if (command == QLatin1String("render"))
+            return render(*options);
+    } catch (const DatabaseError &error) {
+        err(error.message());
+        return Failure;
+    } catch (const RuntimeError &error) {
+        err(error.message());
+        return Failure;
+    }
+    return usage(QStringLiteral("不明なコマンドです: %1").arg(command));
+}
+
+} // namespace Cli

@@ -1,0 +1,204 @@
+#include "store/database.h"
+
+#include "store/runtimeerror.h"
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlcipher/sqlite3.h>
+
+#include <QFileInfo>
+
+namespace {
+
+QString lastError(sqlite3 *db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("unknown error");
+}
+
+// Turns SQLite's words into a sentence a user can act on.
+[[noreturn]] void fail(const QString &path, sqlite3 *db, int code, const QString &doing)
+{
+    const int primary = code & 0xff;
+    QString reason;
+    if (primary == SQLITE_NOTADB)
+        reason = QStringLiteral("パスワードが違うか、このプログラムのデータベースファイルではありません。");
+    else if (primary == SQLITE_CANTOPEN)
+        reason = QStringLiteral("ファイルを開けません。");
+    else if (primary == SQLITE_READONLY || primary == SQLITE_PERM || primary == SQLITE_AUTH)
+        reason = QStringLiteral("ファイルに書き込めません（読み取り専用です）。");
+    else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        reason = QStringLiteral("ファイルが他のプログラムに使われています。");
+    else if (primary == SQLITE_FULL)
+        reason = QStringLiteral("ディスクがいっぱいです。");
+    else if (primary == SQLITE_CORRUPT)
+        reason = QStringLiteral("ファイルが壊れています。");
+    else
+        reason = QStringLiteral("%1（%2）").arg(doing, lastError(db));
+    throw DatabaseError(QStringLiteral("データベースファイル「%1」: %2").arg(path, reason));
+}
+
+} // namespace
+
+void Database::Closer::operator()(sqlite3 *db) const noexcept
+{
+    sqlite3_close_v2(db);
+}
+
+void Statement::Finaliser::operator()(sqlite3_stmt *stmt) const noexcept
+{
+    sqlite3_finalize(stmt);
+}
+
+Database::Database(const QString &path, sqlite3 *db)
+    : m_path(path)
+    , m_db(db)
+{
+}
+
+Database Database::open(const QString &path, const QString &key, Mode mode)
+{
+    const QFileInfo info(path);
+    if (mode != Mode::Create && !info.exists())
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」が見つかりません。").arg(path));
+    if (mode != Mode::Create && !info.isFile())
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」はファイルではありません。").arg(path));
+
+    int flags = SQLITE_OPEN_NOMUTEX;
+    switch (mode) {
+    case Mode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case Mode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    }
+
+    sqlite3 *raw = nullptr;
+    const QByteArray nativePath = path.toUtf8();
+    int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
+    Database db(path, raw);
+    if (rc != SQLITE_OK)
+        fail(path, raw, rc, QStringLiteral("開けません"));
+
+    const QByteArray keyBytes = key.toUtf8();
+    rc = sqlite3_key(raw, keyBytes.constData(), keyBytes.size());
+    if (rc != SQLITE_OK)
+        fail(path, raw, rc, QStringLiteral("鍵を設定できません"));
+
+    // A wrong key is not noticed by sqlite3_key: the first read of the schema
+    // is what fails, so read it now rather than in the middle of a load.
+    rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(path, raw, rc, QStringLiteral("読み込めません"));
+    sqlite3_busy_timeout(raw, 2000);
+    return db;
+}
+
+Statement Database::prepare(const QString &sql) const
+{
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db.get(), text.constData(), int(text.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(m_path, m_db.get(), rc, QStringLiteral("SQL を実行できません"));
+    }
+    return Statement(*this, stmt);
+}
+
+void Database::exec(const QString &sql) const
+{
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_exec(m_db.get(), text.constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(m_path, m_db.get(), rc, QStringLiteral("SQL を実行できません"));
+}
+
+void Database::rollback() const noexcept
+{
+    sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+long long Database::changes() const
+{
+    return sqlite3_changes(m_db.get());
+}
+
+Statement::Statement(const Database &db, sqlite3_stmt *stmt)
+    : m_database(&db)
+    , m_stmt(stmt)
+{
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    fail(m_database->path(), m_database->handle(), rc, QStringLiteral("読み書きできません"));
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt.get());
+    sqlite3_clear_bindings(m_stmt.get());
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt.get());
+}
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt.get(), column));
+}
+
+QStringList Statement::columnNames() const
+{
+    QStringList names;
+    for (int i = 0; i < columnCount(); ++i)
+        names << columnName(i);
+    return names;
+}
+
+Field Statement::value(int column) const
+{
+    sqlite3_stmt *stmt = m_stmt.get();
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        return Field::null();
+    case SQLITE_INTEGER:
+        return Field(static_cast<long long>(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT: {
+        // Not written by this program; shown as the text SQLite gives it.
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        return Field(QString::fromUtf8(text));
+    }
+    default: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        const int bytes = sqlite3_column_bytes(stmt, column);
+        return Field(QString::fromUtf8(text, bytes));
+    }
+    }
+}
+
+void Statement::bind(int parameter, const Field &value)
+{
+    sqlite3_stmt *stmt = m_stmt.get();
+    int rc = SQLITE_OK;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(stmt, parameter);
+    } else if (value.isInteger()) {
+        rc = sqlite3_bind_int64(stmt, parameter, value.integer());
+    } else {
+        const QByteArray text = value.textValue().toUtf8();
+        rc = sqlite3_bind_text(stmt, parameter, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK)
+        fail(m_database->path(), m_database->handle(), rc, QStringLiteral("値を設定できません"));
+}

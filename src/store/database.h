@@ -1,0 +1,69 @@
+#pragma once
+
+#include "store/field.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class Statement;
+
+// An open SQLCipher database. Opening never creates a file; a file that is not
+// a database of ours (plain SQLite, text, wrong key) is refused with a
+// DatabaseError whose message names the file.
+class Database
+{
+public:
+    enum class Mode { ReadOnly, ReadWrite, Create };
+
+    static Database open(const QString &path, const QString &key, Mode mode);
+
+    Statement prepare(const QString &sql) const;
+    void exec(const QString &sql) const;
+
+    void begin() const { exec(QStringLiteral("BEGIN IMMEDIATE")); }
+    void commit() const { exec(QStringLiteral("COMMIT")); }
+    void rollback() const noexcept;
+
+    const QString &path() const { return m_path; }
+    sqlite3 *handle() const { return m_db.get(); }
+    long long changes() const;
+
+private:
+    struct Closer
+    {
+        void operator()(sqlite3 *db) const noexcept;
+    };
+    Database(const QString &path, sqlite3 *db);
+
+    QString m_path;
+    std::unique_ptr<sqlite3, Closer> m_db;
+};
+
+// A prepared statement of a Database; finalised when it goes out of scope.
+class Statement
+{
+public:
+    bool step(); // true while a row is available
+    void reset();
+    int columnCount() const;
+    QString columnName(int column) const;
+    QStringList columnNames() const;
+    Field value(int column) const;
+    void bind(int parameter, const Field &value); // parameters count from 1
+
+private:
+    friend class Database;
+    struct Finaliser
+    {
+        void operator()(sqlite3_stmt *stmt) const noexcept;
+    };
+    Statement(const Database &db, sqlite3_stmt *stmt);
+
+    const Database *m_database;
+    std::unique_ptr<sqlite3_stmt, Finaliser> m_stmt;
+};

@@ -1,0 +1,190 @@
+#include "store/drawcsv.h"
+
+#include "store/database.h"
+#include "store/drawdatabase.h"
+#include "store/runtimeerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+
+namespace DrawCsv {
+
+namespace {
+
+QStringList splitLine(const QString &line)
+{
+    QStringList fields;
+    QString current;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar ch = line[i];
+        if (quoted) {
+            if (ch == QLatin1Char('"')) {
+                if (i + 1 < line.size() && line[i + 1] == QLatin1Char('"')) {
+                    current += QLatin1Char('"');
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                current += ch;
+            }
+        } else if (ch == QLatin1Char('"')) {
+            quoted = true;
+        } else if (ch == QLatin1Char(',')) {
+            fields << current;
+            current.clear();
+        } else {
+            current += ch;
+        }
+    }
+    fields << current;
+    return fields;
+}
+
+Field parseField(const QString &text)
+{
+    if (text == QLatin1String("NULL"))
+        return Field::null();
+    bool ok = false;
+    const long long value = text.toLongLong(&ok);
+    if (ok && !text.startsWith(QLatin1Char('+')) && !text.contains(QLatin1Char(' ')))
+        return Field(value);
+    return Field(text);
+}
+
+QString quote(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString escaped = text;
+    escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+QString formatField(const Field &field)
+{
+    if (field.isNull())
+        return QStringLiteral("NULL");
+    return quote(field.toText());
+}
+
+QStringList header(bool withDate)
+{
+    QStringList names{FieldName::DrawNo};
+    if (withDate)
+        names << FieldName::DrawDate;
+    for (int p = 1; p <= 7; ++p)
+        names << FieldName::numberField(p);
+    return names;
+}
+
+} // namespace
+
+Table parse(const QString &text, const QString &sourceName)
+{
+    QString body = text;
+    if (body.startsWith(QChar(0xFEFF)))
+        body.remove(0, 1);
+    QStringList lines = body.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty())
+        throw DatabaseError(QStringLiteral("CSV ファイル「%1」が空です。").arg(sourceName));
+
+    Table table;
+    const QStringList head = splitLine(lines.first());
+    if (head == header(true))
+        table.withDate = true;
+    else if (head != header(false))
+        throw DatabaseError(QStringLiteral("CSV ファイル「%1」の見出し行が正しくありません（回数,[抽選日,]第1数字,…,第6数字,ボーナス数字）。")
+                                .arg(sourceName));
+
+    const int width = table.withDate ? 9 : 8;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList fields = splitLine(lines[i]);
+        if (fields.size() != width) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 項目の数が %3 ではありません。")
+                                    .arg(sourceName).arg(i + 1).arg(width));
+        }
+        DrawRecord record;
+        int column = 0;
+        record.drawNo = parseField(fields[column++]);
+        if (!record.drawNo.isInteger()) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」が整数ではありません。")
+                                    .arg(sourceName).arg(i + 1).arg(fields[0]));
+        }
+        if (table.withDate)
+            record.drawDate = parseField(fields[column++]);
+        for (int p = 0; p < 7; ++p)
+            record.numbers[static_cast<size_t>(p)] = parseField(fields[column++]);
+        table.records.push_back(std::move(record));
+    }
+    return table;
+}
+
+QString write(const Table &table)
+{
+    QString out = header(table.withDate).join(QLatin1Char(',')) + QLatin1Char('\n');
+    for (const DrawRecord &record : table.records) {
+        QStringList fields{formatField(record.drawNo)};
+        if (table.withDate)
+            fields << formatField(record.drawDate);
+        for (const Field &f : record.numbers)
+            fields << formatField(f);
+        out += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+    }
+    return out;
+}
+
+void createDatabase(const QString &csvPath, const QString &dbPath, bool force)
+{
+    QFile csv(csvPath);
+    if (!csv.open(QIODevice::ReadOnly))
+        throw DatabaseError(QStringLiteral("CSV ファイル「%1」を開けません。").arg(csvPath));
+    const Table table = parse(QString::fromUtf8(csv.readAll()), csvPath);
+
+    if (QFileInfo::exists(dbPath) && !force) {
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」は既にあります。置き換えるには --force を付けてください。")
+                                .arg(dbPath));
+    }
+
+    const QString temporary = dbPath + QStringLiteral(".creating");
+    QFile::remove(temporary);
+    try {
+        const Database db = Database::open(temporary, DrawDatabase::password(), Database::Mode::Create);
+        db.begin();
+        DrawDatabase::createSchema(db, table.withDate);
+        for (const DrawRecord &record : table.records)
+            DrawDatabase::insert(db, record, table.withDate);
+        db.commit();
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+    // rename(2) replaces the old file in one step: it is never half written.
+    std::error_code error;
+    std::filesystem::rename(temporary.toStdString(), dbPath.toStdString(), error);
+    if (error) {
+        QFile::remove(temporary);
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」を作成できません。").arg(dbPath));
+    }
+}
+
+QString dumpDatabase(const QString &dbPath)
+{
+    const Database db = Database::open(dbPath, DrawDatabase::password(), Database::Mode::ReadOnly);
+    Table table;
+    table.withDate = DrawDatabase::hasDateColumn(db);
+    table.records = DrawDatabase::readAll(db).records();
+    return write(table);
+}
+
+} // namespace DrawCsv

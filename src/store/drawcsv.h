@@ -1,0 +1,30 @@
+#pragma once
+
+#include "store/drawrecord.h"
+
+#include <QString>
+
+// The CSV form of the draw database used by create-db and dump-db:
+// header 回数,[抽選日,]第1数字,…,第6数字,ボーナス数字; a field NULL is Null, an
+// empty field the empty string, an integer an integer, anything else text.
+namespace DrawCsv {
+
+struct Table
+{
+    bool withDate = false;
+    std::vector<DrawRecord> records;
+};
+
+// Throws DatabaseError with the line number for a malformed file.
+Table parse(const QString &text, const QString &sourceName);
+QString write(const Table &table);
+
+// Creates dbPath from a CSV file. The new file is written beside the target
+// and renamed over it only when complete; without force an existing file is
+// refused.
+void createDatabase(const QString &csvPath, const QString &dbPath, bool force);
+
+// The records of a draw database as CSV.
+QString dumpDatabase(const QString &dbPath);
+
+} // namespace DrawCsv

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "store/database.h"
+#include "store/drawrecord.h"
+
+#include <QString>
+
+// The draw database: file name, password, connection string, schema and the
+// one query every reader uses.
+namespace DrawDatabase {
+
+inline const QString FileName = QStringLiteral("Loto6Kermon.mdb");
+inline const QString QueryText = QStringLiteral("select * from 全データ選択クエリ order by 回数");
+
+// The six-digit password, made from an integer constant at run time.
+QString password();
+
+// Provider text, password and data source in the order the program has always
+// built them; the program folder has no trailing separator.
+QString buildConnectString(const QString &programFolder);
+// The same for a database file at any path.
+QString connectStringForFile(const QString &path);
+
+struct ConnectionTarget
+{
+    QString path;
+    QString password;
+};
+// Reads the password and data source back out of a connection string.
+ConnectionTarget parseConnectString(const QString &connectString);
+
+// Opens the database a connection string names.
+Database connect(const QString &connectString, Database::Mode mode);
+
+// Runs the query and returns every record, ascending 回数. Refuses a database
+// without 全データ選択クエリ or without one of the eight fields.
+Recordset readAll(const Database &db);
+
+// Checks that db is a draw database (opens with the key, has the query and
+// its fields) without reading the records.
+void verify(const Database &db);
+
+// Creates the table 結果マスタ (with 抽選日 when withDate) and the view
+// 全データ選択クエリ in an empty database.
+void createSchema(const Database &db, bool withDate);
+
+// Inserts one record into 結果マスタ.
+void insert(const Database &db, const DrawRecord &record, bool withDate);
+
+// Whether 結果マスタ has the optional 抽選日 column.
+bool hasDateColumn(const Database &db);
+
+} // namespace DrawDatabase

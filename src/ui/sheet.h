@@ -1,0 +1,175 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <vector>
+
+// Colours are 0xRRGGBB.
+using Colour = quint32;
+constexpr Colour rgb(int r, int g, int b)
+{
+    return (Colour(r & 0xff) << 16) | (Colour(g & 0xff) << 8) | Colour(b & 0xff);
+}
+constexpr int red(Colour c) { return int((c >> 16) & 0xff); }
+constexpr int green(Colour c) { return int((c >> 8) & 0xff); }
+constexpr int blue(Colour c) { return int(c & 0xff); }
+
+namespace Colours {
+inline constexpr Colour Black = rgb(0, 0, 0);
+inline constexpr Colour White = rgb(255, 255, 255);
+inline constexpr Colour Red = rgb(255, 0, 0);
+inline constexpr Colour Blue = rgb(0, 0, 255);
+inline constexpr Colour LightYellow = rgb(255, 255, 200);
+inline constexpr Colour LightPink = rgb(255, 200, 200);
+inline constexpr Colour LightCyan = rgb(200, 255, 255);
+inline constexpr Colour PaleCyan = rgb(222, 254, 253);
+inline constexpr Colour LightGreen = rgb(200, 255, 200);
+inline constexpr Colour LightBlue = rgb(136, 196, 255);
+inline constexpr Colour MainDot = rgb(62, 158, 255);
+inline constexpr Colour BonusDot = rgb(255, 128, 192);
+} // namespace Colours
+
+enum class HAlign { Left, Center, Right };
+enum class VAlign { Top, Center, Bottom };
+enum class ScrollBars { None, Horizontal, Vertical, Both };
+
+// Border types as bit masks: sides combine (15 = all four); Outline draws the
+// outer edges of a block; None (0) removes every side of every cell.
+namespace Border {
+enum : int { None = 0, Left = 1, Right = 2, Top = 4, Bottom = 8, All = 15, Outline = 16 };
+}
+
+struct BorderLine
+{
+    bool on = false;
+    Colour colour = 0;
+};
+
+struct Cell
+{
+    QString text;
+    Colour fore = Colours::Black;
+    Colour back = Colours::White;
+    HAlign hAlign = HAlign::Left;
+    VAlign vAlign = VAlign::Bottom;
+    bool isStatic = false;
+    BorderLine left, right, top, bottom;
+};
+
+// A rectangle of cells by first column, first row, last column, last row,
+// all counted from 1; −1 as a column or row means all columns or all rows.
+struct Block
+{
+    int col1 = -1;
+    int row1 = -1;
+    int col2 = -1;
+    int row2 = -1;
+
+    static Block all() { return {-1, -1, -1, -1}; }
+    static Block cell(int col, int row) { return {col, row, col, row}; }
+    static Block cells(int col1, int row1, int col2, int row2) { return {col1, row1, col2, row2}; }
+    static Block column(int col) { return {col, -1, col, -1}; }
+    static Block row(int row) { return {-1, row, -1, row}; }
+};
+
+// The spreadsheet-like grid model every window fills. It carries exactly the
+// operations the windows use; each operation changes the cells as it is
+// called, so later settings win. Cells outside 1 … maxCols × 1 … maxRows are
+// not kept: writes there are ignored, as a grid shows nothing beyond its size.
+class Sheet
+{
+public:
+    static constexpr double DefaultRowHeight = 10.0;
+    static constexpr double DefaultColWidth = 8.0;
+    static constexpr Colour DefaultBorderColour = rgb(128, 128, 128);
+
+    Sheet() = default;
+
+    // Dimensions. Growing keeps existing cells; new cells take the defaults.
+    void setMaxCols(int cols);
+    void setMaxRows(int rows);
+    int maxCols() const { return m_cols; }
+    int maxRows() const { return m_rows; }
+
+    void setVisibleCols(int n) { m_visibleCols = n; }
+    void setVisibleRows(int n) { m_visibleRows = n; }
+    int visibleCols() const { return m_visibleCols; }
+    int visibleRows() const { return m_visibleRows; }
+
+    void setFrozenRows(int n) { m_frozenRows = n; }
+    void setFrozenCols(int n) { m_frozenCols = n; }
+    int frozenRows() const { return m_frozenRows; }
+    int frozenCols() const { return m_frozenCols; }
+
+    void setScrollBars(ScrollBars bars) { m_scrollBars = bars; }
+    ScrollBars scrollBars() const { return m_scrollBars; }
+
+    // Heights in the grid's height unit, widths in characters; row or column
+    // −1 sets the default for all (and clears per-row or per-column values).
+    void setRowHeight(int row, double height);
+    void setColWidth(int col, double width);
+    double rowHeight(int row) const;
+    double colWidth(int col) const;
+
+    // Block formatting.
+    void setStatic(Block block, bool isStatic = true);
+    void setAlignment(Block block, HAlign h, VAlign v);
+    void setHAlign(Block block, HAlign h);
+    void setVAlign(Block block, VAlign v);
+    void setForeColour(Block block, Colour colour);
+    void setBackColour(Block block, Colour colour);
+    void setColours(Block block, Colour fore, Colour back);
+
+    // Borders: the colour given (or, without one, the current border colour)
+    // stays the current border colour for later border operations.
+    void setBorderColour(Colour colour) { m_borderColour = colour; }
+    Colour borderColour() const { return m_borderColour; }
+    void setBorder(Block block, int type);
+    void setBorder(Block block, int type, Colour colour);
+
+    // Text overflow of a cell over empty cells to its right.
+    void setOverflow(bool allowed) { m_overflow = allowed; }
+    bool overflow() const { return m_overflow; }
+
+    void setText(int col, int row, const QString &text);
+    void setText(int col, int row, long long number);
+    QString text(int col, int row) const;
+
+    // The active cell; (0, 0), the grid's own corner, shows no selection.
+    void setActiveCell(int col, int row);
+    int activeCol() const { return m_activeCol; }
+    int activeRow() const { return m_activeRow; }
+
+    bool contains(int col, int row) const { return col >= 1 && row >= 1 && col <= m_cols && row <= m_rows; }
+    const Cell &cell(int col, int row) const;
+
+private:
+    struct Range
+    {
+        int c1, r1, c2, r2;
+        bool empty() const { return c1 > c2 || r1 > r2; }
+    };
+    Range clip(Block block) const;
+    Cell &at(int col, int row) { return m_cells[size_t(row - 1) * size_t(m_cols) + size_t(col - 1)]; }
+    template <typename F>
+    void forEach(Block block, F &&f);
+    void reshape(int cols, int rows);
+
+    int m_cols = 0;
+    int m_rows = 0;
+    std::vector<Cell> m_cells;
+    int m_visibleCols = 0;
+    int m_visibleRows = 0;
+    int m_frozenRows = 0;
+    int m_frozenCols = 0;
+    ScrollBars m_scrollBars = ScrollBars::Both;
+    double m_defaultRowHeight = DefaultRowHeight;
+    double m_defaultColWidth = DefaultColWidth;
+    std::vector<double> m_rowHeights; // index 0 … rows; < 0 means default
+    std::vector<double> m_colWidths;  // index 0 … cols; < 0 means default
+    Colour m_borderColour = DefaultBorderColour;
+    bool m_overflow = false;
+    int m_activeCol = 1;
+    int m_activeRow = 1;
+};

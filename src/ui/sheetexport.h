@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/sheet.h"
+
+#include <QString>
+
+// The export format that tools outside the program compare cell by cell
+// with what each window must show. Keys in the documented order.
+namespace SheetExport {
+
+// Escapes text as a JSON string literal (with the quotes); non-ASCII stays as is.
+QString jsonString(const QString &text);
+
+// "#RRGGBB", upper case.
+QString colourText(Colour colour);
+
+// The members of one grid object, without the braces:
+// "caption": …, "columns": C, "rows": R, "frozenRows": n, "frozenColumns": n, "cells": […]
+QString gridMembers(const Sheet &sheet, const QString &caption);
+
+// {"window": NAME, "caption": …, …} for an analysis window.
+QString windowJson(const QString &window, const QString &caption, const Sheet &sheet);
+
+// {"window": NAME, "error": "…"} for a window whose build failed.
+QString errorJson(const QString &window, const QString &error);
+
+// The grid's texts, one line per row 1 … R, columns 1 … C.
+QString csv(const Sheet &sheet);
+
+} // namespace SheetExport

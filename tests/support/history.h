@@ -1,0 +1,67 @@
+#pragma once
+
+// Draw histories for tests and benchmarks, built in memory without a file.
+
+#include "store/globalbas.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace TestHistory {
+
+// A Field that is the empty string ('' as the database keeps it).
+inline Field empty()
+{
+    return Field(QString());
+}
+
+inline DrawRecord draw(long long drawNo, std::array<Field, 7> numbers)
+{
+    DrawRecord record;
+    record.drawNo = Field(drawNo);
+    record.numbers = std::move(numbers);
+    return record;
+}
+
+inline DrawHistoryStore store(std::vector<DrawRecord> records)
+{
+    return buildDrawHistory(Recordset(std::move(records)));
+}
+
+// A deterministic history of draws 1 … count: six distinct main numbers in
+// ascending order and a bonus distinct from them, all in 1 … 43.
+inline std::vector<DrawRecord> generated(int count, std::uint32_t seed = 20261207u)
+{
+    std::vector<DrawRecord> records;
+    records.reserve(size_t(count));
+    std::uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    for (int n = 1; n <= count; ++n) {
+        std::array<bool, 44> used{};
+        std::array<int, 7> picked{};
+        for (int i = 0; i < 7; ++i) {
+            int v;
+            do {
+                v = int(next() % 43u) + 1;
+            } while (used[size_t(v)]);
+            used[size_t(v)] = true;
+            picked[size_t(i)] = v;
+        }
+        std::sort(picked.begin(), picked.begin() + 6);
+        DrawRecord record;
+        record.drawNo = Field(n);
+        for (int i = 0; i < 7; ++i)
+            record.numbers[size_t(i)] = Field(picked[size_t(i)]);
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+} // namespace TestHistory
