@@ -68,11 +68,15 @@ double Sheet::colWidth(int col) const
 
 Sheet::Range Sheet::clip(Block block) const
 {
+    // A block whose first row or column lies beyond its last one is empty,
+    // as "rows 3 to the last row" is when the grid has two rows.
     Range range;
-    range.c1 = block.col1 == -1 || block.col2 == -1 ? 1 : std::max(std::min(block.col1, block.col2), 1);
-    range.c2 = block.col1 == -1 || block.col2 == -1 ? m_cols : std::min(std::max(block.col1, block.col2), m_cols);
-    range.r1 = block.row1 == -1 || block.row2 == -1 ? 1 : std::max(std::min(block.row1, block.row2), 1);
-    range.r2 = block.row1 == -1 || block.row2 == -1 ? m_rows : std::min(std::max(block.row1, block.row2), m_rows);
+    const bool allCols = block.col1 == -1 || block.col2 == -1;
+    const bool allRows = block.row1 == -1 || block.row2 == -1;
+    range.c1 = allCols ? 1 : std::max(block.col1, 1);
+    range.c2 = allCols ? m_cols : std::min(block.col2, m_cols);
+    range.r1 = allRows ? 1 : std::max(block.row1, 1);
+    range.r2 = allRows ? m_rows : std::min(block.row2, m_rows);
     return range;
 }
 
