@@ -82,10 +82,13 @@ Database Database::open(const QString &path, const QString &key, Mode mode)
     if (rc != SQLITE_OK)
         fail(path, raw, rc, QStringLiteral("開けません"));
 
-    const QByteArray keyBytes = key.toUtf8();
-    rc = sqlite3_key(raw, keyBytes.constData(), keyBytes.size());
-    if (rc != SQLITE_OK)
-        fail(path, raw, rc, QStringLiteral("鍵を設定できません"));
+    // An empty key means a plain, unencrypted file.
+    if (!key.isEmpty()) {
+        const QByteArray keyBytes = key.toUtf8();
+        rc = sqlite3_key(raw, keyBytes.constData(), int(keyBytes.size()));
+        if (rc != SQLITE_OK)
+            fail(path, raw, rc, QStringLiteral("鍵を設定できません"));
+    }
 
     // A wrong key is not noticed by sqlite3_key: the first read of the schema
     // is what fails, so read it now rather than in the middle of a load.

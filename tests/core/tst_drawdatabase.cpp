@@ -1,0 +1,191 @@
+// The draw database on disk: the files it refuses, the CSV round trip and
+// the command-line tool over the bundled history.
+#include "store/drawcsv.h"
+#include "store/drawdatabase.h"
+#include "store/globalbas.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString writeCsv(const QTemporaryDir &dir, const QString &text)
+{
+    const QString path = dir.filePath(QStringLiteral("draws.csv"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text.toUtf8());
+    return path;
+}
+
+// A database of ours whose schema is built by hand, to take parts away.
+void makeDatabase(const QString &path, const QString &key, const QString &schema)
+{
+    const Database db = Database::open(path, key, Database::Mode::Create);
+    db.exec(schema);
+}
+
+const QString FullTable = QStringLiteral(
+    "CREATE TABLE 結果マスタ (回数 INTEGER PRIMARY KEY, 第1数字 INTEGER, 第2数字 INTEGER, 第3数字 INTEGER, "
+    "第4数字 INTEGER, 第5数字 INTEGER, 第6数字 INTEGER, ボーナス数字 INTEGER);"
+    "INSERT INTO 結果マスタ VALUES (1, 1, 2, 3, 4, 5, 6, 7);");
+
+} // namespace
+
+TEST(DrawDatabase, ConnectStringHoldsPasswordAndSourceInOrder)
+{
+    const QString cs = DrawDatabase::buildConnectString(QStringLiteral("/opt/ロト6"));
+    EXPECT_TRUE(cs.startsWith(QStringLiteral("Provider=")));
+    EXPECT_TRUE(cs.endsWith(QStringLiteral(";Data Source=/opt/ロト6/Loto6Kermon.mdb")));
+    EXPECT_LT(cs.indexOf(QStringLiteral("Password=")), cs.indexOf(QStringLiteral(";Data Source=")));
+    const auto target = DrawDatabase::parseConnectString(cs);
+    EXPECT_EQ(target.path, QStringLiteral("/opt/ロト6/Loto6Kermon.mdb"));
+    EXPECT_EQ(target.password, DrawDatabase::password());
+    EXPECT_EQ(target.password.size(), 6);
+}
+
+TEST(DrawDatabase, RefusesWhatIsNotADrawDatabaseAndChangesNothing)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(const QString &path)> make;
+        const char *says; // part of the message
+    };
+    const QString key = DrawDatabase::password();
+    const std::vector<Case> cases = {
+        {"missing file", [](const QString &) {}, "見つかりません"},
+        {"wrong password", [&](const QString &p) { makeDatabase(p, QStringLiteral("999999"), FullTable); }, "パスワード"},
+        {"plain unencrypted SQLite file", [&](const QString &p) { makeDatabase(p, QString(), FullTable); }, "パスワード"},
+        {"a text file of that name", [](const QString &p) { writeFile(p, "回数,第1数字\n1,2\n"); }, "パスワード"},
+        {"no view", [&](const QString &p) { makeDatabase(p, key, FullTable); }, "全データ選択クエリがありません"},
+        {"a missing field",
+         [&](const QString &p) {
+             makeDatabase(p, key,
+                          QStringLiteral("CREATE TABLE 結果マスタ (回数 INTEGER PRIMARY KEY, 第1数字 INTEGER, 第2数字 INTEGER, "
+                                         "第3数字 INTEGER, 第4数字 INTEGER, 第5数字 INTEGER, 第6数字 INTEGER);"
+                                         "CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果マスタ;"));
+         },
+         "ボーナス数字"},
+        {"a number field holding x",
+         [&](const QString &p) {
+             makeDatabase(p, key, FullTable + QStringLiteral("CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果マスタ;"
+                                                             "INSERT INTO 結果マスタ VALUES (2, 'x', 2, 3, 4, 5, 6, 7);"));
+         },
+         "型が一致しません"},
+        {"a value beyond 16 bits",
+         [&](const QString &p) {
+             makeDatabase(p, key, FullTable + QStringLiteral("CREATE VIEW 全データ選択クエリ AS SELECT * FROM 結果マスタ;"
+                                                             "INSERT INTO 結果マスタ VALUES (2, 1, 2, 3, 4, 5, 6, 70000);"));
+         },
+         "オーバーフロー"},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(DrawDatabase::FileName);
+        c.make(path);
+        const QByteArray before = fileBytes(path);
+        try {
+            LoadDrawHistory(dir.path());
+            ADD_FAILURE() << c.name << ": loaded";
+        } catch (const DatabaseError &error) {
+            EXPECT_TRUE(error.message().contains(path)) << c.name << ": " << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.says)))
+                << c.name << ": " << error.message().toStdString();
+        }
+        EXPECT_EQ(fileBytes(path), before) << c.name;
+        EXPECT_EQ(QFile::exists(path), !before.isNull()) << c.name << ": the load created or removed the file";
+    }
+}
+
+TEST(DrawCsv, CreateThenDumpGivesBackTheSameCsv)
+{
+    QTemporaryDir dir;
+    const QString csv = QStringLiteral("回数,抽選日,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n"
+                                       "1,2000-10-05,2,8,10,13,27,30,39\n"
+                                       "2,,1,9,16,20,21,43,NULL\n"
+                                       "3,NULL,1,,15,31,x,38,13\n"
+                                       "5,\"a,b\",1,2,3,4,5,6,7\n");
+    const QString db = dir.filePath(QStringLiteral("out.mdb"));
+    DrawCsv::createDatabase(writeCsv(dir, csv), db, false);
+    EXPECT_EQ(DrawCsv::dumpDatabase(db), csv);
+
+    // Null and '' stay apart in the store as well.
+    const Recordset records = DrawDatabase::readAll(Database::open(db, DrawDatabase::password(), Database::Mode::ReadOnly));
+    ASSERT_EQ(records.RecordCount(), 4);
+    EXPECT_TRUE(records[1].bonus().isNull());
+    EXPECT_TRUE(records[2].number(2).isText() && records[2].number(2).textValue().isEmpty());
+    EXPECT_EQ(records[2].number(5).textValue(), QStringLiteral("x"));
+}
+
+TEST(DrawCsv, RefusesToReplaceWithoutForceAndKeepsTheOldFileOnBadInput)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("out.mdb"));
+    const QString good = writeCsv(dir, QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n1,1,2,3,4,5,6,7\n"));
+    DrawCsv::createDatabase(good, db, false);
+    const QByteArray before = fileBytes(db);
+    EXPECT_THROW(DrawCsv::createDatabase(good, db, false), DatabaseError);
+
+    const QString bad = writeCsv(dir, QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n1,1,2,3\n"));
+    EXPECT_THROW(DrawCsv::createDatabase(bad, db, true), DatabaseError);
+    EXPECT_EQ(fileBytes(db), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary file left
+}
+
+TEST(Cli, SummaryOfTheBundledHistory)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("summary")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith(QStringLiteral("{\"LastDrawNo\":2130,\"NumberTotal\":["))) << out.left(80).toStdString();
+    const qsizetype open = out.indexOf(QLatin1Char('[')) + 1;
+    const QStringList totals = out.mid(open, out.indexOf(QLatin1Char(']')) - open).split(QLatin1Char(','));
+    ASSERT_EQ(totals.size(), 43);
+    int sum = 0;
+    for (const QString &t : totals)
+        sum += t.toInt();
+    EXPECT_EQ(sum, 7 * 2130);
+}
+
+TEST(Cli, ExitStatusTellsUsageFromFailure)
+{
+    struct Case
+    {
+        QStringList args;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {{QStringLiteral("no-such-command")}, 2},
+        {{QStringLiteral("export")}, 2},
+        {{QStringLiteral("export"), QStringLiteral("出現頻度分析"), QStringLiteral("--format"), QStringLiteral("xml")}, 2},
+        {{QStringLiteral("summary"), QStringLiteral("--db"), QStringLiteral("/nonexistent/Loto6Kermon.mdb")}, 1},
+        {{QStringLiteral("list")}, 0},
+    };
+    for (const Case &c : cases) {
+        QProcess cli;
+        cli.start(QStringLiteral(LOTO6_CLI), c.args);
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        EXPECT_EQ(cli.exitCode(), c.status) << c.args.join(QLatin1Char(' ')).toStdString();
+    }
+}
