@@ -3,6 +3,7 @@
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
 #include "app/gui/aboutwindow.h"
+#include "app/gui/childwindow.h"
 #include "app/gui/menutree.h"
 #include "ui/gui/metrics.h"
 
@@ -153,14 +154,14 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
         return nullptr;
     }
 
-    auto *window = new QMdiSubWindow;
+    auto *window = new ChildWindow;
     window->setWidget(content);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(content->windowTitle());
     m_mdi->addSubWindow(window);
     window->setGeometry(0, 0, Metrics::twipsToPixels(widthTwips), Metrics::twipsToPixels(heightTwips));
     m_children.insert(className, window);
-    connect(window, &QObject::destroyed, this, [this] { m_propEnd = true; });
+    connect(window, &ChildWindow::unloaded, this, [this] { m_propEnd = true; });
     window->show();
     m_mdi->setActiveSubWindow(window);
     unsetCursor();

@@ -1,0 +1,298 @@
+// The main window driven as a user would: its menu, the one-window flag,
+// reopening, failing windows, the about window, start-up and exit.
+#include "analysis/gui/analysisframe.h"
+#include "app/gui/aboutwindow.h"
+#include "app/gui/mainfrm.h"
+#include "support/fixtures.h"
+#include "ui/gui/sheetview.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QString Refusal = QStringLiteral("表示中のウィンドウを閉じないと実行できません。");
+
+const QString SmallHistory = QStringLiteral("1,1,2,3,4,5,6,7\n2,8,9,10,11,12,13,1\n3,1,20,21,22,23,24,25\n");
+
+QAction *menuAction(MainFrm &window, const QString &name)
+{
+    return window.findChild<QAction *>(name);
+}
+
+void trigger(MainFrm &window, const QString &name)
+{
+    QAction *action = menuAction(window, name);
+    QVERIFY2(action, qPrintable(name));
+    action->trigger();
+}
+
+} // namespace
+
+class TestMainFrm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menuTreeMatchesTheProgramsMenu();
+    void analysisWindowClearsPropEndAndTheEditorIsRefused();
+    void reopeningBringsToFrontWithoutRecomputing();
+    void closeButtonUnloadsAndSetsPropEnd();
+    void failingBuildShowsTheMessageAndOpensNothing();
+    void startUpRefusesAMissingDatabase();
+    void aboutWindowPlacementAndFlag();
+    void exitClosesEveryChild();
+    void arrangeTilesOpenWindows();
+};
+
+void TestMainFrm::menuTreeMatchesTheProgramsMenu()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QCOMPARE(window.windowTitle(), QStringLiteral("ロト6ケルモンLite"));
+
+    // (level, name, caption) as the program's users know the menu.
+    struct Item
+    {
+        int level;
+        const char *name;
+        const char *caption;
+    };
+    const Item expected[] = {
+        {1, "mnuEnd", "終了(&X)"},
+        {1, "mnuYoso", "一発ケルモン予想(&D)"},
+        {1, "mnuMain", "データ分析(&S)"},
+        {2, "mnuHindo", "頻度分析"},
+        {3, "mnuSyutugenHindo", "出現頻度分析"},
+        {3, "mnuSyutugenKaisu", "回数別出現分析"},
+        {2, "mnuKankaku", "間隔分析"},
+        {3, "mnuSyutugenKankaku", "出現間隔分析"},
+        {3, "mnuNumberKankaku", "数字間隔分析"},
+        {2, "mnuZenkaiSyutugen", "出現回数分析"},
+        {2, "mnuBaratsuki", "バラツキ分析"},
+        {2, "mnuHippari", "引っ張り分析"},
+        {2, "mnuRenbanTobiishi", "連番・飛び石分析"},
+        {2, "mnuHonsuji", "数字合計分析"},
+        {2, "mnuPattern", "組合せパターン分析"},
+        {3, "mnuLowHightPattern", "低数字・高数字の組合せパターン分析"},
+        {3, "mnuKisuGusuPattern", "偶数・奇数の組合せパターン分析"},
+        {2, "mnu5BunkatsuKeiko", "5分割傾向分析"},
+        {2, "mnuBunkatsuData", "分割データ分析"},
+        {3, "mnu6BunkatsuData", "6分割データ分析"},
+        {3, "mnu7BunkatsuData", "7分割データ分析"},
+        {3, "mnu11BunkatsuData", "11分割データ分析"},
+        {2, "mnuLastChar", "下一桁出現傾向分析"},
+        {2, "mnuLastCharRenzoku", "下一桁連続出現回数分析"},
+        {1, "mnuHosyu", "データ管理(&M)"},
+        {2, "mnuMasterUpdate", "当選データ最新化(&U)"},
+        {2, "mnuMasterInput", "当選データ入力(&I)"},
+        {1, "mnuWindow", "ウィンドウ(&W)"},
+        {2, "mnuWindowHorizontal", "上下に並べて表示(&H)"},
+        {2, "mnuWindowVertical", "左右に並べて表示(&V)"},
+        {2, "mnuWindowCascade", "重ねて表示(&C)"},
+        {2, "mnuWindowArrangeIcon", "アイコンの整列(&A)"},
+        {1, "mnuHelp", "ヘルプ(&H)"},
+        {2, "mnuHelpFile", "ヘルプ(&H)"},
+        {2, "mnuAbout", "バージョン情報(&A)"},
+    };
+
+    // Walk the real menu bar depth first and compare item by item.
+    QList<std::tuple<int, QString, QString>> actual;
+    std::function<void(const QList<QAction *> &, int)> walk = [&](const QList<QAction *> &actions, int level) {
+        for (QAction *action : actions) {
+            if (action->isSeparator())
+                continue;
+            if (QMenu *menu = action->menu()) {
+                actual.append({level, menu->objectName(), action->text()});
+                walk(menu->actions(), level + 1);
+            } else {
+                actual.append({level, action->objectName(), action->text()});
+            }
+        }
+    };
+    walk(window.menuBar()->actions(), 1);
+
+    QCOMPARE(actual.size(), qsizetype(std::size(expected)));
+    for (qsizetype i = 0; i < actual.size(); ++i) {
+        const auto &[level, name, caption] = actual[i];
+        QCOMPARE(level, expected[i].level);
+        QCOMPARE(name, QString::fromUtf8(expected[i].name));
+        QCOMPARE(caption, QString::fromUtf8(expected[i].caption));
+    }
+}
+
+void TestMainFrm::analysisWindowClearsPropEndAndTheEditorIsRefused()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    QVERIFY(window.propEnd());
+
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("出現頻度分析")));
+    QVERIFY(frame);
+    QCOMPARE(frame->windowTitle(), QStringLiteral("出現頻度分析"));
+    QVERIFY(!window.propEnd());
+
+    trigger(window, QStringLiteral("mnuMasterInput"));
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(messages.shown[0].text, Refusal);
+    QCOMPARE(messages.shown[0].title, QStringLiteral("メッセ－ジ"));
+    QCOMPARE(messages.shown[0].title.at(3).unicode(), char16_t(0xFF0D));
+    QCOMPARE(messages.shown[0].icon, QMessageBox::Critical);
+    QVERIFY(!window.childWindow(QStringLiteral("当選データ入力")));
+
+    // Analysis items do not consult the flag: a second window still opens.
+    const QWidget *before = frame;
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    QCOMPARE(window.childWindow(QStringLiteral("出現頻度分析")), before);
+}
+
+void TestMainFrm::reopeningBringsToFrontWithoutRecomputing()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    window.show();
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("出現頻度分析")));
+    QVERIFY(frame);
+    // Mark the shown table: a recomputation would replace it.
+    const SheetView *grid = frame->grid();
+    const Sheet *table = &grid->sheet();
+    auto *subWindow = qobject_cast<QMdiSubWindow *>(frame->parentWidget());
+    subWindow->showMinimized();
+
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    QCOMPARE(window.childWindow(QStringLiteral("出現頻度分析")), frame);
+    QCOMPARE(&frame->grid()->sheet(), table);
+    QCOMPARE(window.mdiArea()->subWindowList().size(), qsizetype(1));
+    QCOMPARE(window.mdiArea()->activeSubWindow(), subWindow);
+    QVERIFY(!subWindow->isMinimized());
+}
+
+void TestMainFrm::closeButtonUnloadsAndSetsPropEnd()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    QWidget *frame = window.childWindow(QStringLiteral("出現頻度分析"));
+    QVERIFY(frame);
+    QVERIFY(!window.propEnd());
+    auto *close = frame->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QVERIFY(close);
+    QCOMPARE(close->text(), QStringLiteral("閉じる"));
+    QVERIFY(frame->findChild<QWidget *>(QStringLiteral("Label1")));
+    QVERIFY(frame->findChild<QWidget *>(QStringLiteral("fpSpread1")));
+    QVERIFY(frame->findChild<QWidget *>(QStringLiteral("Picture1")));
+    QTest::mouseClick(close, Qt::LeftButton);
+    QTRY_VERIFY(!window.childWindow(QStringLiteral("出現頻度分析")));
+    QVERIFY(window.propEnd());
+}
+
+void TestMainFrm::failingBuildShowsTheMessageAndOpensNothing()
+{
+    // 10000 is within the store's totals table but beyond the frequency
+    // window's running counts, so only that window fails.
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,10000\n"));
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    QVERIFY(!window.childWindow(QStringLiteral("出現頻度分析")));
+    QVERIFY(window.mdiArea()->subWindowList().isEmpty());
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.contains(QStringLiteral("出現頻度分析")));
+    QVERIFY(messages.shown[0].text.contains(QStringLiteral("インデックスが有効範囲にありません。")));
+    QCOMPARE(messages.shown[0].title, QStringLiteral("メッセ－ジ"));
+    QVERIFY(window.propEnd());
+}
+
+void TestMainFrm::startUpRefusesAMissingDatabase()
+{
+    QTemporaryDir empty;
+    MainFrm window(empty.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(!window.load());
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.contains(empty.filePath(QStringLiteral("Loto6Kermon.mdb"))));
+    QVERIFY(messages.shown[0].text.contains(QStringLiteral("見つかりません")));
+    QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("Loto6Kermon.mdb"))));
+}
+
+void TestMainFrm::aboutWindowPlacementAndFlag()
+{
+    // Main window at top 0, left 0, 12000 × 9000 twips.
+    const QPointF at = AboutWindow::placement(0, 0, 12000, 9000);
+    QCOMPARE(at.x(), 4000.0);
+    QCOMPARE(at.y(), 3000.0);
+    // Exact division, not integer division.
+    QCOMPARE(AboutWindow::placement(100, 200, 12100, 9100).y(), 8900.0 / 3.0);
+
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuAbout"));
+    AboutWindow *about = window.aboutWindow();
+    QVERIFY(about);
+    QVERIFY(about->isWindow());
+    QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報"));
+    QVERIFY(!(about->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(about->windowFlags() & Qt::WindowMaximizeButtonHint));
+    const auto text = [&](const char *name) { return about->findChild<QLabel *>(QString::fromLatin1(name))->text(); };
+    QCOMPARE(text("Label1"), QStringLiteral("ロト６ケルモン"));
+    QCOMPARE(text("Label6"), QStringLiteral("Lite"));
+    QCOMPARE(text("Label3"), QStringLiteral(" Ver3.60"));
+    QVERIFY(window.propEnd()); // the about window does not take the flag
+    trigger(window, QStringLiteral("mnuAbout"));
+    QCOMPARE(window.aboutWindow(), about);
+    QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    QTRY_VERIFY(!window.aboutWindow());
+}
+
+void TestMainFrm::exitClosesEveryChild()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    window.show();
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    window.showAbout();
+    QVERIFY(!window.propEnd());
+    trigger(window, QStringLiteral("mnuEnd"));
+    QTRY_VERIFY(window.mdiArea()->subWindowList().isEmpty());
+    QVERIFY(window.propEnd());
+    QTRY_VERIFY(!window.aboutWindow());
+    QVERIFY(!window.hasStore());
+}
+
+void TestMainFrm::arrangeTilesOpenWindows()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    window.show();
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    QMdiSubWindow *sub = window.mdiArea()->subWindowList().first();
+    QCOMPARE(sub->pos(), QPoint(0, 0)); // placed at the top-left corner
+    trigger(window, QStringLiteral("mnuWindowHorizontal"));
+    QCOMPARE(sub->width(), window.mdiArea()->viewport()->width());
+    trigger(window, QStringLiteral("mnuWindowVertical"));
+    QCOMPARE(sub->height(), window.mdiArea()->viewport()->height());
+    sub->showMinimized();
+    trigger(window, QStringLiteral("mnuWindowArrangeIcon"));
+    QCOMPARE(sub->y() + sub->height(), window.mdiArea()->viewport()->height());
+}
+
+QTEST_MAIN(TestMainFrm)
+#include "tst_mainfrm.moc"
