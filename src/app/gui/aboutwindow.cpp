@@ -67,12 +67,14 @@ AboutWindow::AboutWindow(QWidget *mainWindow)
     m_background = makeBackground(size());
 
     addLabel(this, QStringLiteral("Label1"), QStringLiteral("ロト６ケルモン"), 20, true, QRect(24, 24, 230, 40));
-    addLabel(this, QStringLiteral("Label6"), QStringLiteral("Lite"), 14, true, QRect(230, 34, 60, 30));
+    addLabel(this, QStringLiteral("Label6"), QStringLiteral("Lite"), 14, true, QRect(212, 34, 60, 30));
     addLabel(this, QStringLiteral("Label3"), QStringLiteral(" Ver3.60"), 11, false, QRect(24, 70, 150, 22));
     addLabel(this, QStringLiteral("Label4"), QStringLiteral("過去の当選数字から、次の一発を読み解く。"), 10, false,
              QRect(24, 104, 370, 22));
-    addLabel(this, QStringLiteral("Label2"), QStringLiteral("ロト6ケルモンLite 開発チーム　本ソフトウェアは当選を保証するものではありません。"), 8,
-             false, QRect(24, 150, 380, 20));
+    QLabel *notice = addLabel(this, QStringLiteral("Label2"),
+                              QStringLiteral("ロト6ケルモンLite 開発チーム　本ソフトウェアは当選を保証するものではありません。"), 8,
+                              false, QRect(24, 140, 300, 40));
+    notice->setWordWrap(true);
 
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
     close->setObjectName(QStringLiteral("Command1"));

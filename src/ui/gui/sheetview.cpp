@@ -288,8 +288,9 @@ void SheetView::paintEvent(QPaintEvent *)
             painter.setClipRect(QRect(QPoint(clipLeft, row.start), QPoint(clipRight - 1, row.start + row.length - 1))
                                     .intersected(textRect));
             painter.setPen(toQColor(cell.fore));
-            painter.drawText(textRect.adjusted(TextPadding, 0, -TextPadding, 0), int(toQt(cell.hAlign, cell.vAlign)),
-                             cell.text);
+            // Narrow cells give up their padding before they clip their text.
+            const int padding = metrics.horizontalAdvance(cell.text) + 2 * TextPadding > textRect.width() ? 0 : TextPadding;
+            painter.drawText(textRect.adjusted(padding, 0, -padding, 0), int(toQt(cell.hAlign, cell.vAlign)), cell.text);
             painter.restore();
         }
         // A left-aligned text in a column scrolled out of view still runs on
