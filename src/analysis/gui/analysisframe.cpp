@@ -61,7 +61,10 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
 
     m_label = new QLabel(description.label, m_strip);
     m_label->setObjectName(QStringLiteral("Label1"));
-    strip->addWidget(m_label);
+    // Narrow windows wrap their description onto a second line of the strip.
+    m_label->setWordWrap(true);
+    m_label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    strip->addWidget(m_label, 1);
     strip->addSpacing(12);
 
     // Legend items left to right; a label marked "below" stacks under the

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -22,34 +23,6 @@ constexpr int OverflowLookBack = 64;
 QColor toQColor(Colour c)
 {
     return QColor(red(c), green(c), blue(c));
-}
-
-Qt::Alignment toQt(HAlign h, VAlign v)
-{
-    Qt::Alignment a;
-    switch (h) {
-    case HAlign::Left:
-        a |= Qt::AlignLeft;
-        break;
-    case HAlign::Center:
-        a |= Qt::AlignHCenter;
-        break;
-    case HAlign::Right:
-        a |= Qt::AlignRight;
-        break;
-    }
-    switch (v) {
-    case VAlign::Top:
-        a |= Qt::AlignTop;
-        break;
-    case VAlign::Center:
-        a |= Qt::AlignVCenter;
-        break;
-    case VAlign::Bottom:
-        a |= Qt::AlignBottom;
-        break;
-    }
-    return a;
 }
 
 } // namespace
@@ -66,6 +39,7 @@ SheetView::SheetView(QWidget *parent)
 void SheetView::setSheet(Sheet sheet)
 {
     m_sheet = std::move(sheet);
+    m_textCache.clear();
     const Block active = Block::cell(m_sheet.activeCol(), m_sheet.activeRow());
     if (m_sheet.contains(active.col1, active.row1))
         selectBlock(active.col1, active.row1, active.col1, active.row1);
@@ -206,6 +180,18 @@ std::vector<SheetView::Span> SheetView::visibleRows() const
     return spans;
 }
 
+const QStaticText &SheetView::staticText(const QString &text) const
+{
+    auto it = m_textCache.find(text);
+    if (it == m_textCache.end()) {
+        QStaticText prepared(text);
+        prepared.setTextFormat(Qt::PlainText);
+        prepared.prepare(QTransform(), viewport()->font());
+        it = m_textCache.insert(text, prepared);
+    }
+    return it.value();
+}
+
 void SheetView::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
@@ -216,21 +202,24 @@ void SheetView::paintEvent(QPaintEvent *)
         return;
 
     const int frozenCols = std::min(m_sheet.frozenCols(), m_sheet.maxCols());
-    const int frozenWidth = frozenCols > 0 && !cols.empty() && cols.front().index == 1
-        ? [&] {
-              int w = 0;
-              for (int c = 1; c <= frozenCols; ++c)
-                  w += m_colPixels[size_t(c)];
-              return w;
-          }()
-        : 0;
+    int frozenWidth = 0;
+    for (const Span &col : cols) {
+        if (col.index <= frozenCols)
+            frozenWidth = col.start + col.length;
+    }
     const int gridRight = cols.back().start + cols.back().length;
 
-    // Backgrounds.
+    // Backgrounds, runs of one colour along a row filled at once.
     for (const Span &row : rows) {
-        for (const Span &col : cols) {
-            const Cell &cell = m_sheet.cell(col.index, row.index);
-            painter.fillRect(QRect(col.start, row.start, col.length, row.length), toQColor(cell.back));
+        size_t i = 0;
+        while (i < cols.size()) {
+            const Colour back = m_sheet.cell(cols[i].index, row.index).back;
+            size_t j = i + 1;
+            while (j < cols.size() && m_sheet.cell(cols[j].index, row.index).back == back)
+                ++j;
+            const int x2 = cols[j - 1].start + cols[j - 1].length;
+            painter.fillRect(QRect(cols[i].start, row.start, x2 - cols[i].start, row.length), toQColor(back));
+            i = j;
         }
     }
 
@@ -246,21 +235,45 @@ void SheetView::paintEvent(QPaintEvent *)
         }
     }
 
-    // Texts, with overflow over empty cells to the right (left-aligned),
-    // to the left (right-aligned) or to both sides (centred).
+    // Texts. A text that fits is drawn straight; one that does not runs on
+    // over empty cells to the right (left-aligned), to the left
+    // (right-aligned) or to both sides (centred) when overflow is allowed,
+    // and is clipped to what it may cover.
     const QFontMetrics metrics(viewport()->font());
+    const int lineHeight = metrics.height();
     const bool overflow = m_sheet.overflow();
+    auto drawAligned = [&](const Cell &cell, const QRect &rect, int padding) {
+        const QStaticText &text = staticText(cell.text);
+        const int w = int(std::ceil(text.size().width()));
+        int x = rect.left() + padding;
+        if (cell.hAlign == HAlign::Center)
+            x = rect.left() + (rect.width() - w) / 2;
+        else if (cell.hAlign == HAlign::Right)
+            x = rect.right() + 1 - padding - w;
+        int y = rect.top() + rect.height() - lineHeight;
+        if (cell.vAlign == VAlign::Center)
+            y = rect.top() + (rect.height() - lineHeight) / 2;
+        else if (cell.vAlign == VAlign::Top)
+            y = rect.top();
+        painter.setPen(toQColor(cell.fore));
+        painter.drawStaticText(x, y, text);
+    };
     for (const Span &row : rows) {
         for (size_t i = 0; i < cols.size(); ++i) {
             const Span &col = cols[i];
             const Cell &cell = m_sheet.cell(col.index, row.index);
             if (cell.text.isEmpty())
                 continue;
+            QRect textRect(col.start, row.start, col.length, row.length);
+            const int width = int(std::ceil(staticText(cell.text).size().width()));
+            if (width + 2 * TextPadding <= col.length) {
+                drawAligned(cell, textRect, TextPadding);
+                continue;
+            }
             const bool inFrozen = col.index <= frozenCols;
             const int clipLeft = inFrozen ? 0 : frozenWidth;
             const int clipRight = inFrozen ? frozenWidth : gridRight;
-            QRect textRect(col.start, row.start, col.length, row.length);
-            if (overflow && metrics.horizontalAdvance(cell.text) + 2 * TextPadding > col.length) {
+            if (overflow) {
                 const bool right = cell.hAlign == HAlign::Left || cell.hAlign == HAlign::Center;
                 const bool left = cell.hAlign == HAlign::Right || cell.hAlign == HAlign::Center;
                 int x2 = col.start + col.length;
@@ -287,10 +300,8 @@ void SheetView::paintEvent(QPaintEvent *)
             painter.save();
             painter.setClipRect(QRect(QPoint(clipLeft, row.start), QPoint(clipRight - 1, row.start + row.length - 1))
                                     .intersected(textRect));
-            painter.setPen(toQColor(cell.fore));
             // Narrow cells give up their padding before they clip their text.
-            const int padding = metrics.horizontalAdvance(cell.text) + 2 * TextPadding > textRect.width() ? 0 : TextPadding;
-            painter.drawText(textRect.adjusted(padding, 0, -padding, 0), int(toQt(cell.hAlign, cell.vAlign)), cell.text);
+            drawAligned(cell, textRect, width + 2 * TextPadding > textRect.width() ? 0 : TextPadding);
             painter.restore();
         }
         // A left-aligned text in a column scrolled out of view still runs on
@@ -318,9 +329,7 @@ void SheetView::paintEvent(QPaintEvent *)
                         }
                         painter.save();
                         painter.setClipRect(QRect(cols[first].start, row.start, x2 - cols[first].start, row.length));
-                        painter.setPen(toQColor(hidden.fore));
-                        painter.drawText(QRect(x + TextPadding, row.start, x2 - x - TextPadding, row.length),
-                                         int(toQt(hidden.hAlign, hidden.vAlign)), hidden.text);
+                        drawAligned(hidden, QRect(x, row.start, x2 - x, row.length), TextPadding);
                         painter.restore();
                     }
                     break;
@@ -329,7 +338,9 @@ void SheetView::paintEvent(QPaintEvent *)
         }
     }
 
-    // Borders, each side on the cell's edge so neighbours share one line.
+    // Borders, each side on the cell's edge so neighbours share one line;
+    // lines of one colour are drawn together.
+    QHash<Colour, QVector<QLine>> lines;
     for (const Span &row : rows) {
         for (const Span &col : cols) {
             const Cell &cell = m_sheet.cell(col.index, row.index);
@@ -337,23 +348,19 @@ void SheetView::paintEvent(QPaintEvent *)
             const int y1 = row.start;
             const int x2 = col.start + col.length;
             const int y2 = row.start + row.length;
-            if (cell.left.on) {
-                painter.setPen(toQColor(cell.left.colour));
-                painter.drawLine(x1, y1, x1, y2);
-            }
-            if (cell.right.on) {
-                painter.setPen(toQColor(cell.right.colour));
-                painter.drawLine(x2, y1, x2, y2);
-            }
-            if (cell.top.on) {
-                painter.setPen(toQColor(cell.top.colour));
-                painter.drawLine(x1, y1, x2, y1);
-            }
-            if (cell.bottom.on) {
-                painter.setPen(toQColor(cell.bottom.colour));
-                painter.drawLine(x1, y2, x2, y2);
-            }
+            if (cell.left.on)
+                lines[cell.left.colour].append(QLine(x1, y1, x1, y2));
+            if (cell.right.on)
+                lines[cell.right.colour].append(QLine(x2, y1, x2, y2));
+            if (cell.top.on)
+                lines[cell.top.colour].append(QLine(x1, y1, x2, y1));
+            if (cell.bottom.on)
+                lines[cell.bottom.colour].append(QLine(x1, y2, x2, y2));
         }
+    }
+    for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
+        painter.setPen(toQColor(it.key()));
+        painter.drawLines(it.value());
     }
 }
 

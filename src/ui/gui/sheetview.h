@@ -3,6 +3,8 @@
 #include "ui/sheet.h"
 
 #include <QAbstractScrollArea>
+#include <QHash>
+#include <QStaticText>
 
 #include <vector>
 
@@ -60,10 +62,13 @@ private:
     std::vector<Span> visibleRows() const;
     int pagedRows() const;
     int pagedCols() const;
+    // Texts laid out once and drawn many times ("●", numbers, captions).
+    const QStaticText &staticText(const QString &text) const;
 
     Sheet m_sheet;
     std::vector<int> m_colPixels; // index 0 … cols
     std::vector<int> m_rowPixels; // index 0 … rows
     int m_selCol1 = 0, m_selRow1 = 0, m_selCol2 = 0, m_selRow2 = 0;
     int m_anchorCol = 0, m_anchorRow = 0;
+    mutable QHash<QString, QStaticText> m_textCache;
 };

@@ -1,0 +1,87 @@
+// Opening the draw database and building the store; creating it from CSV.
+#include "store/drawcsv.h"
+#include "store/drawdatabase.h"
+#include "store/globalbas.h"
+#include "support/history.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString bundledDatabase()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Loto6Kermon.mdb");
+}
+
+const QString &largeDatabase()
+{
+    // 30 000 generated draws, written once through the same code as create-db.
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("large.mdb"));
+        const Database db = Database::open(file, DrawDatabase::password(), Database::Mode::Create);
+        db.begin();
+        DrawDatabase::createSchema(db, false);
+        for (const DrawRecord &record : TestHistory::generated(30000))
+            DrawDatabase::insert(db, record, false);
+        db.commit();
+        return file;
+    }();
+    return path;
+}
+
+void openAndLoad(benchmark::State &state, const QString &path)
+{
+    for (auto _ : state) {
+        DrawHistoryStore store = loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+        benchmark::DoNotOptimize(store.LastDrawNo);
+    }
+}
+
+void BM_OpenAndLoadBundled(benchmark::State &state)
+{
+    openAndLoad(state, bundledDatabase());
+}
+BENCHMARK(BM_OpenAndLoadBundled)->Unit(benchmark::kMillisecond);
+
+void BM_OpenAndLoad30000(benchmark::State &state)
+{
+    openAndLoad(state, largeDatabase());
+}
+BENCHMARK(BM_OpenAndLoad30000)->Unit(benchmark::kMillisecond);
+
+// The store once the key is derived: the query over an open connection and
+// the derived tables.
+void BM_LoadWithoutKeyDerivation(benchmark::State &state)
+{
+    const Database db = Database::open(bundledDatabase(), DrawDatabase::password(), Database::Mode::ReadOnly);
+    for (auto _ : state) {
+        DrawHistoryStore store = buildDrawHistory(DrawDatabase::readAll(db));
+        benchmark::DoNotOptimize(store.LastDrawNo);
+    }
+}
+BENCHMARK(BM_LoadWithoutKeyDerivation)->Unit(benchmark::kMillisecond);
+
+void BM_CreateDbFromBundledCsv(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString csv = QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv");
+    const QString out = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
+    for (auto _ : state)
+        DrawCsv::createDatabase(csv, out, true);
+}
+BENCHMARK(BM_CreateDbFromBundledCsv)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
