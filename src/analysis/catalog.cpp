@@ -46,16 +46,16 @@ std::vector<AnalysisWindow> makeCatalog()
          false, GridPlacement::FillBelowStrip, &buildAppearanceFrequency});
     add({QStringLiteral("回数別出現分析"), QStringLiteral("回数別頻度分析"),
          QStringLiteral("過去の当選番号から出現回数別の数字を分析します"), 8355, 3405, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildNumbersByCount});
     add({QStringLiteral("出現間隔分析"), QStringLiteral("出現間隔分析"),
          QStringLiteral("過去の当選数字が何回前に出現しているか分析します"), 13920, 9850, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildAppearanceInterval});
     add({QStringLiteral("数字間隔分析"), QStringLiteral("数字間隔分析"),
          QStringLiteral("当選数字を第１数字～第６数字別に前回数字との数字の間隔を分析します"), 13905, 9870, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildNumberInterval});
     add({QStringLiteral("出現回数分析"), QStringLiteral("出現回数分析"),
          QStringLiteral("過去の当選数字が何回出現したか分析します"), 13995, 9870, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildAppearanceCount});
     add({QStringLiteral("バラツキ分析"), QStringLiteral("バラツキ分析"),
          QStringLiteral("過去の当選番号のバラツキを数字別に分析します"), 12750, 12800, ballLegend(),
          true, GridPlacement::OffsetClientSize, nullptr});
@@ -63,7 +63,7 @@ std::vector<AnalysisWindow> makeCatalog()
          QStringLiteral("過去の当選数字に前回出現した数字が入っているか分析します"), 13600, 7700,
          {picture(Kind::Swatch, QStringLiteral("Label2"), {rgb(128, 255, 255)}),
           label(QStringLiteral("Label3"), QStringLiteral(":前回の数字"))},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildPull});
     add({QStringLiteral("連番飛び石分析"), QStringLiteral("連番・飛び石分析"),
          QStringLiteral("過去の当選番号の連続数字と一つ飛び数字の傾向を分析します"), 13500, 7550, {},
          false, GridPlacement::FillBelowStrip, nullptr});
