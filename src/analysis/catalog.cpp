@@ -58,7 +58,7 @@ std::vector<AnalysisWindow> makeCatalog()
          false, GridPlacement::FillBelowStrip, &buildAppearanceCount});
     add({QStringLiteral("バラツキ分析"), QStringLiteral("バラツキ分析"),
          QStringLiteral("過去の当選番号のバラツキを数字別に分析します"), 12750, 12800, ballLegend(),
-         true, GridPlacement::OffsetClientSize, nullptr});
+         true, GridPlacement::OffsetClientSize, &buildDispersion});
     add({QStringLiteral("引っ張り分析"), QStringLiteral("引っ張り分析"),
          QStringLiteral("過去の当選数字に前回出現した数字が入っているか分析します"), 13600, 7700,
          {picture(Kind::Swatch, QStringLiteral("Label2"), {rgb(128, 255, 255)}),
@@ -66,16 +66,16 @@ std::vector<AnalysisWindow> makeCatalog()
          false, GridPlacement::FillBelowStrip, &buildPull});
     add({QStringLiteral("連番飛び石分析"), QStringLiteral("連番・飛び石分析"),
          QStringLiteral("過去の当選番号の連続数字と一つ飛び数字の傾向を分析します"), 13500, 7550, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildConsecutive});
     add({QStringLiteral("数字合計分析"), QStringLiteral("数字合計分析"),
          QStringLiteral("過去の当選番号の本数字＋ボーナス数字合計を分析します"), 13800, 8000, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildNumberSum});
     add({QStringLiteral("低数字高数字の組合せパターン分析"), QStringLiteral("低数字・高数字の組合せパターン分析"),
          QStringLiteral("過去の当選番号を低数字（０１～２１）と高数字（２２～４３）に分けて組合せパターンを分析します（ボーナス数字は入れていません）"),
-         13700, 7740, {}, false, GridPlacement::FillBelowStrip, nullptr});
+         13700, 7740, {}, false, GridPlacement::FillBelowStrip, &buildLowHighPattern});
     add({QStringLiteral("偶数奇数の組合せパターン分析"), QStringLiteral("偶数・奇数の組合せパターン分析"),
          QStringLiteral("過去の当選番号を偶数と奇数に分類して分析します"), 13700, 7740, {},
-         false, GridPlacement::FillBelowStrip, nullptr});
+         false, GridPlacement::FillBelowStrip, &buildEvenOddPattern});
     add({QStringLiteral("分割5傾向分析"), QStringLiteral("5分割傾向分析"),
          QStringLiteral("過去の当選番号を５つのグループに分けて傾向を分析します"), 13750, 8750, {},
          true, GridPlacement::FillBelowStrip, nullptr});
