@@ -78,22 +78,22 @@ std::vector<AnalysisWindow> makeCatalog()
          false, GridPlacement::FillBelowStrip, &buildEvenOddPattern});
     add({QStringLiteral("分割5傾向分析"), QStringLiteral("5分割傾向分析"),
          QStringLiteral("過去の当選番号を５つのグループに分けて傾向を分析します"), 13750, 8750, {},
-         true, GridPlacement::FillBelowStrip, nullptr});
+         true, GridPlacement::FillBelowStrip, &buildFiveDivision});
     add({QStringLiteral("分割6データ分析"), QStringLiteral("6分割データ分析"),
          QStringLiteral("過去の当選番号の６グループに分類して分析します"), 12600, 12365, divisionLegend(),
-         true, GridPlacement::FillBelowStrip, nullptr});
+         true, GridPlacement::FillBelowStrip, &buildSixDivision});
     add({QStringLiteral("分割7データ分析"), QStringLiteral("7分割データ分析"),
          QStringLiteral("過去の当選番号の７グループに分類して分析します"), 12600, 12365, divisionLegend(),
-         true, GridPlacement::FillBelowStrip, nullptr});
+         true, GridPlacement::FillBelowStrip, &buildSevenDivision});
     add({QStringLiteral("分割11データ分析"), QStringLiteral("11分割データ分析"),
          QStringLiteral("過去の当選番号の１１グループに分類して分析します"), 12600, 12365, divisionLegend(),
-         true, GridPlacement::FillBelowStrip, nullptr});
+         true, GridPlacement::FillBelowStrip, &buildElevenDivision});
     add({QStringLiteral("下一桁出現傾向分析"), QStringLiteral("下一桁出現傾向分析"),
          QStringLiteral("過去の当選番号の下一桁の数字の出現傾向を分析します"), 13980, 7400, {},
-         true, GridPlacement::FillBelowStrip, nullptr});
+         true, GridPlacement::FillBelowStrip, &buildLastDigitTrend});
     add({QStringLiteral("下一桁連続出現回数分析"), QStringLiteral("下一桁連続出現回数分析"),
          QStringLiteral("過去の当選番号の下一桁数字が何回続けて出現しているか分析します"), 13935, 7400, {},
-         true, GridPlacement::FillBelowStrip, nullptr});
+         true, GridPlacement::FillBelowStrip, &buildLastDigitRuns});
     return windows;
 }
 
