@@ -43,6 +43,7 @@ private Q_SLOTS:
     void analysisWindowClearsPropEndAndTheEditorIsRefused();
     void reopeningBringsToFrontWithoutRecomputing();
     void closeButtonUnloadsAndSetsPropEnd();
+    void propEndIsOneFlagNotACount();
     void failingBuildShowsTheMessageAndOpensNothing();
     void startUpRefusesAMissingDatabase();
     void aboutWindowPlacementAndFlag();
@@ -196,6 +197,25 @@ void TestMainFrm::closeButtonUnloadsAndSetsPropEnd()
     QTest::mouseClick(close, Qt::LeftButton);
     QTRY_VERIFY(!window.childWindow(QStringLiteral("出現頻度分析")));
     QVERIFY(window.propEnd());
+}
+
+void TestMainFrm::propEndIsOneFlagNotACount()
+{
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    trigger(window, QStringLiteral("mnuBaratsuki"));
+    QCOMPARE(window.mdiArea()->subWindowList().size(), qsizetype(2));
+    QVERIFY(!window.propEnd());
+    // Closing one of the two already gives the flag back.
+    qobject_cast<QMdiSubWindow *>(window.childWindow(QStringLiteral("バラツキ分析"))->parentWidget())->close();
+    QVERIFY(window.propEnd());
+    QVERIFY(window.childWindow(QStringLiteral("出現頻度分析")));
+    trigger(window, QStringLiteral("mnuMasterInput"));
+    QVERIFY(messages.shown.isEmpty() || messages.shown.last().text != Refusal);
 }
 
 void TestMainFrm::failingBuildShowsTheMessageAndOpensNothing()
