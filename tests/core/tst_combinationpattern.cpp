@@ -2,7 +2,7 @@
 // and even/odd (偶数奇数の組合せパターン分析), one table with two classifiers.
 #include "analysis/builders.h"
 #include "analysis/catalog.h"
-#include "cellexpectations.h"
+#include "support/cellexpect.h"
 #include "support/history.h"
 
 #include <gtest/gtest.h>
@@ -70,12 +70,12 @@ TEST(CombinationPattern, GridLayoutAndCaptions)
         EXPECT_TRUE(sheet.overflow());
         EXPECT_EQ(rowTexts(sheet, 1, 8, 11), (std::vector<std::string>{"ボ数", c.first, c.second, "パターン"}));
         expectCells(sheet, {
-            {1, 1, txt("回数"), Colours::Blue, Colours::LightPink},
-            {11, 1, std::nullopt, Colours::Blue, Colours::LightPink},
-            {1, 3, txt("2"), Colours::Red, Colours::LightYellow},
-            {8, 3, txt("7"), Colours::Black, Colours::LightYellow},
-            {9, 3, std::nullopt, Colours::Blue, Colours::LightCyan},
-            {10, 3, std::nullopt, Colours::Blue, Colours::White},
+            {1, 1, txt("回数"), Colours::LightPink, Colours::Blue},
+            {11, 1, std::nullopt, Colours::LightPink, Colours::Blue},
+            {1, 3, txt("2"), Colours::LightYellow, Colours::Red},
+            {8, 3, txt("7"), Colours::LightYellow, Colours::Black},
+            {9, 3, std::nullopt, Colours::LightCyan, Colours::Blue},
+            {10, 3, std::nullopt, Colours::White, Colours::Blue},
         });
         EXPECT_TRUE(sheet.cell(2, 1).left.on && sheet.cell(7, 1).right.on && sheet.cell(4, 1).top.on);
         EXPECT_FALSE(sheet.cell(3, 1).left.on || sheet.cell(3, 1).right.on);

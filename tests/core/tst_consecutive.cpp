@@ -1,6 +1,6 @@
 // 連番飛び石分析: consecutive and stepping-stone pairs of neighbouring fields.
 #include "analysis/builders.h"
-#include "cellexpectations.h"
+#include "support/cellexpect.h"
 #include "support/history.h"
 
 #include <gtest/gtest.h>
@@ -38,14 +38,14 @@ TEST(Consecutive, GridLayoutAndCaptionRow)
     EXPECT_EQ(sheet.activeCol(), 0);
     EXPECT_EQ(sheet.activeRow(), 0);
     expectCells(sheet, {
-        {1, 1, txt("回数"), Colours::Red, Colours::LightYellow},
-        {8, 1, txt("回数"), Colours::Red, Colours::LightYellow},
-        {4, 1, txt("連番(本数字)"), Colours::Black, CaptionMagenta},
-        {11, 1, txt("飛び石(本数字)"), Colours::Black, Colours::LightPink},
-        {2, 1, txt(""), Colours::Black, CaptionMagenta},
-        {14, 1, txt(""), Colours::Black, Colours::LightPink},
-        {1, 3, txt("2"), Colours::Red},
-        {8, 3, txt("2"), Colours::Red},
+        {1, 1, txt("回数"), Colours::LightYellow, Colours::Red},
+        {8, 1, txt("回数"), Colours::LightYellow, Colours::Red},
+        {4, 1, txt("連番(本数字)"), CaptionMagenta, Colours::Black},
+        {11, 1, txt("飛び石(本数字)"), Colours::LightPink, Colours::Black},
+        {2, 1, txt(""), CaptionMagenta, Colours::Black},
+        {14, 1, txt(""), Colours::LightPink, Colours::Black},
+        {1, 3, txt("2"), std::nullopt, Colours::Red},
+        {8, 3, txt("2"), std::nullopt, Colours::Red},
     });
     EXPECT_EQ(sheet.cell(4, 1).hAlign, HAlign::Left);
     EXPECT_EQ(sheet.cell(11, 1).hAlign, HAlign::Left);

@@ -1,6 +1,6 @@
 // バラツキ分析: the dot chart of every complete draw over the numbers 1 … 43.
 #include "analysis/builders.h"
-#include "cellexpectations.h"
+#include "support/cellexpect.h"
 #include "support/history.h"
 
 #include <gtest/gtest.h>
@@ -53,19 +53,19 @@ TEST(Dispersion, GridLayoutTitleAndCaptionRows)
     EXPECT_EQ(sheet.activeRow(), 0);
 
     expectCells(sheet, {
-        {22, 1, txt("数　　　　　　　字"), Colours::Blue, Colours::PaleCyan},
-        {2, 1, txt(""), Colours::Black, Colours::PaleCyan},
-        {44, 1, txt(""), Colours::Black, Colours::PaleCyan},
-        {1, 1, txt(""), Colours::Red, Colours::LightYellow},
-        {45, 1, txt(""), Colours::Red, Colours::LightYellow},
-        {1, 2, txt("回"), Colours::Red, Colours::LightYellow},
-        {2, 2, txt("1"), Colours::Blue, Colours::PaleCyan},
-        {44, 2, txt("43"), Colours::Blue, Colours::PaleCyan},
-        {45, 2, txt("回"), Colours::Red, Colours::LightYellow},
+        {22, 1, txt("数　　　　　　　字"), Colours::PaleCyan, Colours::Blue},
+        {2, 1, txt(""), Colours::PaleCyan, Colours::Black},
+        {44, 1, txt(""), Colours::PaleCyan, Colours::Black},
+        {1, 1, txt(""), Colours::LightYellow, Colours::Red},
+        {45, 1, txt(""), Colours::LightYellow, Colours::Red},
+        {1, 2, txt("回"), Colours::LightYellow, Colours::Red},
+        {2, 2, txt("1"), Colours::PaleCyan, Colours::Blue},
+        {44, 2, txt("43"), Colours::PaleCyan, Colours::Blue},
+        {45, 2, txt("回"), Colours::LightYellow, Colours::Red},
         // The last row closes the chart with the captions again.
-        {1, 5, txt("回"), Colours::Red, Colours::LightYellow},
-        {23, 5, txt("22"), Colours::Blue, Colours::PaleCyan},
-        {45, 5, txt("回"), Colours::Red, Colours::LightYellow},
+        {1, 5, txt("回"), Colours::LightYellow, Colours::Red},
+        {23, 5, txt("22"), Colours::PaleCyan, Colours::Blue},
+        {45, 5, txt("回"), Colours::LightYellow, Colours::Red},
     });
     EXPECT_EQ(rowTexts(sheet, 2, 1, 45), captionTexts());
     EXPECT_EQ(rowTexts(sheet, 5, 1, 45), captionTexts());
@@ -100,17 +100,17 @@ TEST(Dispersion, OneRowOfDotsPerCompleteDraw)
     }));
     EXPECT_EQ(sheet.maxRows(), 7);
     expectCells(sheet, {
-        {1, 3, txt("1"), Colours::Red, Colours::LightYellow},
-        {45, 3, txt("1"), Colours::Red, Colours::LightYellow},
-        {4, 3, txt("●"), MainDot, Colours::White},
-        {44, 3, txt("●"), MainDot, Colours::White},
-        {2, 3, txt("●"), BonusDot, Colours::White},
-        {3, 3, txt(""), Colours::Black, Colours::White},
+        {1, 3, txt("1"), Colours::LightYellow, Colours::Red},
+        {45, 3, txt("1"), Colours::LightYellow, Colours::Red},
+        {4, 3, txt("●"), Colours::White, MainDot},
+        {44, 3, txt("●"), Colours::White, MainDot},
+        {2, 3, txt("●"), Colours::White, BonusDot},
+        {3, 3, txt(""), Colours::White, Colours::Black},
         // The next complete draw follows without a gap row.
-        {1, 4, txt("4"), Colours::Red, Colours::LightYellow},
-        {45, 4, txt("4"), Colours::Red, Colours::LightYellow},
-        {7, 4, txt("●"), BonusDot, Colours::White}, // coloured last
-        {6, 4, txt("●"), MainDot, Colours::White},
+        {1, 4, txt("4"), Colours::LightYellow, Colours::Red},
+        {45, 4, txt("4"), Colours::LightYellow, Colours::Red},
+        {7, 4, txt("●"), Colours::White, BonusDot}, // coloured last
+        {6, 4, txt("●"), Colours::White, MainDot},
         {1, 5, txt("")},
         {1, 6, txt("")},
         {1, 7, txt("回")},
@@ -127,9 +127,9 @@ TEST(Dispersion, EmptyHistoryShowsOnlyTheFrame)
     EXPECT_EQ(sheet.maxRows(), 3);
     for (int r = 2; r <= 3; ++r)
         EXPECT_EQ(rowTexts(sheet, r, 1, 45), std::vector<std::string>(45));
-    expectCells(sheet, {{22, 1, txt("数　　　　　　　字"), Colours::Blue, Colours::PaleCyan},
-                        {1, 3, txt(""), Colours::Red, Colours::LightYellow},
-                        {2, 2, txt(""), Colours::Black, Colours::White}});
+    expectCells(sheet, {{22, 1, txt("数　　　　　　　字"), Colours::PaleCyan, Colours::Blue},
+                        {1, 3, txt(""), Colours::LightYellow, Colours::Red},
+                        {2, 2, txt(""), Colours::White, Colours::Black}});
 }
 
 TEST(Dispersion, LoadFailures)

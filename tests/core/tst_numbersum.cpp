@@ -1,7 +1,7 @@
 // 数字合計分析: each complete draw with the sum of its main numbers, its bonus
 // and the sum of all seven.
 #include "analysis/builders.h"
-#include "cellexpectations.h"
+#include "support/cellexpect.h"
 #include "support/history.h"
 
 #include <gtest/gtest.h>
@@ -28,13 +28,13 @@ TEST(NumberSum, GridLayoutAndCaptionRow)
     EXPECT_TRUE(sheet.overflow());
     EXPECT_EQ(rowTexts(sheet, 1, 8, 10), (std::vector<std::string>{"本数字合計", "ボ数字", "本数字+ボ数字"}));
     expectCells(sheet, {
-        {1, 1, txt("回数"), Colours::Black, Colours::LightPink},
-        {10, 1, std::nullopt, Colours::Black, Colours::LightPink},
-        {1, 2, txt("1"), Colours::Red, Colours::LightYellow},
-        {2, 2, txt("1"), Colours::Black, Colours::White},
-        {8, 2, txt("21"), Colours::Blue, Colours::LightCyan},
-        {9, 2, txt("7"), Colours::Black, Colours::White},
-        {10, 2, txt("28"), Colours::Blue, Colours::LightCyan},
+        {1, 1, txt("回数"), Colours::LightPink, Colours::Black},
+        {10, 1, std::nullopt, Colours::LightPink, Colours::Black},
+        {1, 2, txt("1"), Colours::LightYellow, Colours::Red},
+        {2, 2, txt("1"), Colours::White, Colours::Black},
+        {8, 2, txt("21"), Colours::LightCyan, Colours::Blue},
+        {9, 2, txt("7"), Colours::White, Colours::Black},
+        {10, 2, txt("28"), Colours::LightCyan, Colours::Blue},
     });
 
     // Caption borders: columns 2 … 7 cleared, an outline round 2 … 9.

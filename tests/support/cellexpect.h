@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 struct CellExpect
@@ -43,4 +44,18 @@ inline void expectCells(const Sheet &sheet, const std::vector<CellExpect> &cells
             EXPECT_EQ(cell.fore, *e.fore) << std::hex << "got 0x" << cell.fore << " want 0x" << *e.fore;
         }
     }
+}
+
+// The texts of one row, columns first … last.
+inline std::vector<std::string> rowTexts(const Sheet &sheet, int row, int first, int last)
+{
+    std::vector<std::string> texts;
+    for (int c = first; c <= last; ++c)
+        texts.push_back(sheet.text(c, row).toStdString());
+    return texts;
+}
+
+inline QString txt(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
 }
