@@ -149,10 +149,8 @@ void HelpViewer::showSelectedEntry()
 
 void HelpViewer::showTopic(const QString &objectPath)
 {
-    QUrl url;
-    url.setScheme(Scheme);
-    url.setPath(objectPath);
-    m_topic->setSource(url, QTextDocument::HtmlResource);
+    // The path may carry an anchor ("/analysis.html#hindo").
+    m_topic->setSource(QUrl(Scheme + QLatin1Char(':') + objectPath), QTextDocument::HtmlResource);
 }
 
 QString HelpViewer::currentTopic() const

@@ -30,7 +30,8 @@ public:
     void displayIndex(const QString &keyword);
     // Shows the topic the index gives for the keyword; nothing when there is none.
     bool keywordLookup(const QString &keyword);
-    // Shows a page of the help file by its path inside the file.
+    // Shows a page of the help file by its path inside the file, with or
+    // without an anchor.
     void showTopic(const QString &objectPath);
 
     QListWidget *indexList() const { return m_index; }
