@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 namespace DrawDataUpdate {
@@ -145,27 +146,30 @@ QString checkDatabaseFile(const QString &path)
 {
     if (QFileInfo(path).size() == 0)
         return QStringLiteral("ダウンロードしたデータが空です（0 バイト）。");
+    std::optional<Database> db;
     try {
-        const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
-        try {
-            DrawDatabase::verify(db);
-        } catch (const DatabaseError &) {
-            return QStringLiteral("当選データ（全データ選択クエリ）を持たないデータベースです。");
-        }
-        // Opening reads only the first pages: a file cut short is found by
-        // reading every page and every record.
-        Statement check = db.prepare(QStringLiteral("PRAGMA quick_check"));
-        while (check.step()) {
-            if (check.value(0).toText() != QLatin1String("ok"))
-                return QStringLiteral("ファイルが壊れているか、途中で切れています。");
-        }
-        DrawDatabase::readAll(db);
+        db.emplace(Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly));
+        DrawDatabase::verify(*db);
     } catch (const DatabaseError &) {
         QFile file(path);
         const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
         if (looksLikeHtml(head))
             return QStringLiteral("サーバーが返したのはデータベースではなくHTMLページです。");
+        if (db)
+            return QStringLiteral("当選データ（全データ選択クエリとその項目）を持たないデータベースです。");
         return QStringLiteral("パスワードが違うか、壊れているか、当選データファイルではありません。");
+    }
+    // Opening reads only the first pages: a file cut short is found by
+    // reading every page and every record.
+    try {
+        Statement check = db->prepare(QStringLiteral("PRAGMA quick_check"));
+        while (check.step()) {
+            if (check.value(0).toText() != QLatin1String("ok"))
+                return QStringLiteral("ファイルが壊れているか、途中で切れています。");
+        }
+        DrawDatabase::readAll(*db);
+    } catch (const DatabaseError &) {
+        return QStringLiteral("ファイルが壊れているか、途中で切れています。");
     }
     return {};
 }
