@@ -2,6 +2,7 @@
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
+#include "maintenance/drawdataupdate.h"
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
@@ -40,7 +41,8 @@ const char *const UsageText =
     "  summary\n"
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
-    "  render WINDOW --png OUT\n";
+    "  render WINDOW --png OUT\n"
+    "  update [--url URL]\n";
 
 int usage(const QString &problem)
 {
@@ -180,6 +182,28 @@ int render(const Options &options)
     return Success;
 }
 
+// The menu item 当選データ最新化 without the window: the same routine, its
+// message on stdout when the database was replaced and on stderr otherwise.
+int update(const Options &options)
+{
+    QUrl url = DrawDataUpdate::defaultUrl();
+    if (options.has(QStringLiteral("--url"))) {
+        url = QUrl(options.value(QStringLiteral("--url")), QUrl::StrictMode);
+        if (!url.isValid() || url.scheme().isEmpty())
+            return usage(QStringLiteral("--url が正しくありません: %1").arg(options.value(QStringLiteral("--url"))));
+    }
+    if (!options.positional.isEmpty())
+        return usage(QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
+    const DrawDataUpdate::Result result
+        = DrawDataUpdate::update(url, options.value(QStringLiteral("--db"), defaultDatabase()));
+    if (!result.succeeded()) {
+        err(result.message);
+        return Failure;
+    }
+    out(result.message + QLatin1Char('\n'));
+    return Success;
+}
+
 } // namespace
 
 bool needsGui(const QString &command)
@@ -214,6 +238,8 @@ int run(const QStringList &arguments)
             return exportWindow(*options);
         if (command == QLatin1String("render"))
             return render(*options);
+        if (command == QLatin1String("update"))
+            return update(*options);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

@@ -4,7 +4,10 @@
 #include "analysis/gui/analysisframe.h"
 #include "app/gui/aboutwindow.h"
 #include "app/gui/childwindow.h"
+#include "app/gui/helpviewer.h"
 #include "app/gui/menutree.h"
+#include "maintenance/drawdataupdate.h"
+#include "store/drawdatabase.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -16,6 +19,7 @@
 MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent)
     , m_programFolder(programFolder)
+    , m_downloadUrl(DrawDataUpdate::defaultUrl())
     , m_presenter(&Messages::showBox)
 {
     setObjectName(QStringLiteral("MainFrm"));
@@ -266,12 +270,30 @@ void MainFrm::mnuMasterInput_Click()
 
 void MainFrm::mnuMasterUpdate_Click()
 {
-    // Replaces the draw database by the provider's current copy.
+    // Replaces the database the store was loaded from. The store itself is
+    // not rebuilt: the analyses show the new draws after the next start.
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    const DrawDataUpdate::Result result
+        = DrawDataUpdate::update(m_downloadUrl, m_programFolder + QLatin1Char('/') + DrawDatabase::FileName);
+    unsetCursor();
+    message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
 
 void MainFrm::mnuHelpFile_Click()
 {
-    // Opens the help viewer on its index at "ロト6ケルモンについて".
+    const QString keyword = QStringLiteral("ロト6ケルモンについて");
+    if (!m_help) {
+        m_help = new HelpViewer(this);
+        m_help->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_help->openFile(m_programFolder + QLatin1Char('/') + HelpViewer::FileName);
+    // The index at the keyword first, then the keyword's own topic.
+    m_help->displayIndex(keyword);
+    m_help->keywordLookup(keyword);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 bool MainFrm::event(QEvent *event)
@@ -289,6 +311,8 @@ void MainFrm::closeEvent(QCloseEvent *event)
     m_mdi->closeAllSubWindows();
     if (m_about)
         m_about->close();
+    if (m_help)
+        m_help->close();
     // The prediction options are saved here, before the store is released.
     m_store.reset();
     setCursor(Qt::WaitCursor);

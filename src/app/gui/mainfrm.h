@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/gui/aboutwindow.h"
+#include "app/gui/helpviewer.h"
 #include "store/globalbas.h"
 #include "ui/gui/messages.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -49,6 +51,12 @@ public:
     // The open child window of that class name (its content widget), or nullptr.
     QWidget *childWindow(const QString &className) const;
     AboutWindow *aboutWindow() const { return m_about; }
+    HelpViewer *helpViewer() const { return m_help; }
+
+    // Where 当選データ最新化 downloads from: the build's download host unless
+    // pointed elsewhere (a test server, a mirror).
+    const QUrl &downloadUrl() const { return m_downloadUrl; }
+    void setDownloadUrl(const QUrl &url) { m_downloadUrl = url; }
 
     // Opens a child window at the top-left corner with its size in twips,
     // following the load steps every analysis-type window shares: hourglass,
@@ -84,5 +92,7 @@ private:
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
     QPointer<AboutWindow> m_about;
+    QPointer<HelpViewer> m_help;
+    QUrl m_downloadUrl;
     MessagePresenter m_presenter;
 };

@@ -1,0 +1,357 @@
+// The draw data update against a real HTTP server on 127.0.0.1: the routine
+// itself, the command line and the menu item of the main window.
+
+#include "app/gui/mainfrm.h"
+#include "maintenance/drawdataupdate.h"
+#include "store/drawdatabase.h"
+#include "store/globalbas.h"
+#include "support/history.h"
+#include "support/httptestserver.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using DrawDataUpdate::Status;
+using Reply = HttpTestServer::Reply;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+enum class Kind { Draws, WrongKey, NoQuery };
+
+// The bytes of a database file of the given kind, made through a scratch file.
+QByteArray databaseBytes(int draws, Kind kind = Kind::Draws)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scratch.mdb"));
+    {
+        const Database db = Database::open(path, kind == Kind::WrongKey ? QStringLiteral("111111") : DrawDatabase::password(),
+                                           Database::Mode::Create);
+        if (kind == Kind::NoQuery) {
+            db.exec(QStringLiteral("CREATE TABLE 結果マスタ (回数 INTEGER PRIMARY KEY)"));
+        } else {
+            DrawDatabase::createSchema(db, false);
+            db.begin();
+            for (const DrawRecord &record : TestHistory::generated(draws))
+                DrawDatabase::insert(db, record, false);
+            db.commit();
+        }
+    }
+    return readFile(path);
+}
+
+// Databases are slow to make (the key is stretched): each size is made once.
+const QByteArray &oldDatabase()
+{
+    static const QByteArray bytes = databaseBytes(300);
+    return bytes;
+}
+const QByteArray &newerDatabase()
+{
+    static const QByteArray bytes = databaseBytes(2000);
+    return bytes;
+}
+const QByteArray &shorterDatabase()
+{
+    static const QByteArray bytes = databaseBytes(5);
+    return bytes;
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QString targetIn(const QTemporaryDir &dir)
+{
+    return dir.filePath(DrawDatabase::FileName);
+}
+
+bool waitForProcess(QProcess &process)
+{
+    // The server answers from this thread's event loop, so wait by spinning it.
+    QSignalSpy finished(&process, &QProcess::finished);
+    return finished.wait(60000);
+}
+
+} // namespace
+
+class TestDrawDataUpdate : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(shorterDatabase().size() < oldDatabase().size());
+        QVERIFY(oldDatabase().size() < newerDatabase().size());
+    }
+
+    void update_data()
+    {
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("messagePart");
+
+        const QByteArray newer = newerDatabase();
+        const int updated = int(Status::Updated);
+        const int failed = int(Status::DownloadFailed);
+        const int refused = int(Status::Refused);
+        const QString done = QStringLiteral("当選データを最新化しました。");
+
+        QTest::newRow("newer database") << int(Reply::Body) << newer << updated << done;
+        QTest::newRow("shorter database") << int(Reply::Body) << shorterDatabase() << updated << done;
+        QTest::newRow("no Content-Length") << int(Reply::NoContentLength) << newer << updated << done;
+        QTest::newRow("404") << int(Reply::NotFound) << QByteArray() << failed << QStringLiteral("HTTP 404");
+        QTest::newRow("dropped mid-body") << int(Reply::DropMidBody) << newer << failed
+                                          << QStringLiteral("途中で接続が切れました");
+        QTest::newRow("HTML page") << int(Reply::Body)
+                                   << QByteArray("<!DOCTYPE html>\n<html><head><title>Proxy error</title></head>"
+                                                 "<body>502 Bad Gateway</body></html>")
+                                   << refused << QStringLiteral("HTMLページ");
+        QTest::newRow("zero bytes") << int(Reply::Body) << QByteArray() << refused << QStringLiteral("0 バイト");
+        QTest::newRow("truncated, no Content-Length") << int(Reply::NoContentLength) << newer.left(newer.size() / 2)
+                                                      << refused << QStringLiteral("壊れている");
+        QTest::newRow("last pages missing") << int(Reply::Body) << newer.left(newer.size() - 3 * 1024) << refused
+                                            << QStringLiteral("壊れている");
+        QByteArray damaged = newer;
+        damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0xff);
+        QTest::newRow("damaged page, full length") << int(Reply::Body) << damaged << refused
+                                                   << QStringLiteral("途中で切れています");
+        QTest::newRow("cut inside the first page") << int(Reply::Body) << newer.left(700) << refused
+                                                   << QStringLiteral("当選データファイルではありません");
+        QTest::newRow("other password") << int(Reply::Body) << databaseBytes(20, Kind::WrongKey) << refused
+                                        << QStringLiteral("パスワードが違う");
+        QTest::newRow("without 全データ選択クエリ") << int(Reply::Body) << databaseBytes(0, Kind::NoQuery) << refused
+                                             << QStringLiteral("全データ選択クエリ");
+    }
+
+    // Whatever the server does, the database is either the served file byte
+    // for byte (the old one kept as .bak) or exactly what it was, with no
+    // stray file left beside it.
+    void update()
+    {
+        QFETCH(int, reply);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(QString, messagePart);
+
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        HttpTestServer server;
+        QVERIFY(server.isListening());
+        server.serve(Reply(reply), body);
+
+        const DrawDataUpdate::Result result = DrawDataUpdate::update(server.url(), target);
+
+        QCOMPARE(int(result.status), status);
+        QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
+        QCOMPARE(server.requests(), 1);
+        QCOMPARE(server.lastRequestLine(), QByteArray("GET /download/Loto6Kermon/Loto6Kermon.mdb HTTP/1.1"));
+        if (result.succeeded()) {
+            QCOMPARE(readFile(target), body);
+            QCOMPARE(readFile(target + QStringLiteral(".bak")), oldDatabase());
+            QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("Loto6Kermon.mdb"), QStringLiteral("Loto6Kermon.mdb.bak")}));
+        } else {
+            QVERIFY(result.message.contains(QStringLiteral("当選データファイルは変更していません。")));
+            QVERIFY(readFile(target) == oldDatabase());
+            QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+        }
+    }
+
+    void failedConnections_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("messagePart");
+        QTest::newRow("no answer") << true << QStringLiteral("0.3 秒間応答しませんでした");
+        QTest::newRow("nothing listening") << false << QStringLiteral("接続できません");
+    }
+
+    void failedConnections()
+    {
+        QFETCH(bool, listening);
+        QFETCH(QString, messagePart);
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        HttpTestServer server;
+        server.serve(Reply::Silent);
+
+        const DrawDataUpdate::Result result = DrawDataUpdate::update(
+            listening ? server.url() : HttpTestServer::closedPortUrl(), target, std::chrono::milliseconds(300));
+
+        QCOMPARE(int(result.status), int(Status::DownloadFailed));
+        QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
+        QVERIFY(readFile(target) == oldDatabase());
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+    }
+
+    void missingTargetCreatesNothing()
+    {
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        HttpTestServer server;
+        server.serve(Reply::Body, newerDatabase());
+
+        const DrawDataUpdate::Result result = DrawDataUpdate::update(server.url(), target);
+
+        QCOMPARE(int(result.status), int(Status::TargetMissing));
+        QCOMPARE(result.message, QStringLiteral("当選データファイル：'") + QDir(dir.path()).absoluteFilePath(QStringLiteral("Loto6Kermon.mdb"))
+                                     + QStringLiteral("'が存在しません"));
+        QVERIFY(entries(dir.path()).isEmpty());
+    }
+
+    // The store keeps what it loaded at start-up, its connection still open on
+    // the replaced file; the next start sees the new draws.
+    void storeKeepsStartUpHistory()
+    {
+        QTemporaryDir dir;
+        writeFile(targetIn(dir), oldDatabase());
+        const DrawHistoryStore store = LoadDrawHistory(dir.path());
+        QCOMPARE(store.LastDrawNo, qint16(300));
+        HttpTestServer server;
+        server.serve(Reply::Body, newerDatabase());
+
+        QCOMPARE(int(DrawDataUpdate::update(server.url(), targetIn(dir)).status), int(Status::Updated));
+
+        QCOMPARE(store.LastDrawNo, qint16(300));
+        QCOMPARE(store.DrawRecordset.RecordCount(), 300);
+        QCOMPARE(DrawDatabase::readAll(*store.connection).RecordCount(), 300);
+        QCOMPARE(LoadDrawHistory(dir.path()).LastDrawNo, qint16(2000));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("newer database") << int(Reply::Body) << 0 << QStringLiteral("当選データを最新化しました。\n");
+        QTest::newRow("404") << int(Reply::NotFound) << 1 << QStringLiteral("HTTP 404");
+        QTest::newRow("dropped mid-body") << int(Reply::DropMidBody) << 1 << QStringLiteral("途中で接続が切れました");
+    }
+
+    void commandLine()
+    {
+        QFETCH(int, reply);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/loto6kermon-cli");
+        QVERIFY2(QFile::exists(cli), "loto6kermon-cli is built beside the tests");
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        HttpTestServer server;
+        server.serve(Reply(reply), newerDatabase());
+
+        QProcess process;
+        process.start(cli, {QStringLiteral("update"), QStringLiteral("--url"), server.url().toString(),
+                            QStringLiteral("--db"), target});
+        QVERIFY(waitForProcess(process));
+
+        QCOMPARE(process.exitCode(), exitCode);
+        const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
+        const QString stdErr = QString::fromUtf8(process.readAllStandardError());
+        if (exitCode == 0) {
+            QCOMPARE(stdOut, output);
+            QVERIFY(readFile(target) == newerDatabase());
+        } else {
+            QVERIFY2(stdErr.contains(output), qPrintable(stdErr));
+            QVERIFY(stdOut.isEmpty());
+            QVERIFY(readFile(target) == oldDatabase());
+        }
+    }
+
+    void commandLineMissingDatabase()
+    {
+        const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/loto6kermon-cli");
+        QTemporaryDir dir;
+        HttpTestServer server;
+        server.serve(Reply::Body, newerDatabase());
+        QProcess process;
+        process.start(cli, {QStringLiteral("update"), QStringLiteral("--url"), server.url().toString(),
+                            QStringLiteral("--db"), targetIn(dir)});
+        QVERIFY(waitForProcess(process));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+                 QStringLiteral("当選データファイル：'%1'が存在しません\n").arg(targetIn(dir)));
+        QVERIFY(entries(dir.path()).isEmpty());
+    }
+
+    // The menu item once through the real main window: the boxes it shows,
+    // the file it replaces and the history it keeps showing.
+    void menuItem()
+    {
+        QTemporaryDir dir;
+        writeFile(targetIn(dir), oldDatabase());
+        MainFrm frame(dir.path());
+        QList<MessageRequest> shown;
+        frame.setMessagePresenter([&shown](QWidget *, const MessageRequest &request) {
+            shown << request;
+            return QMessageBox::Ok;
+        });
+        QVERIFY(frame.load());
+        HttpTestServer server;
+        frame.setDownloadUrl(server.url());
+        auto *action = frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"));
+        QVERIFY(action);
+
+        server.serve(Reply::Body, newerDatabase());
+        action->trigger();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("当選データを最新化しました。"));
+        QCOMPARE(shown[0].title, Messages::ProgramTitle);
+        QCOMPARE(shown[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(readFile(targetIn(dir)) == newerDatabase());
+        QCOMPARE(frame.store().LastDrawNo, qint16(300));
+        QCOMPARE(frame.cursor().shape(), Qt::ArrowCursor);
+
+        server.serve(Reply::NotFound);
+        action->trigger();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].icon, QMessageBox::Critical);
+        QCOMPARE(shown[1].title, Messages::ErrorTitle);
+        QVERIFY(shown[1].text.contains(QStringLiteral("HTTP 404")));
+        QVERIFY(readFile(targetIn(dir)) == newerDatabase());
+        QCOMPARE(frame.cursor().shape(), Qt::ArrowCursor);
+
+        QFile::remove(targetIn(dir));
+        server.serve(Reply::Body, newerDatabase());
+        action->trigger();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[2].text, QStringLiteral("当選データファイル：'") + targetIn(dir) + QStringLiteral("'が存在しません"));
+        QCOMPARE(shown[2].icon, QMessageBox::NoIcon);
+        QVERIFY(!QFile::exists(targetIn(dir)));
+    }
+
+    void defaultUrlIsTheProvidersPath()
+    {
+        const QUrl url = DrawDataUpdate::defaultUrl();
+        QVERIFY(url.isValid());
+        QCOMPARE(url.scheme(), QStringLiteral("http"));
+        QCOMPARE(url.path(), QStringLiteral("/download/Loto6Kermon/Loto6Kermon.mdb"));
+        QVERIFY(!url.host().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDrawDataUpdate)
+#include "tst_drawdataupdate.moc"

@@ -1,0 +1,108 @@
+#pragma once
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests. It answers every request
+// with the one reply it was told to give, including the broken ones a real
+// network produces. It runs in the test's thread and is served while the code
+// under test waits in its own event loop.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+#include <memory>
+
+class HttpTestServer
+{
+public:
+    enum class Reply {
+        Body,            // 200 with Content-Length and the whole body
+        NotFound,        // 404 with a small HTML page
+        DropMidBody,     // 200 announcing the whole length, then half the body and a close
+        NoContentLength, // 200 without Content-Length: the body ends where the connection does
+        Silent,          // accepts the connection and never answers
+    };
+
+    HttpTestServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
+    }
+
+    bool isListening() const { return m_server.isListening(); }
+    void serve(Reply reply, const QByteArray &body = {})
+    {
+        m_reply = reply;
+        m_body = body;
+    }
+    QUrl url(const QString &path = QStringLiteral("/download/Loto6Kermon/Loto6Kermon.mdb")) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+    }
+    int requests() const { return m_requests; }
+    const QByteArray &lastRequestLine() const { return m_lastRequestLine; }
+
+    // A URL on this machine where nothing listens.
+    static QUrl closedPortUrl()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/download/Loto6Kermon/Loto6Kermon.mdb").arg(port));
+    }
+
+private:
+    void accept()
+    {
+        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+            auto received = std::make_shared<QByteArray>();
+            auto answered = std::make_shared<bool>(false);
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received, answered] {
+                received->append(socket->readAll());
+                if (*answered || !received->contains("\r\n\r\n"))
+                    return;
+                *answered = true;
+                ++m_requests;
+                m_lastRequestLine = received->left(received->indexOf("\r\n"));
+                respond(socket);
+            });
+        }
+    }
+
+    void respond(QTcpSocket *socket)
+    {
+        const QByteArray length = QByteArray::number(m_body.size());
+        switch (m_reply) {
+        case Reply::Body:
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + length
+                          + "\r\nConnection: close\r\n\r\n" + m_body);
+            break;
+        case Reply::NotFound: {
+            const QByteArray page = "<html><body><h1>404 Not Found</h1></body></html>";
+            socket->write("HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: "
+                          + QByteArray::number(page.size()) + "\r\nConnection: close\r\n\r\n" + page);
+            break;
+        }
+        case Reply::DropMidBody:
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + length
+                          + "\r\nConnection: close\r\n\r\n" + m_body.left(m_body.size() / 2));
+            break;
+        case Reply::NoContentLength:
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n"
+                          + m_body);
+            break;
+        case Reply::Silent:
+            return;
+        }
+        // Closes once everything written has gone out.
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    Reply m_reply = Reply::NotFound;
+    QByteArray m_body;
+    int m_requests = 0;
+    QByteArray m_lastRequestLine;
+};
