@@ -30,6 +30,20 @@ QString csv(const PredictionEngine &engine)
     return out;
 }
 
+namespace {
+
+// Pads text with blanks to a width in terminal columns, a full-width
+// character taking two.
+QString padded(const QString &text, int columns)
+{
+    int width = 0;
+    for (const QChar ch : text)
+        width += ch.unicode() < 0x80 || (ch.unicode() >= 0xFF61 && ch.unicode() <= 0xFF9F) ? 1 : 2;
+    return text + QString(std::max(0, columns - width), QLatin1Char(' '));
+}
+
+} // namespace
+
 QString text(const PredictionEngine &engine)
 {
     QString out = QStringLiteral("%1（ずらし %2 回）\n")
@@ -38,19 +52,20 @@ QString text(const PredictionEngine &engine)
     for (int k = 0; k < PredictionEngine::GridCount; ++k) {
         const Sheet &sheet = engine.grid(k);
         out += PredictionGrids::caption(k) + QLatin1Char('\n');
+        // The elimination and multi-shot captions stand in the middle of
+        // their tall cell; on a terminal they head its first line.
         QString label;
+        for (int r = 2; r <= sheet.maxRows() && label.isEmpty(); ++r)
+            label = sheet.text(1, r);
         for (int r = 2; r <= sheet.maxRows(); ++r) {
-            // The elimination and multi-shot captions stand in one row of
-            // their tall cell; carry them to every line of it.
-            if (!sheet.text(1, r).isEmpty())
-                label = sheet.text(1, r).trimmed();
-        }
-        for (int r = 2; r <= sheet.maxRows(); ++r) {
-            QString line = QStringLiteral("  ");
-            const QString own = sheet.text(1, r).trimmed();
-            line += (own.isEmpty() ? label : own).leftJustified(6, QChar(0x3000));
+            QString caption = sheet.text(1, r);
+            if (k == PredictionEngine::EliminationGrid || k == PredictionEngine::MultiShotGrid)
+                caption = r == 2 ? label : QString();
+            QString line = QStringLiteral("  ") + padded(caption, 10);
             for (int c = 2; c <= sheet.maxCols(); ++c)
                 line += sheet.text(c, r).rightJustified(3);
+            while (line.endsWith(QLatin1Char(' ')))
+                line.chop(1);
             out += line + QLatin1Char('\n');
         }
     }
