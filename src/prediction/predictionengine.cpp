@@ -48,6 +48,17 @@ void PredictionEngine::ClearEliminationCells()
     sheet.setAlignment(Block::cells(2, 2, 7, 4), HAlign::Center, VAlign::Center);
 }
 
+void PredictionEngine::ClearShotCells()
+{
+    for (const int k : {MultiShotGrid, OneShotGrid}) {
+        Sheet &sheet = m_grids[size_t(k)];
+        for (int row = 2; row <= sheet.maxRows(); ++row) {
+            for (int col = 2; col <= 7; ++col)
+                sheet.setText(col, row, QString());
+        }
+    }
+}
+
 // ---- tables ----
 
 void PredictionEngine::ensureDraws(long long lastDraw)

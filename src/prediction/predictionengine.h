@@ -48,6 +48,9 @@ public:
     void SetUpPredictionGrids(const DrawHistoryStore &store);
     // Empties the result cells of the elimination grid before a recomputation.
     void ClearEliminationCells();
+    // The same for the multi-shot and one-shot grids: a recomputation that
+    // finds fewer single numbers must not leave those of the previous options.
+    void ClearShotCells();
 
     const Sheet &grid(int k) const { return m_grids[size_t(k)]; }
 

@@ -352,14 +352,26 @@ TEST(PredictionEngine, GridsAreSetUpWithTheirCaptionsAndHeader)
     }
 }
 
-TEST(PredictionEngine, ClearingEmptiesOnlyTheEliminationResults)
+TEST(PredictionEngine, ClearingEmptiesTheResultCellsOnly)
 {
-    PredictionEngine engine = run(TestHistory::store(history(40)));
+    const int last = 40;
+    PredictionEngine engine = run(TestHistory::store(history(last, windowMarks(last, 0))));
     ASSERT_FALSE(row(engine, 1, 2).isEmpty());
+    ASSERT_FALSE(row(engine, 2, 3).isEmpty());
+    const Sheet cycle = engine.grid(0);
     engine.ClearEliminationCells();
     for (int r = 2; r <= 4; ++r)
         EXPECT_EQ(row(engine, 1, r), QStringList());
+    EXPECT_EQ(row(engine, 2, 2).size(), 6);
+    engine.ClearShotCells();
+    for (int k = 2; k <= 3; ++k) {
+        for (int r = 2; r <= PredictionGrids::rowCount(k); ++r)
+            EXPECT_EQ(row(engine, k, r), QStringList());
+    }
     EXPECT_EQ(engine.grid(1).text(1, 3), QStringLiteral("消去法"));
+    EXPECT_EQ(engine.grid(2).text(1, 2), QStringLiteral("連発予想"));
+    EXPECT_EQ(engine.grid(3).text(2, 1), cycle.text(2, 1));
+    EXPECT_EQ(engine.grid(0).text(2, 5), cycle.text(2, 5));
 }
 
 TEST(PredictionEngine, ExportHasTheShiftAndFourCaptionedGrids)

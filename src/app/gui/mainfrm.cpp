@@ -119,6 +119,10 @@ bool MainFrm::load()
     }
     unsetCursor();
     m_loaded = true;
+    // The activation that came while loading found no store: the prediction
+    // comes up now. An activation still to come shows it then.
+    if (isActiveWindow())
+        showPrediction(true);
     return true;
 }
 

@@ -143,6 +143,7 @@ void PredictionWindow::Opt反映する_Click(int index)
     m_reflect[size_t(index)]->setChecked(true);
     m_engine.setFlag(index, true);
     m_engine.ClearEliminationCells();
+    m_engine.ClearShotCells();
     m_engine.ShowPredictions();
     showGrids();
 }
@@ -152,6 +153,7 @@ void PredictionWindow::Opt反映しない_Click(int index)
     m_notReflect[size_t(index)]->setChecked(true);
     m_engine.setFlag(index, false);
     m_engine.ClearEliminationCells();
+    m_engine.ClearShotCells();
     m_engine.ShowPredictions();
     showGrids();
 }
