@@ -119,10 +119,10 @@ bool MainFrm::load()
     }
     unsetCursor();
     m_loaded = true;
-    // The activation that came while loading found no store: the prediction
-    // comes up now. An activation still to come shows it then.
-    if (isActiveWindow())
-        showPrediction(true);
+    // The program comes up with the prediction on screen. The main window's
+    // first activation may have come while loading (and found no store), or
+    // may never come where no window manager hands out the focus.
+    showPrediction(true);
     return true;
 }
 

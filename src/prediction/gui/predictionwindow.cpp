@@ -75,6 +75,20 @@ PredictionWindow::PredictionWindow(PredictionEngine &engine, const DrawHistorySt
     ShowReflectFlags();
     m_engine.SetUpPredictionGrids(store);
     showGrids();
+    fitGridHeights();
+}
+
+void PredictionWindow::fitGridHeights()
+{
+    // The layout's heights were made for a smaller row unit than ours: a grid
+    // grows downwards until all its rows show (the gaps below take it).
+    for (SheetView *view : m_grids) {
+        int height = 2 * view->frameWidth();
+        for (int r = 1; r <= view->sheet().maxRows(); ++r)
+            height += Metrics::rowPixels(view->sheet().rowHeight(r));
+        if (height > view->height())
+            view->resize(view->width(), height);
+    }
 }
 
 void PredictionWindow::createControls()

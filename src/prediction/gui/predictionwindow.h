@@ -44,6 +44,7 @@ private:
     void createControls();
     void ShowReflectFlags();
     void showGrids();
+    void fitGridHeights();
     void Opt反映する_Click(int index);
     void Opt反映しない_Click(int index);
     // The grids are read-only: a double click, which would start editing a
