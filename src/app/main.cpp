@@ -1,6 +1,6 @@
 #include "app/gui/mainfrm.h"
+#include "prediction/predictionexport.h"
 #include "store/globalbas.h"
-#include "store/summary.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -23,7 +23,8 @@ QString programFolder(const char *argv0)
 }
 
 // Without a display there is no window to show: say how to get one, and show
-// what the program would have loaded.
+// the predictions the window would have opened with (options from the
+// options file in the working directory, as the window reads them).
 int runWithoutDisplay(const QString &folder)
 {
     std::fputs("ディスプレイが見つかりません。 No display was found.\n"
@@ -32,9 +33,16 @@ int runWithoutDisplay(const QString &folder)
                stderr);
     try {
         const DrawHistoryStore store = LoadDrawHistory(folder);
-        std::printf("%s\n", storeSummaryJson(store).toUtf8().constData());
+        PredictionEngine engine;
+        engine.ReadInitFile();
+        engine.SetUpPredictionGrids(store);
+        std::printf("%s", PredictionExport::text(engine).toUtf8().constData());
     } catch (const DatabaseError &error) {
         std::fprintf(stderr, "%s\n", error.message().toUtf8().constData());
+        return 1;
+    } catch (const RuntimeError &error) {
+        std::fprintf(stderr, "%s: %s\n", PredictionEngine::WindowName.toUtf8().constData(),
+                     error.message().toUtf8().constData());
         return 1;
     }
     return 0;

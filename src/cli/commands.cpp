@@ -3,6 +3,8 @@
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
+#include "prediction/gui/predictionwindow.h"
+#include "prediction/predictionexport.h"
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
@@ -41,7 +43,7 @@ const char *const UsageText =
     "  summary\n"
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
-    "  render WINDOW --png OUT\n"
+    "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  update [--url URL]\n";
 
 int usage(const QString &problem)
@@ -117,6 +119,7 @@ int summary(const Options &options)
 
 int list()
 {
+    out(PredictionEngine::WindowName + QLatin1Char('\n'));
     for (const AnalysisWindow &w : analysisWindows()) {
         if (w.build)
             out(w.className + QLatin1Char('\n'));
@@ -138,11 +141,54 @@ const AnalysisWindow *windowArgument(const Options &options, QString *problem)
     return w;
 }
 
+bool isPrediction(const Options &options)
+{
+    return options.positional.size() == 1 && options.positional.first() == PredictionEngine::WindowName;
+}
+
+// The prediction window's engine for the options given: --reflect lists the
+// reflected analyses by index (0 … 11); the options file is not read, so the
+// output depends on the command line only.
+std::optional<PredictionEngine> predictionEngine(const Options &options, QString *problem)
+{
+    const std::optional<ReflectFlags> flags =
+        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
+    if (!flags) {
+        *problem = QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
+                       .arg(options.value(QStringLiteral("--reflect")));
+        return std::nullopt;
+    }
+    PredictionEngine engine;
+    engine.setFlags(*flags);
+    return engine;
+}
+
+int exportPrediction(const Options &options, const QString &format)
+{
+    QString problem;
+    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+    if (!engine)
+        return usage(problem);
+    const DrawHistoryStore store = loadStore(options);
+    try {
+        engine->SetUpPredictionGrids(store);
+    } catch (const RuntimeError &error) {
+        if (format == QLatin1String("json"))
+            out(SheetExport::errorJson(PredictionEngine::WindowName, error.message()) + QLatin1Char('\n'));
+        err(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message()));
+        return Failure;
+    }
+    out(format == QLatin1String("csv") ? PredictionExport::csv(*engine) : PredictionExport::json(*engine) + QLatin1Char('\n'));
+    return Success;
+}
+
 int exportWindow(const Options &options)
 {
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(QStringLiteral("--format は json か csv です。"));
+    if (isPrediction(options))
+        return exportPrediction(options, format);
     QString problem;
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)
@@ -161,8 +207,25 @@ int exportWindow(const Options &options)
     return Success;
 }
 
+int renderPrediction(const Options &options)
+{
+    QString problem;
+    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+    if (!engine)
+        return usage(problem);
+    const DrawHistoryStore store = loadStore(options);
+    const QImage image = PredictionWindow::render(*engine, store);
+    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
+        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
+        return Failure;
+    }
+    return Success;
+}
+
 int render(const Options &options)
 {
+    if (isPrediction(options) && options.has(QStringLiteral("--png")))
+        return renderPrediction(options);
     QString problem;
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)

@@ -8,6 +8,8 @@
 #include "app/gui/menutree.h"
 #include "maintenance/drawdataupdate.h"
 #include "store/drawdatabase.h"
+#include "prediction/gui/predictionwindow.h"
+#include "prediction/optionsfile.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -101,7 +103,11 @@ QMessageBox::StandardButton MainFrm::message(const MessageRequest &request)
 
 bool MainFrm::load()
 {
-    // The prediction window's options are read first, before the store.
+    // The prediction window's options are read first, before the store. A
+    // missing file (the first run) or a bad line keeps the flags read so far,
+    // without a message.
+    m_prediction = std::make_unique<PredictionEngine>();
+    m_prediction->ReadInitFile();
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
@@ -118,6 +124,10 @@ bool MainFrm::load()
     }
     unsetCursor();
     m_loaded = true;
+    // The program comes up with the prediction on screen. The main window's
+    // first activation may have come while loading (and found no store), or
+    // may never come where no window manager hands out the focus.
+    showPrediction(true);
     return true;
 }
 
@@ -255,7 +265,30 @@ void MainFrm::showAbout()
 
 void MainFrm::mnuYoso_Click()
 {
-    // Shows the prediction window 一発ケルモン予想 (built with the prediction engine).
+    showPrediction(false);
+}
+
+void MainFrm::showPrediction(bool fromActivation)
+{
+    // Opening lets pending events run, and an activation among them must not
+    // open a second window.
+    if (!m_store || !m_prediction || m_openingPrediction || (fromActivation && m_predictionFailed))
+        return;
+    m_openingPrediction = true;
+    const QString className = PredictionEngine::WindowName;
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    QWidget *content = openChild(className, 8400, 9360, [&]() -> QWidget * {
+        auto *window = new PredictionWindow(*m_prediction, *m_store);
+        connect(window, &PredictionWindow::closeRequested, this, [this, className] {
+            if (QMdiSubWindow *sub = subWindow(className))
+                sub->close();
+        });
+        return window;
+    });
+    m_predictionFailed = content == nullptr;
+    m_openingPrediction = false;
+    unsetCursor();
 }
 
 void MainFrm::mnuMasterInput_Click()
@@ -300,7 +333,7 @@ bool MainFrm::event(QEvent *event)
 {
     // Whenever the main window becomes active again, the prediction is shown.
     if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing)
-        mnuYoso_Click();
+        showPrediction(true);
     return QMainWindow::event(event);
 }
 
@@ -314,6 +347,15 @@ void MainFrm::closeEvent(QCloseEvent *event)
     if (m_help)
         m_help->close();
     // The prediction options are saved here, before the store is released.
+    // The old file is replaced only by a complete new one; when that fails
+    // the user learns that this run's options are lost, and the exit goes on.
+    if (m_prediction) {
+        QString error;
+        if (!m_prediction->WriteInitFile(&error)) {
+            message(Messages::error(QStringLiteral("オプションファイル「%1」を保存できませんでした。\n%2")
+                                        .arg(OptionsFile::FileName, error)));
+        }
+    }
     m_store.reset();
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();

@@ -2,6 +2,7 @@
 
 #include "app/gui/aboutwindow.h"
 #include "app/gui/helpviewer.h"
+#include "prediction/predictionengine.h"
 #include "store/globalbas.h"
 #include "ui/gui/messages.h"
 
@@ -37,6 +38,8 @@ public:
     const DrawHistoryStore &store() const { return *m_store; }
     bool hasStore() const { return m_store.has_value(); }
     const QString &programFolder() const { return m_programFolder; }
+    // The prediction's flags and tables, from start-up (ReadInitFile) to exit.
+    PredictionEngine *prediction() const { return m_prediction.get(); }
 
     // True while no analysis-type window is open. One flag, not a count.
     bool propEnd() const { return m_propEnd; }
@@ -79,6 +82,7 @@ private:
     void createMenus();
     void runMenuItem(const QString &name);
     void mnuYoso_Click();
+    void showPrediction(bool fromActivation);
     void mnuMasterInput_Click();
     void mnuMasterUpdate_Click();
     void mnuHelpFile_Click();
@@ -86,6 +90,11 @@ private:
 
     QString m_programFolder;
     std::optional<DrawHistoryStore> m_store;
+    std::unique_ptr<PredictionEngine> m_prediction;
+    // The prediction window failed to open: activation does not try again
+    // (its message would activate the main window, and so on); the menu does.
+    bool m_predictionFailed = false;
+    bool m_openingPrediction = false;
     bool m_propEnd = true;
     bool m_loaded = false;
     bool m_closing = false;

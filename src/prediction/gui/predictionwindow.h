@@ -1,0 +1,60 @@
+#pragma once
+
+#include "prediction/predictionengine.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QPushButton;
+class QRadioButton;
+class SheetView;
+
+// 一発ケルモン予想: the twelve reflect options and the four prediction grids.
+// The window only shows what the engine computed and routes the clicks; the
+// engine (flags and tables) outlives it and is handed in by the main window.
+//
+// Object names: Cmd閉じる, Command2, the option buttons Opt反映する_k and
+// Opt反映しない_k and the grids fpSpread1_k (k from 0), each also carrying
+// its k in the property "index".
+class PredictionWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Shows the flags and runs the opening computation. Throws RuntimeError
+    // when the history does not fit the engine's tables: the window never
+    // opens half made.
+    PredictionWindow(PredictionEngine &engine, const DrawHistoryStore &store, QWidget *parent = nullptr);
+
+    SheetView *grid(int k) const { return m_grids[size_t(k)]; }
+    QRadioButton *reflectButton(int k) const { return m_reflect[size_t(k)]; }
+    QRadioButton *notReflectButton(int k) const { return m_notReflect[size_t(k)]; }
+
+    // The window as it shows on screen, drawn offscreen.
+    static QImage render(PredictionEngine &engine, const DrawHistoryStore &store);
+
+Q_SIGNALS:
+    void closeRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void ShowReflectFlags();
+    void showGrids();
+    void fitGridHeights();
+    void Opt反映する_Click(int index);
+    void Opt反映しない_Click(int index);
+    // The grids are read-only: a double click, which would start editing a
+    // cell, is always cancelled.
+    void fpSpread1_DblClick(int index, int col, int row, int button, int x, int y, bool &cancel);
+
+    PredictionEngine &m_engine;
+    std::array<QRadioButton *, ReflectFlagCount> m_reflect{};
+    std::array<QRadioButton *, ReflectFlagCount> m_notReflect{};
+    std::array<SheetView *, PredictionEngine::GridCount> m_grids{};
+    QPushButton *m_close = nullptr;
+    QPushButton *m_print = nullptr;
+};
