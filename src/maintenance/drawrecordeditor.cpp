@@ -126,7 +126,7 @@ bool DrawRecordEditor::drawNoTaken(long long drawNo) const
     return false;
 }
 
-EditResult DrawRecordEditor::insertAfter(int row)
+EditResult DrawRecordEditor::insertAfter(int row, const std::function<void()> &aboutToChange)
 {
     long long drawNo = 1;
     if (row != 0) {
@@ -155,11 +155,13 @@ EditResult DrawRecordEditor::insertAfter(int row)
         return {EditResult::Status::Failed,
                 QStringLiteral("回数%1の行を追加できませんでした。\n%2").arg(drawNo).arg(error.message())};
     }
+    if (aboutToChange)
+        aboutToChange();
     m_rows.insert(m_rows.begin() + row, Row{added, {}});
     return {EditResult::Status::Written, {}};
 }
 
-EditResult DrawRecordEditor::deleteRow(int row)
+EditResult DrawRecordEditor::deleteRow(int row, const std::function<void()> &aboutToChange)
 {
     const DrawRecord &doomed = record(row);
     try {
@@ -179,6 +181,8 @@ EditResult DrawRecordEditor::deleteRow(int row)
         return {EditResult::Status::Failed,
                 QStringLiteral("回数%1の行を削除できませんでした。\n%2").arg(drawNoText(doomed), error.message())};
     }
+    if (aboutToChange)
+        aboutToChange();
     m_rows.erase(m_rows.begin() + (row - 1));
     return {EditResult::Status::Written, {}};
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -64,11 +65,13 @@ public:
 
     // A new, empty record after row (0 = before the first row) with the next
     // draw number, 回数 of that row + 1 (1 when row is 0), when that number
-    // is free. On success the new record is row + 1.
-    EditResult insertAfter(int row);
+    // is free. On success the new record is row + 1. aboutToChange runs once
+    // the file holds the change and before the rows here change (a view's
+    // model announces the row there).
+    EditResult insertAfter(int row, const std::function<void()> &aboutToChange = {});
 
-    // Removes the record of that row.
-    EditResult deleteRow(int row);
+    // Removes the record of that row; aboutToChange as above.
+    EditResult deleteRow(int row, const std::function<void()> &aboutToChange = {});
 
     // The first cell the close check refuses, rows in ascending order and
     // within a row columns 2 … 8; nothing when every number cell is right.

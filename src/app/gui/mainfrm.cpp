@@ -4,6 +4,7 @@
 #include "analysis/gui/analysisframe.h"
 #include "app/gui/aboutwindow.h"
 #include "app/gui/menutree.h"
+#include "maintenance/gui/drawresultseditor.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -151,6 +152,11 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
         unsetCursor();
         message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
         return nullptr;
+    } catch (const DatabaseError &error) {
+        m_propEnd = true;
+        unsetCursor();
+        message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
+        return nullptr;
     }
 
     auto *window = new QMdiSubWindow;
@@ -260,7 +266,25 @@ void MainFrm::mnuMasterInput_Click()
         unsetCursor();
         return;
     }
-    // Opens the draw results editor 当選データ入力.
+    if (!m_store)
+        return;
+    const QString className = DrawResultsEditor::ClassName;
+    QWidget *content = openChild(className, DrawResultsEditor::HeightTwips, DrawResultsEditor::WidthTwips, [&]() -> QWidget * {
+        // Its own connection, opened for writing; the store stays as loaded.
+        auto *editor = new DrawResultsEditor(DrawRecordEditor::open(m_store->ConnectString),
+                                             [this](const MessageRequest &request) { return message(request); });
+        connect(editor, &DrawResultsEditor::closeRequested, this, [this, className] {
+            if (QMdiSubWindow *window = subWindow(className))
+                window->close();
+        });
+        return editor;
+    });
+    // No minimise and no maximise button.
+    if (auto *window = content ? qobject_cast<QMdiSubWindow *>(content->parentWidget()) : nullptr) {
+        window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        window->show();
+    }
 }
 
 void MainFrm::mnuMasterUpdate_Click()
