@@ -4,6 +4,7 @@
 #include "maintenance/drawrecordeditor.h"
 #include "maintenance/numbercheck.h"
 #include "store/drawdatabase.h"
+#include "store/globalbas.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
@@ -92,10 +93,17 @@ TEST_F(EditorFile, EditInsertAndDeleteSurviveReopening)
     EXPECT_EQ(DrawFile::lines(m_path),
               QStringList({QStringLiteral("1|NULL|2|3|4|5|6|7"), QStringLiteral("2|11|40|13|14|15|16|9"),
                            QStringLiteral("4|NULL|NULL|NULL|33|NULL|NULL|NULL")}));
-    // A new start sees the same records the editor shows.
+    // A new start sees the same records the editor shows, and the analyses
+    // see them through the store: draw 1 lost a number, draw 2 is complete.
     const DrawRecordEditor reopened = openEditor();
     EXPECT_EQ(reopened.rowCount(), 3);
     EXPECT_EQ(reopened.text(5, 3), QStringLiteral("33"));
+    const DrawHistoryStore store = loadDrawHistoryFrom(DrawDatabase::connectStringForFile(m_path));
+    EXPECT_EQ(store.LastDrawNo, 2);
+    EXPECT_EQ(store.NumberTotal[12], 0);
+    EXPECT_EQ(store.NumberTotal[40], 1);
+    EXPECT_EQ(store.NumberTotal[9], 1);
+    EXPECT_EQ(store.NumberTotal[2], 0);
 }
 
 TEST_F(EditorFile, WrongTextIsShownButNeverWritten)
