@@ -284,6 +284,8 @@ void MainFrm::mnuMasterInput_Click()
         window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         window->show();
+        m_mdi->setActiveSubWindow(window);
+        content->setFocus();
     }
 }
 

@@ -51,6 +51,7 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
     m_grid->setItemDelegate(m_delegate);
     m_grid->setModel(m_model);
     setUpGrid();
+    setFocusProxy(m_grid); // the window opens ready for typing
 
     m_mnuEdit = new QMenu(QStringLiteral("編集(&E)"), this);
     m_mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
