@@ -7,9 +7,10 @@
 #include "app/gui/helpviewer.h"
 #include "app/gui/menutree.h"
 #include "maintenance/drawdataupdate.h"
-#include "store/drawdatabase.h"
+#include "maintenance/gui/drawresultseditor.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
+#include "store/drawdatabase.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -166,6 +167,11 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
         unsetCursor();
         message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
         return nullptr;
+    } catch (const DatabaseError &error) {
+        m_propEnd = true;
+        unsetCursor();
+        message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
+        return nullptr;
     }
 
     auto *window = new ChildWindow;
@@ -298,7 +304,27 @@ void MainFrm::mnuMasterInput_Click()
         unsetCursor();
         return;
     }
-    // Opens the draw results editor 当選データ入力.
+    if (!m_store)
+        return;
+    const QString className = DrawResultsEditor::ClassName;
+    QWidget *content = openChild(className, DrawResultsEditor::HeightTwips, DrawResultsEditor::WidthTwips, [&]() -> QWidget * {
+        // Its own connection, opened for writing; the store stays as loaded.
+        auto *editor = new DrawResultsEditor(DrawRecordEditor::open(m_store->ConnectString),
+                                             [this](const MessageRequest &request) { return message(request); });
+        connect(editor, &DrawResultsEditor::closeRequested, this, [this, className] {
+            if (QMdiSubWindow *window = subWindow(className))
+                window->close();
+        });
+        return editor;
+    });
+    // No minimise and no maximise button.
+    if (auto *window = content ? qobject_cast<QMdiSubWindow *>(content->parentWidget()) : nullptr) {
+        window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        window->show();
+        m_mdi->setActiveSubWindow(window);
+        content->setFocus();
+    }
 }
 
 void MainFrm::mnuMasterUpdate_Click()

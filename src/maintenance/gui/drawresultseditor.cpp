@@ -1,0 +1,196 @@
+#include "maintenance/gui/drawresultseditor.h"
+
+#include "maintenance/gui/drawrecordmodel.h"
+#include "maintenance/gui/numbercelldelegate.h"
+#include "ui/gui/metrics.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSet>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int StripTwips = 600;
+constexpr int GridLeftTwips = 120;
+constexpr int VisibleRows = 50;
+constexpr double RowHeight = 10.0;
+constexpr double DrawNoWidth = 5.0;
+constexpr double NumberWidth = 7.0;
+} // namespace
+
+DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget *parent)
+    : QWidget(parent)
+    , m_ask(std::move(ask))
+{
+    setObjectName(ClassName);
+    setWindowTitle(QStringLiteral("当選データ入力"));
+    setFont(Metrics::gridFont());
+
+    m_label = new QLabel(QStringLiteral("当選数字を開催回数毎に入力します。ここのデータが分析対象になります"), this);
+    m_label->setObjectName(QStringLiteral("Label1"));
+    m_close = new QPushButton(QStringLiteral("閉じる"), this);
+    m_close->setObjectName(QStringLiteral("Command1"));
+    connect(m_close, &QPushButton::clicked, this, &DrawResultsEditor::Command1_Click);
+
+    m_model = new DrawRecordModel(std::move(records), this);
+    // Shown after the edit has finished, so that a box never opens in the
+    // middle of the grid closing its cell editor.
+    connect(m_model, &DrawRecordModel::writeFailed, this,
+            [this](const QString &text) { m_ask(Messages::error(text)); }, Qt::QueuedConnection);
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("fpSpread1"));
+    m_delegate = new NumberCellDelegate(m_grid);
+    m_grid->setItemDelegate(m_delegate);
+    m_grid->setModel(m_model);
+    setUpGrid();
+    setFocusProxy(m_grid); // the window opens ready for typing
+
+    m_mnuEdit = new QMenu(QStringLiteral("編集(&E)"), this);
+    m_mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    auto addItem = [this](const QString &name, const QString &caption, const QKeySequence &key, void (DrawResultsEditor::*slot)()) {
+        QAction *action = m_mnuEdit->addAction(caption);
+        action->setObjectName(name);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action); // the shortcuts work while the editor has the focus
+        connect(action, &QAction::triggered, this, slot);
+    };
+    addItem(QStringLiteral("mnuAddLine"), QStringLiteral("行追加"), QKeySequence(Qt::CTRL | Qt::Key_A),
+            &DrawResultsEditor::mnuAddLine_Click);
+    addItem(QStringLiteral("mnuDelLine"), QStringLiteral("行削除"), QKeySequence(Qt::CTRL | Qt::Key_D),
+            &DrawResultsEditor::mnuDelLine_Click);
+
+    auto *strip = new QHBoxLayout;
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->addWidget(m_label);
+    strip->addStretch(1);
+    strip->addWidget(m_close);
+    auto *layout = new QVBoxLayout(this);
+    const int left = Metrics::twipsToPixels(GridLeftTwips);
+    layout->setContentsMargins(left, 4, left, left);
+    layout->setSpacing(4);
+    layout->addLayout(strip);
+    layout->addWidget(m_grid, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addStretch(1);
+}
+
+DrawResultsEditor::~DrawResultsEditor() = default;
+
+void DrawResultsEditor::setUpGrid()
+{
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_grid->setShowGrid(true);
+    m_grid->setGridStyle(Qt::SolidLine);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+
+    QHeaderView *rows = m_grid->verticalHeader();
+    rows->setVisible(true); // the pop-up menu opens from the header column
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(Metrics::rowPixels(RowHeight));
+    rows->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(rows, &QHeaderView::customContextMenuRequested, this, &DrawResultsEditor::fpSpread1_RightClick);
+
+    QHeaderView *columns = m_grid->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setMinimumSectionSize(1);
+    columns->resizeSection(0, Metrics::columnPixels(DrawNoWidth));
+    for (int c = 1; c < DrawRecordEditor::ColumnCount; ++c)
+        columns->resizeSection(c, Metrics::columnPixels(NumberWidth));
+
+    // Exactly 50 rows and all eight columns in view.
+    const int frame = 2 * m_grid->frameWidth();
+    int width = frame + rows->sizeHint().width() + m_grid->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < DrawRecordEditor::ColumnCount; ++c)
+        width += columns->sectionSize(c);
+    m_grid->setFixedSize(width, frame + columns->sizeHint().height() + VisibleRows * rows->defaultSectionSize());
+}
+
+int DrawResultsEditor::activeRow() const
+{
+    const QModelIndex active = m_grid->currentIndex();
+    return active.isValid() ? active.row() : -1;
+}
+
+void DrawResultsEditor::fpSpread1_RightClick(const QPoint &pos)
+{
+    const int row = m_grid->verticalHeader()->logicalIndexAt(pos);
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    QSet<int> selectedRows;
+    for (const QModelIndex &index : m_grid->selectionModel()->selectedIndexes())
+        selectedRows.insert(index.row());
+    if (selectedRows.size() > 1)
+        return;
+    // The menu acts on the row it was opened from: make it the active row and
+    // show it selected, keeping the active column.
+    const int column = std::max(m_grid->currentIndex().column(), 1);
+    m_grid->selectionModel()->setCurrentIndex(m_model->index(row, column),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_mnuEdit->popup(m_grid->verticalHeader()->viewport()->mapToGlobal(pos));
+}
+
+void DrawResultsEditor::mnuAddLine_Click()
+{
+    m_delegate->commitOpenEditor();
+    const int row = activeRow();
+    if (row < 0)
+        return;
+    const int column = m_grid->currentIndex().column();
+    if (m_ask(Messages::confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) != QMessageBox::Yes)
+        return;
+    const EditResult result = m_model->insertAfter(row);
+    if (result.status != EditResult::Status::Written) {
+        m_ask(Messages::error(result.message));
+        return;
+    }
+    const QModelIndex added = m_model->index(row + 1, column);
+    m_grid->setCurrentIndex(added);
+    m_grid->scrollTo(added);
+}
+
+void DrawResultsEditor::mnuDelLine_Click()
+{
+    m_delegate->commitOpenEditor();
+    const int row = activeRow();
+    if (row < 0)
+        return;
+    if (m_ask(Messages::confirm(QStringLiteral("選択された行を削除します。よろしいですか？"))) != QMessageBox::Yes)
+        return;
+    const EditResult result = m_model->removeRecord(row);
+    if (result.status != EditResult::Status::Written)
+        m_ask(Messages::error(result.message));
+}
+
+void DrawResultsEditor::Command1_Click()
+{
+    m_delegate->commitOpenEditor();
+    if (const std::optional<CellAddress> wrong = m_model->editor().firstWrongCell()) {
+        m_ask(Messages::error(QStringLiteral("結果マスタの数字に誤りがあります。")));
+        const QModelIndex cell = m_model->indexOf(*wrong);
+        m_grid->setCurrentIndex(cell);
+        m_grid->scrollTo(cell);
+        return;
+    }
+    Q_EMIT closeRequested();
+}
+
+void DrawResultsEditor::closeEvent(QCloseEvent *event)
+{
+    // Closing by the frame or with the main window skips the check, but a
+    // value still being typed is committed like any other.
+    m_delegate->commitOpenEditor();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "maintenance/drawrecordeditor.h"
+#include "ui/gui/messages.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class DrawRecordModel;
+class NumberCellDelegate;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+// The window 当選データ入力: every draw record in an editable grid. A cell is
+// written to its record when its edit is committed; rows are added and
+// deleted from the pop-up menu of the header column; 閉じる closes only when
+// every number cell is empty or a whole number 1 … 43.
+class DrawResultsEditor : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static inline const QString ClassName = QStringLiteral("当選データ入力");
+    static constexpr int HeightTwips = 13450;
+    static constexpr int WidthTwips = 7180;
+
+    using Ask = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
+
+    // ask shows a message box and returns the answer (MainFrm::message).
+    DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget *parent = nullptr);
+    ~DrawResultsEditor() override;
+
+    QTableView *grid() const { return m_grid; }
+    QMenu *editMenu() const { return m_mnuEdit; }
+    const DrawRecordModel &model() const { return *m_model; }
+
+    void Command1_Click();
+    void mnuAddLine_Click();
+    void mnuDelLine_Click();
+
+Q_SIGNALS:
+    // The close check passed: the frame closes the window.
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setUpGrid();
+    void fpSpread1_RightClick(const QPoint &pos);
+    int activeRow() const;
+
+    Ask m_ask;
+    DrawRecordModel *m_model = nullptr;
+    NumberCellDelegate *m_delegate = nullptr;
+    QTableView *m_grid = nullptr;
+    QLabel *m_label = nullptr;
+    QPushButton *m_close = nullptr;
+    QMenu *m_mnuEdit = nullptr;
+};

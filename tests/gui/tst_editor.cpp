@@ -1,0 +1,406 @@
+// The draw results editor inside the real main window, on a database file of
+// its own: the close check, the pop-up menu of the header column, adding and
+// deleting rows, and that closing the main window skips the check.
+#include "app/gui/mainfrm.h"
+#include "maintenance/gui/drawrecordmodel.h"
+#include "maintenance/gui/drawresultseditor.h"
+#include "support/drawfile.h"
+#include "support/history.h"
+#include "ui/gui/metrics.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Edit
+{
+    int column;
+    int row;
+    QString text;
+};
+
+const QString WrongNumbers = QStringLiteral("結果マスタの数字に誤りがあります。");
+const QString AddQuestion = QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？");
+const QString DeleteQuestion = QStringLiteral("選択された行を削除します。よろしいですか？");
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Edit>)
+Q_DECLARE_METATYPE(CellAddress)
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void opensWithEveryRecordAsLaidOut();
+    void closeCheck_data();
+    void closeCheck();
+    void rowMenu_data();
+    void rowMenu();
+    void rightClick_data();
+    void rightClick();
+    void closingMainWindowSkipsCheck();
+    void failedWriteTellsUser();
+    void screenshot();
+
+private:
+    DrawResultsEditor *open();
+    void type(const Edit &edit, bool commit = true);
+    static void rightClick(QWidget *viewport, const QPoint &pos);
+    QStringList messageTexts() const;
+    QString dbPath() const { return m_dir->filePath(DrawDatabase::FileName); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MainFrm> m_frm;
+    DrawResultsEditor *m_editor = nullptr;
+    QList<MessageRequest> m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::Yes;
+};
+
+void TestEditor::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    DrawFile::write(dbPath(), TestHistory::generated(60));
+    m_messages.clear();
+    m_answer = QMessageBox::Yes;
+    m_frm = std::make_unique<MainFrm>(m_dir->path());
+    m_frm->setMessagePresenter([this](QWidget *, const MessageRequest &request) {
+        m_messages << request;
+        return request.buttons.testFlag(QMessageBox::Yes) ? m_answer : QMessageBox::Ok;
+    });
+    m_frm->show();
+    QVERIFY(m_frm->load());
+    QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
+    m_editor = open();
+    QVERIFY(m_editor);
+}
+
+void TestEditor::cleanup()
+{
+    m_editor = nullptr;
+    m_frm.reset();
+    m_dir.reset();
+}
+
+DrawResultsEditor *TestEditor::open()
+{
+    // Whatever the start-up showed must be closed before the editor opens.
+    m_frm->mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_frm->findChild<QAction *>(QStringLiteral("mnuMasterInput"))->trigger();
+    return qobject_cast<DrawResultsEditor *>(m_frm->childWindow(DrawResultsEditor::ClassName));
+}
+
+void TestEditor::type(const Edit &edit, bool commit)
+{
+    QTableView *grid = m_editor->grid();
+    const QModelIndex index = grid->model()->index(edit.row - 1, edit.column - 1);
+    grid->setCurrentIndex(index);
+    grid->edit(index);
+    QLineEdit *line = nullptr;
+    for (QLineEdit *candidate : grid->viewport()->findChildren<QLineEdit *>()) {
+        if (candidate->isVisible())
+            line = candidate; // closed editors linger until deleted
+    }
+    QVERIFY(line);
+    line->selectAll();
+    QTest::keyClick(line, Qt::Key_Delete);
+    QTest::keyClicks(line, edit.text);
+    if (commit) {
+        QTest::keyClick(line, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the grid commits a Return a moment later
+    }
+}
+
+// The pop-up request a right click makes.
+void TestEditor::rightClick(QWidget *viewport, const QPoint &pos)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QApplication::sendEvent(viewport, &event);
+}
+
+QStringList TestEditor::messageTexts() const
+{
+    QStringList texts;
+    for (const MessageRequest &request : m_messages)
+        texts << request.text;
+    return texts;
+}
+
+void TestEditor::opensWithEveryRecordAsLaidOut()
+{
+    QCOMPARE(m_editor->windowTitle(), QStringLiteral("当選データ入力"));
+    QCOMPARE(m_editor->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+             QStringLiteral("当選数字を開催回数毎に入力します。ここのデータが分析対象になります"));
+    QCOMPARE(m_editor->findChild<QPushButton *>(QStringLiteral("Command1"))->text(), QStringLiteral("閉じる"));
+    QCOMPARE(m_editor->editMenu()->title(), QStringLiteral("編集(&E)"));
+    QCOMPARE(m_editor->findChild<QAction *>(QStringLiteral("mnuAddLine"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
+    QCOMPARE(m_editor->findChild<QAction *>(QStringLiteral("mnuDelLine"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+D")));
+
+    QTableView *grid = m_editor->grid();
+    QCOMPARE(grid->objectName(), QStringLiteral("fpSpread1"));
+    QAbstractItemModel *model = grid->model();
+    QCOMPARE(model->rowCount(), 60);
+    QCOMPARE(model->columnCount(), 8);
+    QCOMPARE(model->index(59, 0).data().toString(), QStringLiteral("60"));
+    QVERIFY(grid->verticalHeader()->isVisible());
+    QVERIFY(!(model->flags(model->index(0, 0)) & Qt::ItemIsEditable));
+    for (int c = 1; c < 8; ++c)
+        QVERIFY(model->flags(model->index(0, c)) & Qt::ItemIsEditable);
+    QCOMPARE(model->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
+    QCOMPARE(model->index(0, 7).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    QCOMPARE(model->index(0, 7).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(197, 255, 255));
+    QVERIFY(!model->index(0, 3).data(Qt::BackgroundRole).isValid());
+    QCOMPARE(grid->columnWidth(0), Metrics::columnPixels(5.0));
+    QCOMPARE(grid->columnWidth(7), Metrics::columnPixels(7.0));
+    QCOMPARE(grid->rowHeight(0), Metrics::rowPixels(10.0));
+    QCOMPARE(grid->rowAt(grid->viewport()->height() - 1), 49); // 50 rows in view
+
+    auto *window = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    QVERIFY(window);
+    QVERIFY(!(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(window->pos(), QPoint(0, 0));
+
+    // While it is open it holds the one-window flag.
+    QVERIFY(!m_frm->propEnd());
+    m_frm->findChild<QAction *>(QStringLiteral("mnuMasterInput"))->trigger();
+    QCOMPARE(messageTexts(), QStringList{QStringLiteral("表示中のウィンドウを閉じないと実行できません。")});
+}
+
+void TestEditor::closeCheck_data()
+{
+    QTest::addColumn<QList<Edit>>("edits");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<CellAddress>("cursor");
+
+    const CellAddress none{0, 0};
+    QTest::newRow("1.0 is wrong") << QList<Edit>{{4, 7, QStringLiteral("1.0")}} << false << CellAddress{4, 7};
+    QTest::newRow("0 is wrong") << QList<Edit>{{2, 1, QStringLiteral("0")}} << false << CellAddress{2, 1};
+    QTest::newRow("44 is wrong") << QList<Edit>{{8, 60, QStringLiteral("44")}} << false << CellAddress{8, 60};
+    QTest::newRow("a letter is wrong") << QList<Edit>{{5, 30, QStringLiteral("a")}} << false << CellAddress{5, 30};
+    QTest::newRow("empty is accepted") << QList<Edit>{{5, 30, QString()}} << true << none;
+    QTest::newRow("43 is accepted") << QList<Edit>{{8, 2, QStringLiteral("43")}} << true << none;
+    QTest::newRow("first wrong cell, rows then columns")
+        << QList<Edit>{{7, 12, QStringLiteral("x")}, {3, 40, QStringLiteral("0")}, {5, 12, QStringLiteral("44")}}
+        << false << CellAddress{5, 12};
+}
+
+void TestEditor::closeCheck()
+{
+    QFETCH(QList<Edit>, edits);
+    QFETCH(bool, closes);
+    QFETCH(CellAddress, cursor);
+
+    const QStringList before = DrawFile::lines(dbPath());
+    for (const Edit &edit : edits)
+        type(edit);
+    QTest::mouseClick(m_editor->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+
+    QStringList expectedFile = before;
+    if (closes) {
+        QVERIFY(m_messages.isEmpty());
+        QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
+        QVERIFY(m_frm->propEnd());
+        // Accepted values are in the file; an emptied cell is Null.
+        const Edit &edit = edits.first();
+        QStringList fields = expectedFile[edit.row - 1].split(QLatin1Char('|'));
+        fields[edit.column - 1] = edit.text.isEmpty() ? QStringLiteral("NULL") : edit.text;
+        expectedFile[edit.row - 1] = fields.join(QLatin1Char('|'));
+    } else {
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, WrongNumbers);
+        QCOMPARE(m_messages[0].title, QStringLiteral("メッセ－ジ"));
+        QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+        QCOMPARE(m_messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(m_editor->grid()->currentIndex(), m_editor->model().indexOf(cursor));
+        QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName)); // stays open
+        QCOMPARE(m_editor->grid()->currentIndex().data().toString(), [&] {
+            for (const Edit &edit : edits) {
+                if (edit.column == cursor.column && edit.row == cursor.row)
+                    return edit.text;
+            }
+            return QString();
+        }()); // still on screen
+    }
+    // Nothing the check refuses reaches the file.
+    QCOMPARE(DrawFile::lines(dbPath()), expectedFile);
+}
+
+void TestEditor::rowMenu_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("refusal"); // part of an expected refusal, or empty
+
+    QTest::newRow("add after the last row appends") << "mnuAddLine" << 60 << int(QMessageBox::Yes) << QString();
+    QTest::newRow("add answered No") << "mnuAddLine" << 60 << int(QMessageBox::No) << QString();
+    QTest::newRow("add where the next draw exists") << "mnuAddLine" << 10 << int(QMessageBox::Yes)
+                                                    << QStringLiteral("回数11のデータはすでにあります。");
+    QTest::newRow("delete") << "mnuDelLine" << 10 << int(QMessageBox::Yes) << QString();
+    QTest::newRow("delete answered No") << "mnuDelLine" << 10 << int(QMessageBox::No) << QString();
+}
+
+void TestEditor::rowMenu()
+{
+    QFETCH(QString, item);
+    QFETCH(int, row);
+    QFETCH(int, answer);
+    QFETCH(QString, refusal);
+    m_answer = QMessageBox::StandardButton(answer);
+
+    QTableView *grid = m_editor->grid();
+    grid->setCurrentIndex(grid->model()->index(0, 3)); // column 4 stays the active column
+    QHeaderView *header = grid->verticalHeader();
+    grid->scrollTo(grid->model()->index(row - 1, 0));
+    const QPoint pos(header->width() / 2, header->sectionViewportPosition(row - 1) + 2);
+    rightClick(header->viewport(), pos);
+    QVERIFY(m_editor->editMenu()->isVisible());
+    QCOMPARE(grid->currentIndex().row(), row - 1);
+    m_editor->editMenu()->hide();
+
+    const QStringList before = DrawFile::lines(dbPath());
+    m_editor->findChild<QAction *>(item)->trigger();
+
+    QVERIFY(!m_messages.isEmpty());
+    const MessageRequest &question = m_messages.first();
+    QCOMPARE(question.text, item == QLatin1String("mnuAddLine") ? AddQuestion : DeleteQuestion);
+    QCOMPARE(question.title, QStringLiteral("ロト6ケルモンLite"));
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question.defaultButton, QMessageBox::No);
+    QCOMPARE(question.icon, QMessageBox::Warning);
+
+    QStringList expected = before;
+    if (!refusal.isEmpty()) {
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_messages[1].text.contains(refusal));
+    } else if (m_answer == QMessageBox::Yes && item == QLatin1String("mnuAddLine")) {
+        expected.insert(row, QStringLiteral("%1|NULL|NULL|NULL|NULL|NULL|NULL|NULL").arg(row + 1));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(row, 3));
+        QCOMPARE(grid->model()->index(row, 0).data().toString(), QString::number(row + 1));
+    } else if (m_answer == QMessageBox::Yes) {
+        expected.removeAt(row - 1);
+        QCOMPARE(grid->model()->index(row - 1, 0).data().toString(), QString::number(row + 1));
+    }
+    if (refusal.isEmpty())
+        QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(grid->model()->rowCount(), expected.size());
+    QCOMPARE(DrawFile::lines(dbPath()), expected);
+}
+
+void TestEditor::rightClick_data()
+{
+    QTest::addColumn<bool>("onHeader");
+    QTest::addColumn<int>("selectedRows");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("header column, one row selected") << true << 1 << true;
+    QTest::newRow("data cell") << false << 1 << false;
+    QTest::newRow("header column, two rows selected") << true << 2 << false;
+}
+
+void TestEditor::rightClick()
+{
+    QFETCH(bool, onHeader);
+    QFETCH(int, selectedRows);
+    QFETCH(bool, opens);
+
+    QTableView *grid = m_editor->grid();
+    grid->setCurrentIndex(grid->model()->index(4, 2));
+    if (selectedRows == 2) {
+        grid->selectionModel()->select(QItemSelection(grid->model()->index(4, 2), grid->model()->index(5, 2)),
+                                       QItemSelectionModel::ClearAndSelect);
+    }
+    if (onHeader) {
+        QHeaderView *header = grid->verticalHeader();
+        rightClick(header->viewport(), QPoint(header->width() / 2, header->sectionViewportPosition(4) + 2));
+    } else {
+        rightClick(grid->viewport(), grid->visualRect(grid->model()->index(4, 2)).center());
+    }
+    QCOMPARE(m_editor->editMenu()->isVisible(), opens);
+    m_editor->editMenu()->hide();
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestEditor::closingMainWindowSkipsCheck()
+{
+    const QStringList before = DrawFile::lines(dbPath());
+    type({3, 2, QStringLiteral("x")});
+    type({4, 3, QStringLiteral("33")}, false); // still being typed
+    m_frm->close();
+    QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
+    QVERIFY(!messageTexts().contains(WrongNumbers));
+    QVERIFY(m_frm->propEnd());
+    // The wrong cell was never written; the value being typed was committed.
+    QStringList expected = before;
+    QStringList fields = expected[2].split(QLatin1Char('|'));
+    fields[3] = QStringLiteral("33");
+    expected[2] = fields.join(QLatin1Char('|'));
+    QCOMPARE(DrawFile::lines(dbPath()), expected);
+}
+
+void TestEditor::failedWriteTellsUser()
+{
+    // A second connection holds the write lock until the editor gives up.
+    const QStringList before = DrawFile::lines(dbPath());
+    const QString shown = m_editor->grid()->model()->index(4, 1).data().toString();
+    {
+        const Database locker = Database::open(dbPath(), DrawDatabase::password(), Database::Mode::ReadWrite);
+        locker.begin();
+        type({2, 5, shown == QLatin1String("1") ? QStringLiteral("2") : QStringLiteral("1")});
+        locker.rollback();
+    }
+    QTRY_COMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5の第1数字を保存できませんでした。")));
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("他のプログラム")));
+    QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+    QCOMPARE(m_editor->grid()->model()->index(4, 1).data().toString(), shown);
+    QCOMPARE(DrawFile::lines(dbPath()), before);
+}
+
+void TestEditor::screenshot()
+{
+    // Not a check: with LOTO6_SCREENSHOT=FILE it pictures the editor on the
+    // bundled history, the way the program shows it.
+    const QString target = qEnvironmentVariable("LOTO6_SCREENSHOT");
+    if (target.isEmpty())
+        QSKIP("LOTO6_SCREENSHOT not set");
+    const QString bundled = QCoreApplication::applicationDirPath() + QStringLiteral("/") + DrawDatabase::FileName;
+    if (QFile::exists(bundled)) {
+        cleanup();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QFile::copy(bundled, dbPath()));
+        m_frm = std::make_unique<MainFrm>(m_dir->path());
+        m_frm->setMessagePresenter([](QWidget *, const MessageRequest &) { return QMessageBox::Ok; });
+        m_frm->resize(1280, 960);
+        m_frm->show();
+        QVERIFY(m_frm->load());
+        QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
+        m_editor = open();
+        QVERIFY(m_editor);
+    }
+    m_editor->grid()->scrollToBottom();
+    m_editor->grid()->setCurrentIndex(m_editor->grid()->model()->index(m_editor->grid()->model()->rowCount() - 1, 1));
+    QTest::qWait(300);
+    QVERIFY(m_frm->grab().save(target));
+}
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"

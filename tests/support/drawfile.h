@@ -1,0 +1,43 @@
+#pragma once
+
+// Draw database files for tests: written with the program's own schema, read
+// back as plain lines so that a test can compare a file before and after.
+
+#include "store/drawdatabase.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace DrawFile {
+
+inline void write(const QString &path, const std::vector<DrawRecord> &records)
+{
+    const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::Create);
+    db.begin();
+    DrawDatabase::createSchema(db, false);
+    for (const DrawRecord &record : records)
+        DrawDatabase::insert(db, record, false);
+    db.commit();
+}
+
+// One line per record, "回数|n1|…|bonus"; Null shows as NULL, '' as nothing.
+inline QString line(const DrawRecord &record)
+{
+    QStringList parts{record.drawNo.toText()};
+    for (int p = 1; p <= 7; ++p)
+        parts << (record.number(p).isNull() ? QStringLiteral("NULL") : record.number(p).toText());
+    return parts.join(QLatin1Char('|'));
+}
+
+inline QStringList lines(const QString &path)
+{
+    const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
+    QStringList result;
+    for (const DrawRecord &record : DrawDatabase::readAll(db))
+        result << line(record);
+    return result;
+}
+
+} // namespace DrawFile
