@@ -159,18 +159,19 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
     QApplication::processEvents();
     m_propEnd = false;
     QWidget *content = nullptr;
-    try {
-        content = create();
-    } catch (const RuntimeError &error) {
+    const auto refuse = [&](const QString &reason) {
         // The window never opened, so it does not hold the flag.
         m_propEnd = true;
         unsetCursor();
-        message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
+        message(Messages::error(QStringLiteral("%1: %2").arg(className, reason)));
+    };
+    try {
+        content = create();
+    } catch (const RuntimeError &error) {
+        refuse(error.message());
         return nullptr;
     } catch (const DatabaseError &error) {
-        m_propEnd = true;
-        unsetCursor();
-        message(Messages::error(QStringLiteral("%1: %2").arg(className, error.message())));
+        refuse(error.message());
         return nullptr;
     }
 
@@ -182,6 +183,9 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
     window->setGeometry(0, 0, Metrics::twipsToPixels(widthTwips), Metrics::twipsToPixels(heightTwips));
     m_children.insert(className, window);
     connect(window, &ChildWindow::unloaded, this, [this] { m_propEnd = true; });
+    // Each window's own close button ("閉じる") unloads it like the close box.
+    if (content->metaObject()->indexOfSignal("closeRequested()") >= 0)
+        connect(content, SIGNAL(closeRequested()), window, SLOT(close()));
     window->show();
     m_mdi->setActiveSubWindow(window);
     unsetCursor();
@@ -195,15 +199,8 @@ void MainFrm::showAnalysis(const QString &className)
         return;
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    QWidget *content = openChild(className, description->heightTwips, description->widthTwips, [&]() -> QWidget * {
-        auto *frame = new AnalysisFrame(*description, description->build(*m_store));
-        connect(frame, &AnalysisFrame::closeRequested, this, [this, className] {
-            if (QMdiSubWindow *window = subWindow(className))
-                window->close();
-        });
-        return frame;
-    });
-    Q_UNUSED(content);
+    openChild(className, description->heightTwips, description->widthTwips,
+              [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
     unsetCursor();
 }
 
@@ -285,12 +282,7 @@ void MainFrm::showPrediction(bool fromActivation)
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     QWidget *content = openChild(className, 8400, 9360, [&]() -> QWidget * {
-        auto *window = new PredictionWindow(*m_prediction, *m_store);
-        connect(window, &PredictionWindow::closeRequested, this, [this, className] {
-            if (QMdiSubWindow *sub = subWindow(className))
-                sub->close();
-        });
-        return window;
+        return new PredictionWindow(*m_prediction, *m_store);
     });
     m_predictionFailed = content == nullptr;
     m_openingPrediction = false;
@@ -309,13 +301,8 @@ void MainFrm::mnuMasterInput_Click()
     const QString className = DrawResultsEditor::ClassName;
     QWidget *content = openChild(className, DrawResultsEditor::HeightTwips, DrawResultsEditor::WidthTwips, [&]() -> QWidget * {
         // Its own connection, opened for writing; the store stays as loaded.
-        auto *editor = new DrawResultsEditor(DrawRecordEditor::open(m_store->ConnectString),
-                                             [this](const MessageRequest &request) { return message(request); });
-        connect(editor, &DrawResultsEditor::closeRequested, this, [this, className] {
-            if (QMdiSubWindow *window = subWindow(className))
-                window->close();
-        });
-        return editor;
+        return new DrawResultsEditor(DrawRecordEditor::open(m_store->ConnectString),
+                                     [this](const MessageRequest &request) { return message(request); });
     });
     // No minimise and no maximise button.
     if (auto *window = content ? qobject_cast<QMdiSubWindow *>(content->parentWidget()) : nullptr) {
