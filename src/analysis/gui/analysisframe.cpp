@@ -63,6 +63,7 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     m_label->setObjectName(QStringLiteral("Label1"));
     // Narrow windows wrap their description onto a second line of the strip.
     m_label->setWordWrap(true);
+    m_label->setToolTip(description.label);
     m_label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     strip->addWidget(m_label, 1);
     strip->addSpacing(12);
