@@ -2,6 +2,7 @@
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
+#include "support/drawfile.h"
 #include "support/history.h"
 
 #include <QCoreApplication>
@@ -18,16 +19,11 @@ QString bundledDatabase()
 
 const QString &largeDatabase()
 {
-    // 30 000 generated draws, written once through the same code as create-db.
+    // 30 000 generated draws, written once with the same schema and inserts as create-db.
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString file = dir.filePath(QStringLiteral("large.mdb"));
-        const Database db = Database::open(file, DrawDatabase::password(), Database::Mode::Create);
-        db.begin();
-        DrawDatabase::createSchema(db, false);
-        for (const DrawRecord &record : TestHistory::generated(30000))
-            DrawDatabase::insert(db, record, false);
-        db.commit();
+        DrawFile::write(file, TestHistory::generated(30000));
         return file;
     }();
     return path;

@@ -3,6 +3,7 @@
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
+#include "support/drawfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -14,18 +15,7 @@
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using DrawFile::bytes;
 
 QString writeCsv(const QTemporaryDir &dir, const QString &text)
 {
@@ -75,7 +65,7 @@ TEST(DrawDatabase, RefusesWhatIsNotADrawDatabaseAndChangesNothing)
         {"missing file", [](const QString &) {}, "見つかりません"},
         {"wrong password", [&](const QString &p) { makeDatabase(p, QStringLiteral("999999"), FullTable); }, "パスワード"},
         {"plain unencrypted SQLite file", [&](const QString &p) { makeDatabase(p, QString(), FullTable); }, "パスワード"},
-        {"a text file of that name", [](const QString &p) { writeFile(p, "回数,第1数字\n1,2\n"); }, "パスワード"},
+        {"a text file of that name", [](const QString &p) { ASSERT_TRUE(DrawFile::writeBytes(p, "回数,第1数字\n1,2\n")); }, "パスワード"},
         {"no view", [&](const QString &p) { makeDatabase(p, key, FullTable); }, "全データ選択クエリがありません"},
         {"a missing field",
          [&](const QString &p) {
@@ -102,7 +92,7 @@ TEST(DrawDatabase, RefusesWhatIsNotADrawDatabaseAndChangesNothing)
         QTemporaryDir dir;
         const QString path = dir.filePath(DrawDatabase::FileName);
         c.make(path);
-        const QByteArray before = fileBytes(path);
+        const QByteArray before = bytes(path);
         try {
             LoadDrawHistory(dir.path());
             ADD_FAILURE() << c.name << ": loaded";
@@ -111,7 +101,7 @@ TEST(DrawDatabase, RefusesWhatIsNotADrawDatabaseAndChangesNothing)
             EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.says)))
                 << c.name << ": " << error.message().toStdString();
         }
-        EXPECT_EQ(fileBytes(path), before) << c.name;
+        EXPECT_EQ(bytes(path), before) << c.name;
         EXPECT_EQ(QFile::exists(path), !before.isNull()) << c.name << ": the load created or removed the file";
     }
 }
@@ -142,12 +132,12 @@ TEST(DrawCsv, RefusesToReplaceWithoutForceAndKeepsTheOldFileOnBadInput)
     const QString db = dir.filePath(QStringLiteral("out.mdb"));
     const QString good = writeCsv(dir, QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n1,1,2,3,4,5,6,7\n"));
     DrawCsv::createDatabase(good, db, false);
-    const QByteArray before = fileBytes(db);
+    const QByteArray before = bytes(db);
     EXPECT_THROW(DrawCsv::createDatabase(good, db, false), DatabaseError);
 
     const QString bad = writeCsv(dir, QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n1,1,2,3\n"));
     EXPECT_THROW(DrawCsv::createDatabase(bad, db, true), DatabaseError);
-    EXPECT_EQ(fileBytes(db), before);
+    EXPECT_EQ(bytes(db), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary file left
 }
 

@@ -5,6 +5,7 @@
 #include "maintenance/drawdataupdate.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
+#include "support/drawfile.h"
 #include "support/history.h"
 #include "support/httptestserver.h"
 
@@ -23,15 +24,12 @@ namespace {
 
 QByteArray readFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return DrawFile::bytes(path);
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(DrawFile::writeBytes(path, bytes));
 }
 
 enum class Kind { Draws, WrongKey, NoQuery };

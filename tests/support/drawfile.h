@@ -5,6 +5,7 @@
 
 #include "store/drawdatabase.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,19 @@ inline QStringList lines(const QString &path)
     for (const DrawRecord &record : DrawDatabase::readAll(db))
         result << line(record);
     return result;
+}
+
+// A file's bytes, or a null array when it cannot be read (or is missing).
+inline QByteArray bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
 } // namespace DrawFile
