@@ -10,18 +10,14 @@ Sheet buildAppearanceCount(const DrawHistoryStore &store)
     const int last = checked::add(store.LastDrawNo, 2);
 
     Sheet sheet;
-    sheet.setMaxCols(15);
-    sheet.setMaxRows(last);
-    sheet.setVisibleCols(15);
-    sheet.setVisibleRows(52);
+    sheet.setDimensions(15, last, 15, 52);
     sheet.setScrollBars(ScrollBars::Vertical);
     sheet.setFrozenRows(2);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 15.0);
     sheet.setRowHeight(2, 12.0);
     sheet.setColWidth(-1, 5.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(1, 1, 1, last), Colours::Red, Colours::LightYellow);
     sheet.setBorder(Block::cells(1, 1, 15, last), Border::All);
 

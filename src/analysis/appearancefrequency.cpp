@@ -17,10 +17,7 @@ Sheet buildAppearanceFrequency(const DrawHistoryStore &store)
     const int last = checked::add(highest, 2);
 
     Sheet sheet;
-    sheet.setMaxCols(last);
-    sheet.setMaxRows(45);
-    sheet.setVisibleCols(51);
-    sheet.setVisibleRows(45);
+    sheet.setDimensions(last, 45, 51, 45);
     sheet.setScrollBars(ScrollBars::Both);
     sheet.setFrozenCols(1);
     sheet.setFrozenRows(2);
@@ -30,8 +27,7 @@ Sheet buildAppearanceFrequency(const DrawHistoryStore &store)
     sheet.setColWidth(-1, 2.0);
     sheet.setColWidth(1, 5.0);
     sheet.setColWidth(last, 5.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
 
     sheet.setBorder(Block::cells(2, 1, last, 1), Border::Outline, border);
     sheet.setBackColour(Block::cells(2, 1, last, 1), Colours::LightYellow);

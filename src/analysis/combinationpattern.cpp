@@ -75,17 +75,13 @@ const Classifier &evenOdd()
 
 void setUpGrid(Sheet &sheet, int lastRow)
 {
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(lastRow);
-    sheet.setVisibleCols(Columns);
-    sheet.setVisibleRows(51);
+    sheet.setDimensions(Columns, lastRow, Columns, 51);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 20.0);
     sheet.setColWidth(-1, 5.0);
     sheet.setColWidth(1, 6.0);
     sheet.setColWidth(PatternColumn, 7.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(1, 2, 1, lastRow), Colours::Red, Colours::LightYellow);
     sheet.setBackColour(Block::cells(BonusColumn, 2, BonusColumn, lastRow), Colours::LightYellow);
     sheet.setColours(Block::cells(FirstCountColumn, 2, FirstCountColumn, lastRow), Colours::Blue, Colours::LightCyan);

@@ -19,14 +19,10 @@ enum class PairKind { Consecutive, SteppingStone };
 
 void setUpGrid(Sheet &sheet, int lastRow)
 {
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(lastRow);
-    sheet.setVisibleCols(Columns);
-    sheet.setVisibleRows(51);
+    sheet.setDimensions(Columns, lastRow, Columns, 51);
     sheet.setRowHeight(-1, 10.0);
     sheet.setColWidth(-1, 4.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(BaseColumn, 1, BaseColumn, lastRow), Colours::Red, Colours::LightYellow);
     sheet.setColours(Block::cells(SteppingColumn, 1, SteppingColumn, lastRow), Colours::Red, Colours::LightYellow);
     // No colour is set: the grid's default border colour.

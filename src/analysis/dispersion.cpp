@@ -20,18 +20,14 @@ int numberColumn(qint16 n)
 
 void setUpGrid(Sheet &sheet, int lastRow)
 {
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(lastRow);
-    sheet.setVisibleCols(sheet.maxCols());
-    sheet.setVisibleRows(47);
+    sheet.setDimensions(Columns, lastRow, Columns, 47);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 15.0);
     sheet.setRowHeight(2, 15.0);
     sheet.setColWidth(-1, 2.0);
     sheet.setColWidth(1, 5.0);
     sheet.setColWidth(Columns, 5.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
 
     sheet.setBorder(Block::cells(2, 1, 44, 1), Border::Outline, Frame);
     sheet.setBorder(Block::cell(1, 1), Border::Right, Frame);

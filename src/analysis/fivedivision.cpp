@@ -31,18 +31,14 @@ int groupOf(qint16 n)
 
 void setUpGrid(Sheet &sheet, int rows)
 {
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(rows);
-    sheet.setVisibleCols(Columns);
-    sheet.setVisibleRows(51);
+    sheet.setDimensions(Columns, rows, Columns, 51);
     sheet.setScrollBars(ScrollBars::Vertical);
     sheet.setFrozenRows(1);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 20.0);
     sheet.setColWidth(-1, 5.0);
     sheet.setColWidth(1, 6.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
 
     sheet.setColours(Block::cells(1, 2, 1, rows), Colours::Red, Colours::LightYellow);
     sheet.setBackColour(Block::cells(8, 2, 8, rows), Colours::LightYellow);

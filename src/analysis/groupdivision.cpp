@@ -47,10 +47,7 @@ int lastColumn(const GroupDivision &d, int g)
 
 void setUpGrid(const GroupDivision &d, Sheet &sheet, int rows)
 {
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(rows);
-    sheet.setVisibleCols(Columns);
-    sheet.setVisibleRows(53);
+    sheet.setDimensions(Columns, rows, Columns, 53);
     sheet.setScrollBars(ScrollBars::Both);
     sheet.setFrozenRows(3);
     sheet.setFrozenCols(d.frozenCols);
@@ -60,8 +57,7 @@ void setUpGrid(const GroupDivision &d, Sheet &sheet, int rows)
     sheet.setColWidth(-1, 2.0);
     sheet.setColWidth(1, 3.0);
     sheet.setColWidth(Columns, 3.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
 
     // This colour stays the border colour of every later border step.
     sheet.setBorder(Block::cells(1, NumberRow, Columns, rows), Border::All, Colours::LightBlue);

@@ -8,16 +8,12 @@ namespace {
 void setUpGrid(Sheet &sheet, qint16 lastDrawNo, int extraRows)
 {
     const int last = checked::add(checked::add(lastDrawNo, extraRows), 2);
-    sheet.setMaxCols(15);
-    sheet.setMaxRows(last);
-    sheet.setVisibleCols(15);
-    sheet.setVisibleRows(52);
+    sheet.setDimensions(15, last, 15, 52);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 15.0);
     sheet.setRowHeight(2, 12.0);
     sheet.setColWidth(-1, 5.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(1, 1, 1, last), Colours::Red, Colours::LightYellow);
     for (int k = 1; k <= 7; ++k)
         sheet.setBackColour(Block::cells(2 * k, 3, 2 * k, last), Colours::LightCyan);

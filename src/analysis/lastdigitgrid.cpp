@@ -13,17 +13,13 @@ QString title()
 void setUp(Sheet &sheet, int lastDrawNo, bool numberRows)
 {
     const int rows = checked::add(lastDrawNo, 4);
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(rows);
-    // More columns than the grid has, so all eleven show.
-    sheet.setVisibleCols(29);
-    sheet.setVisibleRows(52);
+    // 29 columns shown at once, more than the grid has, so all eleven show.
+    sheet.setDimensions(Columns, rows, 29, 52);
     sheet.setScrollBars(ScrollBars::Vertical);
     sheet.setFrozenRows(2);
     sheet.setRowHeight(-1, 10.0);
     sheet.setColWidth(-1, 5.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(1, 1, 1, rows), Colours::Red, Colours::LightYellow);
     if (numberRows) {
         for (int k = 1; k <= lastDrawNo; ++k)

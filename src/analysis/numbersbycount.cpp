@@ -7,10 +7,7 @@ Sheet buildNumbersByCount(const DrawHistoryStore &store)
     const int last = store.TotalGroupRows;
 
     Sheet sheet;
-    sheet.setMaxCols(2);
-    sheet.setMaxRows(last);
-    sheet.setVisibleCols(2);
-    sheet.setVisibleRows(last);
+    sheet.setDimensions(2, last, 2, last);
     sheet.setScrollBars(ScrollBars::Horizontal);
     sheet.setFrozenRows(0);
     sheet.setFrozenCols(0);
@@ -19,8 +16,7 @@ Sheet buildNumbersByCount(const DrawHistoryStore &store)
     sheet.setColWidth(1, 5.0);
     sheet.setColWidth(2, 20.0);
     sheet.setBorder(Block::all(), Border::All);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setActiveCell(0, 0);
 
     sheet.setBackColour(Block::cells(1, 2, 1, last), Colours::LightYellow);

@@ -17,18 +17,14 @@ constexpr int TotalColumn = 10;
 
 void setUpGrid(Sheet &sheet, int lastRow)
 {
-    sheet.setMaxCols(Columns);
-    sheet.setMaxRows(lastRow);
-    sheet.setVisibleCols(Columns);
-    sheet.setVisibleRows(51);
+    sheet.setDimensions(Columns, lastRow, Columns, 51);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 20.0);
     sheet.setColWidth(-1, 5.0);
     sheet.setColWidth(SumColumn, 8.0);
     sheet.setColWidth(BonusColumn, 7.0);
     sheet.setColWidth(TotalColumn, 10.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(1, 2, 1, lastRow), Colours::Red, Colours::LightYellow);
     sheet.setColours(Block::cells(SumColumn, 2, SumColumn, lastRow), Colours::Blue, Colours::LightCyan);
     sheet.setColours(Block::cells(TotalColumn, 2, TotalColumn, lastRow), Colours::Blue, Colours::LightCyan);

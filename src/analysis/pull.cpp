@@ -7,16 +7,12 @@ namespace {
 void setUpGrid(Sheet &sheet, qint16 lastDrawNo)
 {
     const int last = checked::add(lastDrawNo, 1);
-    sheet.setMaxCols(8);
-    sheet.setMaxRows(last);
-    sheet.setVisibleCols(sheet.maxCols());
-    sheet.setVisibleRows(51);
+    sheet.setDimensions(8, last, 8, 51);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 15.0);
     sheet.setColWidth(-1, 7.0);
     sheet.setColWidth(8, 9.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::cells(1, 1, 1, last), Colours::Red, Colours::LightYellow);
     sheet.setBorder(Block::cells(1, 1, 8, last), Border::All, Colours::LightBlue);
     sheet.setActiveCell(0, 0);

@@ -23,10 +23,7 @@ int rowCount(int k)
 void setUpGrid(Sheet &sheet, int k)
 {
     const int rows = rowCount(k);
-    sheet.setMaxCols(7);
-    sheet.setVisibleCols(7);
-    sheet.setMaxRows(rows);
-    sheet.setVisibleRows(rows);
+    sheet.setDimensions(7, rows, 7, rows);
     // The grids are small enough to be seen whole.
     sheet.setScrollBars(ScrollBars::None);
     sheet.setFrozenRows(0);
@@ -35,8 +32,7 @@ void setUpGrid(Sheet &sheet, int k)
     sheet.setRowHeight(-1, 10.0);
     sheet.setColWidth(-1, 5.0);
     sheet.setColWidth(1, 8.0);
-    sheet.setStatic(Block::all());
-    sheet.setAlignment(Block::all(), HAlign::Center, VAlign::Center);
+    sheet.setStaticCentred(Block::all());
 
     // The cycle grid reads as four lines, the others as boxes.
     sheet.setBorder(Block::cells(1, 1, 7, rows), k == 0 ? Border::Top | Border::Bottom : Border::All);

@@ -32,6 +32,13 @@ void Sheet::setMaxRows(int rows)
     reshape(m_cols, rows);
 }
 
+void Sheet::setDimensions(int cols, int rows, int visibleCols, int visibleRows)
+{
+    reshape(cols, rows);
+    m_visibleCols = visibleCols;
+    m_visibleRows = visibleRows;
+}
+
 void Sheet::setRowHeight(int row, double height)
 {
     if (row == -1) {
@@ -95,6 +102,15 @@ void Sheet::forEach(Block block, F &&f)
 void Sheet::setStatic(Block block, bool isStatic)
 {
     forEach(block, [&](Cell &cell, int, int) { cell.isStatic = isStatic; });
+}
+
+void Sheet::setStaticCentred(Block block)
+{
+    forEach(block, [](Cell &cell, int, int) {
+        cell.isStatic = true;
+        cell.hAlign = HAlign::Center;
+        cell.vAlign = VAlign::Center;
+    });
 }
 
 void Sheet::setAlignment(Block block, HAlign h, VAlign v)

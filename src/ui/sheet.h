@@ -92,6 +92,10 @@ public:
     int maxCols() const { return m_cols; }
     int maxRows() const { return m_rows; }
 
+    // Column and row counts, then how many of each show at once: the first
+    // step of every window's grid set-up.
+    void setDimensions(int cols, int rows, int visibleCols, int visibleRows);
+
     void setVisibleCols(int n) { m_visibleCols = n; }
     void setVisibleRows(int n) { m_visibleRows = n; }
     int visibleCols() const { return m_visibleCols; }
@@ -114,6 +118,9 @@ public:
 
     // Block formatting.
     void setStatic(Block block, bool isStatic = true);
+    // Static text, centred horizontally and vertically: how every window
+    // starts its cells.
+    void setStaticCentred(Block block);
     void setAlignment(Block block, HAlign h, VAlign v);
     void setHAlign(Block block, HAlign h);
     void setVAlign(Block block, VAlign v);
