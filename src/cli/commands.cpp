@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/importcommands.h"
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
@@ -44,7 +45,9 @@ const char *const UsageText =
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
-    "  update [--url URL]\n";
+    "  update [--url URL]\n"
+    "  import FILE|- [--dry-run] [--overwrite] [--format text|json]\n"
+    "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n";
 
 int usage(const QString &problem)
 {
@@ -267,6 +270,24 @@ int update(const Options &options)
     return Success;
 }
 
+// 当選データ取込 and 当選データ書出し without the window.
+int importOrSave(const QString &command, const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("text"));
+    if (format != QLatin1String("text") && format != QLatin1String("json"))
+        return usage(QStringLiteral("--format は text か json です。"));
+    if (options.positional.size() != 1)
+        return usage(QStringLiteral("%1 にはファイルを一つ指定してください。").arg(command));
+    const bool json = format == QLatin1String("json");
+    if (command == QLatin1String("save-csv")) {
+        const int status = runSaveCsv(options.value(QStringLiteral("--db")), options.positional.first(),
+                                      options.value(QStringLiteral("--encoding")), json);
+        return status == Usage ? usage({}) : status;
+    }
+    return runImport({options.positional.first(), options.value(QStringLiteral("--db")),
+                      options.has(QStringLiteral("--dry-run")), options.has(QStringLiteral("--overwrite")), json});
+}
+
 } // namespace
 
 bool needsGui(const QString &command)
@@ -281,8 +302,9 @@ int run(const QStringList &arguments)
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url")};
-    const QStringList flags{QStringLiteral("--force")};
+                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
+                             QStringLiteral("--encoding")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)
@@ -303,6 +325,8 @@ int run(const QStringList &arguments)
             return render(*options);
         if (command == QLatin1String("update"))
             return update(*options);
+        if (command == QLatin1String("import") || command == QLatin1String("save-csv"))
+            return importOrSave(command, *options);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

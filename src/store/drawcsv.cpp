@@ -11,9 +11,7 @@
 
 namespace DrawCsv {
 
-namespace {
-
-QStringList splitLine(const QString &line)
+QStringList splitLine(const QString &line, QChar separator)
 {
     QStringList fields;
     QString current;
@@ -33,7 +31,7 @@ QStringList splitLine(const QString &line)
             }
         } else if (ch == QLatin1Char('"')) {
             quoted = true;
-        } else if (ch == QLatin1Char(',')) {
+        } else if (ch == separator) {
             fields << current;
             current.clear();
         } else {
@@ -43,6 +41,8 @@ QStringList splitLine(const QString &line)
     fields << current;
     return fields;
 }
+
+namespace {
 
 Field parseField(const QString &text)
 {

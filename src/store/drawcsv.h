@@ -15,6 +15,10 @@ struct Table
     std::vector<DrawRecord> records;
 };
 
+// One line split at separator; a field in double quotes may hold the
+// separator, and "" inside it stands for one ".
+QStringList splitLine(const QString &line, QChar separator = QLatin1Char(','));
+
 // Throws DatabaseError with the line number for a malformed file.
 Table parse(const QString &text, const QString &sourceName);
 QString write(const Table &table);

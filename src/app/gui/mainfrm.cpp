@@ -7,6 +7,8 @@
 #include "app/gui/helpviewer.h"
 #include "app/gui/menutree.h"
 #include "maintenance/drawdataupdate.h"
+#include "maintenance/drawexportfile.h"
+#include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
@@ -15,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -35,6 +38,7 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     setCentralWidget(m_mdi);
     resize(1280, 960);
     createMenus();
+    addDataTransferItems();
 }
 
 MainFrm::~MainFrm()
@@ -340,6 +344,76 @@ void MainFrm::mnuHelpFile_Click()
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
+}
+
+// 当選データ取込 and 当選データ書出し... at the end of データ管理(&M).
+void MainFrm::addDataTransferItems()
+{
+    auto *menu = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHosyu"));
+    if (!menu)
+        return;
+    menu->addSeparator();
+    QAction *import = menu->addAction(QStringLiteral("当選データ取込"));
+    import->setObjectName(QStringLiteral("mnuMasterImport"));
+    connect(import, &QAction::triggered, this, &MainFrm::mnuMasterImport_Click);
+    QAction *exportAction = menu->addAction(QStringLiteral("当選データ書出し..."));
+    exportAction->setObjectName(QStringLiteral("mnuMasterExport"));
+    connect(exportAction, &QAction::triggered, this, &MainFrm::mnuMasterExport_Click);
+}
+
+void MainFrm::mnuMasterImport_Click()
+{
+    // The editor writes every change at once on a connection of its own;
+    // the two must not write the same file at the same time.
+    if (subWindow(DrawResultsEditor::ClassName)) {
+        message(Messages::error(QStringLiteral("当選データ入力を閉じないと実行できません。")));
+        return;
+    }
+    if (!m_store)
+        return;
+    const QString path = DrawDatabase::parseConnectString(m_store->ConnectString).path;
+    QWidget *content = openChild(DrawImportWindow::ClassName, DrawImportWindow::HeightTwips, DrawImportWindow::WidthTwips,
+                                 [&]() -> QWidget * {
+                                     return new DrawImportWindow(path, [this](const MessageRequest &request) { return message(request); });
+                                 });
+    if (auto *window = qobject_cast<DrawImportWindow *>(content))
+        connect(window, &DrawImportWindow::databaseChanged, this, &MainFrm::databaseChanged, Qt::UniqueConnection);
+}
+
+void MainFrm::mnuMasterExport_Click()
+{
+    if (!m_store)
+        return;
+    const QString utf8 = QStringLiteral("CSV UTF-8 BOM付き (*.csv)");
+    const QString shiftJis = QStringLiteral("CSV Shift_JIS (*.csv)");
+    QString filter = utf8;
+    const QString out = QFileDialog::getSaveFileName(this, QStringLiteral("当選データ書出し"), QStringLiteral("loto6-history.csv"),
+                                                     utf8 + QStringLiteral(";;") + shiftJis, &filter);
+    if (out.isEmpty())
+        return;
+    setCursor(Qt::WaitCursor);
+    const DrawExport::Result result = DrawExport::save(DrawDatabase::parseConnectString(m_store->ConnectString).path, out,
+                                                       filter == shiftJis ? DrawExport::Encoding::ShiftJis : DrawExport::Encoding::Utf8WithBom);
+    unsetCursor();
+    message(result.ok ? Messages::information(result.message) : Messages::error(result.message));
+}
+
+void MainFrm::databaseChanged()
+{
+    if (!m_store)
+        return;
+    setCursor(Qt::WaitCursor);
+    try {
+        // Assigned, not re-created: a window holding the store sees the new one.
+        *m_store = loadDrawHistoryFrom(m_store->ConnectString);
+        if (auto *prediction = qobject_cast<PredictionWindow *>(childWindow(PredictionEngine::WindowName)))
+            prediction->recompute(*m_store);
+    } catch (const DatabaseError &error) {
+        message(Messages::error(error.message()));
+    } catch (const RuntimeError &error) {
+        message(Messages::error(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message())));
+    }
+    unsetCursor();
 }
 
 bool MainFrm::event(QEvent *event)

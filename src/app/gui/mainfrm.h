@@ -74,6 +74,11 @@ public:
     void arrange(int code);
     void showAbout();
 
+    // The draw database was written by this program (an import): the store
+    // is read again and the prediction window, when open, recomputed.
+    // Windows already open keep what they computed.
+    void databaseChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
@@ -86,6 +91,9 @@ private:
     void mnuMasterInput_Click();
     void mnuMasterUpdate_Click();
     void mnuHelpFile_Click();
+    void addDataTransferItems();
+    void mnuMasterImport_Click();
+    void mnuMasterExport_Click();
     QMdiSubWindow *subWindow(const QString &className) const;
 
     QString m_programFolder;

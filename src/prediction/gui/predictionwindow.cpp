@@ -78,6 +78,13 @@ PredictionWindow::PredictionWindow(PredictionEngine &engine, const DrawHistorySt
     fitGridHeights();
 }
 
+void PredictionWindow::recompute(const DrawHistoryStore &store)
+{
+    m_engine.SetUpPredictionGrids(store);
+    showGrids();
+    fitGridHeights();
+}
+
 void PredictionWindow::fitGridHeights()
 {
     // The layout's heights were made for a smaller row unit than ours: a grid

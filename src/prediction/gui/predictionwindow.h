@@ -31,6 +31,10 @@ public:
     QRadioButton *reflectButton(int k) const { return m_reflect[size_t(k)]; }
     QRadioButton *notReflectButton(int k) const { return m_notReflect[size_t(k)]; }
 
+    // Computes the four predictions again from another store (the database
+    // changed while the window was open). Throws RuntimeError.
+    void recompute(const DrawHistoryStore &store);
+
     // The window as it shows on screen, drawn offscreen.
     static QImage render(PredictionEngine &engine, const DrawHistoryStore &store);
 

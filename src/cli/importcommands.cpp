@@ -1,0 +1,200 @@
+#include "cli/importcommands.h"
+
+#include "maintenance/drawexportfile.h"
+#include "maintenance/drawimportplan.h"
+#include "store/datalocation.h"
+#include "store/drawdatabase.h"
+#include "store/runtimeerror.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace Cli {
+
+namespace {
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QString layoutName(DrawImport::ReadResult::Layout layout)
+{
+    switch (layout) {
+    case DrawImport::ReadResult::Layout::Csv:
+        return QStringLiteral("CSV");
+    case DrawImport::ReadResult::Layout::Tsv:
+        return QStringLiteral("TSV");
+    case DrawImport::ReadResult::Layout::Text:
+        return QStringLiteral("テキスト");
+    case DrawImport::ReadResult::Layout::Empty:
+        break;
+    }
+    return QStringLiteral("空");
+}
+
+QJsonArray numbersJson(const DrawImport::ImportedDraw &draw)
+{
+    QJsonArray numbers;
+    for (const int n : draw.numbers)
+        numbers.append(n);
+    return numbers;
+}
+
+QJsonArray numbersJson(const DrawRecord &record)
+{
+    QJsonArray numbers;
+    for (const Field &f : record.numbers) {
+        if (f.isInteger())
+            numbers.append(double(f.integer()));
+        else if (f.isNull())
+            numbers.append(QJsonValue::Null);
+        else
+            numbers.append(f.textValue());
+    }
+    return numbers;
+}
+
+QString entryLine(const DrawImport::PlanEntry &entry, bool overwrite)
+{
+    using Kind = DrawImport::PlanEntry::Kind;
+    const QString kind = DrawImport::kindName(entry.kind);
+    if (entry.kind == Kind::Error)
+        return QStringLiteral("%1\t%2 行目\t%3").arg(kind).arg(entry.line).arg(entry.reason);
+    QString line = QStringLiteral("%1\t第%2回\t%3").arg(kind).arg(entry.drawNo).arg(DrawImport::numbersText(*entry.incoming));
+    if (entry.incoming->date.isValid())
+        line += QLatin1Char('\t') + entry.incoming->date.toString(Qt::ISODate);
+    if (entry.kind == Kind::Different) {
+        line += QStringLiteral("\t登録済み %1\t%2").arg(DrawImport::numbersText(*entry.stored),
+                                                   overwrite ? QStringLiteral("上書きします") : QStringLiteral("登録済みのままにします"));
+    }
+    return line;
+}
+
+QJsonObject entryJson(const DrawImport::PlanEntry &entry, bool overwrite)
+{
+    using Kind = DrawImport::PlanEntry::Kind;
+    QJsonObject object{{QStringLiteral("kind"), DrawImport::kindName(entry.kind)}, {QStringLiteral("line"), entry.line}};
+    if (entry.kind == Kind::Error) {
+        object.insert(QStringLiteral("reason"), entry.reason);
+        return object;
+    }
+    object.insert(QStringLiteral("drawNo"), entry.drawNo);
+    object.insert(QStringLiteral("numbers"), numbersJson(*entry.incoming));
+    if (entry.incoming->date.isValid())
+        object.insert(QStringLiteral("date"), entry.incoming->date.toString(Qt::ISODate));
+    if (entry.stored)
+        object.insert(QStringLiteral("stored"), numbersJson(*entry.stored));
+    if (entry.kind == Kind::Different)
+        object.insert(QStringLiteral("overwrite"), overwrite);
+    return object;
+}
+
+} // namespace
+
+QString programDatabase()
+{
+    return DataLocation::databaseFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/') + DrawDatabase::FileName;
+}
+
+int runImport(const ImportRequest &request)
+{
+    QByteArray bytes;
+    if (request.source == QLatin1String("-")) {
+        QFile input;
+        if (input.open(stdin, QIODevice::ReadOnly))
+            bytes = input.readAll();
+    } else {
+        QFile input(request.source);
+        if (!input.open(QIODevice::ReadOnly)) {
+            print(stderr, QStringLiteral("ファイル「%1」を開けません。").arg(request.source));
+            return 1;
+        }
+        bytes = input.readAll();
+    }
+    const QString database = request.database.isEmpty() ? programDatabase() : request.database;
+
+    const DrawImport::ReadResult read = DrawImport::readBytes(bytes);
+    DrawImport::Plan plan;
+    try {
+        plan = DrawImport::preview(read, database);
+    } catch (const DatabaseError &error) {
+        print(stderr, error.message());
+        return 1;
+    }
+    using Kind = DrawImport::PlanEntry::Kind;
+    const std::set<int> overwrite = request.overwrite ? DrawImport::differentDraws(plan) : std::set<int>{};
+
+    DrawImport::ApplyResult applied{true, 0, 0, {}, QStringLiteral("確認のみです（--dry-run）。当選データファイルは変更していません。")};
+    if (!request.dryRun)
+        applied = DrawImport::apply(plan, overwrite);
+
+    if (request.json) {
+        QJsonArray entries;
+        for (const DrawImport::PlanEntry &entry : plan.entries)
+            entries.append(entryJson(entry, overwrite.count(entry.drawNo) > 0));
+        const QJsonObject object{
+            {QStringLiteral("source"), request.source},
+            {QStringLiteral("layout"), layoutName(read.layout)},
+            {QStringLiteral("database"), database},
+            {QStringLiteral("dryRun"), request.dryRun},
+            {QStringLiteral("added"), plan.count(Kind::Add)},
+            {QStringLiteral("identical"), plan.count(Kind::Identical)},
+            {QStringLiteral("different"), plan.count(Kind::Different)},
+            {QStringLiteral("errors"), plan.count(Kind::Error)},
+            {QStringLiteral("entries"), entries},
+            {QStringLiteral("gaps"), QJsonArray::fromStringList(plan.gapWarnings)},
+            {QStringLiteral("applied"), !request.dryRun && applied.ok && applied.added + applied.overwritten > 0},
+            {QStringLiteral("written"), QJsonObject{{QStringLiteral("added"), applied.added}, {QStringLiteral("overwritten"), applied.overwritten}}},
+            {QStringLiteral("backup"), applied.backupPath},
+            {QStringLiteral("message"), applied.message},
+        };
+        print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    } else {
+        print(stdout, QStringLiteral("取込元: %1（%2）").arg(request.source, layoutName(read.layout)));
+        print(stdout, QStringLiteral("追加 %1 件、同一 %2 件、相違 %3 件、エラー %4 件")
+                          .arg(plan.count(Kind::Add))
+                          .arg(plan.count(Kind::Identical))
+                          .arg(plan.count(Kind::Different))
+                          .arg(plan.count(Kind::Error)));
+        for (const DrawImport::PlanEntry &entry : plan.entries)
+            print(stdout, entryLine(entry, overwrite.count(entry.drawNo) > 0));
+        for (const QString &gap : plan.gapWarnings)
+            print(stdout, QStringLiteral("警告\t") + gap);
+        print(applied.ok ? stdout : stderr, applied.message);
+    }
+    return applied.ok && !plan.hasErrors() ? 0 : 1;
+}
+
+int runSaveCsv(const QString &database, const QString &out, const QString &encoding, bool json)
+{
+    const QString name = encoding.toLower();
+    DrawExport::Encoding chosen = DrawExport::Encoding::Utf8WithBom;
+    if (name == QLatin1String("shift_jis") || name == QLatin1String("sjis") || name == QLatin1String("cp932"))
+        chosen = DrawExport::Encoding::ShiftJis;
+    else if (!name.isEmpty() && name != QLatin1String("utf-8") && name != QLatin1String("utf8")) {
+        print(stderr, QStringLiteral("--encoding は utf-8 か shift_jis です: %1").arg(encoding));
+        return 2;
+    }
+    const DrawExport::Result result = DrawExport::save(database.isEmpty() ? programDatabase() : database, out, chosen);
+    if (json) {
+        const QJsonObject object{{QStringLiteral("file"), out},
+                                 {QStringLiteral("encoding"), chosen == DrawExport::Encoding::ShiftJis ? QStringLiteral("shift_jis") : QStringLiteral("utf-8")},
+                                 {QStringLiteral("ok"), result.ok},
+                                 {QStringLiteral("records"), result.records},
+                                 {QStringLiteral("message"), result.message}};
+        print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    } else {
+        print(result.ok ? stdout : stderr, result.message);
+    }
+    return result.ok ? 0 : 1;
+}
+
+} // namespace Cli

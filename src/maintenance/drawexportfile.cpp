@@ -1,0 +1,36 @@
+#include "maintenance/drawexportfile.h"
+
+#include "prediction/optionsfile.h"
+#include "store/drawcsv.h"
+#include "store/runtimeerror.h"
+
+#include <QSaveFile>
+
+namespace DrawExport {
+
+QByteArray csvBytes(const QString &databasePath, Encoding encoding)
+{
+    const QString text = DrawCsv::dumpDatabase(databasePath);
+    if (encoding == Encoding::ShiftJis)
+        return OptionsFile::encodeCp932(text);
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+Result save(const QString &databasePath, const QString &outPath, Encoding encoding)
+{
+    QByteArray bytes;
+    try {
+        bytes = csvBytes(databasePath, encoding);
+    } catch (const DatabaseError &error) {
+        return {false, 0, error.message()};
+    }
+    QSaveFile file(outPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        return {false, 0, QStringLiteral("ファイル「%1」に書き出せませんでした。\n%2").arg(outPath, file.errorString())};
+    }
+    // One line per record after the header.
+    const int records = int(bytes.count('\n')) - 1;
+    return {true, records, QStringLiteral("当選データ %1 件を「%2」に書き出しました。").arg(records).arg(outPath)};
+}
+
+} // namespace DrawExport

@@ -1,0 +1,291 @@
+#include "maintenance/drawimportplan.h"
+
+#include "store/database.h"
+#include "store/drawdatabase.h"
+#include "store/runtimeerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace DrawImport {
+
+namespace {
+
+const QString Unchanged = QStringLiteral("当選データファイルは変更していません。");
+constexpr int MostGapWarnings = 10;
+
+std::filesystem::path nativePath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+QString fieldText(const Field &field)
+{
+    if (field.isEmpty())
+        return QStringLiteral("--");
+    if (field.isInteger() && field.integer() >= 0 && field.integer() < 100)
+        return twoDigits(int(field.integer()));
+    return field.toText();
+}
+
+bool sameDraw(const ImportedDraw &incoming, const DrawRecord &stored)
+{
+    for (int p = 1; p <= 7; ++p) {
+        if (!(stored.number(p) == Field(incoming.numbers[size_t(p - 1)])))
+            return false;
+    }
+    // A date counts only where both sides have one.
+    const QString storedDate = stored.drawDate.isEmpty() ? QString() : stored.drawDate.toText();
+    return storedDate.isEmpty() || !incoming.date.isValid()
+        || storedDate == incoming.date.toString(Qt::ISODate);
+}
+
+QStringList gaps(const std::set<int> &drawNos)
+{
+    QStringList warnings;
+    int ranges = 0;
+    int previous = 0;
+    for (const int n : drawNos) {
+        if (previous > 0 && n > previous + 1) {
+            ++ranges;
+            if (ranges <= MostGapWarnings) {
+                const int from = previous + 1;
+                const int to = n - 1;
+                warnings << (from == to ? QStringLiteral("第%1回がありません。").arg(from)
+                                        : QStringLiteral("第%1回～第%2回がありません（%3回分）。").arg(from).arg(to).arg(to - from + 1));
+            }
+        }
+        previous = n;
+    }
+    if (ranges > MostGapWarnings)
+        warnings << QStringLiteral("ほかに %1 か所、抜けている回があります。").arg(ranges - MostGapWarnings);
+    return warnings;
+}
+
+// The database's records by 回 (integer draw numbers only).
+QHash<int, DrawRecord> byDrawNo(const Recordset &records)
+{
+    QHash<int, DrawRecord> map;
+    map.reserve(records.RecordCount());
+    for (const DrawRecord &record : records) {
+        if (record.drawNo.isInteger())
+            map.insert(int(record.drawNo.integer()), record);
+    }
+    return map;
+}
+
+// Keeps the file as it is now beside it as .bak: written under another name
+// and renamed, so an older .bak is only ever replaced by a complete copy.
+void keepBackup(const QString &path, const QString &backup)
+{
+    const QString pending = backup + QStringLiteral(".new");
+    std::error_code error;
+    std::filesystem::remove(nativePath(pending), error);
+    error.clear();
+    std::filesystem::copy_file(nativePath(path), nativePath(pending), error);
+    if (!error)
+        std::filesystem::rename(nativePath(pending), nativePath(backup), error);
+    if (error) {
+        std::filesystem::remove(nativePath(pending), error);
+        throw DatabaseError(QStringLiteral("以前の当選データファイルを %1 に残せませんでした。").arg(backup));
+    }
+}
+
+void write(const Database &db, const Plan &plan, const std::set<int> &overwrite, ApplyResult &result)
+{
+    // Someone may have written since the preview (the editor of another
+    // copy of the program): every draw must still be as the preview saw it.
+    const QHash<int, DrawRecord> now = byDrawNo(DrawDatabase::readAll(db));
+    const bool withDate = DrawDatabase::hasDateColumn(db);
+    QString insertSql = QStringLiteral("INSERT INTO 結果マスタ (回数, 第1数字, 第2数字, 第3数字, 第4数字, 第5数字, 第6数字, ボーナス数字%1) VALUES (?,?,?,?,?,?,?,?%2)");
+    insertSql = insertSql.arg(withDate ? QStringLiteral(", 抽選日") : QString(), withDate ? QStringLiteral(",?") : QString());
+    Statement insert = db.prepare(insertSql);
+    Statement update = db.prepare(QStringLiteral(
+        "UPDATE 結果マスタ SET 第1数字 = ?, 第2数字 = ?, 第3数字 = ?, 第4数字 = ?, 第5数字 = ?, 第6数字 = ?, ボーナス数字 = ? WHERE 回数 = ?"));
+    std::optional<Statement> updateDate;
+    if (withDate)
+        updateDate.emplace(db.prepare(QStringLiteral("UPDATE 結果マスタ SET 抽選日 = ? WHERE 回数 = ?")));
+
+    for (const PlanEntry &entry : plan.entries) {
+        const bool adding = entry.kind == PlanEntry::Kind::Add;
+        const bool overwriting = entry.kind == PlanEntry::Kind::Different && overwrite.count(entry.drawNo) > 0;
+        if (!adding && !overwriting)
+            continue;
+        const auto current = now.constFind(entry.drawNo);
+        const bool unchangedSincePreview = adding ? current == now.cend()
+                                                  : current != now.cend() && entry.stored
+                && current->numbers == entry.stored->numbers && current->drawDate == entry.stored->drawDate;
+        if (!unchangedSincePreview) {
+            throw DatabaseError(QStringLiteral("第%1回のデータが確認の後で変更されています。もう一度読み込んで確認してください。")
+                                    .arg(entry.drawNo));
+        }
+        const ImportedDraw &draw = *entry.incoming;
+        const Field date = draw.date.isValid() ? Field(draw.date.toString(Qt::ISODate)) : Field::null();
+        if (adding) {
+            insert.bind(1, Field(draw.drawNo));
+            for (int p = 1; p <= 7; ++p)
+                insert.bind(p + 1, Field(draw.numbers[size_t(p - 1)]));
+            if (withDate)
+                insert.bind(9, date);
+            insert.step();
+            insert.reset();
+            ++result.added;
+        } else {
+            for (int p = 1; p <= 7; ++p)
+                update.bind(p, Field(draw.numbers[size_t(p - 1)]));
+            update.bind(8, Field(draw.drawNo));
+            update.step();
+            update.reset();
+            if (updateDate && draw.date.isValid()) {
+                updateDate->bind(1, date);
+                updateDate->bind(2, Field(draw.drawNo));
+                updateDate->step();
+                updateDate->reset();
+            }
+            ++result.overwritten;
+        }
+    }
+}
+
+} // namespace
+
+QString kindName(PlanEntry::Kind kind)
+{
+    switch (kind) {
+    case PlanEntry::Kind::Add:
+        return QStringLiteral("追加");
+    case PlanEntry::Kind::Identical:
+        return QStringLiteral("同一");
+    case PlanEntry::Kind::Different:
+        return QStringLiteral("相違");
+    case PlanEntry::Kind::Error:
+        break;
+    }
+    return QStringLiteral("エラー");
+}
+
+int Plan::count(PlanEntry::Kind kind) const
+{
+    return int(std::count_if(entries.begin(), entries.end(), [kind](const PlanEntry &e) { return e.kind == kind; }));
+}
+
+bool Plan::writesAnything(const std::set<int> &overwrite) const
+{
+    return std::any_of(entries.begin(), entries.end(), [&overwrite](const PlanEntry &e) {
+        return e.kind == PlanEntry::Kind::Add || (e.kind == PlanEntry::Kind::Different && overwrite.count(e.drawNo));
+    });
+}
+
+std::set<int> differentDraws(const Plan &plan)
+{
+    std::set<int> drawNos;
+    for (const PlanEntry &entry : plan.entries) {
+        if (entry.kind == PlanEntry::Kind::Different)
+            drawNos.insert(entry.drawNo);
+    }
+    return drawNos;
+}
+
+QString numbersText(const ImportedDraw &draw)
+{
+    QStringList main;
+    for (int p = 0; p < 6; ++p)
+        main << twoDigits(draw.numbers[size_t(p)]);
+    return main.join(QLatin1Char(' ')) + QStringLiteral(" (%1)").arg(twoDigits(draw.numbers[6]));
+}
+
+QString numbersText(const DrawRecord &record)
+{
+    QStringList main;
+    for (int p = 1; p <= 6; ++p)
+        main << fieldText(record.number(p));
+    return main.join(QLatin1Char(' ')) + QStringLiteral(" (%1)").arg(fieldText(record.bonus()));
+}
+
+Plan preview(const ReadResult &read, const QString &databasePath)
+{
+    Plan plan;
+    plan.databasePath = databasePath;
+    const Database db = Database::open(databasePath, DrawDatabase::password(), Database::Mode::ReadOnly);
+    const Recordset records = DrawDatabase::readAll(db);
+    plan.databaseHasDate = DrawDatabase::hasDateColumn(db);
+    const QHash<int, DrawRecord> stored = byDrawNo(records);
+
+    std::set<int> drawNos;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        drawNos.insert(it.key());
+
+    std::vector<ImportedDraw> draws = read.draws;
+    std::sort(draws.begin(), draws.end(), [](const ImportedDraw &a, const ImportedDraw &b) { return a.drawNo < b.drawNo; });
+    for (const ImportedDraw &draw : draws) {
+        PlanEntry entry;
+        entry.line = draw.line;
+        entry.drawNo = draw.drawNo;
+        entry.incoming = draw;
+        const auto found = stored.constFind(draw.drawNo);
+        if (found == stored.cend()) {
+            entry.kind = PlanEntry::Kind::Add;
+            drawNos.insert(draw.drawNo);
+        } else {
+            entry.stored = *found;
+            entry.kind = sameDraw(draw, *found) ? PlanEntry::Kind::Identical : PlanEntry::Kind::Different;
+        }
+        plan.entries.push_back(std::move(entry));
+    }
+    for (const RowError &error : read.errors) {
+        PlanEntry entry;
+        entry.kind = PlanEntry::Kind::Error;
+        entry.line = error.line;
+        entry.reason = error.reason;
+        plan.entries.push_back(std::move(entry));
+    }
+    plan.gapWarnings = gaps(drawNos);
+    return plan;
+}
+
+ApplyResult apply(const Plan &plan, const std::set<int> &overwrite)
+{
+    ApplyResult result;
+    if (!plan.writesAnything(overwrite)) {
+        result.ok = true;
+        result.message = QStringLiteral("取り込む当選データはありません。") + Unchanged;
+        return result;
+    }
+    const QString path = QFileInfo(plan.databasePath).absoluteFilePath();
+    const QString backup = path + QStringLiteral(".bak");
+    try {
+        const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadWrite);
+        // The write lock comes first, so the copy is the file as the
+        // transaction finds it.
+        db.begin();
+        try {
+            keepBackup(path, backup);
+            write(db, plan, overwrite, result);
+            db.commit();
+        } catch (...) {
+            db.rollback();
+            throw;
+        }
+    } catch (const DatabaseError &error) {
+        return {false, 0, 0, {},
+                QStringLiteral("当選データを取り込めませんでした。\n%1\n%2").arg(error.message(), Unchanged)};
+    }
+    result.ok = true;
+    result.backupPath = backup;
+    result.message = QStringLiteral("当選データを取り込みました（追加 %1 件、上書き %2 件）。\n元のファイルは %3 として残しました。")
+                         .arg(result.added)
+                         .arg(result.overwritten)
+                         .arg(backup);
+    return result;
+}
+
+} // namespace DrawImport

@@ -1,0 +1,239 @@
+#include "maintenance/gui/drawimportwindow.h"
+
+#include "store/runtimeerror.h"
+#include "ui/gui/metrics.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *button(const QString &text, const QString &name, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+QTableWidgetItem *cell(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+QColor kindColour(DrawImport::PlanEntry::Kind kind)
+{
+    switch (kind) {
+    case DrawImport::PlanEntry::Kind::Add:
+        return QColor(0xE0, 0xF4, 0xE0);
+    case DrawImport::PlanEntry::Kind::Identical:
+        return QColor(0xFF, 0xFF, 0xFF);
+    case DrawImport::PlanEntry::Kind::Different:
+        return QColor(0xFF, 0xF0, 0xC8);
+    case DrawImport::PlanEntry::Kind::Error:
+        break;
+    }
+    return QColor(0xFF, 0xD8, 0xD8);
+}
+
+} // namespace
+
+DrawImportWindow::DrawImportWindow(QString databasePath, Ask ask, QWidget *parent)
+    : QWidget(parent)
+    , m_databasePath(std::move(databasePath))
+    , m_ask(std::move(ask))
+{
+    setObjectName(ClassName);
+    setWindowTitle(ClassName);
+    setFont(Metrics::gridFont());
+    createControls();
+    showPlan();
+}
+
+void DrawImportWindow::createControls()
+{
+    auto *layout = new QVBoxLayout(this);
+    auto *intro = new QLabel(QStringLiteral("CSV・TSV ファイルを開くか、当選結果のページの文字を下に貼り付けて「確認」を押してください。"
+                                            "取込実行を押すまで、当選データファイルには何も書き込みません。"),
+                             this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    auto *sourceRow = new QHBoxLayout;
+    QPushButton *open = button(QStringLiteral("ファイルを開く..."), QStringLiteral("Cmdファイル"), this);
+    m_source = new QLabel(this);
+    m_source->setObjectName(QStringLiteral("lbl取込元"));
+    sourceRow->addWidget(open);
+    sourceRow->addWidget(m_source, 1);
+    layout->addLayout(sourceRow);
+
+    m_paste = new QPlainTextEdit(this);
+    m_paste->setObjectName(QStringLiteral("txt貼り付け"));
+    m_paste->setPlaceholderText(QStringLiteral("第2131回 2026年12月3日 03 11 19 27 33 41 (08)"));
+    m_paste->setMaximumHeight(Metrics::twipsToPixels(1500));
+    layout->addWidget(m_paste);
+
+    auto *checkRow = new QHBoxLayout;
+    QPushButton *check = button(QStringLiteral("確認"), QStringLiteral("Cmd確認"), this);
+    checkRow->addWidget(check);
+    checkRow->addStretch(1);
+    layout->addLayout(checkRow);
+
+    m_summary = new QLabel(this);
+    m_summary->setObjectName(QStringLiteral("lbl結果"));
+    m_summary->setWordWrap(true);
+    layout->addWidget(m_summary);
+
+    m_table = new QTableWidget(0, ColumnCount, this);
+    m_table->setObjectName(QStringLiteral("tbl取込"));
+    m_table->setHorizontalHeaderLabels({QStringLiteral("区分"), QStringLiteral("行"), QStringLiteral("回"),
+                                        QStringLiteral("取込データ"), QStringLiteral("登録済みデータ"),
+                                        QStringLiteral("上書き"), QStringLiteral("内容")});
+    m_table->verticalHeader()->setVisible(false);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_table, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_apply = button(QStringLiteral("取込実行"), QStringLiteral("Cmd取込実行"), this);
+    QPushButton *close = button(QStringLiteral("閉じる"), QStringLiteral("Cmd閉じる"), this);
+    buttons->addWidget(m_apply);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+
+    connect(open, &QPushButton::clicked, this, &DrawImportWindow::Cmdファイル_Click);
+    connect(check, &QPushButton::clicked, this, &DrawImportWindow::Cmd確認_Click);
+    connect(m_apply, &QPushButton::clicked, this, &DrawImportWindow::Cmd取込実行_Click);
+    connect(close, &QPushButton::clicked, this, &DrawImportWindow::closeRequested);
+}
+
+void DrawImportWindow::Cmdファイル_Click()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("当選データファイルを開く"), QString(),
+                                                      QStringLiteral("当選データ (*.csv *.tsv *.txt);;すべてのファイル (*)"));
+    if (!path.isEmpty())
+        loadFile(path);
+}
+
+void DrawImportWindow::loadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_ask(Messages::error(QStringLiteral("ファイル「%1」を開けません。\n%2").arg(path, file.errorString())));
+        return;
+    }
+    preview(DrawImport::decode(file.readAll()), QFileInfo(path).absoluteFilePath());
+}
+
+void DrawImportWindow::Cmd確認_Click()
+{
+    preview(m_paste->toPlainText(), QStringLiteral("貼り付けた文字"));
+}
+
+void DrawImportWindow::preview(const QString &text, const QString &sourceName)
+{
+    setCursor(Qt::WaitCursor);
+    try {
+        m_plan = DrawImport::preview(DrawImport::read(text), m_databasePath);
+    } catch (const DatabaseError &error) {
+        unsetCursor();
+        m_plan = {};
+        showPlan();
+        m_ask(Messages::error(error.message()));
+        return;
+    }
+    m_sourceText = text;
+    m_sourceName = sourceName;
+    m_source->setText(QStringLiteral("取込元: %1").arg(sourceName));
+    showPlan();
+    unsetCursor();
+}
+
+void DrawImportWindow::showPlan()
+{
+    using Kind = DrawImport::PlanEntry::Kind;
+    m_table->setRowCount(int(m_plan.entries.size()));
+    for (int row = 0; row < int(m_plan.entries.size()); ++row) {
+        const DrawImport::PlanEntry &entry = m_plan.entries[size_t(row)];
+        QString incoming;
+        if (entry.incoming) {
+            incoming = DrawImport::numbersText(*entry.incoming);
+            if (entry.incoming->date.isValid())
+                incoming += QStringLiteral("  ") + entry.incoming->date.toString(QStringLiteral("yyyy/MM/dd"));
+        }
+        const QString cells[ColumnCount] = {
+            DrawImport::kindName(entry.kind),
+            QString::number(entry.line),
+            entry.kind == Kind::Error ? QString() : QString::number(entry.drawNo),
+            incoming,
+            entry.stored ? DrawImport::numbersText(*entry.stored) : QString(),
+            QString(),
+            entry.reason,
+        };
+        for (int column = 0; column < ColumnCount; ++column) {
+            QTableWidgetItem *item = cell(cells[column]);
+            item->setBackground(kindColour(entry.kind));
+            if (column == OverwriteColumn && entry.kind == Kind::Different) {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
+                item->setText(QStringLiteral("上書き"));
+            }
+            m_table->setItem(row, column, item);
+        }
+    }
+    m_table->resizeColumnsToContents();
+
+    QString summary = QStringLiteral("追加 %1 件、同一 %2 件、相違 %3 件、エラー %4 件")
+                          .arg(m_plan.count(Kind::Add))
+                          .arg(m_plan.count(Kind::Identical))
+                          .arg(m_plan.count(Kind::Different))
+                          .arg(m_plan.count(Kind::Error));
+    if (m_plan.count(Kind::Different) > 0)
+        summary += QStringLiteral("\n相違の回は、「上書き」に印を付けたものだけを書き換えます。");
+    for (const QString &gap : m_plan.gapWarnings)
+        summary += QStringLiteral("\n警告: ") + gap;
+    m_summary->setText(summary);
+    m_apply->setEnabled(!m_plan.entries.empty());
+}
+
+std::set<int> DrawImportWindow::tickedOverwrites() const
+{
+    std::set<int> ticked;
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        const QTableWidgetItem *item = m_table->item(row, OverwriteColumn);
+        if (item && (item->flags() & Qt::ItemIsUserCheckable) && item->checkState() == Qt::Checked)
+            ticked.insert(m_plan.entries[size_t(row)].drawNo);
+    }
+    return ticked;
+}
+
+void DrawImportWindow::Cmd取込実行_Click()
+{
+    setCursor(Qt::WaitCursor);
+    const DrawImport::ApplyResult result = DrawImport::apply(m_plan, tickedOverwrites());
+    unsetCursor();
+    if (!result.ok) {
+        m_ask(Messages::error(result.message));
+        return;
+    }
+    const bool wrote = result.added + result.overwritten > 0;
+    if (wrote)
+        Q_EMIT databaseChanged();
+    m_ask(Messages::information(
+        wrote ? result.message + QStringLiteral("\n予想と、これから開く分析ウィンドウには新しいデータが反映されます。"
+                                             "開いている分析ウィンドウは、開き直すまで以前のデータを表示します。")
+              : result.message));
+    // What is stored now: the written draws show as 同一.
+    if (wrote)
+        preview(m_sourceText, m_sourceName);
+}

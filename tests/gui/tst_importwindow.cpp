@@ -1,0 +1,185 @@
+// 当選データ取込 inside the real main window on a copy of the bundled
+// history: pasted draws previewed and written, the prediction following them,
+// the 上書き tick, and the one-window rule with the draw results editor.
+#include "app/gui/mainfrm.h"
+#include "maintenance/gui/drawimportwindow.h"
+#include "maintenance/gui/drawresultseditor.h"
+#include "prediction/gui/predictionwindow.h"
+#include "support/drawfile.h"
+#include "support/fixtures.h"
+#include "ui/gui/sheetview.h"
+#include "ui/sheetexport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+const QString ThreeNewDraws = QStringLiteral("第2131回 2026年12月3日 03 11 19 27 33 41 (08)\n"
+                                             "第2132回 2026年12月7日 02 09 14 22 38 43 (17)\n"
+                                             "第2133回 2026年12月10日 05 06 21 30 36 42 (01)\n");
+
+void trigger(MainFrm &window, const QString &name)
+{
+    QAction *action = window.findChild<QAction *>(name);
+    QVERIFY2(action, qPrintable(name));
+    action->trigger();
+}
+
+DrawImportWindow *importWindow(const MainFrm &window)
+{
+    return qobject_cast<DrawImportWindow *>(window.childWindow(DrawImportWindow::ClassName));
+}
+
+QStringList column(const QTableWidget &table, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < table.rowCount(); ++row)
+        texts << table.item(row, column)->text();
+    return texts;
+}
+
+} // namespace
+
+class TestImportWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pastedDrawsAreAddedAndThePredictionFollows();
+    void differentDrawIsOverwrittenOnlyWhenTicked_data();
+    void differentDrawIsOverwrittenOnlyWhenTicked();
+    void editorAndImportExcludeEachOther();
+    void screenshot();
+};
+
+void TestImportWindow::pastedDrawsAreAddedAndThePredictionFollows()
+{
+    ProgramFolder folder;
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    DrawImportWindow *import = importWindow(window);
+    QVERIFY(import);
+
+    import->pasteBox()->setPlainText(ThreeNewDraws);
+    QTest::mouseClick(import->findChild<QPushButton *>(QStringLiteral("Cmd確認")), Qt::LeftButton);
+    QCOMPARE(column(*import->table(), DrawImportWindow::KindColumn), QStringList(3, QStringLiteral("追加")));
+    QCOMPARE(column(*import->table(), DrawImportWindow::DrawNoColumn),
+             QStringList({QStringLiteral("2131"), QStringLiteral("2132"), QStringLiteral("2133")}));
+    QCOMPARE(import->table()->item(0, DrawImportWindow::IncomingColumn)->text(), QStringLiteral("03 11 19 27 33 41 (08)  2026/12/03"));
+    const QByteArray before = DrawFile::bytes(folder.databasePath());
+
+    messages.answers << QMessageBox::Ok;
+    QTest::mouseClick(import->applyButton(), Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(messages.shown[0].icon, QMessageBox::NoIcon);
+    QVERIFY2(messages.shown[0].text.contains(QStringLiteral("開き直すまで以前のデータを表示します")), qPrintable(messages.shown[0].text));
+    QCOMPARE(DrawFile::bytes(folder.databasePath() + QStringLiteral(".bak")), before);
+
+    // The store and the open prediction window now hold draws 2131 … 2133,
+    // exactly as a fresh start on the file would compute them.
+    QCOMPARE(int(window.store().LastDrawNo), 2133);
+    PredictionEngine fresh;
+    fresh.setFlags(window.prediction()->flags());
+    fresh.SetUpPredictionGrids(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(folder.databasePath())));
+    auto *prediction = qobject_cast<PredictionWindow *>(window.childWindow(PredictionEngine::WindowName));
+    QVERIFY(prediction);
+    for (int k = 0; k < PredictionEngine::GridCount; ++k)
+        QCOMPARE(SheetExport::csv(prediction->grid(k)->sheet()), SheetExport::csv(fresh.grid(k)));
+    // The preview is taken again: everything is now stored.
+    QCOMPARE(column(*import->table(), DrawImportWindow::KindColumn), QStringList(3, QStringLiteral("同一")));
+}
+
+void TestImportWindow::differentDrawIsOverwrittenOnlyWhenTicked_data()
+{
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("kept") << false << QStringLiteral("2|1|2|3|4|5|6|7");
+    QTest::newRow("overwritten") << true << QStringLiteral("2|1|2|3|4|5|43|7");
+}
+
+void TestImportWindow::differentDrawIsOverwrittenOnlyWhenTicked()
+{
+    QFETCH(bool, tick);
+    QFETCH(QString, stored);
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n2,1,2,3,4,5,6,7\n"));
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    DrawImportWindow *import = importWindow(window);
+    QVERIFY(import);
+    import->pasteBox()->setPlainText(QStringLiteral("第2回 1 2 3 4 5 43 (7)"));
+    import->Cmd確認_Click();
+    QCOMPARE(column(*import->table(), DrawImportWindow::KindColumn), QStringList{QStringLiteral("相違")});
+    QCOMPARE(import->table()->item(0, DrawImportWindow::StoredColumn)->text(), QStringLiteral("01 02 03 04 05 06 (07)"));
+    if (tick)
+        import->table()->item(0, DrawImportWindow::OverwriteColumn)->setCheckState(Qt::Checked);
+    import->Cmd取込実行_Click();
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(DrawFile::lines(folder.databasePath()).last(), stored);
+    QCOMPARE(QFile::exists(folder.databasePath() + QStringLiteral(".bak")), tick);
+}
+
+void TestImportWindow::editorAndImportExcludeEachOther()
+{
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n"));
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    qobject_cast<QMdiSubWindow *>(window.childWindow(PredictionEngine::WindowName)->parentWidget())->close();
+
+    // The import window holds the one-window flag: the editor is refused.
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    QVERIFY(importWindow(window));
+    trigger(window, QStringLiteral("mnuMasterInput"));
+    QVERIFY(!window.childWindow(DrawResultsEditor::ClassName));
+    QCOMPARE(messages.shown.last().text, QStringLiteral("表示中のウィンドウを閉じないと実行できません。"));
+    QTest::mouseClick(importWindow(window)->findChild<QPushButton *>(QStringLiteral("Cmd閉じる")), Qt::LeftButton);
+    QTRY_VERIFY(!importWindow(window));
+
+    // And the editor, writing on its own connection, refuses the import.
+    trigger(window, QStringLiteral("mnuMasterInput"));
+    QVERIFY(window.childWindow(DrawResultsEditor::ClassName));
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    QVERIFY(!importWindow(window));
+    QCOMPARE(messages.shown.last().text, QStringLiteral("当選データ入力を閉じないと実行できません。"));
+    QCOMPARE(messages.shown.last().title, Messages::ErrorTitle);
+}
+
+void TestImportWindow::screenshot()
+{
+    // Not a check: with LOTO6_SCREENSHOT=FILE it pictures the window with a
+    // preview of every kind, on the bundled history.
+    const QString target = qEnvironmentVariable("LOTO6_SCREENSHOT");
+    if (target.isEmpty())
+        QSKIP("LOTO6_SCREENSHOT not set");
+    ProgramFolder folder;
+    MainFrm window(folder.path());
+    window.setMessagePresenter([](QWidget *, const MessageRequest &) { return QMessageBox::Ok; });
+    window.resize(1280, 960);
+    window.show();
+    QVERIFY(window.load());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    DrawImportWindow *import = importWindow(window);
+    QVERIFY(import);
+    import->pasteBox()->setPlainText(QStringLiteral("第2129回 2026年8月17日 02 04 06 16 25 41 (40)\n"
+                                                    "第2130回 2026年8月20日 12 18 35 40 41 42 (03)\n")
+                                     + ThreeNewDraws + QStringLiteral("第2135回 2026年12月17日 01 02 03 04 05 44 (06)\n"));
+    import->Cmd確認_Click();
+    QTest::qWait(300);
+    QVERIFY(window.grab().save(target));
+}
+
+QTEST_MAIN(TestImportWindow)
+#include "tst_importwindow.moc"
