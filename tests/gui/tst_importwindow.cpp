@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
 
