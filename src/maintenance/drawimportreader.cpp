@@ -380,17 +380,21 @@ ReadResult read(const QString &text)
     if (first == lines.size())
         return result;
 
-    const QString &head = lines[first];
-    const QChar separator = head.contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(',');
-    const QStringList cells = DrawCsv::splitLine(head, separator);
-    const bool headerless = cells.size() >= 8 && wholeNumber(cells.first().trimmed()).has_value();
-    if (headerColumns(cells) || headerless) {
-        result.layout = separator == QLatin1Char('\t') ? ReadResult::Layout::Tsv : ReadResult::Layout::Csv;
-        readTable(result, lines, first, separator);
-    } else {
-        result.layout = ReadResult::Layout::Text;
-        readText(result, lines);
+    // A saved results page may put a title or two above the header line.
+    constexpr int TitleLines = 5;
+    for (int i = first; i < std::min<int>(int(lines.size()), first + TitleLines); ++i) {
+        const QChar separator = lines[i].contains(QLatin1Char('\t')) ? QLatin1Char('\t') : QLatin1Char(',');
+        const QStringList cells = DrawCsv::splitLine(lines[i], separator);
+        const bool headerless = i == first && cells.size() >= 8 && wholeNumber(cells.first().trimmed()).has_value();
+        if (headerColumns(cells) || headerless) {
+            result.layout = separator == QLatin1Char('\t') ? ReadResult::Layout::Tsv : ReadResult::Layout::Csv;
+            readTable(result, lines, i, separator);
+            refuseRepeats(result);
+            return result;
+        }
     }
+    result.layout = ReadResult::Layout::Text;
+    readText(result, lines);
     refuseRepeats(result);
     return result;
 }

@@ -65,8 +65,8 @@ TEST(DrawImportReader, EveryLayoutAndEncoding)
          OptionsFile::encodeCp932(QStringLiteral("ボーナス数字,本数字6,本数字5,本数字4,本数字3,本数字2,本数字1,1等口数,1等賞金,回別,抽せん日\n"
                                                  "8,41,33,27,19,11,3,2,\"200,000,000\",第2131回,2026年12月3日\n")),
          {Draw2131}},
-        {"TSV without BOM, LF, 開催回/日付/数字N/BONUS, blank lines",
-         QStringLiteral("開催回\t日付\t数字1\t数字2\t数字3\t数字4\t数字5\t数字6\tBonus\tキャリーオーバー\n\n"
+        {"TSV without BOM, LF, a title above, 開催回/日付/数字N/BONUS, blank lines",
+         QStringLiteral("ロト6 当せん番号一覧\n開催回\t日付\t数字1\t数字2\t数字3\t数字4\t数字5\t数字6\tBonus\tキャリーオーバー\n\n"
                         "2131\t2026.12.3\t03\t11\t19\t27\t33\t41\t08\t0\n").toUtf8(),
          {Draw2131}},
         {"第N回 and B数字 headers, no date column",
