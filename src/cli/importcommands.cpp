@@ -158,7 +158,8 @@ int runImport(const ImportRequest &request)
         };
         print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
     } else {
-        print(stdout, QStringLiteral("取込元: %1（%2）").arg(request.source, layoutName(read.layout)));
+        const QString source = request.source == QLatin1String("-") ? QStringLiteral("標準入力") : request.source;
+        print(stdout, QStringLiteral("取込元: %1（%2）").arg(source, layoutName(read.layout)));
         print(stdout, QStringLiteral("追加 %1 件、同一 %2 件、相違 %3 件、エラー %4 件")
                           .arg(plan.count(Kind::Add))
                           .arg(plan.count(Kind::Identical))
