@@ -3,7 +3,7 @@
 #include "ui/gui/messages.h"
 
 #include <QAreaSeries>
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QButtonGroup>
@@ -11,13 +11,13 @@
 #include <QChartView>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScatterSeries>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QSvgGenerator>
@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -33,6 +34,27 @@ namespace {
 QString formatP(double p)
 {
     return p < 0.0001 ? QString::number(p, 'e', 2) : QString::number(p, 'f', 4);
+}
+
+// The bins' labels along the bottom, under the bars at 0 … n-1. Where the
+// bins are many (sums, gaps) only every step-th label fits, the step chosen
+// so that labels never run into each other.
+QCategoryAxis *binAxis(const QStringList &labels, int plotWidth)
+{
+    auto *axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setGridLineVisible(false);
+    const qsizetype n = std::max<qsizetype>(1, labels.size());
+    axis->setRange(-0.5, double(n) - 0.5);
+    axis->setStartValue(-0.5);
+    const QFontMetrics metrics(axis->labelsFont());
+    int widest = 0;
+    for (const QString &label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    const int step = std::max(1, int(std::ceil((widest + 10) * double(n) / std::max(1, plotWidth))));
+    for (qsizetype i = 0; i < labels.size(); i += step)
+        axis->append(labels[i], double(i));
+    return axis;
 }
 
 } // namespace
@@ -98,6 +120,7 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showChart(row); });
 
@@ -116,8 +139,10 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     auto *splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(m_table);
     splitter->addWidget(m_chart);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    // Every test's row in view, the chart below takes the rest.
+    const int tableHeight = 10 * m_table->verticalHeader()->defaultSectionSize() + 8;
+    splitter->setSizes({tableHeight, 2 * tableHeight});
+    splitter->setStretchFactor(1, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(range);
@@ -225,34 +250,21 @@ void RandomnessWindow::showChart(int row)
     band->setName(QStringLiteral("±2σ の範囲"));
     band->setColor(QColor(240, 160, 60, 70));
     band->setBorderColor(QColor(240, 160, 60, 140));
-    chart->addSeries(bars);
+    // The band behind the bars, the expected line in front of them.
     chart->addSeries(band);
+    chart->addSeries(bars);
     chart->addSeries(expected);
 
-    auto *categories = new QBarCategoryAxis;
-    categories->append(t.bins.labels);
-    if (t.bins.labels.size() > 25) {
-        QFont small = categories->labelsFont();
-        small.setPointSizeF(std::max(6.0, small.pointSizeF() - 2));
-        categories->setLabelsFont(small);
-        categories->setLabelsAngle(-90);
-    }
     auto *values = new QValueAxis;
     values->setRange(0, top * 1.08 + 1);
     values->setLabelFormat(QStringLiteral("%.0f"));
+    values->applyNiceNumbers();
     values->setTitleText(QStringLiteral("回数"));
-    chart->addAxis(categories, Qt::AlignBottom);
+    QCategoryAxis *bins = binAxis(t.bins.labels, std::max(400, m_chart->width() - 120));
+    chart->addAxis(bins, Qt::AlignBottom);
     chart->addAxis(values, Qt::AlignLeft);
-    // The line and the band sit on the category positions 0 … n-1, which a
-    // bar category axis centres under each bar.
-    auto *positions = new QValueAxis;
-    positions->setRange(-0.5, double(t.bins.labels.size()) - 0.5);
-    positions->setVisible(false);
-    chart->addAxis(positions, Qt::AlignBottom);
-    bars->attachAxis(categories);
-    bars->attachAxis(values);
-    for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(band), static_cast<QAbstractSeries *>(expected)}) {
-        series->attachAxis(positions);
+    for (QAbstractSeries *series : chart->series()) {
+        series->attachAxis(bins);
         series->attachAxis(values);
     }
     m_chart->setChart(chart);
