@@ -73,6 +73,7 @@ public:
     void showAnalysis(const QString &className);
     void arrange(int code);
     void showAbout();
+    void showRandomness();
 
     // The draw database was written by this program (an import): the store
     // is read again and the prediction window, when open, recomputed.
