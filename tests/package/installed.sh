@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# An installed program as a user meets it: installed into a temporary prefix
-# that is then made read-only, and run by an unprivileged user with a fresh
-# home. (Tests run as root, for whom nothing is read-only, so the runs go
-# through setpriv with a throwaway uid.)
-#   installed.sh BUILD_DIR
+# The program installed into a temporary prefix made read-only, run by an
+# unprivileged user with a fresh home (tests run as root, for whom nothing is
+# read-only, hence setpriv with a throwaway uid).   installed.sh BUILD_DIR
 set -euo pipefail
-build=$1
+build=$1 work=$(mktemp -d)
 export LC_ALL=C.UTF-8
 fail() { echo "FAIL: $*" >&2; exit 1; }
-work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 chmod 755 "$work"
 prefix=$work/prefix home=$work/home
@@ -16,25 +13,16 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 chmod -R a-w,a+rX "$prefix"
 mkdir "$home"
 as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  chown 4711:4711 "$home"
-  as_user=(setpriv --reuid=4711 --regid=4711 --clear-groups)
-fi
+if [ "$(id -u)" -eq 0 ]; then chown 4711:4711 "$home"; as_user=(setpriv --reuid=4711 --regid=4711 --clear-groups); fi
 run() { "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin "$@"; }
 
-bundled=$prefix/share/loto6kermon/Loto6Kermon.mdb
-user_db=$home/.local/share/loto6kermon/Loto6Kermon.mdb
+bundled=$prefix/share/loto6kermon/Loto6Kermon.mdb user_db=$home/.local/share/loto6kermon/Loto6Kermon.mdb
 run "$prefix/bin/loto6kermon-cli" summary >"$work/installed.json" || fail "summary failed"
-[ -f "$user_db" ] || fail "no database in the data folder"
-cmp -s "$user_db" "$bundled" || fail "the user's database is not the bundled one"
+cmp -s "$user_db" "$bundled" || fail "the data folder does not hold the bundled database"
 "$build/bin/loto6kermon-cli" summary --db "$bundled" >"$work/bundled.json"
 cmp -s "$work/installed.json" "$work/bundled.json" || fail "summary differs from the bundled database's"
-[ -d "$home/.config/loto6kermon" ] || fail "no configuration folder"
-
-# The program without a display prints the predictions from the same copy.
-run "$prefix/bin/loto6kermon" >"$work/predictions.txt" 2>/dev/null || fail "loto6kermon without a display failed"
-grep -q "一発ケルモン予想" "$work/predictions.txt" || fail "no predictions printed"
-
+# Without a display the program prints the predictions from the same copy.
+run "$prefix/bin/loto6kermon" 2>/dev/null | grep -q "一発ケルモン予想" || fail "loto6kermon without a display"
 desktop-file-validate "$prefix/share/applications/loto6kermon.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null || fail "metainfo"
 echo "installed program: ok"
