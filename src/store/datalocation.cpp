@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <unistd.h>
+
 namespace DataLocation {
 
 namespace {
@@ -42,7 +44,9 @@ QString copyBundled(const QString &bundled, const QString &target)
     if (!copy.open())
         return failed.arg(target, copy.errorString());
     const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError || copy.write(bytes) != bytes.size() || !copy.flush())
+    // On disk before it gets its name, so that a crash leaves no empty database.
+    if (source.error() != QFileDevice::NoError || copy.write(bytes) != bytes.size() || !copy.flush()
+        || ::fsync(copy.handle()) != 0)
         return failed.arg(target, copy.errorString());
     copy.close();
     // A rollback journal left beside a database that is gone belongs to no
