@@ -28,6 +28,8 @@ void TestInstalled::userCopyIsReadAndUpdatedAndOptionsGoToTheConfigurationFolder
     const QString bundled = root.filePath(QStringLiteral("prefix/share/loto6kermon/Loto6Kermon.mdb"));
     QVERIFY(QDir().mkpath(home) && QDir().mkpath(bin) && QDir().mkpath(QFileInfo(bundled).path()));
     qputenv("HOME", home.toUtf8());
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_CONFIG_HOME");
     const ProgramFolder twoDraws(QStringLiteral("1,1,2,3,4,5,6,7\n2,8,9,10,11,12,13,14\n"));
     const ProgramFolder threeDraws(QStringLiteral("1,1,2,3,4,5,6,7\n2,8,9,10,11,12,13,14\n3,15,16,17,18,19,20,21\n"));
     QVERIFY(QFile::copy(twoDraws.databasePath(), bundled));
