@@ -29,7 +29,8 @@ QString databaseFolder(const QString &programFolder);
 // databaseFolder/Loto6Kermon.mdb.
 QString databaseFile(const QString &programFolder);
 
-// The folder that holds ロト6ケルモン.ini and the ticket ledger.
+// The folder that holds ロト6ケルモン.ini and the ticket ledger. Installed,
+// it exists once prepare() has run.
 QString settingsFolder(const QString &programFolder);
 // The path to open a file of the settings folder by. Portable, that is the
 // bare name, resolved against the working directory when it is opened, as
