@@ -2,11 +2,8 @@
 
 #include "maintenance/drawexportfile.h"
 #include "maintenance/drawimportplan.h"
-#include "store/datalocation.h"
-#include "store/drawdatabase.h"
 #include "store/runtimeerror.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -99,11 +96,6 @@ QJsonObject entryJson(const DrawImport::PlanEntry &entry, bool overwrite)
 
 } // namespace
 
-QString programDatabase()
-{
-    return DataLocation::databaseFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/') + DrawDatabase::FileName;
-}
-
 int runImport(const ImportRequest &request)
 {
     QByteArray bytes;
@@ -119,7 +111,7 @@ int runImport(const ImportRequest &request)
         }
         bytes = input.readAll();
     }
-    const QString database = request.database.isEmpty() ? programDatabase() : request.database;
+    const QString &database = request.database;
 
     const DrawImport::ReadResult read = DrawImport::readBytes(bytes);
     DrawImport::Plan plan;
@@ -184,7 +176,7 @@ int runSaveCsv(const QString &database, const QString &out, const QString &encod
         print(stderr, QStringLiteral("--encoding は utf-8 か shift_jis です: %1").arg(encoding));
         return 2;
     }
-    const DrawExport::Result result = DrawExport::save(database.isEmpty() ? programDatabase() : database, out, chosen);
+    const DrawExport::Result result = DrawExport::save(database, out, chosen);
     if (json) {
         const QJsonObject object{{QStringLiteral("file"), out},
                                  {QStringLiteral("encoding"), chosen == DrawExport::Encoding::ShiftJis ? QStringLiteral("shift_jis") : QStringLiteral("utf-8")},

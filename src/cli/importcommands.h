@@ -8,7 +8,7 @@ namespace Cli {
 struct ImportRequest
 {
     QString source;   // a file, or "-" for text on standard input
-    QString database; // empty: the program's own database
+    QString database;
     bool dryRun = false;
     bool overwrite = false; // overwrite every draw stored differently
     bool json = false;
@@ -22,8 +22,5 @@ int runImport(const ImportRequest &request);
 // Writes every record as CSV to out; encoding "utf-8" (with a byte order
 // mark) or "shift_jis". Exit 0, or 1 with the reason on stderr.
 int runSaveCsv(const QString &database, const QString &out, const QString &encoding, bool json);
-
-// Where the program keeps its draw database.
-QString programDatabase();
 
 } // namespace Cli
