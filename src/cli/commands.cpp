@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/tickets.h"
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
@@ -44,7 +45,8 @@ const char *const UsageText =
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
-    "  update [--url URL]\n";
+    "  update [--url URL]\n"
+    "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n";
 
 int usage(const QString &problem)
 {
@@ -280,6 +282,8 @@ int run(const QStringList &arguments)
         return usage({});
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
+    if (command == QLatin1String("tickets"))
+        return tickets(rest);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url")};
     const QStringList flags{QStringLiteral("--force")};
