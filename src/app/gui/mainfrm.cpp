@@ -8,6 +8,7 @@
 #include "app/gui/menutree.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
 #include "store/drawdatabase.h"
@@ -51,6 +52,10 @@ void MainFrm::createMenus()
     QMenu *menus[4] = {nullptr, nullptr, nullptr, nullptr};
     for (size_t i = 0; i < tree.size(); ++i) {
         const MenuItem &item = tree[i];
+        if (item.caption == QLatin1String("-")) {
+            menus[item.level - 1]->addSeparator()->setObjectName(item.name);
+            continue;
+        }
         const bool hasSubMenu = i + 1 < tree.size() && tree[i + 1].level > item.level;
         if (hasSubMenu) {
             QMenu *menu = item.level == 1 ? menuBar()->addMenu(item.caption) : menus[item.level - 1]->addMenu(item.caption);
@@ -75,6 +80,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuYoso_Click();
     } else if (name == QLatin1String("mnuMasterInput")) {
         mnuMasterInput_Click();
+    } else if (name == QLatin1String("mnuTickets")) {
+        mnuTickets_Click();
     } else if (name == QLatin1String("mnuMasterUpdate")) {
         mnuMasterUpdate_Click();
     } else if (name == QLatin1String("mnuHelpFile")) {
@@ -312,6 +319,25 @@ void MainFrm::mnuMasterInput_Click()
         m_mdi->setActiveSubWindow(window);
         content->setFocus();
     }
+}
+
+void MainFrm::mnuTickets_Click()
+{
+    if (!m_store)
+        return;
+    // The ledger lives apart from the draw database, which an update replaces;
+    // the draws are read afresh so that results entered since start-up count.
+    openChild(TicketWindow::ClassName, TicketWindow::HeightTwips, TicketWindow::WidthTwips, [&]() -> QWidget * {
+        return new TicketWindow(
+            TicketLedger::open(TicketLedger::defaultPath(m_programFolder)), TicketWindow::currentResults(*m_store),
+            [this] {
+                PredictionEngine engine;
+                engine.setFlags(m_prediction->flags());
+                engine.SetUpPredictionGrids(*m_store);
+                return engine;
+            },
+            [this](const MessageRequest &request) { return message(request); });
+    });
 }
 
 void MainFrm::mnuMasterUpdate_Click()

@@ -6,7 +6,8 @@
 
 // The main window's menu: level 1 items stand in the menu bar; an item of
 // level 2 or 3 belongs to the sub-menu of the nearest item above it with a
-// lower level. An item with a sub-menu does nothing itself.
+// lower level. An item with a sub-menu does nothing itself; an item whose
+// caption is "-" is a separator line.
 struct MenuItem
 {
     int level;
