@@ -7,7 +7,6 @@
 
 #include <QDate>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -165,7 +164,9 @@ void TicketWindow::setUpGrids()
 
     setUpTable(m_prizeGrid);
     m_prizeGrid->verticalHeader()->setVisible(false);
-    m_prizeGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_prizeGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_prizeGrid->horizontalHeader()->setStretchLastSection(true);
+    m_prizeGrid->horizontalHeader()->setMinimumSectionSize(Metrics::columnPixels(7.0));
 
     setUpTable(m_summaryGrid);
     m_summaryGrid->verticalHeader()->setVisible(false);
@@ -319,11 +320,4 @@ void TicketWindow::addFromPrediction(TicketSources::Source source)
             return;
     }
     addLines(lines, name);
-}
-
-QImage TicketWindow::render(TicketWindow &window)
-{
-    window.resize(Metrics::twipsToPixels(WidthTwips), Metrics::twipsToPixels(HeightTwips));
-    window.ensurePolished();
-    return window.grab().toImage();
 }

@@ -63,9 +63,6 @@ public:
     // to how many lines and how much money that is.
     void addFromPrediction(TicketSources::Source source);
 
-    // The window as it shows on screen, drawn offscreen.
-    static QImage render(TicketWindow &window);
-
 Q_SIGNALS:
     void closeRequested();
 
