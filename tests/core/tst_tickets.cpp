@@ -160,6 +160,9 @@ TEST(Tickets, LedgerKeepsEveryChangeAcrossReopening)
         ledger.setPrize(10, 2, std::nullopt);
     }
     const TicketLedger reopened = TicketLedger::open(path);
+    Statement version = Database::open(path, QString(), Database::Mode::ReadOnly).prepare(QStringLiteral("PRAGMA user_version"));
+    ASSERT_TRUE(version.step());
+    EXPECT_EQ(version.value(0), Field(TicketLedger::SchemaVersion));
     const std::vector<Ticket> kept = reopened.tickets();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].count, 5);
@@ -194,6 +197,11 @@ TEST(Tickets, UnreadableLedgerIsReportedAndLeftAlone)
     QByteArray bytes = DrawFile::bytes(damaged);
     bytes.replace(4096, 64, QByteArray(64, '\xA5')); // the head of the tickets table's first page
     DrawFile::writeBytes(damaged, bytes);
+
+    // An empty file (a first run cut short) simply becomes a new ledger.
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    DrawFile::writeBytes(empty, QByteArray());
+    EXPECT_TRUE(TicketLedger::open(empty).tickets().empty());
 
     const std::pair<QString, QString> cases[] = {{newer, QStringLiteral("新しい版")},
                                                  {foreign, QStringLiteral("購入記録のファイルではありません")},
@@ -230,6 +238,14 @@ TEST(Tickets, PredictionLinesAndQuickPicks)
     for (int col = 2; col <= 7; ++col)
         EXPECT_NE(std::find(oneShot[0].begin(), oneShot[0].end(), engine.grid(PredictionEngine::OneShotGrid).text(col, 2).toInt()),
                   oneShot[0].end());
+    int fullCycleRows = 0;
+    for (int row = 2; row <= 5; ++row) {
+        std::set<QString> texts;
+        for (int col = 2; col <= 7; ++col)
+            texts.insert(engine.grid(PredictionEngine::CycleGrid).text(col, row));
+        fullCycleRows += texts.size() == 6 && !texts.count(QString()) ? 1 : 0;
+    }
+    EXPECT_EQ(int(TicketSources::lines(engine, TicketSources::Source::Cycle).size()), fullCycleRows);
     const auto shown = TicketSources::shownNumbers(engine, TicketSources::Source::Elimination);
     EXPECT_EQ(qint64(TicketSources::lines(engine, TicketSources::Source::Elimination).size()),
               TicketSources::combinationCount(int(shown.size())));
@@ -268,6 +284,20 @@ TEST(Tickets, CommandLineChecksTheBundledHistory)
     EXPECT_TRUE(rows[2].endsWith(QStringLiteral(",5,○,2等,不明")));
     EXPECT_TRUE(rows[3].startsWith(QStringLiteral("2131,"))) << rows[3].toStdString();
     EXPECT_TRUE(rows[3].endsWith(QStringLiteral(",,,未抽選,")));
+
+    // Export and import through files; a file with one bad line adds nothing.
+    const QString csv = dir.filePath(QStringLiteral("tickets.csv"));
+    ASSERT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("export"), csv} + where).exitCode, 0);
+    const QString copy = dir.filePath(QStringLiteral("copy.db"));
+    const QStringList toCopy{QStringLiteral("--ledger"), copy, QStringLiteral("--db"), db};
+    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy).out, QStringLiteral("{\"imported\":3}\n"));
+    DrawFile::writeBytes(csv, DrawFile::bytes(csv) + "2131,1,2,3,4,5,0,1,2026-08-21,\n");
+    const CliResult bad = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("5 行目"))) << bad.err.toStdString();
+    EXPECT_EQ(TicketLedger::open(copy).tickets().size(), 3u);
+    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("2130"),
+                              QStringLiteral("--tier"), QStringLiteral("5"), QStringLiteral("--amount"), QStringLiteral("2000")} + where).exitCode, 1);
 
     // Re-creating the draw database does not touch the ledger.
     const QByteArray before = DrawFile::bytes(ledger);

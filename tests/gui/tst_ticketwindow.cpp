@@ -16,6 +16,7 @@
 #include <QBrush>
 #include <QDir>
 #include <QMenu>
+#include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QtTest>
@@ -53,6 +54,7 @@ class TestTicketWindow : public QObject
 private Q_SLOTS:
     void windowChecksEditsAndAddsFromThePrediction();
     void ledgerSurvivesAnUpdateOfTheDatabase();
+    void damagedLedgerKeepsTheWindowShut();
 };
 
 void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
@@ -122,6 +124,40 @@ void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
     window->addFromPrediction(TicketSources::Source::OneShot); // no question for one line
     QCOMPARE(model->rowCount(), 3 + added + 1);
     QCOMPARE(recorder.shown.size(), 2);
+
+    // 削除 only after a Yes; 複製 and クイックピック write at once.
+    const int rows = model->rowCount();
+    window->grid()->setCurrentIndex(model->index(0, 1));
+    window->Cmd削除_Click();
+    QCOMPARE(model->rowCount(), rows);
+    recorder.answers << QMessageBox::Yes;
+    window->Cmd削除_Click();
+    QCOMPARE(model->index(0, TicketTableModel::TierColumn).data().toString(), QStringLiteral("2等"));
+    window->Cmd複製_Click(); // the current row is now the former second one
+    window->findChild<QSpinBox *>(QStringLiteral("Spinクイックピック"))->setValue(3);
+    window->Cmdクイックピック_Click();
+    const std::vector<Ticket> stored = TicketLedger::open(cwd.ledgerPath()).tickets();
+    QCOMPARE(int(stored.size()), rows - 1 + 1 + 3);
+    QCOMPARE(stored[stored.size() - 4].numbers, (std::array<int, 6>{3, 12, 18, 35, 40, 41}));
+    for (size_t i = stored.size() - 3; i < stored.size(); ++i)
+        QVERIFY(!TicketRules::problem(stored[i]).has_value());
+}
+
+void TestTicketWindow::damagedLedgerKeepsTheWindowShut()
+{
+    WorkingDirectory cwd;
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n"));
+    const QByteArray damaged = QByteArray("SQLite format 3").append(QByteArray(4000, '\x01'));
+    DrawFile::writeBytes(cwd.ledgerPath(), damaged);
+    MainFrm frame(folder.path());
+    MessageRecorder recorder;
+    recorder.install(frame);
+    QVERIFY(frame.load());
+    frame.findChild<QAction *>(QStringLiteral("mnuTickets"))->trigger();
+    QVERIFY(!frame.childWindow(TicketWindow::ClassName));
+    QVERIFY(!recorder.shown.isEmpty());
+    QVERIFY2(recorder.shown.last().text.contains(QStringLiteral("変更していません")), qPrintable(recorder.shown.last().text));
+    QCOMPARE(DrawFile::bytes(cwd.ledgerPath()), damaged);
 }
 
 void TestTicketWindow::ledgerSurvivesAnUpdateOfTheDatabase()
