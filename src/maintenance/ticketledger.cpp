@@ -92,6 +92,14 @@ TicketLedger TicketLedger::open(const QString &path)
         if (!check.step() || check.value(0).toText() != QLatin1String("ok"))
             unreadable(path, check.value(0).toText());
         version = userVersion(*opened);
+        if (version > SchemaVersion) {
+            throw DatabaseError(QStringLiteral("購入記録ファイル「%1」は新しい版のプログラムで作られています（形式 %2。この版が読めるのは形式 %3 までです）。"
+                                               "プログラムを更新してください。%4")
+                                    .arg(path)
+                                    .arg(version)
+                                    .arg(SchemaVersion)
+                                    .arg(Untouched));
+        }
         // quick_check looks at the structure only: a damaged record shows
         // when it is read, so read them all now, before anything is written.
         if (version >= 1) {
@@ -102,27 +110,16 @@ TicketLedger TicketLedger::open(const QString &path)
                         all.value(c);
                 }
             }
-        }
-        if (version == 0) {
+        } else {
             // A new ledger is an empty file; any other SQLite file is not ours.
             Statement tables = opened->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master"));
             if (tables.step() && integerOf(tables, 0) != 0)
                 unreadable(path, QStringLiteral("購入記録の表がありません"));
         }
     } catch (const DatabaseError &error) {
-        if (!exists)
-            throw;
-        if (error.message().startsWith(QStringLiteral("購入記録ファイル")))
+        if (!exists || error.message().startsWith(QStringLiteral("購入記録ファイル")))
             throw;
         unreadable(path, error.message());
-    }
-    if (version > SchemaVersion) {
-        throw DatabaseError(QStringLiteral("購入記録ファイル「%1」は新しい版のプログラムで作られています（形式 %2。この版が読めるのは形式 %3 までです）。"
-                                           "プログラムを更新してください。%4")
-                                .arg(path)
-                                .arg(version)
-                                .arg(SchemaVersion)
-                                .arg(Untouched));
     }
     TicketLedger ledger(std::move(*opened));
     if (version < SchemaVersion) {

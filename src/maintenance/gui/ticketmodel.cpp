@@ -2,6 +2,7 @@
 
 #include "maintenance/numbercheck.h"
 #include "store/runtimeerror.h"
+#include "ui/gui/metrics.h"
 
 #include <QBrush>
 #include <QColor>
@@ -118,7 +119,7 @@ QVariant TicketTableModel::data(const QModelIndex &index, int role) const
         return {};
     case Qt::FontRole:
         if ((isNumber && checked && check.matched[position]) || (column == TierColumn && tierNumber(check.tier) != 0)) {
-            QFont font;
+            QFont font = Metrics::gridFont();
             font.setBold(true);
             return font;
         }
