@@ -50,7 +50,6 @@ public:
     QTableView *grid() const { return m_grid; }
     QTableView *prizeGrid() const { return m_prizeGrid; }
     QStandardItemModel *summary() const { return m_summary; }
-    void setRandomGenerator(QRandomGenerator generator) { m_random = generator; }
 
     // 追加 asks for the six numbers and hands them to addTyped, which refuses
     // wrong ones with a message and adds nothing.
