@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -89,9 +90,30 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString ledgerPath(const Arguments &args)
+{
+    return args.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(programFolder()));
+}
+
 TicketLedger openLedger(const Arguments &args)
 {
-    return TicketLedger::open(args.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(programFolder())));
+    return TicketLedger::open(ledgerPath(args));
+}
+
+// What the commands that only read see: no ledger yet is no tickets, and
+// reading never creates the file (or a folder for a mistyped path).
+struct LedgerContents
+{
+    std::vector<Ticket> tickets;
+    PrizeBook prizes;
+};
+
+LedgerContents readLedger(const Arguments &args)
+{
+    if (!QFileInfo::exists(ledgerPath(args)))
+        return {};
+    const TicketLedger ledger = openLedger(args);
+    return {ledger.tickets(), ledger.prizes()};
 }
 
 DrawHistoryStore loadDraws(const Arguments &args)
@@ -189,7 +211,7 @@ int add(const Arguments &args)
 
 int list(const Arguments &args, const QString &format)
 {
-    const std::vector<Ticket> tickets = openLedger(args).tickets();
+    const std::vector<Ticket> tickets = readLedger(args).tickets;
     if (format == QLatin1String("csv")) {
         write(stdout, TicketCsv::write(tickets));
         return Success;
@@ -203,9 +225,9 @@ int list(const Arguments &args, const QString &format)
 
 int check(const Arguments &args, const QString &format)
 {
-    const TicketLedger ledger = openLedger(args);
-    const std::vector<Ticket> tickets = ledger.tickets();
-    const PrizeBook prizes = ledger.prizes();
+    const LedgerContents ledger = readLedger(args);
+    const std::vector<Ticket> &tickets = ledger.tickets;
+    const PrizeBook &prizes = ledger.prizes;
     const DrawHistoryStore store = loadDraws(args);
     const DrawResults results(store.DrawRecordset);
 
@@ -247,7 +269,7 @@ int check(const Arguments &args, const QString &format)
         checked.append(object);
     }
     const SpendingSummary summary = summarize(tickets, results, prizes);
-    const QJsonObject document{{QStringLiteral("ledger"), ledger.path()},
+    const QJsonObject document{{QStringLiteral("ledger"), ledgerPath(args)},
                                {QStringLiteral("lastDrawNo"), int(store.LastDrawNo)},
                                {QStringLiteral("tickets"), checked},
                                {QStringLiteral("summary"),
@@ -278,7 +300,7 @@ int exportFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
         return usage(QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。"));
-    const QString text = TicketCsv::write(openLedger(args).tickets());
+    const QString text = TicketCsv::write(readLedger(args).tickets);
     const QString path = args.positional.first();
     if (path == QLatin1String("-")) {
         write(stdout, text);
