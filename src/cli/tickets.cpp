@@ -4,7 +4,6 @@
 
 #include "cli/commands.h"
 #include "maintenance/ticketledger.h"
-#include "store/datalocation.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/runtimeerror.h"
@@ -118,8 +117,8 @@ LedgerContents readLedger(const Arguments &args)
 
 DrawHistoryStore loadDraws(const Arguments &args)
 {
-    const QString fallback = DataLocation::databaseFolder(programFolder()) + QLatin1Char('/') + DrawDatabase::FileName;
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(args.value(QStringLiteral("--db"), fallback)));
+    const QString path = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db")) : programDatabase();
+    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
 }
 
 QJsonArray numbersJson(const std::array<int, 6> &numbers)

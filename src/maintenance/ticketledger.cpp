@@ -69,7 +69,7 @@ void bindTicket(Statement &statement, const Ticket &ticket)
 
 QString TicketLedger::defaultPath(const QString &programFolder)
 {
-    return DataLocation::settingsFolder(programFolder) + QLatin1Char('/') + FileName;
+    return DataLocation::settingsFile(programFolder, FileName);
 }
 
 TicketLedger::TicketLedger(Database db)
