@@ -368,6 +368,9 @@ void MainFrm::mnuMasterUpdate_Click()
     const DrawDataUpdate::Result result
         = DrawDataUpdate::update(m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
+    // Open tickets are checked against the new draws at once.
+    if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())
+        tickets->setResults(TicketWindow::currentResults(*m_store));
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
 

@@ -265,6 +265,14 @@ bool TicketTableModel::setPrize(int drawNo, int tier, std::optional<qint64> amou
     return true;
 }
 
+void TicketTableModel::setResults(DrawResults results)
+{
+    beginResetModel();
+    m_results = std::move(results);
+    endResetModel();
+    Q_EMIT ledgerChanged();
+}
+
 void TicketTableModel::reload()
 {
     // What the ledger holds, after a write that did not go through.

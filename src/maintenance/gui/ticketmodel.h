@@ -42,6 +42,8 @@ public:
     bool removeTickets(std::vector<int> rows);
     bool duplicate(int row);
     bool setPrize(int drawNo, int tier, std::optional<qint64> amount);
+    // New draw results (after an update): every ticket is checked again.
+    void setResults(DrawResults results);
 
     const std::vector<Ticket> &tickets() const { return m_tickets; }
     const PrizeBook &prizes() const { return m_prizes; }

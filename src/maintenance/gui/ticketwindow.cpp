@@ -145,6 +145,11 @@ DrawResults TicketWindow::currentResults(const DrawHistoryStore &store)
     }
 }
 
+void TicketWindow::setResults(DrawResults results)
+{
+    m_model->setResults(std::move(results));
+}
+
 void TicketWindow::setUpGrids()
 {
     setUpTable(m_grid);

@@ -46,6 +46,9 @@ public:
     // store's history when the file cannot be read.
     static DrawResults currentResults(const DrawHistoryStore &store);
 
+    // Checks every ticket again against new draws (after an update).
+    void setResults(DrawResults results);
+
     TicketTableModel *model() const { return m_model; }
     QTableView *grid() const { return m_grid; }
     QTableView *prizeGrid() const { return m_prizeGrid; }
