@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/importcommands.h"
+#include "cli/tickets.h"
 
 #include "analysis/catalog.h"
 #include "analysis/randomness.h"
@@ -49,6 +50,7 @@ const char *const UsageText =
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
+    "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
     "  import FILE|- [--dry-run] [--overwrite] [--format text|json]\n"
     "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n";
 
@@ -347,6 +349,11 @@ int importOrSave(const QString &command, const Options &options)
 
 } // namespace
 
+QString programDatabase()
+{
+    return defaultDatabase();
+}
+
 bool needsGui(const QString &command)
 {
     return command == QLatin1String("render");
@@ -358,6 +365,8 @@ int run(const QStringList &arguments)
         return usage({});
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
+    if (command == QLatin1String("tickets"))
+        return tickets(rest);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
                              QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),

@@ -15,9 +15,11 @@ struct Table
     std::vector<DrawRecord> records;
 };
 
-// One line split at separator; a field in double quotes may hold the
-// separator, and "" inside it stands for one ".
+// The fields of one line: the separator (a comma unless given) separates,
+// "…" quotes, "" is a quote inside.
 QStringList splitLine(const QString &line, QChar separator = QLatin1Char(','));
+// A field as written: quoted only when it holds a comma, a quote or a line break.
+QString quote(const QString &text);
 
 // Throws DatabaseError with the line number for a malformed file.
 Table parse(const QString &text, const QString &sourceName);

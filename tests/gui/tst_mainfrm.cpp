@@ -106,6 +106,7 @@ void TestMainFrm::menuTreeMatchesTheProgramsMenu()
         {1, "mnuHosyu", "データ管理(&M)"},
         {2, "mnuMasterUpdate", "当選データ最新化(&U)"},
         {2, "mnuMasterInput", "当選データ入力(&I)"},
+        {2, "mnuTickets", "購入記録・当選チェック"},
         {2, "mnuMasterImport", "当選データ取込"},
         {2, "mnuMasterExport", "当選データ書出し..."},
         {1, "mnuWindow", "ウィンドウ(&W)"},

@@ -11,6 +11,7 @@
 #include "maintenance/drawexportfile.h"
 #include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
@@ -40,7 +41,6 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     setCentralWidget(m_mdi);
     resize(1280, 960);
     createMenus();
-    addDataTransferItems();
 }
 
 MainFrm::~MainFrm()
@@ -85,6 +85,12 @@ void MainFrm::runMenuItem(const QString &name)
         mnuYoso_Click();
     } else if (name == QLatin1String("mnuMasterInput")) {
         mnuMasterInput_Click();
+    } else if (name == QLatin1String("mnuTickets")) {
+        mnuTickets_Click();
+    } else if (name == QLatin1String("mnuMasterImport")) {
+        mnuMasterImport_Click();
+    } else if (name == QLatin1String("mnuMasterExport")) {
+        mnuMasterExport_Click();
     } else if (name == QLatin1String("mnuMasterUpdate")) {
         mnuMasterUpdate_Click();
     } else if (name == QLatin1String("mnuHelpFile")) {
@@ -341,6 +347,25 @@ void MainFrm::mnuMasterInput_Click()
     }
 }
 
+void MainFrm::mnuTickets_Click()
+{
+    if (!m_store)
+        return;
+    // The ledger lives apart from the draw database, which an update replaces;
+    // the draws are read afresh so that results entered since start-up count.
+    openChild(TicketWindow::ClassName, TicketWindow::HeightTwips, TicketWindow::WidthTwips, [&]() -> QWidget * {
+        return new TicketWindow(
+            TicketLedger::open(TicketLedger::defaultPath(m_programFolder)), TicketWindow::currentResults(*m_store),
+            [this] {
+                PredictionEngine engine;
+                engine.setFlags(m_prediction->flags());
+                engine.SetUpPredictionGrids(*m_store);
+                return engine;
+            },
+            [this](const MessageRequest &request) { return message(request); });
+    });
+}
+
 void MainFrm::mnuMasterUpdate_Click()
 {
     // Replaces the database the store was loaded from. The store itself is
@@ -350,6 +375,9 @@ void MainFrm::mnuMasterUpdate_Click()
     const DrawDataUpdate::Result result
         = DrawDataUpdate::update(m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
+    // Open tickets are checked against the new draws at once.
+    if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())
+        tickets->setResults(TicketWindow::currentResults(*m_store));
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
 
@@ -367,21 +395,6 @@ void MainFrm::mnuHelpFile_Click()
     m_help->show();
     m_help->raise();
     m_help->activateWindow();
-}
-
-// 当選データ取込 and 当選データ書出し... at the end of データ管理(&M).
-void MainFrm::addDataTransferItems()
-{
-    auto *menu = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHosyu"));
-    if (!menu)
-        return;
-    menu->addSeparator();
-    QAction *import = menu->addAction(QStringLiteral("当選データ取込"));
-    import->setObjectName(QStringLiteral("mnuMasterImport"));
-    connect(import, &QAction::triggered, this, &MainFrm::mnuMasterImport_Click);
-    QAction *exportAction = menu->addAction(QStringLiteral("当選データ書出し..."));
-    exportAction->setObjectName(QStringLiteral("mnuMasterExport"));
-    connect(exportAction, &QAction::triggered, this, &MainFrm::mnuMasterExport_Click);
 }
 
 void MainFrm::mnuMasterImport_Click()

@@ -92,8 +92,8 @@ private:
     void showPrediction(bool fromActivation);
     void mnuMasterInput_Click();
     void mnuMasterUpdate_Click();
+    void mnuTickets_Click();
     void mnuHelpFile_Click();
-    void addDataTransferItems();
     void mnuMasterImport_Click();
     void mnuMasterExport_Click();
     QMdiSubWindow *subWindow(const QString &className) const;
