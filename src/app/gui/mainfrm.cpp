@@ -444,6 +444,8 @@ void MainFrm::databaseChanged()
         *m_store = loadDrawHistoryFrom(m_store->ConnectString);
         if (auto *prediction = qobject_cast<PredictionWindow *>(childWindow(PredictionEngine::WindowName)))
             prediction->recompute(*m_store);
+        if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)))
+            tickets->setResults(TicketWindow::currentResults(*m_store));
     } catch (const DatabaseError &error) {
         message(Messages::error(error.message()));
     } catch (const RuntimeError &error) {

@@ -77,8 +77,9 @@ public:
     void showRandomness();
 
     // The draw database was written by this program (an import): the store
-    // is read again and the prediction window, when open, recomputed.
-    // Windows already open keep what they computed.
+    // is read again, the prediction window recomputed and the open tickets
+    // checked against the new draws.
+    // Analysis windows already open keep what they computed.
     void databaseChanged();
 
 protected:
