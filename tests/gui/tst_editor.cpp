@@ -57,6 +57,12 @@ private Q_SLOTS:
     void rightClick();
     void closingMainWindowSkipsCheck();
     void failedWriteTellsUser();
+    void typingEditsTheCurrentCellOnly();
+    void shortcutsWhileTyping_data();
+    void shortcutsWhileTyping();
+    void closeBoxNamesUnsavedCells_data();
+    void closeBoxNamesUnsavedCells();
+    void wrongCellIsReadyAfterTheRealBox();
     void screenshot();
 
 private:
@@ -373,6 +379,128 @@ void TestEditor::failedWriteTellsUser()
     QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
     QCOMPARE(m_editor->grid()->model()->index(4, 1).data().toString(), shown);
     QCOMPARE(DrawFile::lines(dbPath()), before);
+}
+
+void TestEditor::typingEditsTheCurrentCellOnly()
+{
+    // As a person does it: click 第3数字 of draw 10, click it again a second
+    // later, type "21" and Enter at typing speed.
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
+    QTableView *grid = m_editor->grid();
+    const QStringList before = DrawFile::lines(dbPath());
+    const QModelIndex cell = grid->model()->index(9, 3);
+    const QPoint at = grid->visualRect(cell).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::qWait(1000);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    for (const char key : {'2', '1'}) {
+        QTest::qWait(120);
+        QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    QTest::qWait(120);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::qWait(50);
+
+    QStringList expected = before;
+    QStringList fields = expected[9].split(QLatin1Char('|'));
+    fields[3] = QStringLiteral("21");
+    expected[9] = fields.join(QLatin1Char('|'));
+    QCOMPARE(DrawFile::lines(dbPath()), expected);
+    // Enter went on to the cell below, where the next number typed lands.
+    QCOMPARE(grid->currentIndex(), grid->model()->index(10, 3));
+    QTest::keyClick(QApplication::focusWidget(), '7');
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(grid->model()->index(10, 3).data().toString(), QStringLiteral("7"));
+}
+
+void TestEditor::shortcutsWhileTyping_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Ctrl+D, No") << int(Qt::Key_D) << int(QMessageBox::No);
+    QTest::newRow("Ctrl+D, Yes") << int(Qt::Key_D) << int(QMessageBox::Yes);
+    QTest::newRow("Ctrl+A, No") << int(Qt::Key_A) << int(QMessageBox::No);
+    QTest::newRow("Ctrl+A, Yes") << int(Qt::Key_A) << int(QMessageBox::Yes);
+}
+
+void TestEditor::shortcutsWhileTyping()
+{
+    // A half-typed "3" in the last draw when the shortcut comes: the same
+    // question as without an open cell; No keeps the file and the typing.
+    QFETCH(int, key);
+    QFETCH(int, answer);
+    m_answer = QMessageBox::StandardButton(answer);
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
+    QStringList expected = DrawFile::lines(dbPath());
+    type({4, 60, QStringLiteral("3")}, false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
+
+    QCOMPARE(messageTexts(), QStringList{key == Qt::Key_D ? DeleteQuestion : AddQuestion});
+    if (answer == QMessageBox::No) {
+        auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(line);
+        QCOMPARE(line->text(), QStringLiteral("3"));
+    } else if (key == Qt::Key_D) {
+        expected.removeLast();
+    } else {
+        QStringList fields = expected[59].split(QLatin1Char('|'));
+        fields[3] = QStringLiteral("3");
+        expected[59] = fields.join(QLatin1Char('|'));
+        expected << QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL");
+        QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(60, 3));
+    }
+    QCOMPARE(DrawFile::lines(dbPath()), expected);
+}
+
+void TestEditor::closeBoxNamesUnsavedCells_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("go back") << int(QMessageBox::No);
+    QTest::newRow("close") << int(QMessageBox::Yes);
+}
+
+void TestEditor::closeBoxNamesUnsavedCells()
+{
+    QFETCH(int, answer);
+    m_answer = QMessageBox::StandardButton(answer);
+    type({3, 12, QStringLiteral("1.5")});
+    type({8, 5, QStringLiteral("44")});
+    qobject_cast<QMdiSubWindow *>(m_editor->parentWidget())->close();
+
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5のボーナス数字「44」\n回数12の第2数字「1.5」")));
+    if (answer == QMessageBox::Yes) {
+        QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
+    } else {
+        QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
+        QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(4, 7));
+    }
+}
+
+void TestEditor::wrongCellIsReadyAfterTheRealBox()
+{
+    // A real message box, over the editor with the prediction window open
+    // behind it: afterwards the editor is in front, its grid has the
+    // keyboard on the wrong cell, and the prediction window stays behind.
+    m_frm->findChild<QAction *>(QStringLiteral("mnuYoso"))->trigger();
+    auto *editorWindow = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    m_frm->mdiArea()->setActiveSubWindow(editorWindow);
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
+    type({6, 20, QStringLiteral("0")});
+    m_frm->setMessagePresenter(&Messages::showBox);
+    QTimer::singleShot(200, [] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+    m_editor->Command1_Click();
+    // The window manager hands the focus back to the main window.
+    m_frm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
+    QTest::qWait(100);
+    QCOMPARE(m_frm->mdiArea()->activeSubWindow(), editorWindow);
+    QCOMPARE(QApplication::focusWidget(), m_editor->grid());
+    QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(19, 5));
 }
 
 void TestEditor::screenshot()
