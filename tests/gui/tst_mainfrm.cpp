@@ -12,6 +12,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -62,6 +64,7 @@ private Q_SLOTS:
     void aboutWindowPlacementAndFlag();
     void exitClosesEveryChild();
     void arrangeTilesOpenWindows();
+    void smallScreenCascadeAndFocus();
 };
 
 void TestMainFrm::menuTreeMatchesTheProgramsMenu()
@@ -327,6 +330,35 @@ void TestMainFrm::arrangeTilesOpenWindows()
     sub->showMinimized();
     trigger(window, QStringLiteral("mnuWindowArrangeIcon"));
     QCOMPARE(sub->y() + sub->height(), window.mdiArea()->viewport()->height());
+}
+
+void TestMainFrm::smallScreenCascadeAndFocus()
+{
+    // The offscreen screen (800 × 600) has less room than 1280 × 960.
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(startAndClosePrediction(window));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.geometry()));
+
+    // A new window's grid takes the keyboard; a child larger than the
+    // workspace can be scrolled to.
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    window.showAnalysis(QStringLiteral("回数別出現分析"));
+    auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("回数別出現分析")));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(frame->grid()));
+    QVERIFY(window.mdiArea()->horizontalScrollBar()->isVisible());
+
+    // Cascade staggers the windows and keeps every size.
+    QList<QSize> sizes;
+    for (QMdiSubWindow *sub : window.mdiArea()->subWindowList())
+        sizes << sub->size();
+    trigger(window, QStringLiteral("mnuWindowCascade"));
+    const QList<QMdiSubWindow *> after = window.mdiArea()->subWindowList();
+    for (qsizetype i = 0; i < after.size(); ++i)
+        QCOMPARE(after[i]->size(), sizes[i]);
+    QVERIFY(after[0]->pos() != after[1]->pos());
 }
 
 QTEST_MAIN(TestMainFrm)
