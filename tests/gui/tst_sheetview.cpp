@@ -53,6 +53,7 @@ private Q_SLOTS:
     void frozenRowsAndColumnsStayInView();
     void activeCornerShowsNoSelection();
     void copyGivesTabSeparatedText();
+    void everyRowAndEveryCaptionCanBeSeen();
 };
 
 void TestSheetView::paintsBackgroundsAndBorders()
@@ -181,6 +182,47 @@ void TestSheetView::copyGivesTabSeparatedText()
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(sheet, 3, 2));
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("回数\t●\t\n12\t\t\n"));
+}
+
+void TestSheetView::everyRowAndEveryCaptionCanBeSeen()
+{
+    // Rows that do not fit get a scroll bar though the table asks for a
+    // horizontal one only.
+    Sheet tall = grid(3, 100);
+    tall.setScrollBars(ScrollBars::Horizontal);
+    SheetView tallView;
+    tallView.setSheet(tall);
+    paint(tallView);
+    QVERIFY(tallView.verticalScrollBar()->isVisible());
+    tallView.scrollToCell(1, 100);
+    int y = tallView.viewport()->height() - 1;
+    while (y > 0 && tallView.cellAt(QPoint(5, y)).isNull())
+        --y;
+    QCOMPARE(tallView.cellAt(QPoint(5, y)), QPoint(1, 100));
+
+    // A caption wider than its cell is squeezed inside it, not cut at its edges.
+    Sheet sheet = grid(3, 1);
+    sheet.setOverflow(false);
+    sheet.setForeColour(Block::all(), rgb(255, 0, 0));
+    sheet.setText(2, 1, QStringLiteral("■■■■■■"));
+    SheetView view;
+    view.setSheet(sheet);
+    const QImage image = paint(view);
+    const int w = Metrics::columnPixels(5.0);
+    auto redInColumn = [&](int x) {
+        for (int y = 0; y < Metrics::rowPixels(10.0); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 150 && c.green() < 120)
+                return true;
+        }
+        return false;
+    };
+    int inked = 0;
+    for (int x = w; x < 2 * w; ++x)
+        inked += redInColumn(x) ? 1 : 0;
+    QVERIFY(inked > w / 2);
+    QVERIFY(!redInColumn(w));
+    QVERIFY(!redInColumn(2 * w - 1));
 }
 
 QTEST_MAIN(TestSheetView)
