@@ -68,7 +68,9 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     // Narrow windows wrap their description onto a second line of the strip.
     m_label->setWordWrap(true);
     m_label->setToolTip(description.label);
-    m_label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    QSizePolicy wrapping(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    wrapping.setHeightForWidth(true); // so the strip can grow to every line of it
+    m_label->setSizePolicy(wrapping);
     strip->addWidget(m_label, 1);
     strip->addSpacing(12);
 
