@@ -15,10 +15,11 @@ QRect fitOnScreen(const QSize &designed, const QRect &available, const QSize &fr
 {
     const QSize room = (available.size() - frame).expandedTo(QSize(1, 1));
     const QSize size = designed.boundedTo(room);
+    // The decorations: the sides and the bottom alike, the title bar the rest.
+    const int side = frame.width() / 2;
+    const QPoint client(available.left() + side, available.top() + frame.height() - side);
     // Centred where there is room to spare, at the corner where there is not.
-    const QPoint topLeft(available.left() + std::max(0, (room.width() - size.width()) / 2),
-                         available.top() + std::max(0, (room.height() - size.height()) / 2));
-    return QRect(topLeft, size);
+    return QRect(client + QPoint((room.width() - size.width()) / 2, (room.height() - size.height()) / 2), size);
 }
 
 void cascade(QMdiArea *area)
