@@ -35,6 +35,15 @@ const QString WrongNumbers = QStringLiteral("結果マスタの数字に誤り�
 const QString AddQuestion = QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？");
 const QString DeleteQuestion = QStringLiteral("選択された行を削除します。よろしいですか？");
 
+// The file's lines with one field of one draw (both from 1) replaced.
+QStringList withField(QStringList lines, int row, int field, const QString &text)
+{
+    QStringList fields = lines[row - 1].split(QLatin1Char('|'));
+    fields[field - 1] = text;
+    lines[row - 1] = fields.join(QLatin1Char('|'));
+    return lines;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Edit>)
@@ -60,7 +69,6 @@ private Q_SLOTS:
     void typingEditsTheCurrentCellOnly();
     void shortcutsWhileTyping_data();
     void shortcutsWhileTyping();
-    void closeBoxNamesUnsavedCells_data();
     void closeBoxNamesUnsavedCells();
     void wrongCellIsReadyAfterTheRealBox();
     void screenshot();
@@ -93,7 +101,7 @@ void TestEditor::init()
     });
     m_frm->show();
     QVERIFY(m_frm->load());
-    QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
     m_editor = open();
     QVERIFY(m_editor);
 }
@@ -383,13 +391,10 @@ void TestEditor::failedWriteTellsUser()
 
 void TestEditor::typingEditsTheCurrentCellOnly()
 {
-    // As a person does it: click 第3数字 of draw 10, click it again a second
-    // later, type "21" and Enter at typing speed.
-    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
+    // As a person: click 第3数字 of draw 10, again a second later, "21" Enter.
     QTableView *grid = m_editor->grid();
     const QStringList before = DrawFile::lines(dbPath());
-    const QModelIndex cell = grid->model()->index(9, 3);
-    const QPoint at = grid->visualRect(cell).center();
+    const QPoint at = grid->visualRect(grid->model()->index(9, 3)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     QTest::qWait(1000);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
@@ -401,16 +406,8 @@ void TestEditor::typingEditsTheCurrentCellOnly()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::qWait(50);
 
-    QStringList expected = before;
-    QStringList fields = expected[9].split(QLatin1Char('|'));
-    fields[3] = QStringLiteral("21");
-    expected[9] = fields.join(QLatin1Char('|'));
-    QCOMPARE(DrawFile::lines(dbPath()), expected);
-    // Enter went on to the cell below, where the next number typed lands.
-    QCOMPARE(grid->currentIndex(), grid->model()->index(10, 3));
-    QTest::keyClick(QApplication::focusWidget(), '7');
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QTRY_COMPARE(grid->model()->index(10, 3).data().toString(), QStringLiteral("7"));
+    QCOMPARE(DrawFile::lines(dbPath()), withField(before, 10, 4, QStringLiteral("21")));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(10, 3)); // Enter went on to the cell below
 }
 
 void TestEditor::shortcutsWhileTyping_data()
@@ -430,7 +427,6 @@ void TestEditor::shortcutsWhileTyping()
     QFETCH(int, key);
     QFETCH(int, answer);
     m_answer = QMessageBox::StandardButton(answer);
-    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
     QStringList expected = DrawFile::lines(dbPath());
     type({4, 60, QStringLiteral("3")}, false);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
@@ -443,50 +439,35 @@ void TestEditor::shortcutsWhileTyping()
     } else if (key == Qt::Key_D) {
         expected.removeLast();
     } else {
-        QStringList fields = expected[59].split(QLatin1Char('|'));
-        fields[3] = QStringLiteral("3");
-        expected[59] = fields.join(QLatin1Char('|'));
-        expected << QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL");
+        expected = withField(expected, 60, 4, QStringLiteral("3")) << QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL");
         QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(60, 3));
     }
     QCOMPARE(DrawFile::lines(dbPath()), expected);
 }
 
-void TestEditor::closeBoxNamesUnsavedCells_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::newRow("go back") << int(QMessageBox::No);
-    QTest::newRow("close") << int(QMessageBox::Yes);
-}
-
 void TestEditor::closeBoxNamesUnsavedCells()
 {
-    QFETCH(int, answer);
-    m_answer = QMessageBox::StandardButton(answer);
+    // The close box names what was not saved; No goes back to it, Yes closes.
+    m_answer = QMessageBox::No;
     type({3, 12, QStringLiteral("1.5")});
     type({8, 5, QStringLiteral("44")});
-    qobject_cast<QMdiSubWindow *>(m_editor->parentWidget())->close();
-
+    auto *window = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    window->close();
     QCOMPARE(m_messages.size(), 1);
-    QCOMPARE(m_messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
     QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5のボーナス数字「44」\n回数12の第2数字「1.5」")));
-    if (answer == QMessageBox::Yes) {
-        QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
-    } else {
-        QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
-        QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(4, 7));
-    }
+    QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
+    QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(4, 7));
+    m_answer = QMessageBox::Yes;
+    window->close();
+    QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
 }
 
 void TestEditor::wrongCellIsReadyAfterTheRealBox()
 {
-    // A real message box, over the editor with the prediction window open
-    // behind it: afterwards the editor is in front, its grid has the
-    // keyboard on the wrong cell, and the prediction window stays behind.
+    // A real box over the editor, the prediction window open behind it.
     m_frm->findChild<QAction *>(QStringLiteral("mnuYoso"))->trigger();
     auto *editorWindow = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
     m_frm->mdiArea()->setActiveSubWindow(editorWindow);
-    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
     type({6, 20, QStringLiteral("0")});
     m_frm->setMessagePresenter(&Messages::showBox);
     QTimer::singleShot(200, [] {
@@ -497,7 +478,6 @@ void TestEditor::wrongCellIsReadyAfterTheRealBox()
     // The window manager hands the focus back to the main window.
     m_frm->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
-    QTest::qWait(100);
     QCOMPARE(m_frm->mdiArea()->activeSubWindow(), editorWindow);
     QCOMPARE(QApplication::focusWidget(), m_editor->grid());
     QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(19, 5));
