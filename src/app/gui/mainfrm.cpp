@@ -2,6 +2,7 @@
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
+#include "analysis/gui/randomnesswindow.h"
 #include "app/gui/aboutwindow.h"
 #include "app/gui/childwindow.h"
 #include "app/gui/helpviewer.h"
@@ -63,6 +64,10 @@ void MainFrm::createMenus()
     QMenu *menus[4] = {nullptr, nullptr, nullptr, nullptr};
     for (size_t i = 0; i < tree.size(); ++i) {
         const MenuItem &item = tree[i];
+        if (item.isSeparator()) {
+            menus[item.level - 1]->addSeparator()->setObjectName(item.name);
+            continue;
+        }
         const bool hasSubMenu = i + 1 < tree.size() && tree[i + 1].level > item.level;
         if (hasSubMenu) {
             QMenu *menu = item.level == 1 ? menuBar()->addMenu(item.caption) : menus[item.level - 1]->addMenu(item.caption);
@@ -93,6 +98,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuHelpFile_Click();
     } else if (name == QLatin1String("mnuAbout")) {
         showAbout();
+    } else if (name == QLatin1String("mnuRandomness")) {
+        showRandomness();
     } else if (name == QLatin1String("mnuWindowHorizontal")) {
         arrange(1);
     } else if (name == QLatin1String("mnuWindowVertical")) {
@@ -218,6 +225,14 @@ void MainFrm::showAnalysis(const QString &className)
     openChild(className, description->heightTwips, description->widthTwips,
               [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
     unsetCursor();
+}
+
+void MainFrm::showRandomness()
+{
+    if (!m_store)
+        return;
+    openChild(RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
+              [&]() -> QWidget * { return new RandomnessWindow(*m_store); });
 }
 
 void MainFrm::arrange(int code)

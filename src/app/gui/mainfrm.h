@@ -73,6 +73,7 @@ public:
     void showAnalysis(const QString &className);
     void arrange(int code);
     void showAbout();
+    void showRandomness();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
