@@ -46,7 +46,7 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     createMenus();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
         if (window && window != windowHandle())
-            m_backFromMessageBox = WindowArrangement::isMessageBox(window);
+            m_backFromMessageBox = WindowArrangement::isModalDialog(window);
     });
 }
 
@@ -378,7 +378,8 @@ bool MainFrm::event(QEvent *event)
 {
     // Whenever the main window becomes active again, the prediction is shown;
     // not when the focus only comes back from one of the program's message
-    // boxes (it would jump in front of the window the box was about).
+    // boxes or other modal dialogs (it would jump in front of the window the
+    // box was about).
     if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing) {
         if (m_backFromMessageBox)
             m_backFromMessageBox = false;

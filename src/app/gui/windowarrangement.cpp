@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMessageBox>
+#include <QDialog>
 #include <QStyle>
 #include <QWindow>
 
@@ -48,13 +48,13 @@ void cascade(QMdiArea *area)
         area->setActiveSubWindow(active);
 }
 
-bool isMessageBox(QWindow *window)
+bool isModalDialog(QWindow *window)
 {
     if (!window)
         return false;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget->windowHandle() == window)
-            return qobject_cast<QMessageBox *>(widget) != nullptr;
+            return qobject_cast<QDialog *>(widget) && widget->isModal();
     }
     return false;
 }

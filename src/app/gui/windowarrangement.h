@@ -22,8 +22,9 @@ QRect fitOnScreen(const QSize &designed, const QRect &available, const QSize &fr
 // one would leave no title bar to grab. The active window ends on top.
 void cascade(QMdiArea *area);
 
-// True when the window is one of the program's message boxes, which show
-// over a child window and do not count as another window of the program.
-bool isMessageBox(QWindow *window);
+// True when the window is one of the program's modal dialogs (its message
+// boxes, a progress dialog), which show over a child window and do not count
+// as another window of the program.
+bool isModalDialog(QWindow *window);
 
 } // namespace WindowArrangement
