@@ -43,6 +43,7 @@ const char *const UsageText =
     "  summary\n"
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
+    "  export --all [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  update [--url URL]\n";
 
@@ -163,23 +164,79 @@ std::optional<PredictionEngine> predictionEngine(const Options &options, QString
     return engine;
 }
 
-int exportPrediction(const Options &options, const QString &format)
+// One window's export, written as it is made. A build that fails writes
+// nothing of the table: the error object in JSON, and the message on stderr.
+bool writePrediction(ExportOutput &output, PredictionEngine &engine, const DrawHistoryStore &store, bool json)
 {
+    try {
+        engine.SetUpPredictionGrids(store);
+    } catch (const RuntimeError &error) {
+        if (json)
+            output.put(SheetExport::errorJson(PredictionEngine::WindowName, error.message()));
+        err(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message()));
+        return false;
+    }
+    if (json)
+        PredictionExport::writeJson(output, engine);
+    else
+        PredictionExport::writeCsv(output, engine);
+    return true;
+}
+
+bool writeAnalysis(ExportOutput &output, const AnalysisWindow &w, const DrawHistoryStore &store, bool json)
+{
+    try {
+        const Sheet sheet = w.build(store);
+        if (json)
+            SheetExport::writeWindowJson(output, w.className, w.caption, sheet);
+        else
+            SheetExport::writeCsv(output, sheet);
+    } catch (const RuntimeError &error) {
+        if (json)
+            output.put(SheetExport::errorJson(w.className, error.message()));
+        err(QStringLiteral("%1: %2").arg(w.className, error.message()));
+        return false;
+    }
+    return true;
+}
+
+// Every window of `list`, in its order, from one load of the store: in JSON
+// an array of exactly the objects the single exports print; in CSV each
+// window's name line and its rows, windows separated by a blank line.
+int exportAll(const Options &options, bool json)
+{
+    if (!options.positional.isEmpty())
+        return usage(QStringLiteral("--all とウィンドウ名は一緒に指定できません。"));
     QString problem;
     std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
     if (!engine)
         return usage(problem);
     const DrawHistoryStore store = loadStore(options);
-    try {
-        engine->SetUpPredictionGrids(store);
-    } catch (const RuntimeError &error) {
-        if (format == QLatin1String("json"))
-            out(SheetExport::errorJson(PredictionEngine::WindowName, error.message()) + QLatin1Char('\n'));
-        err(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message()));
-        return Failure;
+    ExportOutput output(stdout);
+    bool ok = true;
+    bool first = true;
+    auto next = [&](const QString &name) {
+        if (json) {
+            output.put(first ? "[\n" : ",\n");
+        } else {
+            if (!first)
+                output.put('\n');
+            output.put(name);
+            output.put('\n');
+        }
+        first = false;
+    };
+    next(PredictionEngine::WindowName);
+    ok = writePrediction(output, *engine, store, json) && ok;
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (!w.build)
+            continue;
+        next(w.className);
+        ok = writeAnalysis(output, w, store, json) && ok;
     }
-    out(format == QLatin1String("csv") ? PredictionExport::csv(*engine) : PredictionExport::json(*engine) + QLatin1Char('\n'));
-    return Success;
+    if (json)
+        output.put("\n]\n");
+    return ok ? Success : Failure;
 }
 
 int exportWindow(const Options &options)
@@ -187,24 +244,30 @@ int exportWindow(const Options &options)
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(QStringLiteral("--format は json か csv です。"));
-    if (isPrediction(options))
-        return exportPrediction(options, format);
+    const bool json = format == QLatin1String("json");
+    if (options.has(QStringLiteral("--all")))
+        return exportAll(options, json);
     QString problem;
+    if (isPrediction(options)) {
+        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+        if (!engine)
+            return usage(problem);
+        const DrawHistoryStore store = loadStore(options);
+        ExportOutput output(stdout);
+        const bool ok = writePrediction(output, *engine, store, json);
+        if (json)
+            output.put('\n');
+        return ok ? Success : Failure;
+    }
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)
         return usage(problem);
     const DrawHistoryStore store = loadStore(options);
-    try {
-        const Sheet sheet = w->build(store);
-        out(format == QLatin1String("csv") ? SheetExport::csv(sheet)
-                                           : SheetExport::windowJson(w->className, w->caption, sheet) + QLatin1Char('\n'));
-    } catch (const RuntimeError &error) {
-        if (format == QLatin1String("json"))
-            out(SheetExport::errorJson(w->className, error.message()) + QLatin1Char('\n'));
-        err(QStringLiteral("%1: %2").arg(w->className, error.message()));
-        return Failure;
-    }
-    return Success;
+    ExportOutput output(stdout);
+    const bool ok = writeAnalysis(output, *w, store, json);
+    if (json)
+        output.put('\n');
+    return ok ? Success : Failure;
 }
 
 int renderPrediction(const Options &options)
@@ -282,7 +345,7 @@ int run(const QStringList &arguments)
     const QStringList rest = arguments.mid(1);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url")};
-    const QStringList flags{QStringLiteral("--force")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)
