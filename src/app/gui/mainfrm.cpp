@@ -113,7 +113,15 @@ bool MainFrm::load()
     QApplication::processEvents();
     m_propEnd = true;
     try {
-        m_store.emplace(LoadDrawHistory(m_programFolder));
+        if (m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder) {
+            // The window stays responsive while the load ends: 終了 clicked
+            // now ends the program instead of leaving it running unseen.
+            m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
+            if (!m_closing)
+                m_store.emplace(m_backgroundLoad->take());
+        } else if (!m_closing) {
+            m_store.emplace(LoadDrawHistory(m_programFolder));
+        }
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -124,12 +132,14 @@ bool MainFrm::load()
         return false;
     }
     unsetCursor();
+    if (m_closing)
+        return false;
     m_loaded = true;
     // The program comes up with the prediction on screen. The main window's
     // first activation may have come while loading (and found no store), or
     // may never come where no window manager hands out the focus.
     showPrediction(true);
-    return true;
+    return !m_closing;
 }
 
 QMdiSubWindow *MainFrm::subWindow(const QString &className) const
