@@ -247,12 +247,29 @@ void Sheet::setText(int col, int row, long long number)
     setText(col, row, QString::number(number));
 }
 
+namespace {
+
+// The digits of the small numbers most cells hold, made once: painting asks
+// for a cell's text many times per frame.
+QString numberText(quint32 number)
+{
+    static const std::vector<QString> small = [] {
+        std::vector<QString> texts(1024);
+        for (size_t n = 0; n < texts.size(); ++n)
+            texts[n] = QString::number(n);
+        return texts;
+    }();
+    return number < small.size() ? small[number] : QString::number(number);
+}
+
+} // namespace
+
 QString Sheet::text(int col, int row) const
 {
     if (!contains(col, row))
         return QString();
     const quint32 text = at(col, row).text;
-    return text & NumberFlag ? QString::number(text & ~NumberFlag) : m_strings[text];
+    return text & NumberFlag ? numberText(text & ~NumberFlag) : m_strings[text];
 }
 
 void Sheet::setActiveCell(int col, int row)

@@ -213,9 +213,9 @@ void SheetView::paintEvent(QPaintEvent *)
     for (const Span &row : rows) {
         size_t i = 0;
         while (i < cols.size()) {
-            const Colour back = m_sheet.cell(cols[i].index, row.index).back;
+            const Colour back = m_sheet.style(cols[i].index, row.index).back;
             size_t j = i + 1;
-            while (j < cols.size() && m_sheet.cell(cols[j].index, row.index).back == back)
+            while (j < cols.size() && m_sheet.style(cols[j].index, row.index).back == back)
                 ++j;
             const int x2 = cols[j - 1].start + cols[j - 1].length;
             painter.fillRect(QRect(cols[i].start, row.start, x2 - cols[i].start, row.length), toQColor(back));
