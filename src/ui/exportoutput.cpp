@@ -1,5 +1,6 @@
 #include "ui/exportoutput.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -31,8 +32,8 @@ constexpr std::array<char, 512> HexPairs = hexPairs();
 
 ExportOutput::ExportOutput(std::FILE *file)
     : m_file(file)
+    , m_buffer(ChunkSize)
 {
-    m_buffer.reserve(ChunkSize + 4096);
 }
 
 ExportOutput::~ExportOutput()
@@ -42,23 +43,39 @@ ExportOutput::~ExportOutput()
 
 void ExportOutput::flush()
 {
-    if (!m_file || m_buffer.isEmpty())
+    if (!m_file || m_used == 0)
         return;
-    std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), m_file);
+    std::fwrite(m_buffer.data(), 1, m_used, m_file);
     std::fflush(m_file);
-    m_buffer.clear();
+    m_used = 0;
+}
+
+void ExportOutput::makeRoom(size_t bytes)
+{
+    if (m_file) {
+        flush();
+        if (m_buffer.size() >= bytes)
+            return;
+    }
+    m_buffer.resize(std::max({m_buffer.size() * 2, m_used + bytes, size_t(256)}));
+}
+
+void ExportOutput::putUtf8(QStringView text)
+{
+    const QByteArray bytes = text.toUtf8();
+    put(std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 void ExportOutput::put(const QString &text)
 {
     if (isAscii(text)) {
+        if (m_buffer.size() - m_used < size_t(text.size()))
+            makeRoom(size_t(text.size()));
         for (const QChar ch : text)
-            m_buffer.append(char(ch.unicode()));
+            m_buffer[m_used++] = char(ch.unicode());
     } else {
-        m_buffer.append(text.toUtf8());
+        putUtf8(text);
     }
-    if (m_file && m_buffer.size() >= ChunkSize)
-        flush();
 }
 
 void ExportOutput::putNumber(long long number)
@@ -82,11 +99,11 @@ void ExportOutput::putJsonString(const QString &text)
     // Characters are escaped one UTF-16 unit at a time, and everything from
     // the first non-ASCII character on goes through Qt's own UTF-8 encoder
     // in runs, so a pair of surrogates stays one character.
-    m_buffer.append('"');
+    put('"');
     qsizetype runStart = -1;
     auto endRun = [&](qsizetype end) {
         if (runStart >= 0)
-            m_buffer.append(QStringView(text).mid(runStart, end - runStart).toUtf8());
+            putUtf8(QStringView(text).mid(runStart, end - runStart));
         runStart = -1;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -99,33 +116,31 @@ void ExportOutput::putJsonString(const QString &text)
         endRun(i);
         switch (ch) {
         case '"':
-            m_buffer.append("\\\"", 2);
+            put("\\\"");
             break;
         case '\\':
-            m_buffer.append("\\\\", 2);
+            put("\\\\");
             break;
         case '\n':
-            m_buffer.append("\\n", 2);
+            put("\\n");
             break;
         case '\r':
-            m_buffer.append("\\r", 2);
+            put("\\r");
             break;
         case '\t':
-            m_buffer.append("\\t", 2);
+            put("\\t");
             break;
         default:
             if (ch < 0x20) {
                 const char escape[6] = {'\\', 'u', '0', '0', "0123456789abcdef"[ch >> 4], "0123456789abcdef"[ch & 15]};
-                m_buffer.append(escape, 6);
+                put(std::string_view(escape, 6));
             } else {
-                m_buffer.append(char(ch));
+                put(char(ch));
             }
         }
     }
     endRun(text.size());
-    m_buffer.append('"');
-    if (m_file && m_buffer.size() >= ChunkSize)
-        flush();
+    put('"');
 }
 
 void ExportOutput::putCsvField(const QString &text)

@@ -4,7 +4,9 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 // UTF-8 output of the exports: written to a file in chunks as it is made, or
 // kept in memory. A table of 30 000 draws is never held as a whole.
@@ -22,15 +24,16 @@ public:
 
     void put(char ch)
     {
-        m_buffer.append(ch);
-        if (m_file && m_buffer.size() >= ChunkSize)
-            flush();
+        if (m_used == m_buffer.size())
+            makeRoom(1);
+        m_buffer[m_used++] = ch;
     }
     void put(std::string_view bytes)
     {
-        m_buffer.append(bytes.data(), qsizetype(bytes.size()));
-        if (m_file && m_buffer.size() >= ChunkSize)
-            flush();
+        if (m_buffer.size() - m_used < bytes.size())
+            makeRoom(bytes.size());
+        std::memcpy(m_buffer.data() + m_used, bytes.data(), bytes.size());
+        m_used += bytes.size();
     }
     void put(const char *bytes) { put(std::string_view(bytes)); }
     void put(const QString &text);
@@ -43,11 +46,18 @@ public:
     void putCsvField(const QString &text);
 
     void flush();
-    const QByteArray &bytes() const { return m_buffer; }
-    QString text() const { return QString::fromUtf8(m_buffer); }
+    // What is in memory: everything written, when there is no file.
+    QByteArray bytes() const { return QByteArray(m_buffer.data(), qsizetype(m_used)); }
+    QString text() const { return QString::fromUtf8(m_buffer.data(), qsizetype(m_used)); }
 
 private:
-    static constexpr qsizetype ChunkSize = 1 << 16;
+    static constexpr size_t ChunkSize = size_t(1) << 16;
+    // Flushes a full chunk to the file, or grows the memory, so that bytes
+    // more fit.
+    void makeRoom(size_t bytes);
+    void putUtf8(QStringView text);
+
     std::FILE *m_file = nullptr;
-    QByteArray m_buffer;
+    std::vector<char> m_buffer;
+    size_t m_used = 0;
 };
