@@ -48,7 +48,7 @@ hyperfine -N --warmup 2 --export-markdown "$work/exports.md" \
   "$cli export 分割11データ分析 --db $db" \
   "$cli export --all --format json --db $db"
 if [ -f bench/tables.py ]; then
-  hyperfine --warmup 1 "python3 bench/tables.py $work/draws2130.csv" "$cli export --all --format json --db $db" 2>/dev/null || true
+  hyperfine --warmup 1 "python3 bench/tables.py data/loto6-history.csv" "$cli export --all --format json --db $db" 2>/dev/null || true
 fi
 
 echo "== peak memory of one export at 30 000 draws (KB)"
