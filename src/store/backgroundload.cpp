@@ -1,5 +1,7 @@
 #include "store/backgroundload.h"
 
+#include "store/datalocation.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 
@@ -8,7 +10,9 @@ BackgroundStoreLoad::BackgroundStoreLoad(const QString &programFolder)
 {
     m_thread = std::thread([this] {
         try {
-            m_store.emplace(LoadDrawHistory(m_programFolder));
+            m_problem = DataLocation::prepare(m_programFolder);
+            if (m_problem.isEmpty())
+                m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
         } catch (...) {
             m_error = std::current_exception();
         }
@@ -45,5 +49,7 @@ DrawHistoryStore BackgroundStoreLoad::take()
         m_thread.join();
     if (m_error)
         std::rethrow_exception(m_error);
+    if (!m_store)
+        throw DatabaseError(m_problem);
     return std::move(*m_store);
 }

@@ -12,9 +12,10 @@
 
 class QAbstractEventDispatcher;
 
-// Loads the draw history store (key derivation included) on a thread of its
-// own from the moment it is made, so that start-up builds the application,
-// the fonts and the main window meanwhile.
+// Prepares the data folder (DataLocation::prepare) and loads the draw
+// history store from it (key derivation included) on a thread of its own from
+// the moment it is made, so that start-up builds the application, the fonts
+// and the main window meanwhile.
 class BackgroundStoreLoad
 {
 public:
@@ -38,6 +39,10 @@ public:
             processEventsOnce();
     }
 
+    // What DataLocation::prepare said could not be made (then nothing was
+    // loaded); empty when it went well. Call once the load is done.
+    const QString &preparationProblem() const { return m_problem; }
+
     // The store, or the DatabaseError or RuntimeError the load threw. Waits
     // for the end of the load; call once.
     DrawHistoryStore take();
@@ -47,6 +52,7 @@ private:
     static void processEventsOnce();
 
     QString m_programFolder;
+    QString m_problem;
     std::optional<DrawHistoryStore> m_store;
     std::exception_ptr m_error;
     std::atomic<bool> m_done{false};

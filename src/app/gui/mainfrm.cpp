@@ -2,6 +2,7 @@
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
+#include "analysis/gui/randomnesswindow.h"
 #include "app/gui/aboutwindow.h"
 #include "app/gui/childwindow.h"
 #include "app/gui/helpviewer.h"
@@ -10,6 +11,7 @@
 #include "maintenance/gui/drawresultseditor.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
+#include "store/datalocation.h"
 #include "store/drawdatabase.h"
 #include "ui/gui/metrics.h"
 
@@ -51,6 +53,10 @@ void MainFrm::createMenus()
     QMenu *menus[4] = {nullptr, nullptr, nullptr, nullptr};
     for (size_t i = 0; i < tree.size(); ++i) {
         const MenuItem &item = tree[i];
+        if (item.isSeparator()) {
+            menus[item.level - 1]->addSeparator()->setObjectName(item.name);
+            continue;
+        }
         const bool hasSubMenu = i + 1 < tree.size() && tree[i + 1].level > item.level;
         if (hasSubMenu) {
             QMenu *menu = item.level == 1 ? menuBar()->addMenu(item.caption) : menus[item.level - 1]->addMenu(item.caption);
@@ -81,6 +87,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuHelpFile_Click();
     } else if (name == QLatin1String("mnuAbout")) {
         showAbout();
+    } else if (name == QLatin1String("mnuRandomness")) {
+        showRandomness();
     } else if (name == QLatin1String("mnuWindowHorizontal")) {
         arrange(1);
     } else if (name == QLatin1String("mnuWindowVertical")) {
@@ -108,20 +116,33 @@ bool MainFrm::load()
     // missing file (the first run) or a bad line keeps the flags read so far,
     // without a message.
     m_prediction = std::make_unique<PredictionEngine>();
+    m_prediction->setInitFile(DataLocation::settingsFile(m_programFolder, OptionsFile::FileName));
     m_prediction->ReadInitFile();
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
+    // The store may be loading on a worker thread already (preparation of
+    // the data folder included). The window stays responsive meanwhile: 終了
+    // clicked now ends the program instead of leaving it running unseen.
+    const bool onWorker = m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder;
+    if (onWorker)
+        m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
+    if (m_closing) {
+        unsetCursor();
+        return false;
+    }
+    // An installed program's first start makes the user's own database.
+    const QString problem = onWorker ? m_backgroundLoad->preparationProblem() : DataLocation::prepare(m_programFolder);
+    if (!problem.isEmpty()) {
+        unsetCursor();
+        message(Messages::error(problem));
+        return false;
+    }
     try {
-        if (m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder) {
-            // The window stays responsive while the load ends: 終了 clicked
-            // now ends the program instead of leaving it running unseen.
-            m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
-            if (!m_closing)
-                m_store.emplace(m_backgroundLoad->take());
-        } else if (!m_closing) {
-            m_store.emplace(LoadDrawHistory(m_programFolder));
-        }
+        if (onWorker)
+            m_store.emplace(m_backgroundLoad->take());
+        else
+            m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -132,8 +153,6 @@ bool MainFrm::load()
         return false;
     }
     unsetCursor();
-    if (m_closing)
-        return false;
     m_loaded = true;
     // The program comes up with the prediction on screen. The main window's
     // first activation may have come while loading (and found no store), or
@@ -212,6 +231,14 @@ void MainFrm::showAnalysis(const QString &className)
     openChild(className, description->heightTwips, description->widthTwips,
               [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
     unsetCursor();
+}
+
+void MainFrm::showRandomness()
+{
+    if (!m_store)
+        return;
+    openChild(RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
+              [&]() -> QWidget * { return new RandomnessWindow(*m_store); });
 }
 
 void MainFrm::arrange(int code)
@@ -331,7 +358,7 @@ void MainFrm::mnuMasterUpdate_Click()
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(m_downloadUrl, m_programFolder + QLatin1Char('/') + DrawDatabase::FileName);
+        = DrawDataUpdate::update(m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
@@ -343,7 +370,7 @@ void MainFrm::mnuHelpFile_Click()
         m_help = new HelpViewer(this);
         m_help->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_help->openFile(m_programFolder + QLatin1Char('/') + HelpViewer::FileName);
+    m_help->openFile(DataLocation::resourceFolder(m_programFolder) + QLatin1Char('/') + HelpViewer::FileName);
     // The index at the keyword first, then the keyword's own topic.
     m_help->displayIndex(keyword);
     m_help->keywordLookup(keyword);

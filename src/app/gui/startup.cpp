@@ -1,6 +1,7 @@
 #include "app/gui/startup.h"
 
 #include "app/gui/mainfrm.h"
+#include "app/gui/programsetup.h"
 #include "store/backgroundload.h"
 #include "ui/gui/metrics.h"
 
@@ -30,6 +31,7 @@ int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
     BackgroundStoreLoad pending(executableFolder(argv[0]));
 
     QApplication app(argc, argv);
+    ProgramSetup::apply(app);
     Metrics::installFontSubstitution();
     QApplication::setFont(Metrics::gridFont());
 
