@@ -187,7 +187,7 @@ TEST(Cli, ExportAllIsTheSingleExportsInListOrder)
     };
     const QStringList reflect{QStringLiteral("--reflect"), QStringLiteral("0,3,11")};
     const QList<QByteArray> windows = run({QStringLiteral("list")}).trimmed().split('\n');
-    ASSERT_EQ(windows.size(), 18);
+    ASSERT_GE(windows.size(), 18);
     QByteArray json = "[\n";
     QByteArray csv;
     for (const QByteArray &name : windows) {
