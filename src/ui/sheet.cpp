@@ -131,10 +131,12 @@ void Sheet::restyle(Block block, bool needsEdges, F &&change)
     const Range range = clip(block);
     if (range.empty())
         return;
-    // A block mostly holds a few styles: each (old style, edges) pair is
-    // worked out once and its result reused for the other cells.
+    // A large block mostly holds a few styles: each (old style, edges) pair
+    // is worked out once and its result reused for the other cells. Single
+    // cells and small blocks, set in loops, go straight to the records.
+    const size_t cells = size_t(range.c2 - range.c1 + 1) * size_t(range.r2 - range.r1 + 1);
     const size_t variants = needsEdges ? 16 : 1;
-    std::vector<quint32> done(m_styles.size() * variants, ~quint32(0));
+    std::vector<quint32> done(cells > 64 ? m_styles.size() * variants : 0, ~quint32(0));
     for (int r = range.r1; r <= range.r2; ++r) {
         for (int c = range.c1; c <= range.c2; ++c) {
             Slot &slot = at(c, r);
@@ -143,13 +145,17 @@ void Sheet::restyle(Block block, bool needsEdges, F &&change)
                 edges = (c == range.c1 ? Border::Left : 0) | (c == range.c2 ? Border::Right : 0)
                     | (r == range.r1 ? Border::Top : 0) | (r == range.r2 ? Border::Bottom : 0);
             }
-            quint32 &result = done[size_t(slot.style) * variants + size_t(edges)];
-            if (result == ~quint32(0)) {
+            quint32 *result = done.empty() ? nullptr : &done[size_t(slot.style) * variants + size_t(edges)];
+            if (!result || *result == ~quint32(0)) {
                 CellStyle style = m_styles[slot.style];
                 change(style, edges);
-                result = internStyle(style);
+                const quint32 index = internStyle(style);
+                if (result)
+                    *result = index;
+                slot.style = index;
+            } else {
+                slot.style = *result;
             }
-            slot.style = result;
         }
     }
 }
