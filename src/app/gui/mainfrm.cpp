@@ -21,6 +21,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 
+#include <utility>
+
 MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent)
     , m_programFolder(programFolder)
@@ -75,6 +77,13 @@ void MainFrm::createMenus()
 
 void MainFrm::runMenuItem(const QString &name)
 {
+    // While the store loads on the worker thread the window takes clicks,
+    // where it used to take them only after the load: everything but 終了
+    // still waits until the load has ended (then runs, in order).
+    if (m_waitingForStore && name != QLatin1String("mnuEnd")) {
+        m_deferredMenuItems << name;
+        return;
+    }
     if (name == QLatin1String("mnuEnd")) {
         close();
     } else if (name == QLatin1String("mnuYoso")) {
@@ -125,8 +134,11 @@ bool MainFrm::load()
     // the data folder included). The window stays responsive meanwhile: 終了
     // clicked now ends the program instead of leaving it running unseen.
     const bool onWorker = m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder;
-    if (onWorker)
+    if (onWorker) {
+        m_waitingForStore = true;
         m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
+        m_waitingForStore = false;
+    }
     if (m_closing) {
         unsetCursor();
         return false;
@@ -158,6 +170,8 @@ bool MainFrm::load()
     // first activation may have come while loading (and found no store), or
     // may never come where no window manager hands out the focus.
     showPrediction(true);
+    for (const QString &name : std::exchange(m_deferredMenuItems, {}))
+        runMenuItem(name);
     return !m_closing;
 }
 

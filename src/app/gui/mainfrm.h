@@ -115,4 +115,6 @@ private:
     QUrl m_downloadUrl;
     MessagePresenter m_presenter;
     BackgroundStoreLoad *m_backgroundLoad = nullptr;
+    bool m_waitingForStore = false;
+    QStringList m_deferredMenuItems;
 };
