@@ -11,10 +11,6 @@
 
 namespace DrawCsv {
 
-namespace {
-
-constexpr long long MaxDrawNo = 32767;
-
 QStringList splitLine(const QString &line)
 {
     QStringList fields;
@@ -46,6 +42,21 @@ QStringList splitLine(const QString &line)
     return fields;
 }
 
+QString quote(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString escaped = text;
+    escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+namespace {
+
+// The store holds 回数 and the number of draws as 16-bit integers.
+constexpr long long MaxDrawNo = 32767;
+
 Field parseField(const QString &text)
 {
     if (text == QLatin1String("NULL"))
@@ -55,16 +66,6 @@ Field parseField(const QString &text)
     if (ok && !text.startsWith(QLatin1Char('+')) && !text.contains(QLatin1Char(' ')))
         return Field(value);
     return Field(text);
-}
-
-QString quote(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString escaped = text;
-    escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
 QString formatField(const Field &field)

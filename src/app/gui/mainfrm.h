@@ -95,6 +95,7 @@ private:
     void showPrediction(bool fromActivation);
     void mnuMasterInput_Click();
     void mnuMasterUpdate_Click();
+    void mnuTickets_Click();
     void mnuHelpFile_Click();
     QMdiSubWindow *subWindow(const QString &className) const;
 
@@ -108,6 +109,10 @@ private:
     bool m_propEnd = true;
     bool m_loaded = false;
     bool m_closing = false;
+    // The last other window of the program that had the focus was one of
+    // its message boxes (a modal dialog): the main window getting the focus
+    // back from it is not an activation that shows the prediction.
+    bool m_backFromMessageBox = false;
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
     QPointer<AboutWindow> m_about;
