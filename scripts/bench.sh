@@ -18,3 +18,8 @@ hyperfine --warmup 2 \
   'build/bin/loto6kermon-cli summary' \
   'build/bin/loto6kermon-cli export 出現頻度分析' \
   'build/bin/loto6kermon-cli export バラツキ分析'
+# The printed pages of the largest table, as the command-line tool writes
+# them; /usr/bin/time -v gives the peak memory ("Maximum resident set size").
+hyperfine --warmup 1 --runs 5 'build/bin/loto6kermon-cli render バラツキ分析 --pdf /tmp/loto6-bench.pdf'
+/usr/bin/time -v build/bin/loto6kermon-cli render バラツキ分析 --pdf /tmp/loto6-bench.pdf 2>&1 \
+  | grep -E 'pages|Maximum resident|Elapsed'

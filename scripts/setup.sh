@@ -10,6 +10,7 @@ packages=(
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick
+  poppler-utils
 )
 
 missing=()

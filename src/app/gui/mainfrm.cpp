@@ -11,6 +11,7 @@
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
 #include "store/drawdatabase.h"
+#include "ui/tableoutput.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -200,7 +201,10 @@ void MainFrm::showAnalysis(const QString &className)
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     openChild(className, description->heightTwips, description->widthTwips,
-              [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
+              [&]() -> QWidget * {
+                  return new AnalysisFrame(*description, description->build(*m_store), nullptr,
+                                           TableOutput::drawRange(*m_store));
+              });
     unsetCursor();
 }
 

@@ -13,6 +13,8 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTableView;
+class Sheet;
+class TableActions;
 
 // The window 当選データ入力: every draw record in an editable grid. A cell is
 // written to its record when its edit is committed; rows are added and
@@ -36,6 +38,10 @@ public:
     QTableView *grid() const { return m_grid; }
     QMenu *editMenu() const { return m_mnuEdit; }
     const DrawRecordModel &model() const { return *m_model; }
+    // Print, PDF, CSV, zoom and 回数へ移動 for the grid.
+    TableActions *tableActions() const { return m_actions; }
+    // The records as a table: a caption row, then one row per record.
+    Sheet recordsSheet() const;
 
     void Command1_Click();
     void mnuAddLine_Click();
@@ -60,4 +66,5 @@ private:
     QLabel *m_label = nullptr;
     QPushButton *m_close = nullptr;
     QMenu *m_mnuEdit = nullptr;
+    TableActions *m_actions = nullptr;
 };
