@@ -184,6 +184,10 @@ void TestTablePrint::goToDraw()
     const Block at = frame.grid()->selection();
     QCOMPARE(frame.grid()->sheet().text(1, at.row1), QStringLiteral("250"));
     QVERIFY(frame.grid()->topRow() <= at.row1 && at.row1 < frame.grid()->topRow() + 30);
+    // Zooming in keeps the current cell in view.
+    frame.grid()->setZoom(SheetView::MaxZoom);
+    const QPoint bottom = frame.grid()->cellAt(QPoint(2, frame.grid()->viewport()->height() - 2));
+    QVERIFY(frame.grid()->topRow() <= at.row1 && at.row1 <= bottom.y());
     QVERIFY(!frame.tableActions()->moveToDraw(301));
     QCOMPARE(recorder.texts, QStringList{QStringLiteral("第301回はこの表にありません。")});
 

@@ -193,6 +193,9 @@ void SheetView::setZoom(int percent)
     m_zoom = percent;
     applyZoomFont();
     recomputeMetrics();
+    // The current cell stays in view at the new size.
+    if (hasSelection())
+        scrollToCell(m_anchorCol, m_anchorRow);
     viewport()->update();
     Q_EMIT zoomChanged(m_zoom);
 }
