@@ -14,6 +14,8 @@ const QColor SelectionColour(0x33, 0x66, 0xcc, 0x50);
 constexpr int TextPadding = 2;
 // How far back along a row a hidden cell's text may still run into view.
 constexpr int OverflowLookBack = 64;
+// The narrowest a squeezed text is drawn, as a share of its natural width.
+constexpr double MinSqueeze = 0.5;
 
 QColor toQColor(Colour c)
 {
@@ -92,9 +94,15 @@ void paint(QPainter &painter, const Sheet &sheet, const std::vector<Span> &cols,
     painter.setFont(texts.font());
     const int lineHeight = texts.lineHeight();
     const bool overflow = sheet.overflow();
+    // A text wider than the room it has is drawn narrower, squeezed along
+    // the line to fit, so that no caption loses characters or runs into its
+    // neighbour.
     auto drawAligned = [&](const Cell &cell, const QRect &rect, int padding) {
         const QStaticText &text = texts.text(cell.text);
-        const int w = int(std::ceil(text.size().width()));
+        const double natural = text.size().width();
+        const int room = std::max(1, rect.width() - 2 * padding);
+        const double squeeze = natural > room ? std::max(MinSqueeze, room / natural) : 1.0;
+        const int w = int(std::ceil(natural * squeeze));
         int x = rect.left() + padding;
         if (cell.hAlign == HAlign::Center)
             x = rect.left() + (rect.width() - w) / 2;
@@ -106,7 +114,15 @@ void paint(QPainter &painter, const Sheet &sheet, const std::vector<Span> &cols,
         else if (cell.vAlign == VAlign::Top)
             y = rect.top();
         painter.setPen(toQColor(cell.fore));
-        painter.drawStaticText(x, y, text);
+        if (squeeze == 1.0) {
+            painter.drawStaticText(x, y, text);
+            return;
+        }
+        painter.save();
+        painter.translate(x, y);
+        painter.scale(squeeze, 1.0);
+        painter.drawStaticText(0, 0, text);
+        painter.restore();
     };
     for (const Span &row : rows) {
         for (size_t i = 0; i < cols.size(); ++i) {
@@ -150,8 +166,8 @@ void paint(QPainter &painter, const Sheet &sheet, const std::vector<Span> &cols,
             painter.save();
             painter.setClipRect(QRect(QPoint(clipLeft, row.start), QPoint(clipRight - 1, row.start + row.length - 1))
                                     .intersected(textRect));
-            // Narrow cells give up their padding before they clip their text.
-            drawAligned(cell, textRect, width + 2 * TextPadding > textRect.width() ? 0 : TextPadding);
+            // Narrow cells give up their padding before they squeeze their text.
+            drawAligned(cell, textRect, width + 2 * TextPadding > textRect.width() ? 1 : TextPadding);
             painter.restore();
         }
         // A left-aligned text in a column scrolled out of view still runs on

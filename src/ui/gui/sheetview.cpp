@@ -54,10 +54,10 @@ void SheetView::recomputeMetrics()
     for (int r = 1; r <= m_sheet.maxRows(); ++r)
         m_rowPixels[size_t(r)] = Metrics::rowPixels(m_sheet.rowHeight(r) * m_zoom / 100.0);
 
-    auto policy = [](bool on) { return on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff; };
-    const ScrollBars bars = m_sheet.scrollBars();
-    setHorizontalScrollBarPolicy(policy(bars == ScrollBars::Horizontal || bars == ScrollBars::Both));
-    setVerticalScrollBarPolicy(policy(bars == ScrollBars::Vertical || bars == ScrollBars::Both));
+    // Every row and column can be reached: a bar shows whenever the table
+    // does not fit, even along an axis the table itself asks no bar for.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     updateScrollBars();
 }
 
@@ -97,6 +97,20 @@ int SheetView::pagedCols() const
 
 void SheetView::updateScrollBars()
 {
+    // A table that fits the area without bars gets none: the bars a smaller
+    // viewport once needed must not keep the viewport small.
+    const QSize room = maximumViewportSize();
+    int contentWidth = 0;
+    int contentHeight = 0;
+    for (int c = 1; c <= m_sheet.maxCols() && contentWidth <= room.width(); ++c)
+        contentWidth += m_colPixels[size_t(c)];
+    for (int r = 1; r <= m_sheet.maxRows() && contentHeight <= room.height(); ++r)
+        contentHeight += m_rowPixels[size_t(r)];
+    if (contentWidth <= room.width() && contentHeight <= room.height()) {
+        verticalScrollBar()->setRange(0, 0);
+        horizontalScrollBar()->setRange(0, 0);
+        return;
+    }
     const int scrollRows = std::max(0, m_sheet.maxRows() - std::min(m_sheet.frozenRows(), m_sheet.maxRows()));
     const int scrollCols = std::max(0, m_sheet.maxCols() - std::min(m_sheet.frozenCols(), m_sheet.maxCols()));
     verticalScrollBar()->setRange(0, std::max(0, scrollRows - pagedRows()));

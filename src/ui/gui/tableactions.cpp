@@ -34,7 +34,11 @@ void zoomTableView(QTableView *view, int percent)
         for (int c = 0; c < view->horizontalHeader()->count(); ++c)
             widths << view->horizontalHeader()->sectionSize(c);
         view->setProperty("zoomBase.cols", widths);
+        view->setProperty("zoomBase.hbar", int(view->horizontalScrollBarPolicy()));
     }
+    // A view sized for its columns at 100 % scrolls sideways when they grow.
+    view->setHorizontalScrollBarPolicy(percent > 100 ? Qt::ScrollBarAsNeeded
+                                                     : Qt::ScrollBarPolicy(view->property("zoomBase.hbar").toInt()));
     const double k = percent / 100.0;
     QFont font = view->property("zoomBase.font").value<QFont>();
     if (font.pointSizeF() > 0)
