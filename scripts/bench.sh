@@ -65,3 +65,10 @@ bench/firstframe.sh
 echo "== every window open (resident memory)"
 "$bin/allwindows" "$work/draws2130"
 "$bin/allwindows" "$work/draws30000"
+
+echo "== printed pages of the largest table (PDF)"
+# The printed pages of the largest table, as the command-line tool writes
+# them; /usr/bin/time -v gives the peak memory ("Maximum resident set size").
+hyperfine --warmup 1 --runs 5 "$cli render バラツキ分析 --pdf $work/bench.pdf --db $db"
+/usr/bin/time -v "$cli" render バラツキ分析 --pdf "$work/bench.pdf" --db "$db" 2>&1 \
+  | grep -E 'pages|Maximum resident|Elapsed'

@@ -12,7 +12,9 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/summary.h"
+#include "ui/gui/sheetprinter.h"
 #include "ui/sheetexport.h"
+#include "ui/tableoutput.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -48,6 +50,7 @@ const char *const UsageText =
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  export --all [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
+    "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n";
@@ -301,8 +304,46 @@ int renderPrediction(const Options &options)
     return Success;
 }
 
+// The window's whole table as the printed pages, written as a PDF file; a
+// line of JSON tells how many pages it took.
+int renderPdf(const Options &options)
+{
+    const QString path = options.value(QStringLiteral("--pdf"));
+    SheetPrinter::Document document;
+    QString name;
+    if (isPrediction(options)) {
+        QString problem;
+        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+        if (!engine)
+            return usage(problem);
+        const DrawHistoryStore store = loadStore(options);
+        engine->SetUpPredictionGrids(store);
+        name = PredictionEngine::WindowName;
+        document = PredictionWindow::printDocument(*engine, TableOutput::drawRange(store));
+    } else {
+        QString problem;
+        const AnalysisWindow *w = windowArgument(options, &problem);
+        if (!w)
+            return usage(problem);
+        name = w->className;
+        document = AnalysisFrame::printDocument(*w, loadStore(options));
+    }
+    QString problem;
+    const int pages = SheetPrinter::writePdf(path, document, options.has(QStringLiteral("--fit-width")), &problem);
+    if (pages == 0) {
+        err(problem);
+        return Failure;
+    }
+    out(QStringLiteral("{\"window\": %1, \"pdf\": %2, \"pages\": %3, \"landscape\": %4}\n")
+            .arg(SheetExport::jsonString(name), SheetExport::jsonString(path), QString::number(pages),
+                 SheetPrinter::prefersLandscape(document) ? QStringLiteral("true") : QStringLiteral("false")));
+    return Success;
+}
+
 int render(const Options &options)
 {
+    if (options.has(QStringLiteral("--pdf")))
+        return renderPdf(options);
     if (isPrediction(options) && options.has(QStringLiteral("--png")))
         return renderPrediction(options);
     QString problem;
@@ -310,7 +351,7 @@ int render(const Options &options)
     if (!w)
         return usage(problem);
     if (!options.has(QStringLiteral("--png")))
-        return usage(QStringLiteral("render には --png が必要です。"));
+        return usage(QStringLiteral("render には --png か --pdf が必要です。"));
     const DrawHistoryStore store = loadStore(options);
     const QImage image = AnalysisFrame::render(*w, store);
     if (image.isNull()) {
@@ -411,8 +452,9 @@ int run(const QStringList &arguments)
         return tickets(rest);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to")};
-    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all")};
+                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
+                             QStringLiteral("--pdf")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)

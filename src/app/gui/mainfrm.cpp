@@ -15,6 +15,7 @@
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
 #include "store/drawdatabase.h"
+#include "ui/tableoutput.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -262,7 +263,10 @@ void MainFrm::showAnalysis(const QString &className)
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     openChild(className, description->heightTwips, description->widthTwips,
-              [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
+              [&]() -> QWidget * {
+                  return new AnalysisFrame(*description, description->build(*m_store), nullptr,
+                                           TableOutput::drawRange(*m_store));
+              });
     unsetCursor();
 }
 
