@@ -94,6 +94,13 @@ std::vector<AnalysisWindow> makeCatalog()
     add({QStringLiteral("下一桁連続出現回数分析"), QStringLiteral("下一桁連続出現回数分析"),
          QStringLiteral("過去の当選番号の下一桁数字が何回続けて出現しているか分析します"), 13935, 7400, {},
          true, GridPlacement::FillBelowStrip, &buildLastDigitRuns});
+
+    // Every window but the two per-number ones has one row per draw, its
+    // number in the first column.
+    for (AnalysisWindow &w : windows) {
+        if (w.className != QStringLiteral("出現頻度分析") && w.className != QStringLiteral("回数別出現分析"))
+            w.drawColumn = 1;
+    }
     return windows;
 }
 

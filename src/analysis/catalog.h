@@ -41,9 +41,11 @@ struct AnalysisWindow
     int heightTwips = 0;
     int widthTwips = 0;
     std::vector<LegendItem> legend;
-    bool printButton = false; // Command2 "印刷", without action
+    bool printButton = false; // Command2 "印刷", which opens the print preview
     GridPlacement placement = GridPlacement::FillBelowStrip;
     BuildFunction build = nullptr;
+    // The column holding the draw number when the rows are draws, else 0.
+    int drawColumn = 0;
 };
 
 // The analysis windows in menu order.

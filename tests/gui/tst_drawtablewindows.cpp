@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QMdiSubWindow>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 class TestDrawTableWindows : public QObject
@@ -81,7 +83,19 @@ void TestDrawTableWindows::opensFromMenu()
     QCOMPARE(print != nullptr, printButton);
     if (print) {
         QCOMPARE(print->text(), QStringLiteral("印刷"));
-        print->click(); // no action
+        // It opens the print preview of the whole table; closing it leaves the window as it was.
+        QString previewTitle;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
+                previewTitle = dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        poll.start(50);
+        print->click();
+        poll.stop();
+        QCOMPARE(previewTitle, caption + QStringLiteral(" - 印刷プレビュー"));
         QVERIFY(m_frame->childWindow(className));
     }
 

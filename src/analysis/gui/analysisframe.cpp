@@ -3,6 +3,8 @@
 #include "ui/gui/legendpictures.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/tableactions.h"
+#include "ui/sheetexport.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -47,7 +49,7 @@ QWidget *legendWidget(const LegendItem &item, QWidget *parent)
 
 } // namespace
 
-AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent)
+AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent, const QString &drawRange)
     : QWidget(parent)
     , m_description(description)
 {
@@ -98,7 +100,7 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     if (description.printButton) {
         m_print = new QPushButton(QStringLiteral("印刷"), m_strip);
         m_print->setObjectName(QStringLiteral("Command2"));
-        strip->addWidget(m_print); // kept without action, as it has always been
+        strip->addWidget(m_print);
     }
     m_close = new QPushButton(QStringLiteral("閉じる"), m_strip);
     m_close->setObjectName(QStringLiteral("Command1"));
@@ -123,6 +125,24 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     // the focus to its child's focus proxy).
     setFocusProxy(m_grid);
     layOutGrid();
+
+    m_actions = new TableActions(this, {[this, drawRange] { return printDocument(m_description, m_grid->sheet(), drawRange); },
+                                        [this] { return SheetExport::csv(m_grid->sheet()); }});
+    m_actions->addGrid(m_grid, description.drawColumn);
+    if (const int column = description.drawColumn) {
+        m_actions->enableGoToDraw([this, column](int drawNo) {
+            const int row = TableOutput::rowOfDraw(m_grid->sheet(), column, drawNo);
+            if (row == 0)
+                return false;
+            const int col = m_grid->hasSelection() ? m_grid->selection().col1 : column;
+            m_grid->selectBlock(col, row, col, row);
+            m_grid->scrollToCell(col, row);
+            m_grid->setFocus();
+            return true;
+        });
+    }
+    if (m_print)
+        connect(m_print, &QPushButton::clicked, m_actions, &TableActions::printPreview);
 }
 
 AnalysisFrame::~AnalysisFrame() = default;
@@ -146,12 +166,24 @@ void AnalysisFrame::layOutGrid()
     m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
 }
 
+SheetPrinter::Document AnalysisFrame::printDocument(const AnalysisWindow &description, const Sheet &sheet,
+                                                    const QString &drawRange)
+{
+    const TableOutput::Captions captions = TableOutput::captions(sheet, description.drawColumn);
+    return {description.caption, drawRange, {{QString(), sheet, captions.rows, captions.cols}}};
+}
+
+SheetPrinter::Document AnalysisFrame::printDocument(const AnalysisWindow &description, const DrawHistoryStore &store)
+{
+    return printDocument(description, description.build(store), TableOutput::drawRange(store));
+}
+
 QImage AnalysisFrame::render(const AnalysisWindow &description, const DrawHistoryStore &store)
 {
     const QSize size(Metrics::twipsToPixels(description.widthTwips), Metrics::twipsToPixels(description.heightTwips));
     QMdiArea area;
     area.resize(size + QSize(4, 4));
-    auto *frame = new AnalysisFrame(description, description.build(store));
+    auto *frame = new AnalysisFrame(description, description.build(store), nullptr, TableOutput::drawRange(store));
     QMdiSubWindow *window = area.addSubWindow(frame);
     window->setGeometry(QRect(QPoint(0, 0), size));
     area.show();

@@ -17,6 +17,7 @@
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
 #include "store/drawdatabase.h"
+#include "ui/tableoutput.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -27,6 +28,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
+
+#include <utility>
 
 MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent)
@@ -91,6 +94,13 @@ void MainFrm::createMenus()
 
 void MainFrm::runMenuItem(const QString &name)
 {
+    // While the store loads on the worker thread the window takes clicks,
+    // where it used to take them only after the load: everything but 終了
+    // still waits until the load has ended (then runs, in order).
+    if (m_waitingForStore && name != QLatin1String("mnuEnd")) {
+        m_deferredMenuItems << name;
+        return;
+    }
     if (name == QLatin1String("mnuEnd")) {
         close();
     } else if (name == QLatin1String("mnuYoso")) {
@@ -143,14 +153,31 @@ bool MainFrm::load()
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
+    // The store may be loading on a worker thread already (preparation of
+    // the data folder included). The window stays responsive meanwhile: 終了
+    // clicked now ends the program instead of leaving it running unseen.
+    const bool onWorker = m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder;
+    if (onWorker) {
+        m_waitingForStore = true;
+        m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
+        m_waitingForStore = false;
+    }
+    if (m_closing) {
+        unsetCursor();
+        return false;
+    }
     // An installed program's first start makes the user's own database.
-    if (const QString problem = DataLocation::prepare(m_programFolder); !problem.isEmpty()) {
+    const QString problem = onWorker ? m_backgroundLoad->preparationProblem() : DataLocation::prepare(m_programFolder);
+    if (!problem.isEmpty()) {
         unsetCursor();
         message(Messages::error(problem));
         return false;
     }
     try {
-        m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
+        if (onWorker)
+            m_store.emplace(m_backgroundLoad->take());
+        else
+            m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -166,7 +193,9 @@ bool MainFrm::load()
     // first activation may have come while loading (and found no store), or
     // may never come where no window manager hands out the focus.
     showPrediction(true);
-    return true;
+    for (const QString &name : std::exchange(m_deferredMenuItems, {}))
+        runMenuItem(name);
+    return !m_closing;
 }
 
 QMdiSubWindow *MainFrm::subWindow(const QString &className) const
@@ -241,7 +270,10 @@ void MainFrm::showAnalysis(const QString &className)
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     openChild(className, description->heightTwips, description->widthTwips,
-              [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
+              [&]() -> QWidget * {
+                  return new AnalysisFrame(*description, description->build(*m_store), nullptr,
+                                           TableOutput::drawRange(*m_store));
+              });
     unsetCursor();
 }
 

@@ -4,6 +4,8 @@
 #include "maintenance/gui/editorgrid.h"
 #include "maintenance/gui/numbercelldelegate.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/tableactions.h"
+#include "ui/sheetexport.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -88,6 +90,53 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
     layout->addLayout(strip);
     layout->addWidget(m_grid, 0, Qt::AlignLeft | Qt::AlignTop);
     layout->addStretch(1);
+
+    m_actions = new TableActions(this, {[this] {
+                                            const Sheet sheet = recordsSheet();
+                                            const QString range = sheet.maxRows() > 1
+                                                ? TableOutput::drawRange(sheet.text(1, 2).toInt(),
+                                                                         sheet.text(1, sheet.maxRows()).toInt())
+                                                : QString();
+                                            return SheetPrinter::Document{windowTitle(), range, {{QString(), sheet}}};
+                                        },
+                                        [this] { return SheetExport::csv(recordsSheet()); }});
+    m_actions->setPresenter([this](QWidget *, const MessageRequest &request) { return m_ask(request); });
+    m_actions->addGrid(m_grid);
+    m_actions->enableGoToDraw([this](int drawNo) {
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (m_model->data(m_model->index(row, 0)).toString().trimmed() == QString::number(drawNo)) {
+                const QModelIndex cell = m_model->index(row, std::max(m_grid->currentIndex().column(), 0));
+                m_grid->setCurrentIndex(cell);
+                m_grid->scrollTo(cell);
+                m_grid->setFocus();
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+Sheet DrawResultsEditor::recordsSheet() const
+{
+    const int cols = m_model->columnCount();
+    const int rows = m_model->rowCount() + 1;
+    Sheet sheet;
+    sheet.setDimensions(cols, rows, cols, VisibleRows);
+    sheet.setFrozenRows(1);
+    sheet.setFrozenCols(1);
+    sheet.setRowHeight(-1, RowHeight);
+    sheet.setColWidth(-1, NumberWidth);
+    sheet.setColWidth(1, DrawNoWidth);
+    sheet.setStaticCentred(Block::all());
+    sheet.setBorder(Block::all(), Border::All);
+    sheet.setBackColour(Block::row(1), rgb(240, 240, 240)); // as the header reads on screen
+    for (int c = 0; c < cols; ++c) {
+        sheet.setText(c + 1, 1, m_model->headerData(c, Qt::Horizontal).toString());
+        for (int r = 0; r + 1 < rows; ++r)
+            sheet.setText(c + 1, r + 2, m_model->data(m_model->index(r, c)).toString());
+    }
+    sheet.setActiveCell(0, 0);
+    return sheet;
 }
 
 DrawResultsEditor::~DrawResultsEditor() = default;

@@ -14,6 +14,8 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTableView;
+class Sheet;
+class TableActions;
 
 // The window 当選データ入力: every draw record in an editable grid. A cell is
 // written to its record when its edit is committed; rows are added and
@@ -37,6 +39,10 @@ public:
     QTableView *grid() const { return m_grid; }
     QMenu *editMenu() const { return m_mnuEdit; }
     const DrawRecordModel &model() const { return *m_model; }
+    // Print, PDF, CSV, zoom and 回数へ移動 for the grid.
+    TableActions *tableActions() const { return m_actions; }
+    // The records as a table: a caption row, then one row per record.
+    Sheet recordsSheet() const;
 
     // The main window is closing: the editor closes without asking, as
     // the exit cannot be cancelled.
@@ -73,4 +79,5 @@ private:
     QPushButton *m_close = nullptr;
     QMenu *m_mnuEdit = nullptr;
     bool m_closingWithProgram = false;
+    TableActions *m_actions = nullptr;
 };
