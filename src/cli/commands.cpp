@@ -4,6 +4,8 @@
 #include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/backtest.h"
+#include "prediction/backtestexport.h"
 #include "prediction/predictionexport.h"
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
@@ -44,7 +46,8 @@ const char *const UsageText =
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
-    "  update [--url URL]\n";
+    "  update [--url URL]\n"
+    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n";
 
 int usage(const QString &problem)
 {
@@ -267,6 +270,54 @@ int update(const Options &options)
     return Success;
 }
 
+// 予想の検証 without the window: the walk-forward test over a range of
+// draws, and with --search the 4 096 reflect sets on its first half.
+int backtest(const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    if (!options.positional.isEmpty())
+        return usage(QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
+    const std::optional<ReflectFlags> flags =
+        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
+    if (!flags)
+        return usage(QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
+                         .arg(options.value(QStringLiteral("--reflect"))));
+    const DrawHistoryStore store = loadStore(options);
+    Backtest::Range range = Backtest::defaultRange(store);
+    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &range.from},
+                                      std::pair{QStringLiteral("--to"), &range.to}}) {
+        if (!options.has(name))
+            continue;
+        bool ok = false;
+        *bound = options.value(name).trimmed().toInt(&ok);
+        if (!ok)
+            return usage(QStringLiteral("%1 には回数を整数で指定してください: %2").arg(name, options.value(name)));
+    }
+    if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty()) {
+        err(problem);
+        return Failure;
+    }
+    const std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+    std::optional<Backtest::SearchResult> found;
+    if (options.has(QStringLiteral("--search"))) {
+        found = Backtest::search(store, range);
+        if (!found) {
+            err(QStringLiteral("設定の探索には検証する回が2回以上必要です。"));
+            return Failure;
+        }
+    }
+    if (format == QLatin1String("csv")) {
+        out(BacktestExport::csv(*result));
+        if (found)
+            out(QLatin1Char('\n') + Backtest::searchText(*found));
+    } else {
+        out(BacktestExport::json(*result, found ? &*found : nullptr) + QLatin1Char('\n'));
+    }
+    return Success;
+}
+
 } // namespace
 
 bool needsGui(const QString &command)
@@ -281,8 +332,9 @@ int run(const QStringList &arguments)
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url")};
-    const QStringList flags{QStringLiteral("--force")};
+                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
+                             QStringLiteral("--from"), QStringLiteral("--to")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--search")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)
@@ -303,6 +355,8 @@ int run(const QStringList &arguments)
             return render(*options);
         if (command == QLatin1String("update"))
             return update(*options);
+        if (command == QLatin1String("backtest"))
+            return backtest(*options);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;
