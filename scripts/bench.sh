@@ -18,3 +18,6 @@ hyperfine --warmup 2 \
   'build/bin/loto6kermon-cli summary' \
   'build/bin/loto6kermon-cli export 出現頻度分析' \
   'build/bin/loto6kermon-cli export バラツキ分析'
+hyperfine --warmup 1 \
+  'build/bin/loto6kermon-cli backtest --reflect 1,5' \
+  'build/bin/loto6kermon-cli backtest --search'

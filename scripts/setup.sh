@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev
+  qt6-charts-dev
   libsqlcipher-dev sqlcipher
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev

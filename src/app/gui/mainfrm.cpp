@@ -8,7 +8,9 @@
 #include "app/gui/menutree.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/backtestsheets.h"
 #include "prediction/optionsfile.h"
 #include "store/drawdatabase.h"
 #include "ui/gui/metrics.h"
@@ -35,6 +37,7 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     setCentralWidget(m_mdi);
     resize(1280, 960);
     createMenus();
+    createBacktestMenuItem();
 }
 
 MainFrm::~MainFrm()
@@ -65,6 +68,29 @@ void MainFrm::createMenus()
         const QString name = item.name;
         connect(action, &QAction::triggered, this, [this, name] { runMenuItem(name); });
     }
+}
+
+// The walk-forward test stands at the end of データ分析(&S), after a separator.
+void MainFrm::createBacktestMenuItem()
+{
+    QMenu *menu = menuBar()->findChild<QMenu *>(QStringLiteral("mnuMain"));
+    if (!menu)
+        return;
+    menu->addSeparator();
+    QAction *action = menu->addAction(BacktestSheets::WindowName);
+    action->setObjectName(QStringLiteral("mnuYosoKensyo"));
+    connect(action, &QAction::triggered, this, &MainFrm::showBacktest);
+}
+
+void MainFrm::showBacktest()
+{
+    if (!m_store || !m_prediction)
+        return;
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    openChild(BacktestSheets::WindowName, 10800, 15360,
+              [&]() -> QWidget * { return new BacktestWindow(*m_store, m_prediction->flags()); });
+    unsetCursor();
 }
 
 void MainFrm::runMenuItem(const QString &name)

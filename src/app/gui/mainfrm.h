@@ -73,6 +73,8 @@ public:
     void showAnalysis(const QString &className);
     void arrange(int code);
     void showAbout();
+    // 予想の検証, with the prediction window's current reflect options.
+    void showBacktest();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -80,6 +82,7 @@ protected:
 
 private:
     void createMenus();
+    void createBacktestMenuItem();
     void runMenuItem(const QString &name);
     void mnuYoso_Click();
     void showPrediction(bool fromActivation);

@@ -1,0 +1,104 @@
+// 予想の検証 inside the real main window over the bundled history: the menu
+// item, the one-window rule, the prediction window's options as default, a
+// bad range, the chart and the search.
+#include "app/gui/mainfrm.h"
+#include "prediction/gui/backtestwindow.h"
+#include "support/fixtures.h"
+#include "ui/gui/sheetview.h"
+
+#include <QAction>
+#include <QChartView>
+#include <QCheckBox>
+#include <QLineSeries>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+class TestBacktestWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menuItemOpensOneWindowWithThePredictionsOptions();
+    void badRangeIsExplainedAndKeepsTheResults();
+};
+
+void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
+{
+    ProgramFolder folder;
+    MainFrm frm(folder.path());
+    MessageRecorder messages;
+    messages.install(frm);
+    frm.show();
+    QVERIFY(frm.load());
+    frm.prediction()->setFlag(1, true);
+
+    // The last item of データ分析(&S), after a separator.
+    QMenu *menu = frm.menuBar()->findChild<QMenu *>(QStringLiteral("mnuMain"));
+    QVERIFY(menu);
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.last()->text(), QStringLiteral("予想の検証"));
+    QVERIFY(actions[actions.size() - 2]->isSeparator());
+    actions.last()->trigger();
+    actions.last()->trigger();
+    auto *w = qobject_cast<BacktestWindow *>(frm.childWindow(QStringLiteral("予想の検証")));
+    QVERIFY(w);
+    int open = 0;
+    for (QMdiSubWindow *sub : frm.mdiArea()->subWindowList())
+        open += sub->widget()->objectName() == QStringLiteral("予想の検証");
+    QCOMPARE(open, 1);
+    QVERIFY(!frm.propEnd());
+
+    ReflectFlags flags{};
+    flags[1] = true;
+    QVERIFY(w->findChild<QCheckBox *>(QStringLiteral("reflect_1"))->isChecked());
+    const std::optional<Backtest::Result> expected = Backtest::run(frm.store(), {101, 2130}, flags);
+    QVERIFY(w->result());
+    QCOMPARE(w->result()->flags, flags);
+    QCOMPARE(int(w->result()->draws.size()), 2030);
+    const Sheet &summary = w->findChild<SheetView *>(QStringLiteral("summary"))->sheet();
+    for (int m = 0; m < Backtest::MethodCount; ++m) {
+        QCOMPARE(summary.text(1, m + 2), Backtest::methodName(m));
+        QCOMPARE(summary.text(3, m + 2), QString::number(expected->methods[size_t(m)].hits));
+        QCOMPARE(summary.text(7, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
+    }
+    // The chart of the one-shot method ends at its total hits.
+    const QList<QAbstractSeries *> series = w->findChild<QChartView *>(QStringLiteral("chart"))->chart()->series();
+    QCOMPARE(series.size(), 3);
+    const auto *hits = qobject_cast<QLineSeries *>(series.last());
+    QCOMPARE(hits->points().last(), QPointF(2130, double(expected->methods[Backtest::OneShot].hits)));
+
+    w->findChild<QPushButton *>(QStringLiteral("Cmd探索"))->click();
+    QVERIFY(w->findChild<QPlainTextEdit *>(QStringLiteral("search"))->toPlainText().contains(QStringLiteral("後半（第1116回〜第2130回）")));
+    QVERIFY(messages.shown.isEmpty());
+}
+
+void TestBacktestWindow::badRangeIsExplainedAndKeepsTheResults()
+{
+    ProgramFolder folder;
+    MainFrm frm(folder.path());
+    frm.show();
+    QVERIFY(frm.load());
+    frm.showBacktest();
+    auto *w = qobject_cast<BacktestWindow *>(frm.childWindow(QStringLiteral("予想の検証")));
+    QVERIFY(w);
+    const size_t before = w->result()->draws.size();
+    w->findChild<QSpinBox *>(QStringLiteral("fromDraw"))->setValue(2100);
+    w->findChild<QSpinBox *>(QStringLiteral("toDraw"))->setValue(2000);
+    w->findChild<QPushButton *>(QStringLiteral("Cmd検証"))->click();
+    QCOMPARE(w->statusText(), QStringLiteral("開始回（2100）が終了回（2000）より後です。"));
+    QCOMPARE(w->result()->draws.size(), before);
+    w->findChild<QSpinBox *>(QStringLiteral("toDraw"))->setValue(2100);
+    QVERIFY(w->runBacktest());
+    QCOMPARE(w->result()->draws.size(), size_t(1));
+    QVERIFY(!w->runSearch());
+    QCOMPARE(w->statusText(), QStringLiteral("設定の探索には検証する回が2回以上必要です。"));
+}
+
+QTEST_MAIN(TestBacktestWindow)
+#include "tst_backtestwindow.moc"
