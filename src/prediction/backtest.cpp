@@ -19,6 +19,13 @@ QString methodName(int method)
     return names[size_t(method)];
 }
 
+QString reflectName(int k)
+{
+    QString key = OptionsFile::keys().at(k);
+    key.chop(3); // "Opt"
+    return key;
+}
+
 long long choose(int n, int r)
 {
     if (n < 0 || r < 0 || r > n)
@@ -504,6 +511,7 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
 
     SearchResult out;
     out.setsTried = SetCount;
+    out.distinctShifts = int(shifts.size());
     for (int k = 0; k < ReflectFlagCount; ++k)
         out.best[size_t(k)] = (bestSet >> k) & 1;
     out.bestShift = shiftOfSet[size_t(bestSet)];
@@ -535,7 +543,7 @@ QString searchText(const SearchResult &r)
     QStringList reflected;
     for (int k = 0; k < ReflectFlagCount; ++k) {
         if (r.best[size_t(k)])
-            reflected << QString::number(k);
+            reflected << reflectName(k);
     }
     const MethodSummary &first = r.firstHalfOneShot;
     const MethodSummary &second = r.secondHalfOneShot();
@@ -544,7 +552,7 @@ QString searchText(const SearchResult &r)
     text += QStringLiteral("前半（第%1回〜第%2回）で１発予想の的中が最も多かった設定: 反映 %3（ずらし %4 回）\n")
                 .arg(r.firstHalf.from)
                 .arg(r.firstHalf.to)
-                .arg(reflected.isEmpty() ? QStringLiteral("なし") : reflected.join(QLatin1Char(',')))
+                .arg(reflected.isEmpty() ? QStringLiteral("なし") : reflected.join(QStringLiteral("・")))
                 .arg(r.bestShift);
     text += QStringLiteral("前半: 的中 %1（でたらめなら %2）z = %3\n")
                 .arg(first.hits)
@@ -557,6 +565,9 @@ QString searchText(const SearchResult &r)
                 .arg(r.secondHalf.to)
                 .arg(second.hits)
                 .arg(f(second.expectedHits, 2), f(second.z, 2), f(second.p, 3), verdictText(second));
+    text += QStringLiteral("（%1 通りの設定は、さかのぼる回のずらし方で見ると %2 通りです。）\n")
+                .arg(r.setsTried)
+                .arg(r.distinctShifts);
     text += first.z <= r.randomBestZ
                 ? QStringLiteral("前半の「最良の設定」の成績は、でたらめに選ぶ %1 人の中の最良の人に期待される成績を超えていません。"
                                  "最良に見えるのは運によるものと考えられます。")

@@ -22,6 +22,9 @@ inline constexpr int MethodCount = 7;
 enum Method { Cycle7, Cycle9, Cycle11, Cycle12, Elimination, MultiShot, OneShot };
 QString methodName(int method);
 
+// The analysis that reflect flag k stands for, e.g. "間隔分析".
+QString reflectName(int k);
+
 // Prize tiers 1等 … 5等.
 inline constexpr int TierCount = 5;
 using Tiers = std::array<long long, TierCount>;
@@ -133,6 +136,8 @@ struct SearchResult
     ReflectFlags best{};
     int bestShift = 0;
     int setsTried = 0;
+    // The sets differ only by their look-back shift: how many shifts they make.
+    int distinctShifts = 0;
     MethodSummary firstHalfOneShot;
     // What the best of setsTried random pickers, each picking as many
     // numbers as the chosen set on every first-half draw, is expected to hit.

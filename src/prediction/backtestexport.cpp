@@ -86,14 +86,15 @@ QString drawJson(const DrawResult &d)
 QString searchJson(const SearchResult &r)
 {
     const auto range = [](const Range &x) { return QStringLiteral("{\"from\":%1,\"to\":%2}").arg(x.from).arg(x.to); };
-    return QStringLiteral("{\"sets\":%1,\"firstHalf\":%2,\"secondHalf\":%3,\"best\":{\"reflect\":%4,\"shift\":%5},"
+    return QStringLiteral("{\"sets\":%1,\"shifts\":%11,\"firstHalf\":%2,\"secondHalf\":%3,\"best\":{\"reflect\":%4,\"shift\":%5},"
                           "\"firstHalfOneShot\":%6,\"secondHalfOneShot\":%7,"
                           "\"randomBest\":{\"expectedHits\":%8,\"z\":%9}}")
         .arg(r.setsTried)
         .arg(range(r.firstHalf), range(r.secondHalf), reflectList(r.best))
         .arg(r.bestShift)
         .arg(methodJson(methodName(OneShot), r.firstHalfOneShot), methodJson(methodName(OneShot), r.secondHalfOneShot()),
-             plainDecimal(r.randomBestHits), plainDecimal(r.randomBestZ));
+             plainDecimal(r.randomBestHits), plainDecimal(r.randomBestZ))
+        .arg(r.distinctShifts);
 }
 
 } // namespace

@@ -48,12 +48,14 @@ Sheet summary(const Result &result)
     sheet.setScrollBars(ScrollBars::Horizontal);
     sheet.setFrozenCols(1);
     sheet.setRowHeight(-1, 12.0);
-    sheet.setColWidth(-1, 9.0);
+    sheet.setColWidth(-1, 8.0);
     sheet.setColWidth(1, 11.0);
-    sheet.setColWidth(7, 44.0);
-    sheet.setColWidth(9, 14.0);
+    sheet.setColWidth(5, 6.0);
+    sheet.setColWidth(6, 6.0);
+    sheet.setColWidth(7, 40.0);
+    sheet.setColWidth(9, 13.0);
     for (int c = 10; c <= 14; ++c)
-        sheet.setColWidth(c, 15.0);
+        sheet.setColWidth(c, 14.0);
     sheet.setBorder(Block::all(), Border::All);
     sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::row(1), Colours::Blue, Colours::LightPink);

@@ -88,7 +88,7 @@ void MainFrm::showBacktest()
         return;
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    openChild(BacktestSheets::WindowName, 10800, 15360,
+    openChild(BacktestSheets::WindowName, 11400, 18600,
               [&]() -> QWidget * { return new BacktestWindow(*m_store, m_prediction->flags()); });
     unsetCursor();
 }

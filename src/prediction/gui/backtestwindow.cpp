@@ -28,15 +28,6 @@
 
 #include <memory>
 
-namespace {
-
-const std::array<const char *, ReflectFlagCount> OptionNames{
-    "頻度分析", "間隔分析", "出現回数分析", "バラツキ分析", "引っ張り分析", "連番・飛び石分析",
-    "数字合計分析", "組合せパターン分析", "5分割傾向分析", "分割データ分析", "下一桁出現傾向分析",
-    "下一桁連続出現回数分析",
-};
-
-} // namespace
 
 BacktestWindow::BacktestWindow(const DrawHistoryStore &store, const ReflectFlags &flags, QWidget *parent)
     : QWidget(parent)
@@ -86,7 +77,7 @@ void BacktestWindow::createControls()
     auto *options = new QGroupBox(QStringLiteral("反映するデータ分析"), this);
     auto *grid = new QGridLayout(options);
     for (int k = 0; k < ReflectFlagCount; ++k) {
-        auto *box = new QCheckBox(QString::fromUtf8(OptionNames[size_t(k)]), options);
+        auto *box = new QCheckBox(Backtest::reflectName(k), options);
         box->setObjectName(QStringLiteral("reflect_%1").arg(k));
         grid->addWidget(box, k / 6, k % 6);
         m_reflect[size_t(k)] = box;
@@ -114,7 +105,16 @@ void BacktestWindow::createControls()
     m_chart = new QChartView(chartPage);
     m_chart->setObjectName(QStringLiteral("chart"));
     m_chart->setRenderHint(QPainter::Antialiasing);
-    chartLayout->addWidget(m_method, 0, Qt::AlignLeft);
+    // Over two thousand draws the three lines lie on top of each other; as
+    // the difference from the expectation the band and the walk stay readable.
+    m_difference = new QCheckBox(QStringLiteral("期待値との差で表示"), chartPage);
+    m_difference->setObjectName(QStringLiteral("difference"));
+    m_difference->setChecked(true);
+    auto *chartControls = new QHBoxLayout;
+    chartControls->addWidget(m_method);
+    chartControls->addWidget(m_difference);
+    chartControls->addStretch(1);
+    chartLayout->addLayout(chartControls);
     chartLayout->addWidget(m_chart, 1);
     m_tabs->addTab(chartPage, QStringLiteral("累積の的中数"));
 
@@ -129,13 +129,14 @@ void BacktestWindow::createControls()
     layout->addLayout(top);
     layout->addWidget(options);
     layout->addWidget(m_status);
-    layout->addWidget(m_summary, 2);
-    layout->addWidget(m_tabs, 5);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_tabs, 1);
 
     connect(m_run, &QPushButton::clicked, this, [this] { runBacktest(); });
     connect(m_search, &QPushButton::clicked, this, [this] { runSearch(); });
     connect(m_close, &QPushButton::clicked, this, &BacktestWindow::closeRequested);
     connect(m_method, &QComboBox::currentIndexChanged, this, [this] { showChart(); });
+    connect(m_difference, &QCheckBox::toggled, this, [this] { showChart(); });
 }
 
 Backtest::Range BacktestWindow::range() const
@@ -234,6 +235,8 @@ void BacktestWindow::showResult()
 {
     const Backtest::Result &r = *m_result;
     m_summary->setSheet(BacktestSheets::summary(r));
+    // Every method's row stays in view; the tabs below take the rest.
+    m_summary->setFixedHeight(m_summary->sizeHint().height());
     m_draws->setSheet(BacktestSheets::draws(r));
     int failed = 0;
     for (const Backtest::DrawResult &d : r.draws)
@@ -263,20 +266,29 @@ void BacktestWindow::showChart()
     auto *chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     const int method = m_method->currentIndex();
-    chart->setTitle(QStringLiteral("%1: 累積の的中数と、でたらめに選んだ場合の期待値（±2σ）").arg(Backtest::methodName(method)));
+    const bool difference = m_difference->isChecked();
+    chart->setTitle(difference
+                        ? QStringLiteral("%1: 累積の的中数 − でたらめに選んだ場合の期待値（帯は±2σ）").arg(Backtest::methodName(method))
+                        : QStringLiteral("%1: 累積の的中数と、でたらめに選んだ場合の期待値（帯は±2σ）").arg(Backtest::methodName(method)));
     if (m_result) {
         const std::vector<BacktestSheets::CumulativePoint> points = BacktestSheets::cumulative(*m_result, method);
         auto *hits = new QLineSeries;
-        hits->setName(QStringLiteral("的中数"));
+        hits->setName(difference ? QStringLiteral("的中数 − 期待値") : QStringLiteral("的中数"));
         auto *expected = new QLineSeries;
         expected->setName(QStringLiteral("期待値"));
         auto *upper = new QLineSeries;
         auto *lower = new QLineSeries;
+        double top = 1;
+        double bottom = 0;
         for (const BacktestSheets::CumulativePoint &p : points) {
-            hits->append(p.draw, double(p.hits));
-            expected->append(p.draw, p.expected);
-            upper->append(p.draw, p.expected + 2 * p.sd);
-            lower->append(p.draw, std::max(0.0, p.expected - 2 * p.sd));
+            const double base = difference ? p.expected : 0;
+            const double low = difference ? -2 * p.sd : std::max(0.0, p.expected - 2 * p.sd);
+            hits->append(p.draw, double(p.hits) - base);
+            expected->append(p.draw, p.expected - base);
+            upper->append(p.draw, p.expected - base + 2 * p.sd);
+            lower->append(p.draw, low);
+            top = std::max({top, double(p.hits) - base, p.expected - base + 2 * p.sd});
+            bottom = std::min({bottom, double(p.hits) - base, low});
         }
         auto *band = new QAreaSeries(upper, lower);
         band->setName(QStringLiteral("期待値±2σ"));
@@ -291,8 +303,8 @@ void BacktestWindow::showChart()
         x->setTitleText(QStringLiteral("回数"));
         x->setLabelFormat(QStringLiteral("%d"));
         auto *y = new QValueAxis;
-        y->setTitleText(QStringLiteral("的中数（累積）"));
-        y->setLabelFormat(QStringLiteral("%d"));
+        y->setTitleText(difference ? QStringLiteral("的中数 − 期待値（累積）") : QStringLiteral("的中数（累積）"));
+        y->setLabelFormat(QStringLiteral("%.0f"));
         chart->addAxis(x, Qt::AlignBottom);
         chart->addAxis(y, Qt::AlignLeft);
         for (QAbstractSeries *s : chart->series()) {
@@ -301,10 +313,8 @@ void BacktestWindow::showChart()
         }
         if (!points.empty()) {
             x->setRange(points.front().draw, std::max(points.back().draw, points.front().draw + 1));
-            double top = 1;
-            for (const BacktestSheets::CumulativePoint &p : points)
-                top = std::max({top, double(p.hits), p.expected + 2 * p.sd});
-            y->setRange(0, top * 1.05);
+            const double margin = (top - bottom) * 0.05;
+            y->setRange(bottom - (difference ? margin : 0), top + margin);
         }
     }
     QChart *old = m_chart->chart();
@@ -314,7 +324,7 @@ void BacktestWindow::showChart()
 
 QImage BacktestWindow::render(const DrawHistoryStore &store, const ReflectFlags &flags, int tab)
 {
-    const QSize size(Metrics::twipsToPixels(15360), Metrics::twipsToPixels(10800));
+    const QSize size(Metrics::twipsToPixels(18600), Metrics::twipsToPixels(11400));
     QMdiArea area;
     area.resize(size + QSize(4, 4));
     auto *content = new BacktestWindow(store, flags);

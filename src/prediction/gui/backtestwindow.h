@@ -23,7 +23,7 @@ class SheetView;
 // tested on the second. The core computes everything; the window shows it.
 //
 // Object names: fromDraw, toDraw, reflect_k (k from 0), Cmd検証, Cmd探索,
-// Cmd閉じる, status, summary, draws, method, chart, search.
+// Cmd閉じる, status, summary, draws, method, difference, chart, search.
 class BacktestWindow : public QWidget
 {
     Q_OBJECT
@@ -70,6 +70,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     SheetView *m_draws = nullptr;
     QComboBox *m_method = nullptr;
+    QCheckBox *m_difference = nullptr;
     QChartView *m_chart = nullptr;
     QPlainTextEdit *m_searchText = nullptr;
     std::optional<Backtest::Result> m_result;
