@@ -5,8 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev
-  qt6-charts-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   libsqlcipher-dev sqlcipher
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev

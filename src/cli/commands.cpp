@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "analysis/catalog.h"
+#include "analysis/randomness.h"
 #include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
 #include "prediction/gui/predictionwindow.h"
@@ -47,6 +48,7 @@ const char *const UsageText =
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
+    "  randomness [--last N | --from A --to B] [--format json|csv]\n"
     "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n";
 
 int usage(const QString &problem)
@@ -270,6 +272,49 @@ int update(const Options &options)
     return Success;
 }
 
+std::optional<int> wholeNumber(const Options &options, const QString &name, QString *problem)
+{
+    if (!options.has(name))
+        return std::nullopt;
+    bool ok = false;
+    const int value = options.value(name).toInt(&ok);
+    if (!ok)
+        *problem = QStringLiteral("%1 には整数を指定してください: %2").arg(name, options.value(name));
+    return value;
+}
+
+// The randomness tests of the window ランダム性の検定, for scripts.
+int randomness(const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    QString problem;
+    Randomness::Range range;
+    range.last = wholeNumber(options, QStringLiteral("--last"), &problem);
+    range.from = wholeNumber(options, QStringLiteral("--from"), &problem);
+    range.to = wholeNumber(options, QStringLiteral("--to"), &problem);
+    if (problem.isEmpty() && range.last && (range.from || range.to))
+        problem = QStringLiteral("--last と --from/--to は同時に指定できません。");
+    if (!problem.isEmpty())
+        return usage(problem);
+    const DrawHistoryStore store = loadStore(options);
+    Randomness::Report report;
+    try {
+        report = Randomness::analyse(store, range);
+    } catch (const std::invalid_argument &error) {
+        err(QString::fromStdString(error.what()));
+        return Failure;
+    }
+    out(format == QLatin1String("csv") ? Randomness::reportCsv(report)
+                                       : QString::fromUtf8(Randomness::reportJson(report)) + QLatin1Char('\n'));
+    if (!report.problem.isEmpty()) {
+        err(report.problem);
+        return Failure;
+    }
+    return Success;
+}
+
 // 予想の検証 without the window: the walk-forward test over a range of
 // draws, and with --search the 4 096 reflect sets on its first half.
 int backtest(const Options &options)
@@ -333,7 +378,7 @@ int run(const QStringList &arguments)
     const QStringList rest = arguments.mid(1);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                             QStringLiteral("--from"), QStringLiteral("--to")};
+                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to")};
     const QStringList flags{QStringLiteral("--force"), QStringLiteral("--search")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
@@ -355,6 +400,8 @@ int run(const QStringList &arguments)
             return render(*options);
         if (command == QLatin1String("update"))
             return update(*options);
+        if (command == QLatin1String("randomness"))
+            return randomness(*options);
         if (command == QLatin1String("backtest"))
             return backtest(*options);
     } catch (const DatabaseError &error) {

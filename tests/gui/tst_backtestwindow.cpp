@@ -38,14 +38,19 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     QVERIFY(frm.load());
     frm.prediction()->setFlag(1, true);
 
-    // The last item of データ分析(&S), after a separator.
+    // The first item after the separator that closes the analyses of データ分析(&S).
     QMenu *menu = frm.menuBar()->findChild<QMenu *>(QStringLiteral("mnuMain"));
     QVERIFY(menu);
     const QList<QAction *> actions = menu->actions();
-    QCOMPARE(actions.last()->text(), QStringLiteral("予想の検証"));
-    QVERIFY(actions[actions.size() - 2]->isSeparator());
-    actions.last()->trigger();
-    actions.last()->trigger();
+    qsizetype at = 0;
+    while (at < actions.size() && actions[at]->objectName() != QStringLiteral("mnuYosoKensyo"))
+        ++at;
+    QVERIFY(at > 0 && at < actions.size());
+    QCOMPARE(actions[at]->text(), QStringLiteral("予想の検証"));
+    QVERIFY(actions[at - 1]->isSeparator());
+    QCOMPARE(actions[at - 2]->text(), QStringLiteral("下一桁連続出現回数分析"));
+    actions[at]->trigger();
+    actions[at]->trigger();
     auto *w = qobject_cast<BacktestWindow *>(frm.childWindow(QStringLiteral("予想の検証")));
     QVERIFY(w);
     int open = 0;

@@ -2,6 +2,7 @@
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
+#include "analysis/gui/randomnesswindow.h"
 #include "app/gui/aboutwindow.h"
 #include "app/gui/childwindow.h"
 #include "app/gui/helpviewer.h"
@@ -37,7 +38,6 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     setCentralWidget(m_mdi);
     resize(1280, 960);
     createMenus();
-    createBacktestMenuItem();
 }
 
 MainFrm::~MainFrm()
@@ -54,6 +54,10 @@ void MainFrm::createMenus()
     QMenu *menus[4] = {nullptr, nullptr, nullptr, nullptr};
     for (size_t i = 0; i < tree.size(); ++i) {
         const MenuItem &item = tree[i];
+        if (item.isSeparator()) {
+            menus[item.level - 1]->addSeparator()->setObjectName(item.name);
+            continue;
+        }
         const bool hasSubMenu = i + 1 < tree.size() && tree[i + 1].level > item.level;
         if (hasSubMenu) {
             QMenu *menu = item.level == 1 ? menuBar()->addMenu(item.caption) : menus[item.level - 1]->addMenu(item.caption);
@@ -68,18 +72,6 @@ void MainFrm::createMenus()
         const QString name = item.name;
         connect(action, &QAction::triggered, this, [this, name] { runMenuItem(name); });
     }
-}
-
-// The walk-forward test stands at the end of データ分析(&S), after a separator.
-void MainFrm::createBacktestMenuItem()
-{
-    QMenu *menu = menuBar()->findChild<QMenu *>(QStringLiteral("mnuMain"));
-    if (!menu)
-        return;
-    menu->addSeparator();
-    QAction *action = menu->addAction(BacktestSheets::WindowName);
-    action->setObjectName(QStringLiteral("mnuYosoKensyo"));
-    connect(action, &QAction::triggered, this, &MainFrm::showBacktest);
 }
 
 void MainFrm::showBacktest()
@@ -107,6 +99,10 @@ void MainFrm::runMenuItem(const QString &name)
         mnuHelpFile_Click();
     } else if (name == QLatin1String("mnuAbout")) {
         showAbout();
+    } else if (name == QLatin1String("mnuYosoKensyo")) {
+        showBacktest();
+    } else if (name == QLatin1String("mnuRandomness")) {
+        showRandomness();
     } else if (name == QLatin1String("mnuWindowHorizontal")) {
         arrange(1);
     } else if (name == QLatin1String("mnuWindowVertical")) {
@@ -228,6 +224,14 @@ void MainFrm::showAnalysis(const QString &className)
     openChild(className, description->heightTwips, description->widthTwips,
               [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
     unsetCursor();
+}
+
+void MainFrm::showRandomness()
+{
+    if (!m_store)
+        return;
+    openChild(RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
+              [&]() -> QWidget * { return new RandomnessWindow(*m_store); });
 }
 
 void MainFrm::arrange(int code)

@@ -75,6 +75,7 @@ public:
     void showAbout();
     // 予想の検証, with the prediction window's current reflect options.
     void showBacktest();
+    void showRandomness();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -82,7 +83,6 @@ protected:
 
 private:
     void createMenus();
-    void createBacktestMenuItem();
     void runMenuItem(const QString &name);
     void mnuYoso_Click();
     void showPrediction(bool fromActivation);
