@@ -3,6 +3,7 @@
 // the command line.
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
+#include "prediction/backtestsheets.h"
 #include "store/drawcsv.h"
 #include "support/drawfile.h"
 #include "support/history.h"
@@ -167,6 +168,44 @@ TEST(Backtest, AHistoryThePredictionCannotTakeIsThatDrawsError)
         failed += !d.error.isEmpty();
     EXPECT_GT(failed, 0);
     EXPECT_EQ(fast.methods[OneShot].tested, int(fast.draws.size()) - failed);
+    EXPECT_TRUE(BacktestExport::json(fast).contains(QStringLiteral("\"error\":\"オーバーフローしました。\"")));
+
+    // The draw table shows the failure on its row; the other rows mark what hit.
+    const Sheet sheet = BacktestSheets::draws(fast);
+    for (size_t i = 0; i < fast.draws.size(); ++i) {
+        const DrawResult &d = fast.draws[i];
+        const int row = int(i) + 2;
+        if (!d.error.isEmpty()) {
+            EXPECT_EQ(sheet.text(3, row), d.error);
+            continue;
+        }
+        const SetScore &s = d.sets[Elimination];
+        const QString cell = sheet.text(3 + 2 * Elimination, row);
+        EXPECT_EQ(int(cell.count(QLatin1Char('['))), s.hits) << cell.toStdString();
+        EXPECT_EQ(cell.contains(QStringLiteral("(%1)").arg(d.bonusNumber)), s.bonus) << cell.toStdString();
+        EXPECT_EQ(sheet.cell(3 + 2 * Elimination, row).back == Colours::White, s.hits == 0);
+    }
+}
+
+TEST(Backtest, CancellingLeavesNoPartialResult)
+{
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(120));
+    int calls = 0;
+    const auto stopAtFive = [&calls](int done, int total) {
+        ++calls;
+        EXPECT_LE(done, total);
+        return done < 5;
+    };
+    EXPECT_FALSE(run(store, {101, 120}, {}, stopAtFive));
+    EXPECT_EQ(calls, 5);
+    EXPECT_FALSE(search(store, {101, 120}, stopAtFive));
+    int last = 0;
+    EXPECT_TRUE(search(store, {101, 120}, [&last](int done, int total) {
+        EXPECT_GT(done, last);
+        last = done;
+        return done <= total;
+    }));
+    EXPECT_EQ(last, 20);
 }
 
 TEST(Backtest, Ranges)
