@@ -10,6 +10,7 @@ packages=(
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick
+  qt6-translations-l10n desktop-file-utils appstream dpkg-dev fakeroot file
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
 #include "prediction/predictionexport.h"
+#include "store/datalocation.h"
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
@@ -91,14 +92,25 @@ std::optional<Options> parse(const QStringList &args, const QStringList &valued,
     return options;
 }
 
+// The database the program itself uses; for an installed program that is the
+// user's copy, made at the first start of either the program or this tool.
 QString defaultDatabase()
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + DrawDatabase::FileName;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (const QString problem = DataLocation::prepare(programFolder); !problem.isEmpty())
+        throw DatabaseError(problem);
+    return DataLocation::databaseFile(programFolder);
+}
+
+// --db, or the program's own database (made only when it is the one asked for).
+QString databasePath(const Options &options)
+{
+    return options.has(QStringLiteral("--db")) ? options.value(QStringLiteral("--db")) : defaultDatabase();
 }
 
 DrawHistoryStore loadStore(const Options &options)
 {
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(options.value(QStringLiteral("--db"), defaultDatabase())));
+    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath(options)));
 }
 
 int createDb(const Options &options)
@@ -112,7 +124,7 @@ int createDb(const Options &options)
 
 int dumpDb(const Options &options)
 {
-    out(DrawCsv::dumpDatabase(options.value(QStringLiteral("--db"), defaultDatabase())));
+    out(DrawCsv::dumpDatabase(databasePath(options)));
     return Success;
 }
 
@@ -263,7 +275,7 @@ int update(const Options &options)
     if (!options.positional.isEmpty())
         return usage(QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
     const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(url, options.value(QStringLiteral("--db"), defaultDatabase()));
+        = DrawDataUpdate::update(url, databasePath(options));
     if (!result.succeeded()) {
         err(result.message);
         return Failure;

@@ -13,6 +13,7 @@
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/backtestsheets.h"
 #include "prediction/optionsfile.h"
+#include "store/datalocation.h"
 #include "store/drawdatabase.h"
 #include "ui/gui/metrics.h"
 
@@ -130,12 +131,19 @@ bool MainFrm::load()
     // missing file (the first run) or a bad line keeps the flags read so far,
     // without a message.
     m_prediction = std::make_unique<PredictionEngine>();
+    m_prediction->setInitFile(DataLocation::settingsFile(m_programFolder, OptionsFile::FileName));
     m_prediction->ReadInitFile();
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
+    // An installed program's first start makes the user's own database.
+    if (const QString problem = DataLocation::prepare(m_programFolder); !problem.isEmpty()) {
+        unsetCursor();
+        message(Messages::error(problem));
+        return false;
+    }
     try {
-        m_store.emplace(LoadDrawHistory(m_programFolder));
+        m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -351,7 +359,7 @@ void MainFrm::mnuMasterUpdate_Click()
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(m_downloadUrl, m_programFolder + QLatin1Char('/') + DrawDatabase::FileName);
+        = DrawDataUpdate::update(m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
@@ -363,7 +371,7 @@ void MainFrm::mnuHelpFile_Click()
         m_help = new HelpViewer(this);
         m_help->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_help->openFile(m_programFolder + QLatin1Char('/') + HelpViewer::FileName);
+    m_help->openFile(DataLocation::resourceFolder(m_programFolder) + QLatin1Char('/') + HelpViewer::FileName);
     // The index at the keyword first, then the keyword's own topic.
     m_help->displayIndex(keyword);
     m_help->keywordLookup(keyword);
