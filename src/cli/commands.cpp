@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/tickets.h"
 
 #include "analysis/catalog.h"
 #include "analysis/randomness.h"
@@ -50,7 +51,8 @@ const char *const UsageText =
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
-    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n";
+    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
+    "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n";
 
 int usage(const QString &problem)
 {
@@ -377,6 +379,11 @@ int backtest(const Options &options)
 
 } // namespace
 
+QString programDatabase()
+{
+    return defaultDatabase();
+}
+
 bool needsGui(const QString &command)
 {
     return command == QLatin1String("render");
@@ -388,6 +395,8 @@ int run(const QStringList &arguments)
         return usage({});
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
+    if (command == QLatin1String("tickets"))
+        return tickets(rest);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
                              QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to")};
