@@ -58,7 +58,7 @@ std::vector<AnalysisWindow> makeCatalog()
          false, GridPlacement::FillBelowStrip, &buildAppearanceCount});
     add({QStringLiteral("バラツキ分析"), QStringLiteral("バラツキ分析"),
          QStringLiteral("過去の当選番号のバラツキを数字別に分析します"), 12750, 12800, ballLegend(),
-         true, GridPlacement::OffsetClientSize, &buildDispersion});
+         true, GridPlacement::FillBelowStrip, &buildDispersion});
     add({QStringLiteral("引っ張り分析"), QStringLiteral("引っ張り分析"),
          QStringLiteral("過去の当選数字に前回出現した数字が入っているか分析します"), 13600, 7700,
          {picture(Kind::Swatch, QStringLiteral("Label2"), {rgb(128, 255, 255)}),

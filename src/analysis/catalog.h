@@ -27,8 +27,7 @@ struct LegendItem
 
 // Where the grid sits in its window.
 enum class GridPlacement {
-    FillBelowStrip,   // below the description strip, filling the rest of the window
-    OffsetClientSize, // at (120, 600) twips with the window's client size, not reduced
+    FillBelowStrip, // below the description strip, filling the rest of the window
 };
 
 using BuildFunction = Sheet (*)(const DrawHistoryStore &);

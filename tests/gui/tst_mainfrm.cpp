@@ -12,6 +12,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -62,6 +64,7 @@ private Q_SLOTS:
     void aboutWindowPlacementAndFlag();
     void exitClosesEveryChild();
     void arrangeTilesOpenWindows();
+    void smallScreenCascadeAndFocus();
 };
 
 void TestMainFrm::menuTreeMatchesTheProgramsMenu()
@@ -330,6 +333,31 @@ void TestMainFrm::arrangeTilesOpenWindows()
     sub->showMinimized();
     trigger(window, QStringLiteral("mnuWindowArrangeIcon"));
     QCOMPARE(sub->y() + sub->height(), window.mdiArea()->viewport()->height());
+}
+
+void TestMainFrm::smallScreenCascadeAndFocus()
+{
+    // The offscreen screen (800 × 600) has less room than 1280 × 960.
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(startAndClosePrediction(window));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.geometry()));
+
+    // A new window's grid has the keyboard; a child too large can be scrolled to.
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    window.showAnalysis(QStringLiteral("回数別出現分析"));
+    auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("回数別出現分析")));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(frame->grid()));
+    QVERIFY(window.mdiArea()->horizontalScrollBar()->isVisible());
+
+    // Cascade staggers the windows and keeps every size.
+    const QList<QMdiSubWindow *> subs = window.mdiArea()->subWindowList();
+    const QSize sizes[] = {subs[0]->size(), subs[1]->size()};
+    trigger(window, QStringLiteral("mnuWindowCascade"));
+    QVERIFY(subs[0]->size() == sizes[0] && subs[1]->size() == sizes[1]);
+    QVERIFY(subs[0]->pos() != subs[1]->pos());
 }
 
 QTEST_MAIN(TestMainFrm)

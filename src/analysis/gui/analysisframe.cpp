@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -55,16 +56,21 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     setFont(Metrics::gridFont());
 
     m_strip = new QWidget(this);
-    auto *strip = new QHBoxLayout(m_strip);
-    strip->setContentsMargins(Metrics::twipsToPixels(GridLeftTwips), 2, 8, 2);
+    auto *column = new QVBoxLayout(m_strip);
+    column->setContentsMargins(Metrics::twipsToPixels(GridLeftTwips), 2, 8, 2);
+    column->setSpacing(2);
+    auto *strip = new QHBoxLayout;
     strip->setSpacing(6);
+    column->addLayout(strip);
 
     m_label = new QLabel(description.label, m_strip);
     m_label->setObjectName(QStringLiteral("Label1"));
     // Narrow windows wrap their description onto a second line of the strip.
     m_label->setWordWrap(true);
     m_label->setToolTip(description.label);
-    m_label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    QSizePolicy wrapping(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    wrapping.setHeightForWidth(true); // so the strip can grow to every line of it
+    m_label->setSizePolicy(wrapping);
     strip->addWidget(m_label, 1);
     strip->addSpacing(12);
 
@@ -99,9 +105,23 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     strip->addWidget(m_close);
     connect(m_close, &QPushButton::clicked, this, &AnalysisFrame::closeRequested);
 
+    // Where the buttons and legend leave the description fewer than ten
+    // characters a line (回数別頻度分析), it takes a line of its own above them.
+    strip->removeWidget(m_label);
+    const QMargins margins = column->contentsMargins();
+    const int besides = strip->sizeHint().width() + margins.left() + margins.right();
+    const int room = Metrics::twipsToPixels(description.widthTwips) - besides;
+    if (room < 10 * m_label->fontMetrics().horizontalAdvance(QChar(0x3042)))
+        column->insertWidget(0, m_label);
+    else
+        strip->insertWidget(0, m_label, 1);
+
     m_grid = new SheetView(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_grid->setSheet(std::move(sheet));
+    // The grid takes the keyboard when the window opens (the frame gives
+    // the focus to its child's focus proxy).
+    setFocusProxy(m_grid);
     layOutGrid();
 }
 
@@ -115,16 +135,15 @@ void AnalysisFrame::resizeEvent(QResizeEvent *event)
 
 void AnalysisFrame::layOutGrid()
 {
-    const int top = Metrics::twipsToPixels(StripTwips);
+    // The strip grows below its designed height when a narrow window wraps
+    // the description onto more lines: every word of it stays readable.
+    int top = Metrics::twipsToPixels(StripTwips);
+    if (QLayout *strip = m_strip->layout(); strip && strip->hasHeightForWidth())
+        top = std::max(top, strip->totalHeightForWidth(width()));
     const int left = Metrics::twipsToPixels(GridLeftTwips);
     m_strip->setGeometry(0, 0, width(), top);
-    if (m_description.placement == GridPlacement::OffsetClientSize) {
-        // The grid takes the window's client size as it stands, without
-        // subtracting its own offset.
-        m_grid->setGeometry(left, top, width(), height());
-    } else {
-        m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
-    }
+    // The grid fits the client area at its offset, its scroll bars in view.
+    m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
 }
 
 QImage AnalysisFrame::render(const AnalysisWindow &description, const DrawHistoryStore &store)

@@ -7,6 +7,7 @@
 #include "app/gui/childwindow.h"
 #include "app/gui/helpviewer.h"
 #include "app/gui/menutree.h"
+#include "app/gui/windowarrangement.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "prediction/gui/backtestwindow.h"
@@ -23,6 +24,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
 
 MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent)
@@ -38,8 +41,17 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
-    resize(1280, 960);
+    // 1280 × 960 where the screen has room, otherwise what it has: a window
+    // reaching past the screen hides its own minimised children.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(WindowArrangement::fitOnScreen(QSize(1280, 960), screen->availableGeometry(), QSize(16, 48)));
+    else
+        resize(1280, 960);
     createMenus();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+        if (window && window != windowHandle())
+            m_backFromMessageBox = WindowArrangement::isModalDialog(window);
+    });
 }
 
 MainFrm::~MainFrm()
@@ -221,6 +233,10 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
         connect(content, SIGNAL(closeRequested()), window, SLOT(close()));
     window->show();
     m_mdi->setActiveSubWindow(window);
+    // A window that names the widget for the keyboard (an analysis window's
+    // grid) opens with it focused: Ctrl+End and the arrows work at once.
+    if (content->focusProxy())
+        content->setFocus(Qt::OtherFocusReason);
     unsetCursor();
     return content;
 }
@@ -249,7 +265,8 @@ void MainFrm::arrange(int code)
 {
     switch (code) {
     case 0:
-        m_mdi->cascadeSubWindows();
+        // Qt's own cascade shrinks windows without a size hint to a title bar.
+        WindowArrangement::cascade(m_mdi);
         return;
     case 1:
     case 2: {
@@ -407,9 +424,16 @@ void MainFrm::mnuHelpFile_Click()
 
 bool MainFrm::event(QEvent *event)
 {
-    // Whenever the main window becomes active again, the prediction is shown.
-    if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing)
-        showPrediction(true);
+    // Whenever the main window becomes active again, the prediction is shown;
+    // not when the focus only comes back from one of the program's message
+    // boxes or other modal dialogs (it would jump in front of the window the
+    // box was about).
+    if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing) {
+        if (m_backFromMessageBox)
+            m_backFromMessageBox = false;
+        else
+            showPrediction(true);
+    }
     return QMainWindow::event(event);
 }
 
@@ -417,6 +441,8 @@ void MainFrm::closeEvent(QCloseEvent *event)
 {
     // No confirmation: the children close first, each running its unload.
     m_closing = true;
+    if (auto *editor = qobject_cast<DrawResultsEditor *>(childWindow(DrawResultsEditor::ClassName)))
+        editor->closeWithoutQuestion();
     m_mdi->closeAllSubWindows();
     if (m_about)
         m_about->close();

@@ -103,6 +103,10 @@ private:
     bool m_propEnd = true;
     bool m_loaded = false;
     bool m_closing = false;
+    // The last other window of the program that had the focus was one of
+    // its message boxes (a modal dialog): the main window getting the focus
+    // back from it is not an activation that shows the prediction.
+    bool m_backFromMessageBox = false;
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
     QPointer<AboutWindow> m_about;

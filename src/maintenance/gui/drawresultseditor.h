@@ -1,6 +1,7 @@
 #pragma once
 
 #include "maintenance/drawrecordeditor.h"
+#include "maintenance/gui/editorgrid.h"
 #include "ui/gui/messages.h"
 
 #include <QWidget>
@@ -37,6 +38,10 @@ public:
     QMenu *editMenu() const { return m_mnuEdit; }
     const DrawRecordModel &model() const { return *m_model; }
 
+    // The main window is closing: the editor closes without asking, as
+    // the exit cannot be cancelled.
+    void closeWithoutQuestion() { m_closingWithProgram = true; }
+
     void Command1_Click();
     void mnuAddLine_Click();
     void mnuDelLine_Click();
@@ -50,14 +55,22 @@ protected:
 
 private:
     void setUpGrid();
+    void fitHeaderCaptions();
     void fpSpread1_RightClick(const QPoint &pos);
     int activeRow() const;
+    // Brings the window to the front with that cell current, in view and
+    // focused, ready for typing.
+    void goToCell(const CellAddress &cell);
+    // Asks whether to close although typed values were not saved; false
+    // when the user goes back to them.
+    bool confirmLosingKeptCells();
 
     Ask m_ask;
     DrawRecordModel *m_model = nullptr;
     NumberCellDelegate *m_delegate = nullptr;
-    QTableView *m_grid = nullptr;
+    EditorGrid *m_grid = nullptr;
     QLabel *m_label = nullptr;
     QPushButton *m_close = nullptr;
     QMenu *m_mnuEdit = nullptr;
+    bool m_closingWithProgram = false;
 };

@@ -43,6 +43,11 @@ QLabel *textLabel(const QString &text, const QRect &geometry, QWidget *parent)
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(geometry);
+    // Our font's lines are taller than the layout's: a description that
+    // wraps onto one more line grows down into the gap below it, whole.
+    const int needed = label->heightForWidth(geometry.width());
+    if (needed > geometry.height())
+        label->resize(geometry.width(), needed);
     return label;
 }
 

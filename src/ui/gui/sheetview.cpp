@@ -19,6 +19,8 @@ const QColor SelectionColour(0x33, 0x66, 0xcc, 0x50);
 constexpr int TextPadding = 2;
 // How far back along a row a hidden cell's text may still run into view.
 constexpr int OverflowLookBack = 64;
+// The narrowest a squeezed text is drawn, as a share of its natural width.
+constexpr double MinSqueeze = 0.5;
 
 QColor toQColor(Colour c)
 {
@@ -61,10 +63,10 @@ void SheetView::recomputeMetrics()
     for (int r = 1; r <= m_sheet.maxRows(); ++r)
         m_rowPixels[size_t(r)] = Metrics::rowPixels(m_sheet.rowHeight(r));
 
-    auto policy = [](bool on) { return on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff; };
-    const ScrollBars bars = m_sheet.scrollBars();
-    setHorizontalScrollBarPolicy(policy(bars == ScrollBars::Horizontal || bars == ScrollBars::Both));
-    setVerticalScrollBarPolicy(policy(bars == ScrollBars::Vertical || bars == ScrollBars::Both));
+    // Every row and column can be reached: a bar shows whenever the table
+    // does not fit, even along an axis the table itself asks no bar for.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     updateScrollBars();
 }
 
@@ -104,6 +106,20 @@ int SheetView::pagedCols() const
 
 void SheetView::updateScrollBars()
 {
+    // A table that fits the area without bars gets none: the bars a smaller
+    // viewport once needed must not keep the viewport small.
+    const QSize room = maximumViewportSize();
+    int contentWidth = 0;
+    int contentHeight = 0;
+    for (int c = 1; c <= m_sheet.maxCols() && contentWidth <= room.width(); ++c)
+        contentWidth += m_colPixels[size_t(c)];
+    for (int r = 1; r <= m_sheet.maxRows() && contentHeight <= room.height(); ++r)
+        contentHeight += m_rowPixels[size_t(r)];
+    if (contentWidth <= room.width() && contentHeight <= room.height()) {
+        verticalScrollBar()->setRange(0, 0);
+        horizontalScrollBar()->setRange(0, 0);
+        return;
+    }
     const int scrollRows = std::max(0, m_sheet.maxRows() - std::min(m_sheet.frozenRows(), m_sheet.maxRows()));
     const int scrollCols = std::max(0, m_sheet.maxCols() - std::min(m_sheet.frozenCols(), m_sheet.maxCols()));
     verticalScrollBar()->setRange(0, std::max(0, scrollRows - pagedRows()));
@@ -242,9 +258,15 @@ void SheetView::paintEvent(QPaintEvent *)
     const QFontMetrics metrics(viewport()->font());
     const int lineHeight = metrics.height();
     const bool overflow = m_sheet.overflow();
+    // A text wider than the room it has is drawn narrower, squeezed along
+    // the line to fit, so that no caption loses characters or runs into its
+    // neighbour.
     auto drawAligned = [&](const Cell &cell, const QRect &rect, int padding) {
         const QStaticText &text = staticText(cell.text);
-        const int w = int(std::ceil(text.size().width()));
+        const double natural = text.size().width();
+        const int room = std::max(1, rect.width() - 2 * padding);
+        const double squeeze = natural > room ? std::max(MinSqueeze, room / natural) : 1.0;
+        const int w = int(std::ceil(natural * squeeze));
         int x = rect.left() + padding;
         if (cell.hAlign == HAlign::Center)
             x = rect.left() + (rect.width() - w) / 2;
@@ -256,7 +278,15 @@ void SheetView::paintEvent(QPaintEvent *)
         else if (cell.vAlign == VAlign::Top)
             y = rect.top();
         painter.setPen(toQColor(cell.fore));
-        painter.drawStaticText(x, y, text);
+        if (squeeze == 1.0) {
+            painter.drawStaticText(x, y, text);
+            return;
+        }
+        painter.save();
+        painter.translate(x, y);
+        painter.scale(squeeze, 1.0);
+        painter.drawStaticText(0, 0, text);
+        painter.restore();
     };
     for (const Span &row : rows) {
         for (size_t i = 0; i < cols.size(); ++i) {
@@ -300,8 +330,8 @@ void SheetView::paintEvent(QPaintEvent *)
             painter.save();
             painter.setClipRect(QRect(QPoint(clipLeft, row.start), QPoint(clipRight - 1, row.start + row.length - 1))
                                     .intersected(textRect));
-            // Narrow cells give up their padding before they clip their text.
-            drawAligned(cell, textRect, width + 2 * TextPadding > textRect.width() ? 0 : TextPadding);
+            // Narrow cells give up their padding before they squeeze their text.
+            drawAligned(cell, textRect, width + 2 * TextPadding > textRect.width() ? 1 : TextPadding);
             painter.restore();
         }
         // A left-aligned text in a column scrolled out of view still runs on
