@@ -72,3 +72,6 @@ echo "== printed pages of the largest table (PDF)"
 hyperfine --warmup 1 --runs 5 "$cli render バラツキ分析 --pdf $work/bench.pdf --db $db"
 /usr/bin/time -v "$cli" render バラツキ分析 --pdf "$work/bench.pdf" --db "$db" 2>&1 \
   | grep -E 'pages|Maximum resident|Elapsed'
+
+echo "== walk-forward test of the predictions (targets 101 … 2130)"
+hyperfine --warmup 1 "$cli backtest --reflect 1,5 --db $db" "$cli backtest --search --db $db"

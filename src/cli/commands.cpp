@@ -6,6 +6,8 @@
 #include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/backtest.h"
+#include "prediction/backtestexport.h"
 #include "prediction/predictionexport.h"
 #include "store/datalocation.h"
 #include "store/drawcsv.h"
@@ -53,6 +55,7 @@ const char *const UsageText =
     "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
+    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n";
 
 int usage(const QString &problem)
@@ -430,6 +433,54 @@ int randomness(const Options &options)
     return Success;
 }
 
+// 予想の検証 without the window: the walk-forward test over a range of
+// draws, and with --search the 4 096 reflect sets on its first half.
+int backtest(const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    if (!options.positional.isEmpty())
+        return usage(QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
+    const std::optional<ReflectFlags> flags =
+        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
+    if (!flags)
+        return usage(QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
+                         .arg(options.value(QStringLiteral("--reflect"))));
+    const DrawHistoryStore store = loadStore(options);
+    Backtest::Range range = Backtest::defaultRange(store);
+    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &range.from},
+                                      std::pair{QStringLiteral("--to"), &range.to}}) {
+        if (!options.has(name))
+            continue;
+        bool ok = false;
+        *bound = options.value(name).trimmed().toInt(&ok);
+        if (!ok)
+            return usage(QStringLiteral("%1 には回数を整数で指定してください: %2").arg(name, options.value(name)));
+    }
+    if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty()) {
+        err(problem);
+        return Failure;
+    }
+    const std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+    std::optional<Backtest::SearchResult> found;
+    if (options.has(QStringLiteral("--search"))) {
+        found = Backtest::search(store, range);
+        if (!found) {
+            err(QStringLiteral("設定の探索には検証する回が2回以上必要です。"));
+            return Failure;
+        }
+    }
+    if (format == QLatin1String("csv")) {
+        out(BacktestExport::csv(*result));
+        if (found)
+            out(QLatin1Char('\n') + Backtest::searchText(*found));
+    } else {
+        out(BacktestExport::json(*result, found ? &*found : nullptr) + QLatin1Char('\n'));
+    }
+    return Success;
+}
+
 } // namespace
 
 QString programDatabase()
@@ -454,7 +505,8 @@ int run(const QStringList &arguments)
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
                              QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
                              QStringLiteral("--pdf")};
-    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
+                            QStringLiteral("--search")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)
@@ -477,6 +529,8 @@ int run(const QStringList &arguments)
             return update(*options);
         if (command == QLatin1String("randomness"))
             return randomness(*options);
+        if (command == QLatin1String("backtest"))
+            return backtest(*options);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

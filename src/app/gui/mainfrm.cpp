@@ -10,8 +10,10 @@
 #include "app/gui/windowarrangement.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "prediction/gui/backtestwindow.h"
 #include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/backtestsheets.h"
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
 #include "store/drawdatabase.h"
@@ -89,6 +91,17 @@ void MainFrm::createMenus()
     }
 }
 
+void MainFrm::showBacktest()
+{
+    if (!m_store || !m_prediction)
+        return;
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    openChild(BacktestSheets::WindowName, 11400, 18600,
+              [&]() -> QWidget * { return new BacktestWindow(*m_store, m_prediction->flags()); });
+    unsetCursor();
+}
+
 void MainFrm::runMenuItem(const QString &name)
 {
     // While the store loads on the worker thread the window takes clicks,
@@ -112,6 +125,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuHelpFile_Click();
     } else if (name == QLatin1String("mnuAbout")) {
         showAbout();
+    } else if (name == QLatin1String("mnuYosoKensyo")) {
+        showBacktest();
     } else if (name == QLatin1String("mnuRandomness")) {
         showRandomness();
     } else if (name == QLatin1String("mnuWindowHorizontal")) {
