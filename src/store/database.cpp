@@ -54,6 +54,42 @@ Database::Database(const QString &path, sqlite3 *db)
 {
 }
 
+namespace {
+
+// How long a statement waits for another program's lock before giving up.
+constexpr int BusyTimeoutMs = 2000;
+
+sqlite3 *openConnection(const QString &path, const QString &key, int flags)
+{
+    sqlite3 *raw = nullptr;
+    const QByteArray nativePath = path.toUtf8();
+    int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
+    std::unique_ptr<sqlite3, int (*)(sqlite3 *)> guard(raw, sqlite3_close_v2);
+    if (rc != SQLITE_OK)
+        fail(path, raw, rc, QStringLiteral("開けません"));
+    // Before the first statement: a short lock held by another program
+    // (a writer committing) is waited for instead of failing at once.
+    sqlite3_busy_timeout(raw, BusyTimeoutMs);
+
+    // An empty key means a plain, unencrypted file.
+    if (!key.isEmpty()) {
+        const QByteArray keyBytes = key.toUtf8();
+        rc = sqlite3_key(raw, keyBytes.constData(), int(keyBytes.size()));
+        if (rc != SQLITE_OK)
+            fail(path, raw, rc, QStringLiteral("鍵を設定できません"));
+    }
+
+    // A wrong key is not noticed by sqlite3_key: the first read of the schema
+    // is what fails, so read it now rather than in the middle of a load. On a
+    // connection that may write, this read also rolls back a hot journal.
+    rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(path, raw, rc, QStringLiteral("読み込めません"));
+    return guard.release();
+}
+
+} // namespace
+
 Database Database::open(const QString &path, const QString &key, Mode mode)
 {
     const QFileInfo info(path);
@@ -65,6 +101,12 @@ Database Database::open(const QString &path, const QString &key, Mode mode)
     int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
     case Mode::ReadOnly:
+        // A read-only connection cannot roll back what a killed writer left.
+        // Where this fails (a file we may not write), the open below says why.
+        try {
+            rollBackUnfinishedWrite(path, key);
+        } catch (const DatabaseError &) {
+        }
         flags |= SQLITE_OPEN_READONLY;
         break;
     case Mode::ReadWrite:
@@ -74,29 +116,25 @@ Database Database::open(const QString &path, const QString &key, Mode mode)
         flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
         break;
     }
+    return Database(path, openConnection(path, key, flags));
+}
 
-    sqlite3 *raw = nullptr;
-    const QByteArray nativePath = path.toUtf8();
-    int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
-    Database db(path, raw);
-    if (rc != SQLITE_OK)
-        fail(path, raw, rc, QStringLiteral("開けません"));
-
-    // An empty key means a plain, unencrypted file.
-    if (!key.isEmpty()) {
-        const QByteArray keyBytes = key.toUtf8();
-        rc = sqlite3_key(raw, keyBytes.constData(), int(keyBytes.size()));
-        if (rc != SQLITE_OK)
-            fail(path, raw, rc, QStringLiteral("鍵を設定できません"));
+bool Database::rollBackUnfinishedWrite(const QString &path, const QString &key)
+{
+    if (!QFileInfo::exists(journalPath(path)) || !QFileInfo(path).isFile())
+        return true;
+    // A journal of a transaction still running in another program is not
+    // hot: the read below only waits for or reads past it.
+    sqlite3 *db = nullptr;
+    try {
+        db = openConnection(path, key, SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE);
+    } catch (const DatabaseError &error) {
+        throw DatabaseError(QStringLiteral("%1\n途中で終わった書き込み（%2）を元に戻せません。")
+                                .arg(error.message(), journalPath(path)));
     }
-
-    // A wrong key is not noticed by sqlite3_key: the first read of the schema
-    // is what fails, so read it now rather than in the middle of a load.
-    rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        fail(path, raw, rc, QStringLiteral("読み込めません"));
-    sqlite3_busy_timeout(raw, 2000);
-    return db;
+    sqlite3_close_v2(db);
+    const QFileInfo journal(journalPath(path));
+    return !journal.exists() || journal.size() == 0;
 }
 
 Statement Database::prepare(const QString &sql) const
