@@ -5,9 +5,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -192,4 +198,53 @@ TEST_F(InTemporaryDirectory, FailedWriteReportsWhy)
 {
     const QString error = OptionsFile::write(path(QStringLiteral("無い/ロト6ケルモン.ini")), only({1}));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// Files that never end or never answer: the read takes at most a small head
+// and never waits; the write leaves anything but a regular file alone.
+TEST_F(InTemporaryDirectory, EndlessOrSilentFilesNeitherHangNorFlood)
+{
+    const QByteArray twelveLines = OptionsFile::contents(only({2, 5}));
+    QFile huge(path(QStringLiteral("huge.ini")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write(twelveLines + QByteArray(8 * 1024 * 1024, 'x'));
+    huge.close();
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.ini"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo.ini"))).constData(), 0600), 0);
+
+    ReflectFlags flags = only({0});
+    OptionsFile::read(path(QStringLiteral("huge.ini")), flags);
+    EXPECT_EQ(flags, only({2, 5}));
+    for (const char *name : {"zero.ini", "fifo.ini"}) {
+        flags = only({0});
+        OptionsFile::read(path(QString::fromLatin1(name)), flags);
+        EXPECT_EQ(flags, only({0})) << name;
+        EXPECT_TRUE(OptionsFile::write(path(QString::fromLatin1(name)), only({1})).contains(QStringLiteral("通常のファイルではありません")))
+            << name;
+    }
+}
+
+// A disk that fills up while the file is written: the old file stays and the
+// caller is told. (A file size limit stands in for the full disk.)
+TEST_F(InTemporaryDirectory, FullDiskKeepsTheOldFile)
+{
+    const QString ini = path(OptionsFile::FileName);
+    ASSERT_EQ(OptionsFile::write(ini, only({0, 3})), QString());
+    const QByteArray before = OptionsFile::contents(only({0, 3}));
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = OptionsFile::write(ini, only({7, 8, 9}));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(error.isEmpty());
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{OptionsFile::FileName});
 }
