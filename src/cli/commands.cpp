@@ -163,13 +163,30 @@ std::optional<PredictionEngine> predictionEngine(const Options &options, QString
     return engine;
 }
 
+// A window whose database does not load still answers in the format asked
+// for: scripts that parse the JSON get JSON.
+std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QString &window, const QString &format)
+{
+    try {
+        return loadStore(options);
+    } catch (const DatabaseError &error) {
+        if (format == QLatin1String("json"))
+            out(SheetExport::errorJson(window, error.message()) + QLatin1Char('\n'));
+        err(QStringLiteral("%1: %2").arg(window, error.message()));
+        return std::nullopt;
+    }
+}
+
 int exportPrediction(const Options &options, const QString &format)
 {
     QString problem;
     std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
     if (!engine)
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
+    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, PredictionEngine::WindowName, format);
+    if (!loaded)
+        return Failure;
+    const DrawHistoryStore &store = *loaded;
     try {
         engine->SetUpPredictionGrids(store);
     } catch (const RuntimeError &error) {
@@ -193,7 +210,10 @@ int exportWindow(const Options &options)
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
+    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, w->className, format);
+    if (!loaded)
+        return Failure;
+    const DrawHistoryStore &store = *loaded;
     try {
         const Sheet sheet = w->build(store);
         out(format == QLatin1String("csv") ? SheetExport::csv(sheet)
