@@ -3,6 +3,8 @@
 
 #include "app/gui/mainfrm.h"
 #include "maintenance/drawdataupdate.h"
+#include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/updateprogressdialog.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "support/drawfile.h"
@@ -12,7 +14,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,7 +37,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(DrawFile::writeBytes(path, bytes));
 }
 
-enum class Kind { Draws, WrongKey, NoQuery };
+enum class Kind { Draws, WrongKey, NoQuery, LetterInLastDraw };
 
 // The bytes of a database file of the given kind, made through a scratch file.
 QByteArray databaseBytes(int draws, Kind kind = Kind::Draws)
@@ -47,7 +52,10 @@ QByteArray databaseBytes(int draws, Kind kind = Kind::Draws)
         } else {
             DrawDatabase::createSchema(db, false);
             db.begin();
-            for (const DrawRecord &record : TestHistory::generated(draws))
+            std::vector<DrawRecord> records = TestHistory::generated(draws);
+            if (kind == Kind::LetterInLastDraw)
+                records.back().numbers[0] = Field(QStringLiteral("abc"));
+            for (const DrawRecord &record : records)
                 DrawDatabase::insert(db, record, false);
             db.commit();
         }
@@ -339,6 +347,183 @@ private Q_SLOTS:
         QCOMPARE(shown[2].text, QStringLiteral("当選データファイル：'") + targetIn(dir) + QStringLiteral("'が存在しません"));
         QCOMPARE(shown[2].icon, QMessageBox::NoIcon);
         QVERIFY(!QFile::exists(targetIn(dir)));
+    }
+
+    // What is installed is exactly a database the start-up loads: junk after
+    // it is cut off, a file the load refuses or an oversized body is not taken.
+    void downloadedFileIsWhatTheStartLoads_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<qint64>("maxBytes");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("messagePart");
+        QTest::addColumn<QByteArray>("installed");
+        const QByteArray newer = newerDatabase();
+        QTest::newRow("junk after the database") << newer + QByteArray(5000, 'j') << DrawDataUpdate::MaxDownloadBytes
+                                                 << int(Status::Updated) << QStringLiteral("最新化しました") << newer;
+        QTest::newRow("letters in the last draw") << databaseBytes(300, Kind::LetterInLastDraw)
+                                                  << DrawDataUpdate::MaxDownloadBytes << int(Status::Refused)
+                                                  << QStringLiteral("回数 300 の第1数字「abc」 型が一致しません。") << QByteArray();
+        QTest::newRow("larger than allowed") << newer << qint64(newer.size() - 1) << int(Status::Refused)
+                                             << QStringLiteral("大きすぎます") << QByteArray();
+    }
+
+    void downloadedFileIsWhatTheStartLoads()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(qint64, maxBytes);
+        QFETCH(int, status);
+        QFETCH(QString, messagePart);
+        QFETCH(QByteArray, installed);
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        HttpTestServer server;
+        server.serve(Reply::Body, body);
+        DrawDataUpdate::TransferOptions options;
+        options.maxBytes = maxBytes;
+
+        const DrawDataUpdate::Result result = DrawDataUpdate::update(server.url(), target, options);
+
+        QCOMPARE(int(result.status), status);
+        QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
+        QVERIFY(readFile(target) == (installed.isEmpty() ? oldDatabase() : installed));
+        if (result.succeeded())
+            QCOMPARE(LoadDrawHistory(dir.path()).LastDrawNo, qint16(2000));
+        else
+            QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+    }
+
+    // A server that drips a byte now and then never trips the stall time-out:
+    // the deadline ends it, and so does the user's cancel; either way nothing
+    // changes.
+    void slowDripEndsByDeadlineOrCancel_data()
+    {
+        QTest::addColumn<int>("deadlineMs");
+        QTest::addColumn<qint64>("cancelAt");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("messagePart");
+        QTest::newRow("deadline") << 800 << qint64(-1) << int(Status::DownloadFailed)
+                                  << QStringLiteral("0.8 秒以内に終わりませんでした");
+        QTest::newRow("cancel") << 60000 << qint64(10) << int(Status::Cancelled) << QStringLiteral("中止しました");
+    }
+
+    void slowDripEndsByDeadlineOrCancel()
+    {
+        QFETCH(int, deadlineMs);
+        QFETCH(qint64, cancelAt);
+        QFETCH(int, status);
+        QFETCH(QString, messagePart);
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        HttpTestServer server;
+        server.serve(Reply::Drip, newerDatabase());
+        DrawDataUpdate::TransferOptions options;
+        options.stallTimeout = std::chrono::milliseconds(300);
+        options.deadline = std::chrono::milliseconds(deadlineMs);
+        qint64 lastTotal = 0;
+        if (cancelAt >= 0) {
+            options.progress = [&](qint64 received, qint64 total) {
+                lastTotal = total;
+                return received < cancelAt;
+            };
+        }
+
+        const DrawDataUpdate::Result result = DrawDataUpdate::update(server.url(), target, options);
+
+        QCOMPARE(int(result.status), status);
+        QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
+        QVERIFY(result.message.contains(QStringLiteral("当選データファイルは変更していません。")));
+        if (cancelAt >= 0)
+            QCOMPARE(lastTotal, qint64(newerDatabase().size()));
+        QVERIFY(readFile(target) == oldDatabase());
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+    }
+
+    // An update killed mid-download leaves its file; the next update removes it.
+    void leftoverOfAKilledUpdateIsRemoved()
+    {
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        HttpTestServer server;
+        server.serve(Reply::Drip, newerDatabase());
+        QProcess process;
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/loto6kermon-cli"),
+                      {QStringLiteral("update"), QStringLiteral("--url"), server.url().toString(), QStringLiteral("--db"), target});
+        const auto leftover = [&] {
+            const QStringList names = QDir(dir.path()).entryList({QStringLiteral("Loto6Kermon.mdb.download-*")}, QDir::Files);
+            return names.isEmpty() ? QString() : dir.filePath(names.first());
+        };
+        QVERIFY(QTest::qWaitFor([&] { return !leftover().isEmpty(); }, 30000));
+        QVERIFY(QTest::qWaitFor([&] { return server.requests() == 1; }, 30000));
+        QTest::qWait(200); // some bytes dripped into it
+        process.kill();
+        QVERIFY(process.waitForFinished(10000));
+        QVERIFY(!leftover().isEmpty());
+
+        server.serve(Reply::Body, newerDatabase());
+        QCOMPARE(int(DrawDataUpdate::update(server.url(), target).status), int(Status::Updated));
+        QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("Loto6Kermon.mdb"), QStringLiteral("Loto6Kermon.mdb.bak")}));
+    }
+
+    // The menu item while the editor is open would leave the editor writing
+    // to the replaced file: refused until it is closed. The progress dialog's
+    // キャンセル leaves everything as it was.
+    void menuItemRefusedWhileEditingAndCancelledFromItsDialog()
+    {
+        QTemporaryDir dir;
+        writeFile(targetIn(dir), oldDatabase());
+        MainFrm frame(dir.path());
+        QList<MessageRequest> shown;
+        frame.setMessagePresenter([&shown](QWidget *, const MessageRequest &request) {
+            shown << request;
+            return QMessageBox::Ok;
+        });
+        QVERIFY(frame.load());
+        HttpTestServer server;
+        frame.setDownloadUrl(server.url());
+        server.serve(Reply::Body, newerDatabase());
+        frame.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        frame.findChild<QAction *>(QStringLiteral("mnuMasterInput"))->trigger();
+        QVERIFY(frame.childWindow(DrawResultsEditor::ClassName));
+
+        auto *update = frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"));
+        update->trigger();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QMessageBox::Critical);
+        QCOMPARE(shown[0].text, QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。"));
+        QCOMPARE(server.requests(), 0);
+        QVERIFY(readFile(targetIn(dir)) == oldDatabase());
+
+        frame.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!frame.childWindow(DrawResultsEditor::ClassName));
+        server.serve(Reply::Drip, newerDatabase());
+        QString seen;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            auto *dialog = frame.findChild<QProgressDialog *>(UpdateProgressDialog::ObjectName);
+            if (!dialog || !dialog->isVisible() || !dialog->labelText().contains(QStringLiteral("5 バイト受信")))
+                return;
+            seen = dialog->labelText();
+            auto *cancel = dialog->findChild<QPushButton *>();
+            if (cancel && cancel->text() == QStringLiteral("キャンセル"))
+                cancel->click();
+        });
+        watcher.start(10);
+        update->trigger();
+        watcher.stop();
+        QVERIFY2(seen.contains(QStringLiteral("（全 %1 バイト）").arg(QLocale(QLocale::Japanese).toString(newerDatabase().size()))),
+                 qPrintable(seen));
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].icon, QMessageBox::NoIcon);
+        QVERIFY(shown[1].text.startsWith(QStringLiteral("当選データの最新化を中止しました。")));
+        QVERIFY(readFile(targetIn(dir)) == oldDatabase());
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+        QCOMPARE(frame.cursor().shape(), Qt::ArrowCursor);
     }
 
     void defaultUrlIsTheProvidersPath()

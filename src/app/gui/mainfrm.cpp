@@ -8,6 +8,7 @@
 #include "app/gui/menutree.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/updateprogressdialog.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
 #include "store/drawdatabase.h"
@@ -318,10 +319,16 @@ void MainFrm::mnuMasterUpdate_Click()
 {
     // Replaces the database the store was loaded from. The store itself is
     // not rebuilt: the analyses show the new draws after the next start.
+    // The editor's connection would go on writing to the replaced file, so
+    // edits made after the update would be lost: it must be closed first.
+    if (subWindow(DrawResultsEditor::ClassName)) {
+        message(Messages::error(QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。")));
+        return;
+    }
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(m_downloadUrl, m_programFolder + QLatin1Char('/') + DrawDatabase::FileName);
+    const DrawDataUpdate::Result result = UpdateProgressDialog::run(
+        this, m_downloadUrl, m_programFolder + QLatin1Char('/') + DrawDatabase::FileName);
     unsetCursor();
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
