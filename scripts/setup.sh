@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   libsqlcipher-dev sqlcipher
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick
+  qt6-translations-l10n desktop-file-utils appstream dpkg-dev fakeroot file
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "app/gui/mainfrm.h"
+#include "app/gui/programsetup.h"
 #include "prediction/predictionexport.h"
+#include "store/datalocation.h"
 #include "store/globalbas.h"
 #include "ui/gui/metrics.h"
 
@@ -24,16 +26,21 @@ QString programFolder(const char *argv0)
 
 // Without a display there is no window to show: say how to get one, and show
 // the predictions the window would have opened with (options from the
-// options file in the working directory, as the window reads them).
+// options file, found where the window finds it).
 int runWithoutDisplay(const QString &folder)
 {
-    std::fputs("ディスプレイが見つかりません。 No display was found.\n"
-               "ウィンドウで起動するには xvfb-run を使ってください / to start the window under a virtual display:\n"
-               "  xvfb-run -a build/bin/loto6kermon\n\n",
-               stderr);
+    // Installed, the program is on the PATH rather than in the build folder.
+    std::fprintf(stderr,
+                 "ディスプレイが見つかりません。 No display was found.\n"
+                 "ウィンドウで起動するには xvfb-run を使ってください / to start the window under a virtual display:\n"
+                 "  xvfb-run -a %s\n\n",
+                 DataLocation::isPortable(folder) ? "build/bin/loto6kermon" : "loto6kermon");
     try {
-        const DrawHistoryStore store = LoadDrawHistory(folder);
+        if (const QString problem = DataLocation::prepare(folder); !problem.isEmpty())
+            throw DatabaseError(problem);
+        const DrawHistoryStore store = LoadDrawHistory(DataLocation::databaseFolder(folder));
         PredictionEngine engine;
+        engine.setInitFile(DataLocation::settingsFile(folder, OptionsFile::FileName));
         engine.ReadInitFile();
         engine.SetUpPredictionGrids(store);
         std::printf("%s", PredictionExport::text(engine).toUtf8().constData());
@@ -56,6 +63,7 @@ int main(int argc, char *argv[])
         return runWithoutDisplay(programFolder(argv[0]));
 
     QApplication app(argc, argv);
+    ProgramSetup::apply(app);
     Metrics::installFontSubstitution();
     QApplication::setFont(Metrics::gridFont());
 

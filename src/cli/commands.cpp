@@ -1,10 +1,12 @@
 #include "cli/commands.h"
 
 #include "analysis/catalog.h"
+#include "analysis/randomness.h"
 #include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/predictionexport.h"
+#include "store/datalocation.h"
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
@@ -44,7 +46,8 @@ const char *const UsageText =
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
-    "  update [--url URL]\n";
+    "  update [--url URL]\n"
+    "  randomness [--last N | --from A --to B] [--format json|csv]\n";
 
 int usage(const QString &problem)
 {
@@ -86,14 +89,25 @@ std::optional<Options> parse(const QStringList &args, const QStringList &valued,
     return options;
 }
 
+// The database the program itself uses; for an installed program that is the
+// user's copy, made at the first start of either the program or this tool.
 QString defaultDatabase()
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + DrawDatabase::FileName;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (const QString problem = DataLocation::prepare(programFolder); !problem.isEmpty())
+        throw DatabaseError(problem);
+    return DataLocation::databaseFile(programFolder);
+}
+
+// --db, or the program's own database (made only when it is the one asked for).
+QString databasePath(const Options &options)
+{
+    return options.has(QStringLiteral("--db")) ? options.value(QStringLiteral("--db")) : defaultDatabase();
 }
 
 DrawHistoryStore loadStore(const Options &options)
 {
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(options.value(QStringLiteral("--db"), defaultDatabase())));
+    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath(options)));
 }
 
 int createDb(const Options &options)
@@ -107,7 +121,7 @@ int createDb(const Options &options)
 
 int dumpDb(const Options &options)
 {
-    out(DrawCsv::dumpDatabase(options.value(QStringLiteral("--db"), defaultDatabase())));
+    out(DrawCsv::dumpDatabase(databasePath(options)));
     return Success;
 }
 
@@ -278,12 +292,55 @@ int update(const Options &options)
     if (!options.positional.isEmpty())
         return usage(QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
     const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(url, options.value(QStringLiteral("--db"), defaultDatabase()));
+        = DrawDataUpdate::update(url, databasePath(options));
     if (!result.succeeded()) {
         err(result.message);
         return Failure;
     }
     out(result.message + QLatin1Char('\n'));
+    return Success;
+}
+
+std::optional<int> wholeNumber(const Options &options, const QString &name, QString *problem)
+{
+    if (!options.has(name))
+        return std::nullopt;
+    bool ok = false;
+    const int value = options.value(name).toInt(&ok);
+    if (!ok)
+        *problem = QStringLiteral("%1 には整数を指定してください: %2").arg(name, options.value(name));
+    return value;
+}
+
+// The randomness tests of the window ランダム性の検定, for scripts.
+int randomness(const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    QString problem;
+    Randomness::Range range;
+    range.last = wholeNumber(options, QStringLiteral("--last"), &problem);
+    range.from = wholeNumber(options, QStringLiteral("--from"), &problem);
+    range.to = wholeNumber(options, QStringLiteral("--to"), &problem);
+    if (problem.isEmpty() && range.last && (range.from || range.to))
+        problem = QStringLiteral("--last と --from/--to は同時に指定できません。");
+    if (!problem.isEmpty())
+        return usage(problem);
+    const DrawHistoryStore store = loadStore(options);
+    Randomness::Report report;
+    try {
+        report = Randomness::analyse(store, range);
+    } catch (const std::invalid_argument &error) {
+        err(QString::fromStdString(error.what()));
+        return Failure;
+    }
+    out(format == QLatin1String("csv") ? Randomness::reportCsv(report)
+                                       : QString::fromUtf8(Randomness::reportJson(report)) + QLatin1Char('\n'));
+    if (!report.problem.isEmpty()) {
+        err(report.problem);
+        return Failure;
+    }
     return Success;
 }
 
@@ -301,7 +358,8 @@ int run(const QStringList &arguments)
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url")};
+                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
+                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to")};
     const QStringList flags{QStringLiteral("--force")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
@@ -323,6 +381,8 @@ int run(const QStringList &arguments)
             return render(*options);
         if (command == QLatin1String("update"))
             return update(*options);
+        if (command == QLatin1String("randomness"))
+            return randomness(*options);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

@@ -12,7 +12,7 @@ PredictionEngine::PredictionEngine()
 
 bool PredictionEngine::ReadInitFile(QString *error)
 {
-    const OptionsFile::ReadResult result = OptionsFile::read(OptionsFile::FileName, m_flags);
+    const OptionsFile::ReadResult result = OptionsFile::read(m_initFile, m_flags);
     if (error)
         *error = result.error;
     return result.ok;
@@ -20,7 +20,7 @@ bool PredictionEngine::ReadInitFile(QString *error)
 
 bool PredictionEngine::WriteInitFile(QString *error) const
 {
-    const QString reason = OptionsFile::write(OptionsFile::FileName, m_flags);
+    const QString reason = OptionsFile::write(m_initFile, m_flags);
     if (error)
         *error = reason;
     return reason.isEmpty();

@@ -31,8 +31,12 @@ public:
 
     PredictionEngine();
 
-    // The options file in the current working directory. A failed read keeps
-    // the flags set before the failing line; returns false with the reason.
+    // The options file, by default ロト6ケルモン.ini in the current working
+    // directory; an installed program keeps it in the user's settings folder.
+    void setInitFile(const QString &path) { m_initFile = path; }
+    const QString &initFile() const { return m_initFile; }
+    // A failed read keeps the flags set before the failing line; returns
+    // false with the reason.
     bool ReadInitFile(QString *error = nullptr);
     // Replaces the options file only when the new one is complete.
     bool WriteInitFile(QString *error = nullptr) const;
@@ -81,6 +85,7 @@ public:
     qint16 lastDrawNo() const { return m_lastDrawNo; }
 
 private:
+    QString m_initFile = OptionsFile::FileName;
     struct EliminationStep
     {
         int position;

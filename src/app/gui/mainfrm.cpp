@@ -2,6 +2,7 @@
 
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
+#include "analysis/gui/randomnesswindow.h"
 #include "app/gui/aboutwindow.h"
 #include "app/gui/childwindow.h"
 #include "app/gui/helpviewer.h"
@@ -11,6 +12,7 @@
 #include "maintenance/gui/updateprogressdialog.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
+#include "store/datalocation.h"
 #include "store/drawdatabase.h"
 #include "ui/gui/metrics.h"
 
@@ -52,6 +54,10 @@ void MainFrm::createMenus()
     QMenu *menus[4] = {nullptr, nullptr, nullptr, nullptr};
     for (size_t i = 0; i < tree.size(); ++i) {
         const MenuItem &item = tree[i];
+        if (item.isSeparator()) {
+            menus[item.level - 1]->addSeparator()->setObjectName(item.name);
+            continue;
+        }
         const bool hasSubMenu = i + 1 < tree.size() && tree[i + 1].level > item.level;
         if (hasSubMenu) {
             QMenu *menu = item.level == 1 ? menuBar()->addMenu(item.caption) : menus[item.level - 1]->addMenu(item.caption);
@@ -82,6 +88,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuHelpFile_Click();
     } else if (name == QLatin1String("mnuAbout")) {
         showAbout();
+    } else if (name == QLatin1String("mnuRandomness")) {
+        showRandomness();
     } else if (name == QLatin1String("mnuWindowHorizontal")) {
         arrange(1);
     } else if (name == QLatin1String("mnuWindowVertical")) {
@@ -109,12 +117,19 @@ bool MainFrm::load()
     // missing file (the first run) or a bad line keeps the flags read so far,
     // without a message.
     m_prediction = std::make_unique<PredictionEngine>();
+    m_prediction->setInitFile(DataLocation::settingsFile(m_programFolder, OptionsFile::FileName));
     m_prediction->ReadInitFile();
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
+    // An installed program's first start makes the user's own database.
+    if (const QString problem = DataLocation::prepare(m_programFolder); !problem.isEmpty()) {
+        unsetCursor();
+        message(Messages::error(problem));
+        return false;
+    }
     try {
-        m_store.emplace(LoadDrawHistory(m_programFolder));
+        m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -203,6 +218,14 @@ void MainFrm::showAnalysis(const QString &className)
     openChild(className, description->heightTwips, description->widthTwips,
               [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
     unsetCursor();
+}
+
+void MainFrm::showRandomness()
+{
+    if (!m_store)
+        return;
+    openChild(RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
+              [&]() -> QWidget * { return new RandomnessWindow(*m_store); });
 }
 
 void MainFrm::arrange(int code)
@@ -327,8 +350,8 @@ void MainFrm::mnuMasterUpdate_Click()
     }
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    const DrawDataUpdate::Result result = UpdateProgressDialog::run(
-        this, m_downloadUrl, m_programFolder + QLatin1Char('/') + DrawDatabase::FileName);
+    const DrawDataUpdate::Result result
+        = UpdateProgressDialog::run(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
@@ -340,7 +363,7 @@ void MainFrm::mnuHelpFile_Click()
         m_help = new HelpViewer(this);
         m_help->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_help->openFile(m_programFolder + QLatin1Char('/') + HelpViewer::FileName);
+    m_help->openFile(DataLocation::resourceFolder(m_programFolder) + QLatin1Char('/') + HelpViewer::FileName);
     // The index at the keyword first, then the keyword's own topic.
     m_help->displayIndex(keyword);
     m_help->keywordLookup(keyword);

@@ -27,7 +27,8 @@ class MainFrm : public QMainWindow
     Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
 
 public:
-    // programFolder holds Loto6Kermon.mdb (the executable's folder).
+    // programFolder is the executable's folder; DataLocation says where the
+    // database and the options file are for a program there.
     explicit MainFrm(const QString &programFolder, QWidget *parent = nullptr);
     ~MainFrm() override;
 
@@ -73,6 +74,7 @@ public:
     void showAnalysis(const QString &className);
     void arrange(int code);
     void showAbout();
+    void showRandomness();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -27,6 +27,8 @@ const std::vector<MenuItem> &menuTree()
         {3, QStringLiteral("mnu11BunkatsuData"), QStringLiteral("11分割データ分析"), QStringLiteral("分割11データ分析")},
         {2, QStringLiteral("mnuLastChar"), QStringLiteral("下一桁出現傾向分析"), QStringLiteral("下一桁出現傾向分析")},
         {2, QStringLiteral("mnuLastCharRenzoku"), QStringLiteral("下一桁連続出現回数分析"), QStringLiteral("下一桁連続出現回数分析")},
+        {2, QStringLiteral("mnuMainSeparator"), MenuItem::Separator, {}},
+        {2, QStringLiteral("mnuRandomness"), QStringLiteral("ランダム性の検定"), QStringLiteral("ランダム性の検定")},
         {1, QStringLiteral("mnuHosyu"), QStringLiteral("データ管理(&M)"), {}},
         {2, QStringLiteral("mnuMasterUpdate"), QStringLiteral("当選データ最新化(&U)"), {}},
         {2, QStringLiteral("mnuMasterInput"), QStringLiteral("当選データ入力(&I)"), QStringLiteral("当選データ入力")},

@@ -13,6 +13,11 @@ struct MenuItem
     QString name;    // objectName of the QMenu or QAction (mnu…)
     QString caption; // "&" marks the access key
     QString window;  // the window it shows, when it shows one
+
+    // The caption of a separator line; the items added after the original
+    // menus stand behind one.
+    inline static const QString Separator = QStringLiteral("-");
+    bool isSeparator() const { return caption == Separator; }
 };
 
 const std::vector<MenuItem> &menuTree();

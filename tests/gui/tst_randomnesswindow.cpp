@@ -1,0 +1,115 @@
+// ランダム性の検定 opened from the menu of the real main window: the list of
+// tests, the chart of the selected one, the range and the saved images.
+#include "analysis/gui/randomnesswindow.h"
+#include "app/gui/mainfrm.h"
+#include "support/fixtures.h"
+
+#include <QAction>
+#include <QAreaSeries>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+
+class TestRandomnessWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void opensFromTheMenuWithEveryTestAndItsChart();
+    void rangeAndImages();
+};
+
+namespace {
+
+RandomnessWindow *open(MainFrm &window)
+{
+    window.findChild<QAction *>(QStringLiteral("mnuRandomness"))->trigger();
+    return qobject_cast<RandomnessWindow *>(window.childWindow(RandomnessWindow::ClassName));
+}
+
+} // namespace
+
+void TestRandomnessWindow::opensFromTheMenuWithEveryTestAndItsChart()
+{
+    ProgramFolder folder; // the bundled history
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    qobject_cast<QMdiSubWindow *>(window.childWindow(QStringLiteral("一発ケルモン予想"))->parentWidget())->close();
+    QVERIFY(window.propEnd());
+
+    RandomnessWindow *w = open(window);
+    QVERIFY(w);
+    QVERIFY(!window.propEnd()); // an analysis window like the others
+    QCOMPARE(w->report().draws, 2130);
+    QTableWidget *table = w->testTable();
+    QCOMPARE(table->rowCount(), 9);
+    QCOMPARE(table->item(0, 0)->text(), QStringLiteral("数字ごとの出現回数（本数字）"));
+    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("42"));
+    for (int row = 0; row < table->rowCount(); ++row)
+        QVERIFY(!table->item(row, 5)->text().isEmpty());
+
+    // Choosing a test in the list draws its chart: bars, the expected line and the band.
+    table->setCurrentCell(2, 0);
+    QChart *chart = w->chartView()->chart();
+    QCOMPARE(chart->title(), QStringLiteral("本数字の合計"));
+    QCOMPARE(chart->series().size(), 3);
+    auto *bars = qobject_cast<QBarSeries *>(chart->series().at(1));
+    QVERIFY(bars);
+    QCOMPARE(bars->barSets().first()->count(), int(w->report().tests[2].bins.observed.size()));
+    QVERIFY(qobject_cast<QAreaSeries *>(chart->series().at(0)));
+
+    // Opening again brings the same window forward.
+    QCOMPARE(open(window), w);
+}
+
+void TestRandomnessWindow::rangeAndImages()
+{
+    ProgramFolder folder;
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    RandomnessWindow *w = open(window);
+    QVERIFY(w);
+
+    const auto chooseSpan = [&](int from, int to) {
+        w->findChildren<QRadioButton *>().at(2)->setChecked(true);
+        w->findChild<QSpinBox *>(QStringLiteral("fromDraw"))->setValue(from);
+        w->findChild<QSpinBox *>(QStringLiteral("toDraw"))->setValue(to);
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("runTests")), Qt::LeftButton);
+    };
+    chooseSpan(2001, 2130);
+    QCOMPARE(w->report().draws, 130);
+    QCOMPARE(w->report().firstDraw, 2001);
+    QVERIFY(w->findChild<QLabel *>(QStringLiteral("summary"))->text().startsWith(QStringLiteral("第2001回〜第2130回")));
+
+    // Too few draws, or a backwards range: a message, no tests, nothing to save.
+    for (const auto &[from, to] : {std::pair{2130, 2130}, std::pair{2130, 2000}}) {
+        chooseSpan(from, to);
+        QCOMPARE(w->testTable()->rowCount(), 0);
+        QVERIFY(!w->findChild<QLabel *>(QStringLiteral("summary"))->text().isEmpty());
+        QVERIFY(!w->findChild<QPushButton *>(QStringLiteral("saveChart"))->isEnabled());
+    }
+
+    chooseSpan(1, 2130);
+    w->resize(900, 640);
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("chart.png"));
+    const QString svg = dir.filePath(QStringLiteral("chart.svg"));
+    QCOMPARE(w->saveChart(png), QString());
+    QCOMPARE(w->saveChart(svg), QString());
+    QVERIFY(!QImage(png).isNull());
+    QFile file(svg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<svg"));
+    QVERIFY(!w->saveChart(dir.filePath(QStringLiteral("missing/chart.png"))).isEmpty());
+}
+
+QTEST_MAIN(TestRandomnessWindow)
+#include "tst_randomnesswindow.moc"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The program installed into a temporary prefix made read-only, run by an
+# unprivileged user with a fresh home (tests run as root, for whom nothing is
+# read-only, hence setpriv with a throwaway uid).   installed.sh BUILD_DIR
+set -euo pipefail
+build=$1 work=$(mktemp -d)
+export LC_ALL=C.UTF-8
+fail() { echo "FAIL: $*" >&2; exit 1; }
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+chmod 755 "$work"
+prefix=$work/prefix home=$work/home
+cmake --install "$build" --prefix "$prefix" >/dev/null
+chmod -R a-w,a+rX "$prefix"
+mkdir "$home"
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then chown 4711:4711 "$home"; as_user=(setpriv --reuid=4711 --regid=4711 --clear-groups); fi
+run() { "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin "$@"; }
+
+bundled=$prefix/share/loto6kermon/Loto6Kermon.mdb user_db=$home/.local/share/loto6kermon/Loto6Kermon.mdb
+run "$prefix/bin/loto6kermon-cli" summary >"$work/installed.json" || fail "summary failed"
+cmp -s "$user_db" "$bundled" || fail "the data folder does not hold the bundled database"
+"$build/bin/loto6kermon-cli" summary --db "$bundled" >"$work/bundled.json"
+cmp -s "$work/installed.json" "$work/bundled.json" || fail "summary differs from the bundled database's"
+# Without a display the program prints the predictions from the same copy.
+run "$prefix/bin/loto6kermon" 2>/dev/null | grep -q "一発ケルモン予想" || fail "loto6kermon without a display"
+desktop-file-validate "$prefix/share/applications/loto6kermon.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null || fail "metainfo"
+echo "installed program: ok"
