@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/tickets.h"
 
 #include "analysis/catalog.h"
 #include "analysis/randomness.h"
@@ -47,7 +48,8 @@ const char *const UsageText =
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
-    "  randomness [--last N | --from A --to B] [--format json|csv]\n";
+    "  randomness [--last N | --from A --to B] [--format json|csv]\n"
+    "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n";
 
 int usage(const QString &problem)
 {
@@ -346,6 +348,11 @@ int randomness(const Options &options)
 
 } // namespace
 
+QString programDatabase()
+{
+    return defaultDatabase();
+}
+
 bool needsGui(const QString &command)
 {
     return command == QLatin1String("render");
@@ -357,6 +364,8 @@ int run(const QStringList &arguments)
         return usage({});
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
+    if (command == QLatin1String("tickets"))
+        return tickets(rest);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
                              QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to")};

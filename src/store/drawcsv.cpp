@@ -11,8 +11,6 @@
 
 namespace DrawCsv {
 
-namespace {
-
 QStringList splitLine(const QString &line)
 {
     QStringList fields;
@@ -44,6 +42,18 @@ QStringList splitLine(const QString &line)
     return fields;
 }
 
+QString quote(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString escaped = text;
+    escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+namespace {
+
 Field parseField(const QString &text)
 {
     if (text == QLatin1String("NULL"))
@@ -53,16 +63,6 @@ Field parseField(const QString &text)
     if (ok && !text.startsWith(QLatin1Char('+')) && !text.contains(QLatin1Char(' ')))
         return Field(value);
     return Field(text);
-}
-
-QString quote(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString escaped = text;
-    escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
 QString formatField(const Field &field)

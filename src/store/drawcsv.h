@@ -15,6 +15,11 @@ struct Table
     std::vector<DrawRecord> records;
 };
 
+// The fields of one line: commas separate, "…" quotes, "" is a quote inside.
+QStringList splitLine(const QString &line);
+// A field as written: quoted only when it holds a comma, a quote or a line break.
+QString quote(const QString &text);
+
 // Throws DatabaseError with the line number for a malformed file.
 Table parse(const QString &text, const QString &sourceName);
 QString write(const Table &table);

@@ -106,6 +106,7 @@ void TestMainFrm::menuTreeMatchesTheProgramsMenu()
         {1, "mnuHosyu", "データ管理(&M)"},
         {2, "mnuMasterUpdate", "当選データ最新化(&U)"},
         {2, "mnuMasterInput", "当選データ入力(&I)"},
+        {2, "mnuTickets", "購入記録・当選チェック"},
         {1, "mnuWindow", "ウィンドウ(&W)"},
         {2, "mnuWindowHorizontal", "上下に並べて表示(&H)"},
         {2, "mnuWindowVertical", "左右に並べて表示(&V)"},

@@ -10,6 +10,7 @@
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "maintenance/gui/updateprogressdialog.h"
+#include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
@@ -82,6 +83,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuYoso_Click();
     } else if (name == QLatin1String("mnuMasterInput")) {
         mnuMasterInput_Click();
+    } else if (name == QLatin1String("mnuTickets")) {
+        mnuTickets_Click();
     } else if (name == QLatin1String("mnuMasterUpdate")) {
         mnuMasterUpdate_Click();
     } else if (name == QLatin1String("mnuHelpFile")) {
@@ -338,6 +341,25 @@ void MainFrm::mnuMasterInput_Click()
     }
 }
 
+void MainFrm::mnuTickets_Click()
+{
+    if (!m_store)
+        return;
+    // The ledger lives apart from the draw database, which an update replaces;
+    // the draws are read afresh so that results entered since start-up count.
+    openChild(TicketWindow::ClassName, TicketWindow::HeightTwips, TicketWindow::WidthTwips, [&]() -> QWidget * {
+        return new TicketWindow(
+            TicketLedger::open(TicketLedger::defaultPath(m_programFolder)), TicketWindow::currentResults(*m_store),
+            [this] {
+                PredictionEngine engine;
+                engine.setFlags(m_prediction->flags());
+                engine.SetUpPredictionGrids(*m_store);
+                return engine;
+            },
+            [this](const MessageRequest &request) { return message(request); });
+    });
+}
+
 void MainFrm::mnuMasterUpdate_Click()
 {
     // Replaces the database the store was loaded from. The store itself is
@@ -353,6 +375,9 @@ void MainFrm::mnuMasterUpdate_Click()
     const DrawDataUpdate::Result result
         = UpdateProgressDialog::run(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
+    // Open tickets are checked against the new draws at once.
+    if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())
+        tickets->setResults(TicketWindow::currentResults(*m_store));
     message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
 }
 

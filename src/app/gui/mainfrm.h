@@ -87,6 +87,7 @@ private:
     void showPrediction(bool fromActivation);
     void mnuMasterInput_Click();
     void mnuMasterUpdate_Click();
+    void mnuTickets_Click();
     void mnuHelpFile_Click();
     QMdiSubWindow *subWindow(const QString &className) const;
 

@@ -32,6 +32,8 @@ const std::vector<MenuItem> &menuTree()
         {1, QStringLiteral("mnuHosyu"), QStringLiteral("データ管理(&M)"), {}},
         {2, QStringLiteral("mnuMasterUpdate"), QStringLiteral("当選データ最新化(&U)"), {}},
         {2, QStringLiteral("mnuMasterInput"), QStringLiteral("当選データ入力(&I)"), QStringLiteral("当選データ入力")},
+        {2, QStringLiteral("mnuTicketsSeparator"), MenuItem::Separator, {}},
+        {2, QStringLiteral("mnuTickets"), QStringLiteral("購入記録・当選チェック"), QStringLiteral("購入記録・当選チェック")},
         {1, QStringLiteral("mnuWindow"), QStringLiteral("ウィンドウ(&W)"), {}},
         {2, QStringLiteral("mnuWindowHorizontal"), QStringLiteral("上下に並べて表示(&H)"), {}},
         {2, QStringLiteral("mnuWindowVertical"), QStringLiteral("左右に並べて表示(&V)"), {}},

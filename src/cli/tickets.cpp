@@ -1,0 +1,367 @@
+// The ticket ledger without a window: the same ledger file, checks and
+// summary as the window 購入記録・当選チェック.
+#include "cli/tickets.h"
+
+#include "cli/commands.h"
+#include "maintenance/ticketledger.h"
+#include "store/drawdatabase.h"
+#include "store/globalbas.h"
+#include "store/runtimeerror.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace Cli {
+
+namespace {
+
+void write(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+const char *const TicketsUsage =
+    "使い方 / usage: loto6kermon-cli tickets SUBCOMMAND [--ledger FILE] [--db FILE]\n"
+    "  add --numbers 1,2,3,4,5,6 [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
+    "  list [--format json|csv]\n"
+    "  check [--format json|csv]\n"
+    "  import FILE\n"
+    "  export FILE|-\n"
+    "  prize --draw N --tier 1-4 --amount YEN|none\n";
+
+int usage(const QString &problem)
+{
+    if (!problem.isEmpty())
+        write(stderr, problem + QLatin1Char('\n'));
+    write(stderr, QString::fromUtf8(TicketsUsage));
+    return Usage;
+}
+
+struct Arguments
+{
+    QString subcommand;
+    QStringList positional;
+    QHash<QString, QString> named;
+    QString value(const QString &name, const QString &fallback = {}) const { return named.value(name, fallback); }
+    bool has(const QString &name) const { return named.contains(name); }
+};
+
+const QStringList Valued{QStringLiteral("--ledger"), QStringLiteral("--db"),    QStringLiteral("--draw"),
+                         QStringLiteral("--numbers"), QStringLiteral("--count"), QStringLiteral("--memo"),
+                         QStringLiteral("--date"),   QStringLiteral("--format"), QStringLiteral("--tier"),
+                         QStringLiteral("--amount")};
+
+std::optional<Arguments> parse(const QStringList &args, QString *problem)
+{
+    Arguments parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (Valued.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                *problem = QStringLiteral("%1 には値が必要です。").arg(arg);
+                return std::nullopt;
+            }
+            parsed.named.insert(arg, args[++i]);
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            *problem = QStringLiteral("不明なオプションです: %1").arg(arg);
+            return std::nullopt;
+        } else if (parsed.subcommand.isEmpty()) {
+            parsed.subcommand = arg;
+        } else {
+            parsed.positional << arg;
+        }
+    }
+    return parsed;
+}
+
+QString programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString ledgerPath(const Arguments &args)
+{
+    return args.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(programFolder()));
+}
+
+TicketLedger openLedger(const Arguments &args)
+{
+    return TicketLedger::open(ledgerPath(args));
+}
+
+// What the commands that only read see: no ledger yet is no tickets, and
+// reading never creates the file (or a folder for a mistyped path).
+struct LedgerContents
+{
+    std::vector<Ticket> tickets;
+    PrizeBook prizes;
+};
+
+LedgerContents readLedger(const Arguments &args)
+{
+    if (!QFileInfo::exists(ledgerPath(args)))
+        return {};
+    const TicketLedger ledger = openLedger(args);
+    return {ledger.tickets(), ledger.prizes()};
+}
+
+DrawHistoryStore loadDraws(const Arguments &args)
+{
+    const QString path = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db")) : programDatabase();
+    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+}
+
+QJsonArray numbersJson(const std::array<int, 6> &numbers)
+{
+    QJsonArray array;
+    for (int n : numbers)
+        array.append(n);
+    return array;
+}
+
+QJsonObject ticketJson(const Ticket &ticket)
+{
+    return {{QStringLiteral("id"), ticket.id},
+            {QStringLiteral("draw"), ticket.drawNo},
+            {QStringLiteral("numbers"), numbersJson(ticket.numbers)},
+            {QStringLiteral("count"), ticket.count},
+            {QStringLiteral("purchased"), ticket.purchaseDate},
+            {QStringLiteral("memo"), ticket.memo}};
+}
+
+QJsonValue amountJson(std::optional<qint64> amount)
+{
+    return amount ? QJsonValue(double(*amount)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject rowJson(const SpendingRow &row)
+{
+    QJsonArray wins;
+    for (qint64 lines : row.wins)
+        wins.append(double(lines));
+    const auto rate = [](std::optional<double> r) { return r ? QJsonValue(*r) : QJsonValue(QJsonValue::Null); };
+    return {{QStringLiteral("period"), row.period},
+            {QStringLiteral("lines"), double(row.lines)},
+            {QStringLiteral("spent"), double(row.spent)},
+            {QStringLiteral("checkedLines"), double(row.checkedLines)},
+            {QStringLiteral("checkedSpent"), double(row.checkedSpent)},
+            {QStringLiteral("pendingLines"), double(row.pendingLines)},
+            {QStringLiteral("won"), double(row.won)},
+            {QStringLiteral("unknownLines"), double(row.unknownLines)},
+            {QStringLiteral("wins"), wins},
+            {QStringLiteral("returnRate"), rate(row.returnRate())},
+            {QStringLiteral("expected"), row.expected()},
+            {QStringLiteral("expectedNumerator"), double(row.expectedNumerator)},
+            {QStringLiteral("expectedDenominator"), double(TierOdds::Combinations)},
+            {QStringLiteral("expectedPartial"), row.expectedPartial},
+            {QStringLiteral("expectedRate"), rate(row.expectedRate())}};
+}
+
+QJsonArray rowsJson(const std::vector<SpendingRow> &rows)
+{
+    QJsonArray array;
+    for (const SpendingRow &row : rows)
+        array.append(rowJson(row));
+    return array;
+}
+
+int add(const Arguments &args)
+{
+    if (!args.has(QStringLiteral("--numbers")))
+        return usage(QStringLiteral("tickets add には --numbers が必要です。"));
+    Ticket ticket;
+    QString problem;
+    const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(args.value(QStringLiteral("--numbers")), &problem);
+    if (!numbers) {
+        write(stderr, problem + QLatin1Char('\n'));
+        return Failure;
+    }
+    ticket.numbers = *numbers;
+    bool ok = true;
+    if (args.has(QStringLiteral("--draw")))
+        ticket.drawNo = args.value(QStringLiteral("--draw")).toInt(&ok);
+    else
+        ticket.drawNo = loadDraws(args).LastDrawNo + 1; // the next draw
+    if (!ok)
+        return usage(QStringLiteral("--draw は整数です: %1").arg(args.value(QStringLiteral("--draw"))));
+    ticket.count = args.value(QStringLiteral("--count"), QStringLiteral("1")).toInt(&ok);
+    if (!ok)
+        return usage(QStringLiteral("--count は整数です: %1").arg(args.value(QStringLiteral("--count"))));
+    ticket.purchaseDate = args.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
+    ticket.memo = args.value(QStringLiteral("--memo"));
+    if (const std::optional<QString> wrong = TicketRules::problem(ticket)) {
+        write(stderr, *wrong + QLatin1Char('\n'));
+        return Failure;
+    }
+    const Ticket added = openLedger(args).add(ticket);
+    write(stdout, QString::fromUtf8(QJsonDocument(ticketJson(added)).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    return Success;
+}
+
+int list(const Arguments &args, const QString &format)
+{
+    const std::vector<Ticket> tickets = readLedger(args).tickets;
+    if (format == QLatin1String("csv")) {
+        write(stdout, TicketCsv::write(tickets));
+        return Success;
+    }
+    QJsonArray array;
+    for (const Ticket &ticket : tickets)
+        array.append(ticketJson(ticket));
+    write(stdout, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    return Success;
+}
+
+int check(const Arguments &args, const QString &format)
+{
+    const LedgerContents ledger = readLedger(args);
+    const std::vector<Ticket> &tickets = ledger.tickets;
+    const PrizeBook &prizes = ledger.prizes;
+    const DrawHistoryStore store = loadDraws(args);
+    const DrawResults results(store.DrawRecordset);
+
+    if (format == QLatin1String("csv")) {
+        QString text = QStringLiteral("回,数字1,数字2,数字3,数字4,数字5,数字6,口数,購入日,メモ,一致,ボーナス,等級,当選金\n");
+        for (const Ticket &ticket : tickets) {
+            const TicketCheck c = checkTicket(ticket, results);
+            const std::optional<qint64> amount = prizes.amount(ticket.drawNo, c.tier);
+            const bool pending = c.tier == Tier::Pending;
+            text += TicketCsv::write({ticket}).section(QLatin1Char('\n'), 1, 1)
+                    + QStringLiteral(",%1,%2,%3,%4\n")
+                          .arg(pending ? QString() : QString::number(c.mainMatches),
+                               pending ? QString() : (c.bonusMatched ? QStringLiteral("○") : QString()), tierName(c.tier),
+                               pending ? QString() : amount ? QString::number(*amount * ticket.count) : QStringLiteral("不明"));
+        }
+        write(stdout, text);
+        return Success;
+    }
+
+    QJsonArray checked;
+    for (const Ticket &ticket : tickets) {
+        const TicketCheck c = checkTicket(ticket, results);
+        QJsonObject object = ticketJson(ticket);
+        object.insert(QStringLiteral("tier"), tierName(c.tier));
+        object.insert(QStringLiteral("tierNumber"), tierNumber(c.tier));
+        if (c.tier != Tier::Pending) {
+            QJsonArray matched;
+            for (size_t i = 0; i < 6; ++i) {
+                if (c.matched[i])
+                    matched.append(ticket.numbers[i]);
+            }
+            object.insert(QStringLiteral("matched"), matched);
+            object.insert(QStringLiteral("bonusMatched"), c.bonusMatched);
+        }
+        const std::optional<qint64> amount = prizes.amount(ticket.drawNo, c.tier);
+        // Null for a prize not known yet: an amount not recorded, or a draw not held.
+        object.insert(QStringLiteral("prize"), amountJson(amount && c.tier != Tier::Pending ? std::optional<qint64>(*amount * ticket.count)
+                                                                                         : std::nullopt));
+        checked.append(object);
+    }
+    const SpendingSummary summary = summarize(tickets, results, prizes);
+    const QJsonObject document{{QStringLiteral("ledger"), ledgerPath(args)},
+                               {QStringLiteral("lastDrawNo"), int(store.LastDrawNo)},
+                               {QStringLiteral("tickets"), checked},
+                               {QStringLiteral("summary"),
+                                QJsonObject{{QStringLiteral("months"), rowsJson(summary.months)},
+                                            {QStringLiteral("years"), rowsJson(summary.years)},
+                                            {QStringLiteral("overall"), rowJson(summary.overall)}}}};
+    write(stdout, QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    return Success;
+}
+
+int importFile(const Arguments &args)
+{
+    if (args.positional.size() != 1)
+        return usage(QStringLiteral("tickets import には CSV ファイルを一つ指定してください。"));
+    const QString path = args.positional.first();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        write(stderr, QStringLiteral("CSV ファイル「%1」を開けません。\n").arg(path));
+        return Failure;
+    }
+    const std::vector<Ticket> tickets = TicketCsv::parse(QString::fromUtf8(file.readAll()), path);
+    const std::vector<Ticket> added = openLedger(args).addAll(tickets);
+    write(stdout, QStringLiteral("{\"imported\":%1}\n").arg(added.size()));
+    return Success;
+}
+
+int exportFile(const Arguments &args)
+{
+    if (args.positional.size() != 1)
+        return usage(QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。"));
+    const QString text = TicketCsv::write(readLedger(args).tickets);
+    const QString path = args.positional.first();
+    if (path == QLatin1String("-")) {
+        write(stdout, text);
+        return Success;
+    }
+    QFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        write(stderr, QStringLiteral("CSV ファイル「%1」を書き込めません。\n").arg(path));
+        return Failure;
+    }
+    return Success;
+}
+
+int prize(const Arguments &args)
+{
+    bool drawOk = false;
+    bool tierOk = false;
+    const int drawNo = args.value(QStringLiteral("--draw")).toInt(&drawOk);
+    const int tier = args.value(QStringLiteral("--tier")).toInt(&tierOk);
+    const QString amountText = args.value(QStringLiteral("--amount"));
+    bool amountOk = false;
+    const qint64 amount = amountText.toLongLong(&amountOk);
+    if (!drawOk || !tierOk || (!amountOk && amountText != QLatin1String("none")))
+        return usage(QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。"));
+    openLedger(args).setPrize(drawNo, tier, amountOk ? std::optional<qint64>(amount) : std::nullopt);
+    return Success;
+}
+
+} // namespace
+
+int tickets(const QStringList &arguments)
+{
+    QString problem;
+    const std::optional<Arguments> args = parse(arguments, &problem);
+    if (!args)
+        return usage(problem);
+    const QString format = args->value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    try {
+        const QString &sub = args->subcommand;
+        if (sub == QLatin1String("add"))
+            return add(*args);
+        if (sub == QLatin1String("list"))
+            return list(*args, format);
+        if (sub == QLatin1String("check"))
+            return check(*args, format);
+        if (sub == QLatin1String("import"))
+            return importFile(*args);
+        if (sub == QLatin1String("export"))
+            return exportFile(*args);
+        if (sub == QLatin1String("prize"))
+            return prize(*args);
+    } catch (const DatabaseError &error) {
+        write(stderr, error.message() + QLatin1Char('\n'));
+        return Failure;
+    } catch (const RuntimeError &error) {
+        write(stderr, error.message() + QLatin1Char('\n'));
+        return Failure;
+    }
+    return usage(args->subcommand.isEmpty() ? QString() : QStringLiteral("不明なサブコマンドです: %1").arg(args->subcommand));
+}
+
+} // namespace Cli

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "store/drawrecord.h"
+
+#include <QString>
+
+#include <array>
+#include <map>
+#include <optional>
+
+// One line of the user's own Loto 6 tickets: the draw it is for, six distinct
+// numbers, how many times it was bought (口数), when and a memo.
+struct Ticket
+{
+    qint64 id = 0; // the ledger's row id; 0 before the ticket is stored
+    int drawNo = 0;
+    std::array<int, 6> numbers{};
+    int count = 1;
+    QString purchaseDate; // yyyy-MM-dd
+    QString memo;
+};
+
+namespace TicketRules {
+
+inline constexpr int PricePerLine = 200; // 円
+inline constexpr int HighestDrawNo = 32767;
+inline constexpr int HighestCount = 99999;
+
+// Why the ticket cannot be recorded, in words for the user; nothing when it can.
+std::optional<QString> problem(const Ticket &ticket);
+
+// Six numbers from text such as "1,2,3,4,5,6" or "１ ２ ３ ４ ５ ６" (commas,
+// full-width commas, 、 or blanks between them). Checks the count, the range
+// 1 … 43 and repeats; *problem says what is wrong otherwise.
+std::optional<std::array<int, 6>> parseNumbers(const QString &text, QString *problem);
+QString numbersText(const std::array<int, 6> &numbers, const QString &separator = QStringLiteral(","));
+
+// A whole number from min to max typed by the user (full-width digits too).
+std::optional<int> parseWhole(const QString &text, int min, int max);
+bool isValidDate(const QString &text);
+
+} // namespace TicketRules
+
+// The tiers of a ticket line. Pending: the draw is not (completely) in the
+// history yet, so the line cannot be checked.
+enum class Tier { Pending, First, Second, Third, Fourth, Fifth, None };
+
+// "1等" … "5等", "ハズレ", "未抽選".
+QString tierName(Tier tier);
+// 1 … 5 for the prize tiers, 0 otherwise.
+int tierNumber(Tier tier);
+
+// The drawn numbers of the complete draws of a history, by draw number. A
+// record with an empty field, or a value that is not a whole number 1 … 43,
+// is not a result a ticket can be checked against.
+class DrawResults
+{
+public:
+    struct Numbers
+    {
+        std::array<int, 6> main{};
+        int bonus = 0;
+    };
+
+    DrawResults() = default;
+    explicit DrawResults(const Recordset &records);
+
+    const Numbers *find(int drawNo) const;
+    // The last complete draw; 0 for an empty history.
+    int lastDrawNo() const { return m_draws.empty() ? 0 : m_draws.rbegin()->first; }
+
+private:
+    std::map<int, Numbers> m_draws;
+};
+
+struct TicketCheck
+{
+    Tier tier = Tier::Pending;
+    std::array<bool, 6> matched{}; // by the ticket's number positions
+    bool bonusMatched = false;
+    int mainMatches = 0;
+};
+
+// 1等 six main numbers; 2等 five and the bonus; 3等 five; 4等 four; 5等 three.
+TicketCheck checkTicket(const Ticket &ticket, const DrawResults &results);

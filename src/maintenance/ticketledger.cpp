@@ -1,0 +1,317 @@
+#include "maintenance/ticketledger.h"
+
+#include "store/datalocation.h"
+#include "store/drawcsv.h"
+#include "store/runtimeerror.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Upgrade i brings a ledger of schema version i to version i + 1. A version
+// only ever adds to this list; a step never rewrites what users have.
+const char *const Upgrades[] = {
+    "CREATE TABLE tickets ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " draw INTEGER NOT NULL,"
+    " n1 INTEGER NOT NULL, n2 INTEGER NOT NULL, n3 INTEGER NOT NULL,"
+    " n4 INTEGER NOT NULL, n5 INTEGER NOT NULL, n6 INTEGER NOT NULL,"
+    " count INTEGER NOT NULL DEFAULT 1,"
+    " purchased TEXT NOT NULL,"
+    " memo TEXT NOT NULL DEFAULT '');"
+    "CREATE TABLE prizes ("
+    " draw INTEGER NOT NULL,"
+    " tier INTEGER NOT NULL CHECK (tier BETWEEN 1 AND 4),"
+    " amount INTEGER NOT NULL CHECK (amount >= 0),"
+    " PRIMARY KEY (draw, tier));",
+};
+static_assert(std::size(Upgrades) == TicketLedger::SchemaVersion);
+
+const QString Untouched = QStringLiteral("ファイルは変更していません。");
+
+[[noreturn]] void unreadable(const QString &path, const QString &detail)
+{
+    throw DatabaseError(QStringLiteral("購入記録ファイル「%1」を読めません。壊れているか、購入記録のファイルではありません。%2\n（%3）")
+                            .arg(path, Untouched, detail));
+}
+
+long long integerOf(const Statement &statement, int column)
+{
+    const Field value = statement.value(column);
+    return value.isInteger() ? value.integer() : 0;
+}
+
+int userVersion(const Database &db)
+{
+    Statement statement = db.prepare(QStringLiteral("PRAGMA user_version"));
+    return statement.step() ? int(integerOf(statement, 0)) : 0;
+}
+
+void refuseIfWrong(const Ticket &ticket)
+{
+    if (const std::optional<QString> problem = TicketRules::problem(ticket))
+        throw DatabaseError(*problem);
+}
+
+void bindTicket(Statement &statement, const Ticket &ticket)
+{
+    statement.bind(1, Field(ticket.drawNo));
+    for (int i = 0; i < 6; ++i)
+        statement.bind(2 + i, Field(ticket.numbers[size_t(i)]));
+    statement.bind(8, Field(ticket.count));
+    statement.bind(9, Field(ticket.purchaseDate));
+    statement.bind(10, Field(ticket.memo));
+}
+
+} // namespace
+
+QString TicketLedger::defaultPath(const QString &programFolder)
+{
+    return DataLocation::settingsFile(programFolder, FileName);
+}
+
+TicketLedger::TicketLedger(Database db)
+    : m_db(std::make_shared<Database>(std::move(db)))
+{
+}
+
+TicketLedger TicketLedger::open(const QString &path)
+{
+    const QFileInfo info(path);
+    const bool exists = info.exists();
+    if (!exists && !QDir().mkpath(info.absolutePath()))
+        throw DatabaseError(QStringLiteral("購入記録のフォルダー「%1」を作れません。").arg(info.absolutePath()));
+
+    std::optional<Database> opened;
+    int version = 0;
+    try {
+        opened.emplace(Database::open(path, QString(), exists ? Database::Mode::ReadWrite : Database::Mode::Create));
+        Statement check = opened->prepare(QStringLiteral("PRAGMA quick_check"));
+        if (!check.step() || check.value(0).toText() != QLatin1String("ok"))
+            unreadable(path, check.value(0).toText());
+        version = userVersion(*opened);
+        if (version > SchemaVersion) {
+            throw DatabaseError(QStringLiteral("購入記録ファイル「%1」は新しい版のプログラムで作られています（形式 %2。この版が読めるのは形式 %3 までです）。"
+                                               "プログラムを更新してください。%4")
+                                    .arg(path)
+                                    .arg(version)
+                                    .arg(SchemaVersion)
+                                    .arg(Untouched));
+        }
+        // quick_check looks at the structure only: a damaged record shows
+        // when it is read, so read them all now, before anything is written.
+        if (version >= 1) {
+            for (const char *table : {"tickets", "prizes"}) {
+                Statement all = opened->prepare(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)));
+                while (all.step()) {
+                    for (int c = 0; c < all.columnCount(); ++c)
+                        all.value(c);
+                }
+            }
+        } else {
+            // A new ledger is an empty file; any other SQLite file is not ours.
+            Statement tables = opened->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            if (tables.step() && integerOf(tables, 0) != 0)
+                unreadable(path, QStringLiteral("購入記録の表がありません"));
+        }
+    } catch (const DatabaseError &error) {
+        if (!exists || error.message().startsWith(QStringLiteral("購入記録ファイル")))
+            throw;
+        unreadable(path, error.message());
+    }
+    TicketLedger ledger(std::move(*opened));
+    if (version < SchemaVersion) {
+        ledger.transaction([&] {
+            // Another copy of the program may have upgraded it meanwhile.
+            for (int v = userVersion(*ledger.m_db); v < SchemaVersion; ++v)
+                ledger.m_db->exec(QString::fromUtf8(Upgrades[v]));
+            ledger.m_db->exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        });
+    }
+    return ledger;
+}
+
+template<typename Work> void TicketLedger::transaction(Work work) const
+{
+    m_db->begin();
+    try {
+        work();
+        m_db->commit();
+    } catch (...) {
+        m_db->rollback();
+        throw;
+    }
+}
+
+std::vector<Ticket> TicketLedger::tickets() const
+{
+    Statement statement = m_db->prepare(
+        QStringLiteral("SELECT id, draw, n1, n2, n3, n4, n5, n6, count, purchased, memo FROM tickets ORDER BY id"));
+    std::vector<Ticket> result;
+    while (statement.step()) {
+        Ticket ticket;
+        ticket.id = integerOf(statement, 0);
+        ticket.drawNo = int(integerOf(statement, 1));
+        for (int i = 0; i < 6; ++i)
+            ticket.numbers[size_t(i)] = int(integerOf(statement, 2 + i));
+        ticket.count = int(integerOf(statement, 8));
+        ticket.purchaseDate = statement.value(9).toText();
+        ticket.memo = statement.value(10).toText();
+        result.push_back(ticket);
+    }
+    return result;
+}
+
+void TicketLedger::insert(Ticket &ticket) const
+{
+    refuseIfWrong(ticket);
+    Statement statement = m_db->prepare(QStringLiteral(
+        "INSERT INTO tickets (draw, n1, n2, n3, n4, n5, n6, count, purchased, memo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    bindTicket(statement, ticket);
+    statement.step();
+    Statement rowId = m_db->prepare(QStringLiteral("SELECT last_insert_rowid()"));
+    rowId.step();
+    ticket.id = integerOf(rowId, 0);
+}
+
+Ticket TicketLedger::add(Ticket ticket)
+{
+    transaction([&] { insert(ticket); });
+    return ticket;
+}
+
+std::vector<Ticket> TicketLedger::addAll(std::vector<Ticket> tickets)
+{
+    transaction([&] {
+        for (Ticket &ticket : tickets)
+            insert(ticket);
+    });
+    return tickets;
+}
+
+void TicketLedger::update(const Ticket &ticket)
+{
+    refuseIfWrong(ticket);
+    transaction([&] {
+        Statement statement = m_db->prepare(QStringLiteral(
+            "UPDATE tickets SET draw = ?, n1 = ?, n2 = ?, n3 = ?, n4 = ?, n5 = ?, n6 = ?, count = ?, purchased = ?, memo = ? WHERE id = ?"));
+        bindTicket(statement, ticket);
+        statement.bind(11, Field(ticket.id));
+        statement.step();
+        if (m_db->changes() != 1)
+            throw DatabaseError(QStringLiteral("この購入記録はもうありません（番号 %1）。").arg(ticket.id));
+    });
+}
+
+void TicketLedger::remove(qint64 id)
+{
+    transaction([&] {
+        Statement statement = m_db->prepare(QStringLiteral("DELETE FROM tickets WHERE id = ?"));
+        statement.bind(1, Field(id));
+        statement.step();
+    });
+}
+
+PrizeBook TicketLedger::prizes() const
+{
+    Statement statement = m_db->prepare(QStringLiteral("SELECT draw, tier, amount FROM prizes ORDER BY draw, tier"));
+    PrizeBook book;
+    while (statement.step())
+        book.set(int(integerOf(statement, 0)), int(integerOf(statement, 1)), integerOf(statement, 2));
+    return book;
+}
+
+void TicketLedger::setPrize(int drawNo, int tier, std::optional<qint64> amount)
+{
+    if (drawNo < 1 || drawNo > TicketRules::HighestDrawNo)
+        throw DatabaseError(QStringLiteral("回は 1 から %1 までの整数です: %2").arg(TicketRules::HighestDrawNo).arg(drawNo));
+    if (tier < 1 || tier > 4)
+        throw DatabaseError(QStringLiteral("当選金額を記録できるのは 1等 から 4等 です（5等は 1,000円 の固定です）: %1").arg(tier));
+    if (amount && *amount < 0)
+        throw DatabaseError(QStringLiteral("当選金額は 0 以上の整数（円）です: %1").arg(*amount));
+    transaction([&] {
+        Statement statement = m_db->prepare(amount ? QStringLiteral("INSERT OR REPLACE INTO prizes (draw, tier, amount) VALUES (?, ?, ?)")
+                                                   : QStringLiteral("DELETE FROM prizes WHERE draw = ? AND tier = ?"));
+        statement.bind(1, Field(drawNo));
+        statement.bind(2, Field(tier));
+        if (amount)
+            statement.bind(3, Field(*amount));
+        statement.step();
+    });
+}
+
+namespace TicketCsv {
+
+namespace {
+
+const QStringList Header{QStringLiteral("回"),    QStringLiteral("数字1"), QStringLiteral("数字2"), QStringLiteral("数字3"),
+                         QStringLiteral("数字4"), QStringLiteral("数字5"), QStringLiteral("数字6"), QStringLiteral("口数"),
+                         QStringLiteral("購入日"), QStringLiteral("メモ")};
+
+} // namespace
+
+QString write(const std::vector<Ticket> &tickets)
+{
+    QString text = Header.join(QLatin1Char(',')) + QLatin1Char('\n');
+    for (const Ticket &ticket : tickets) {
+        QString memo = ticket.memo;
+        memo.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        text += QStringLiteral("%1,%2,%3,%4,%5\n")
+                    .arg(ticket.drawNo)
+                    .arg(TicketRules::numbersText(ticket.numbers))
+                    .arg(ticket.count)
+                    .arg(DrawCsv::quote(ticket.purchaseDate), DrawCsv::quote(memo));
+    }
+    return text;
+}
+
+std::vector<Ticket> parse(const QString &text, const QString &sourceName)
+{
+    QString body = text;
+    if (body.startsWith(QChar(0xFEFF)))
+        body.remove(0, 1);
+    QStringList lines = body.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    if (lines.isEmpty() || DrawCsv::splitLine(lines.first()).mid(0, 9) != Header.mid(0, 9))
+        throw DatabaseError(QStringLiteral("CSV ファイル「%1」の見出し行が正しくありません（%2）。").arg(sourceName, Header.join(QLatin1Char(','))));
+
+    std::vector<Ticket> tickets;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        const auto fail = [&](const QString &why) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: %3 何も取り込んでいません。").arg(sourceName).arg(i + 1).arg(why));
+        };
+        const QStringList fields = DrawCsv::splitLine(lines[i]);
+        if (fields.size() < 7 || fields.size() > 10)
+            fail(QStringLiteral("項目の数が %1 です（回、数字6個、口数、購入日、メモ）。").arg(fields.size()));
+        Ticket ticket;
+        bool ok = false;
+        ticket.drawNo = fields[0].normalized(QString::NormalizationForm_KC).trimmed().toInt(&ok);
+        if (!ok)
+            fail(QStringLiteral("回「%1」が整数ではありません。").arg(fields[0]));
+        QString problem;
+        const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(fields.mid(1, 6).join(QLatin1Char(',')), &problem);
+        if (!numbers)
+            fail(problem);
+        ticket.numbers = *numbers;
+        const QString count = fields.value(7).trimmed();
+        ticket.count = count.isEmpty() ? 1 : count.normalized(QString::NormalizationForm_KC).toInt(&ok);
+        if (!count.isEmpty() && !ok)
+            fail(QStringLiteral("口数「%1」が整数ではありません。").arg(count));
+        const QString date = fields.value(8).trimmed();
+        ticket.purchaseDate = date.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : date;
+        ticket.memo = fields.value(9);
+        if (const std::optional<QString> wrong = TicketRules::problem(ticket))
+            fail(*wrong);
+        tickets.push_back(ticket);
+    }
+    return tickets;
+}
+
+} // namespace TicketCsv

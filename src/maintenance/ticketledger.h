@@ -1,0 +1,64 @@
+#pragma once
+
+#include "maintenance/ticket.h"
+#include "maintenance/ticketsummary.h"
+#include "store/database.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The user's tickets and the prize amounts they recorded, in a file of their
+// own: a plain SQLite file (the SQLCipher library without a key) beside the
+// options file. The draw database is replaced by an update and rewritten by
+// an import, so nothing of the user's may live in it.
+//
+// Every method writes at once, in one transaction. Problems (a refused
+// ticket, a file that is not a ledger, one written by a newer program, a
+// failed write) are DatabaseErrors with the message for the user; a file this
+// program cannot read is never written to.
+class TicketLedger
+{
+public:
+    static inline const QString FileName = QStringLiteral("ロト6ケルモン購入記録.db");
+    static constexpr int SchemaVersion = 1;
+
+    // Where the ledger of a program in programFolder lives.
+    static QString defaultPath(const QString &programFolder);
+
+    // Opens the ledger, creating an empty one (and its folder) when there is
+    // no file, and brings an older schema up to date.
+    static TicketLedger open(const QString &path);
+
+    const QString &path() const { return m_db->path(); }
+
+    std::vector<Ticket> tickets() const; // in the order they were recorded
+    // Records the ticket; returns it with its new id.
+    Ticket add(Ticket ticket);
+    // Records all of them or, when one is refused, none.
+    std::vector<Ticket> addAll(std::vector<Ticket> tickets);
+    void update(const Ticket &ticket);
+    void remove(qint64 id);
+
+    PrizeBook prizes() const;
+    // tier 1 … 4; nothing forgets the amount. Amounts are whole yen ≥ 0.
+    void setPrize(int drawNo, int tier, std::optional<qint64> amount);
+
+private:
+    explicit TicketLedger(Database db);
+    void insert(Ticket &ticket) const;
+    template<typename Work> void transaction(Work work) const;
+
+    std::shared_ptr<Database> m_db;
+};
+
+// The ledger's tickets as CSV: 回,数字1,…,数字6,口数,購入日,メモ.
+namespace TicketCsv {
+
+QString write(const std::vector<Ticket> &tickets);
+// Every line or none: throws DatabaseError naming the line of the first
+// ticket that cannot be recorded.
+std::vector<Ticket> parse(const QString &text, const QString &sourceName);
+
+} // namespace TicketCsv

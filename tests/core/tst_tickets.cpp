@@ -1,0 +1,308 @@
+// The ticket ledger: tiers against the draw results, the spending summary,
+// the ledger file and what it refuses, and the command line on the bundled
+// history.
+#include "maintenance/ticketledger.h"
+#include "maintenance/ticketsources.h"
+#include "store/drawdatabase.h"
+#include "support/drawfile.h"
+#include "support/history.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using TestHistory::draw;
+
+namespace {
+
+Ticket ticket(int drawNo, std::array<int, 6> numbers, int count = 1, const QString &date = QStringLiteral("2026-08-20"))
+{
+    Ticket t;
+    t.drawNo = drawNo;
+    t.numbers = numbers;
+    t.count = count;
+    t.purchaseDate = date;
+    return t;
+}
+
+// Draw 10: 1 2 3 4 5 6 + 7; draw 11 lacks its bonus; draw 12 has text in a field.
+DrawResults results()
+{
+    return DrawResults(Recordset({draw(10, {1, 2, 3, 4, 5, 6, 7}), draw(11, {1, 2, 3, 4, 5, 6, TestHistory::empty()}),
+                                  draw(12, {1, 2, 3, 4, 5, Field(QStringLiteral("x")), 7})}));
+}
+
+struct CliResult
+{
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+CliResult cli(const QStringList &args)
+{
+    QProcess process;
+    process.start(QStringLiteral(LOTO6_CLI), args);
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(Tickets, TierFollowsMainMatchesAndTheBonus)
+{
+    struct Case
+    {
+        int drawNo;
+        std::array<int, 6> numbers;
+        Tier tier;
+    };
+    const Case cases[] = {
+        {10, {6, 5, 4, 3, 2, 1}, Tier::First},
+        {10, {1, 2, 3, 4, 5, 7}, Tier::Second}, // five and the bonus
+        {10, {1, 2, 3, 4, 5, 43}, Tier::Third},
+        {10, {1, 2, 3, 4, 7, 43}, Tier::Fourth}, // the bonus does not lift four
+        {10, {1, 2, 3, 41, 42, 43}, Tier::Fifth},
+        {10, {1, 2, 7, 41, 42, 43}, Tier::None},
+        {9, {1, 2, 3, 4, 5, 6}, Tier::Pending},  // not in the history
+        {11, {1, 2, 3, 4, 5, 6}, Tier::Pending}, // incomplete
+        {12, {1, 2, 3, 4, 5, 6}, Tier::Pending}, // not a number
+    };
+    const DrawResults drawn = results();
+    for (const Case &c : cases) {
+        const TicketCheck check = checkTicket(ticket(c.drawNo, c.numbers), drawn);
+        EXPECT_EQ(tierName(check.tier), tierName(c.tier)) << c.drawNo << " " << TicketRules::numbersText(c.numbers).toStdString();
+    }
+    const TicketCheck second = checkTicket(ticket(10, {7, 1, 2, 43, 3, 4}), drawn);
+    EXPECT_EQ(second.matched, (std::array<bool, 6>{false, true, true, false, true, true}));
+    EXPECT_TRUE(second.bonusMatched);
+    EXPECT_EQ(drawn.lastDrawNo(), 10);
+}
+
+TEST(Tickets, BadTicketsAreRefusedWithAMessage)
+{
+    const QString numberCases[] = {QStringLiteral("1,2,3,4,5,5"), QStringLiteral("0,1,2,3,4,5"), QStringLiteral("1,2,3,4,5,44"),
+                                   QStringLiteral("1,2,3,4,5"), QStringLiteral("1,2,3,4,5,6,7"), QStringLiteral("1,2,3,4,5,a")};
+    for (const QString &text : numberCases) {
+        QString problem;
+        EXPECT_FALSE(TicketRules::parseNumbers(text, &problem).has_value()) << text.toStdString();
+        EXPECT_FALSE(problem.isEmpty());
+    }
+    QString problem;
+    EXPECT_EQ(TicketRules::parseNumbers(QStringLiteral("１２、18 35,40，41 43"), &problem),
+              (std::array<int, 6>{12, 18, 35, 40, 41, 43}));
+
+    QTemporaryDir dir;
+    TicketLedger ledger = TicketLedger::open(dir.filePath(TicketLedger::FileName));
+    const Ticket wrong[] = {ticket(0, {1, 2, 3, 4, 5, 6}), ticket(1, {1, 2, 3, 4, 5, 6}, 0),
+                            ticket(1, {1, 2, 3, 4, 6, 6}), ticket(1, {1, 2, 3, 4, 5, 6}, 1, QStringLiteral("2026-13-01"))};
+    for (const Ticket &t : wrong) {
+        EXPECT_TRUE(TicketRules::problem(t).has_value());
+        EXPECT_THROW(ledger.add(t), DatabaseError);
+    }
+    // One wrong line keeps the whole batch out.
+    EXPECT_THROW(ledger.addAll({ticket(1, {1, 2, 3, 4, 5, 6}), wrong[2]}), DatabaseError);
+    EXPECT_TRUE(ledger.tickets().empty());
+}
+
+TEST(Tickets, SummaryCountsKnownAndUnknownAmounts)
+{
+    PrizeBook prizes;
+    prizes.set(10, 3, 300000); // 3等 of draw 10 recorded; 1等, 2等, 4等 not
+    const std::vector<Ticket> tickets = {
+        ticket(10, {1, 2, 3, 4, 5, 43}, 2, QStringLiteral("2026-07-30")), // 3等 × 2
+        ticket(10, {1, 2, 3, 41, 42, 43}, 1, QStringLiteral("2026-08-01")), // 5等
+        ticket(10, {1, 2, 3, 4, 7, 43}, 1, QStringLiteral("2026-08-02")),   // 4等, amount unknown
+        ticket(13, {1, 2, 3, 4, 5, 6}, 3, QStringLiteral("2027-01-05")),   // pending
+    };
+    const SpendingSummary summary = summarize(tickets, results(), prizes);
+
+    ASSERT_EQ(summary.months.size(), 3u);
+    EXPECT_EQ(summary.months[0].period, QStringLiteral("2026-07"));
+    EXPECT_EQ(summary.months[1].won, 1000);
+    EXPECT_EQ(summary.months[1].unknownLines, 1);
+    ASSERT_EQ(summary.years.size(), 2u);
+    EXPECT_EQ(summary.years[1].pendingLines, 3);
+    EXPECT_FALSE(summary.years[1].returnRate().has_value());
+
+    const SpendingRow &all = summary.overall;
+    EXPECT_EQ(all.lines, 7);
+    EXPECT_EQ(all.spent, 1400);
+    EXPECT_EQ(all.checkedSpent, 800);
+    EXPECT_EQ(all.won, 601000);
+    EXPECT_EQ(all.wins, (std::array<qint64, 5>{0, 0, 2, 1, 1}));
+    EXPECT_DOUBLE_EQ(*all.returnRate(), 100.0 * 601000 / 800);
+    EXPECT_EQ(wonText(all), QStringLiteral("601,000円＋不明1口"));
+    // Four checked lines of draw 10: 216 ways to 300 000 円, 155 400 to 1 000 円.
+    EXPECT_EQ(all.expectedNumerator, 4 * (216LL * 300000 + 155400LL * 1000));
+    EXPECT_TRUE(all.expectedPartial);
+}
+
+TEST(Tickets, LedgerKeepsEveryChangeAcrossReopening)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sub/") + TicketLedger::FileName);
+    {
+        TicketLedger ledger = TicketLedger::open(path);
+        Ticket a = ledger.add(ticket(10, {1, 2, 3, 4, 5, 6}));
+        const Ticket b = ledger.add(ticket(11, {7, 8, 9, 10, 11, 12}));
+        a.memo = QStringLiteral("夏, \"特別\"");
+        a.count = 5;
+        ledger.update(a);
+        ledger.remove(b.id);
+        ledger.setPrize(10, 1, 200000000);
+        ledger.setPrize(10, 2, 10000000);
+        ledger.setPrize(10, 2, std::nullopt);
+    }
+    const TicketLedger reopened = TicketLedger::open(path);
+    Statement version = Database::open(path, QString(), Database::Mode::ReadOnly).prepare(QStringLiteral("PRAGMA user_version"));
+    ASSERT_TRUE(version.step());
+    EXPECT_EQ(version.value(0), Field(TicketLedger::SchemaVersion));
+    const std::vector<Ticket> kept = reopened.tickets();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].count, 5);
+    EXPECT_EQ(kept[0].memo, QStringLiteral("夏, \"特別\""));
+    EXPECT_EQ(reopened.prizes().amount(10, Tier::First), 200000000);
+    EXPECT_FALSE(reopened.prizes().amount(10, Tier::Second).has_value());
+
+    // CSV out and back in gives the same tickets.
+    const std::vector<Ticket> parsed = TicketCsv::parse(TicketCsv::write(kept), QStringLiteral("t.csv"));
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(TicketCsv::write(parsed), TicketCsv::write(kept));
+    EXPECT_THROW(TicketCsv::parse(TicketCsv::write(kept) + QStringLiteral("3,1,2,3,4,5,44,1,2026-08-20,\n"), QStringLiteral("t.csv")),
+                 DatabaseError);
+}
+
+TEST(Tickets, UnreadableLedgerIsReportedAndLeftAlone)
+{
+    QTemporaryDir dir;
+    const QString newer = dir.filePath(QStringLiteral("newer.db"));
+    {
+        TicketLedger::open(newer).add(ticket(10, {1, 2, 3, 4, 5, 6}));
+        Database::open(newer, QString(), Database::Mode::ReadWrite).exec(QStringLiteral("PRAGMA user_version = 99"));
+    }
+    const QString foreign = dir.filePath(QStringLiteral("foreign.db"));
+    Database::open(foreign, QString(), Database::Mode::Create).exec(QStringLiteral("CREATE TABLE t (x)"));
+    const QString text = dir.filePath(QStringLiteral("text.db"));
+    DrawFile::writeBytes(text, QByteArray("回,数字1\n").repeated(300));
+    const QString encrypted = dir.filePath(DrawDatabase::FileName);
+    DrawFile::write(encrypted, {draw(1, {1, 2, 3, 4, 5, 6, 7})});
+    const QString damaged = dir.filePath(QStringLiteral("damaged.db"));
+    TicketLedger::open(damaged).addAll(std::vector<Ticket>(200, ticket(1, {1, 2, 3, 4, 5, 6})));
+    QByteArray bytes = DrawFile::bytes(damaged);
+    bytes.replace(4096, 64, QByteArray(64, '\xA5')); // the head of the tickets table's first page
+    DrawFile::writeBytes(damaged, bytes);
+
+    // An empty file (a first run cut short) simply becomes a new ledger.
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    DrawFile::writeBytes(empty, QByteArray());
+    EXPECT_TRUE(TicketLedger::open(empty).tickets().empty());
+
+    const std::pair<QString, QString> cases[] = {{newer, QStringLiteral("新しい版")},
+                                                 {foreign, QStringLiteral("購入記録のファイルではありません")},
+                                                 {text, QStringLiteral("購入記録のファイルではありません")},
+                                                 {encrypted, QStringLiteral("購入記録のファイルではありません")},
+                                                 {damaged, QStringLiteral("購入記録のファイルではありません")}};
+    for (const auto &[path, expected] : cases) {
+        const QByteArray before = DrawFile::bytes(path);
+        try {
+            TicketLedger::open(path);
+            ADD_FAILURE() << "opened " << path.toStdString();
+        } catch (const DatabaseError &error) {
+            EXPECT_TRUE(error.message().contains(expected)) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QStringLiteral("変更していません"))) << error.message().toStdString();
+        }
+        EXPECT_EQ(DrawFile::bytes(path), before) << path.toStdString();
+    }
+}
+
+TEST(Tickets, PredictionLinesAndQuickPicks)
+{
+    const std::vector<std::array<int, 6>> lines = TicketSources::combinations({9, 3, 8, 1, 5, 7, 2, 3});
+    ASSERT_EQ(qint64(lines.size()), TicketSources::combinationCount(7)); // 3 counted once
+    EXPECT_EQ(lines.front(), (std::array<int, 6>{1, 2, 3, 5, 7, 8}));
+    EXPECT_EQ(lines.back(), (std::array<int, 6>{2, 3, 5, 7, 8, 9}));
+    EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end()));
+    EXPECT_EQ(TicketSources::combinationCount(18), 18564);
+
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(300));
+    PredictionEngine engine;
+    engine.SetUpPredictionGrids(store);
+    const auto oneShot = TicketSources::lines(engine, TicketSources::Source::OneShot);
+    ASSERT_EQ(oneShot.size(), 1u);
+    for (int col = 2; col <= 7; ++col)
+        EXPECT_NE(std::find(oneShot[0].begin(), oneShot[0].end(), engine.grid(PredictionEngine::OneShotGrid).text(col, 2).toInt()),
+                  oneShot[0].end());
+    int fullCycleRows = 0;
+    for (int row = 2; row <= 5; ++row) {
+        std::set<QString> texts;
+        for (int col = 2; col <= 7; ++col)
+            texts.insert(engine.grid(PredictionEngine::CycleGrid).text(col, row));
+        fullCycleRows += texts.size() == 6 && !texts.count(QString()) ? 1 : 0;
+    }
+    EXPECT_EQ(int(TicketSources::lines(engine, TicketSources::Source::Cycle).size()), fullCycleRows);
+    const auto shown = TicketSources::shownNumbers(engine, TicketSources::Source::Elimination);
+    EXPECT_EQ(qint64(TicketSources::lines(engine, TicketSources::Source::Elimination).size()),
+              TicketSources::combinationCount(int(shown.size())));
+
+    QRandomGenerator random(7);
+    for (int i = 0; i < 500; ++i) {
+        const std::array<int, 6> pick = TicketSources::quickPick(random);
+        EXPECT_FALSE(TicketRules::problem(ticket(1, pick)).has_value());
+    }
+}
+
+TEST(Tickets, CommandLineChecksTheBundledHistory)
+{
+    QTemporaryDir dir;
+    const QString ledger = dir.filePath(TicketLedger::FileName);
+    const QString db = dir.filePath(DrawDatabase::FileName);
+    ASSERT_EQ(cli({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
+                   QStringLiteral("--db"), db}).exitCode, 0);
+    const QStringList where{QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db};
+    const auto add = [&](const QStringList &args) { return cli(QStringList{QStringLiteral("tickets"), QStringLiteral("add")} + args + where); };
+
+    EXPECT_EQ(add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("12,18,35,40,41,43")}).exitCode, 0);
+    EXPECT_EQ(add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("12,18,35,40,41,3"),
+                   QStringLiteral("--count"), QStringLiteral("2")}).exitCode, 0);
+    EXPECT_EQ(add({QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6")}).exitCode, 0); // the next draw, 2131
+    const CliResult refused = add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("1,1,2,3,4,5")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("同じ数字"))) << refused.err.toStdString();
+
+    const CliResult check = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--format"), QStringLiteral("csv")} + where);
+    ASSERT_EQ(check.exitCode, 0) << check.err.toStdString();
+    const QStringList rows = check.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("2130,12,18,35,40,41,43,1,"))) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].endsWith(QStringLiteral(",6,,1等,不明")));
+    EXPECT_TRUE(rows[2].endsWith(QStringLiteral(",5,○,2等,不明")));
+    EXPECT_TRUE(rows[3].startsWith(QStringLiteral("2131,"))) << rows[3].toStdString();
+    EXPECT_TRUE(rows[3].endsWith(QStringLiteral(",,,未抽選,")));
+
+    // Export and import through files; a file with one bad line adds nothing.
+    const QString csv = dir.filePath(QStringLiteral("tickets.csv"));
+    ASSERT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("export"), csv} + where).exitCode, 0);
+    const QString copy = dir.filePath(QStringLiteral("copy.db"));
+    const QStringList toCopy{QStringLiteral("--ledger"), copy, QStringLiteral("--db"), db};
+    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy).out, QStringLiteral("{\"imported\":3}\n"));
+    DrawFile::writeBytes(csv, DrawFile::bytes(csv) + "2131,1,2,3,4,5,0,1,2026-08-21,\n");
+    const CliResult bad = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("5 行目"))) << bad.err.toStdString();
+    EXPECT_EQ(TicketLedger::open(copy).tickets().size(), 3u);
+    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("2130"),
+                              QStringLiteral("--tier"), QStringLiteral("5"), QStringLiteral("--amount"), QStringLiteral("2000")} + where).exitCode, 1);
+
+    // Re-creating the draw database does not touch the ledger.
+    const QByteArray before = DrawFile::bytes(ledger);
+    ASSERT_EQ(cli({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
+                   QStringLiteral("--db"), db, QStringLiteral("--force")}).exitCode, 0);
+    EXPECT_EQ(DrawFile::bytes(ledger), before);
+    EXPECT_TRUE(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("check")} + where).out.contains(QStringLiteral("\"tier\":\"2等\"")));
+}

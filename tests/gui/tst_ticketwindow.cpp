@@ -1,0 +1,195 @@
+// 購入記録・当選チェック on real files: the window opened from the menu shows
+// tiers and highlights, writes every accepted edit at once and refuses wrong
+// ones, adds prediction lines only after the user agreed to the cost; an
+// update of the draw database leaves the ledger as it was.
+#include "app/gui/mainfrm.h"
+#include "maintenance/drawdataupdate.h"
+#include "maintenance/gui/ticketmodel.h"
+#include "maintenance/gui/ticketwindow.h"
+#include "store/drawcsv.h"
+#include "support/drawfile.h"
+#include "support/fixtures.h"
+#include "support/history.h"
+#include "support/httptestserver.h"
+
+#include <QAction>
+#include <QBrush>
+#include <QDir>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+Ticket ticket(int drawNo, std::array<int, 6> numbers)
+{
+    Ticket t;
+    t.drawNo = drawNo;
+    t.numbers = numbers;
+    t.purchaseDate = QStringLiteral("2026-08-19");
+    return t;
+}
+
+// Works in a folder of its own: the ledger lies in the working directory.
+class WorkingDirectory
+{
+public:
+    WorkingDirectory() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~WorkingDirectory() { QDir::setCurrent(m_previous); }
+    QString ledgerPath() const { return m_dir.filePath(TicketLedger::FileName); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+} // namespace
+
+class TestTicketWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowChecksEditsAndAddsFromThePrediction();
+    void ledgerSurvivesAnUpdateOfTheDatabase();
+    void damagedLedgerKeepsTheWindowShut();
+};
+
+void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
+{
+    WorkingDirectory cwd;
+    ProgramFolder folder; // the bundled history: draw 2130 is 12 18 35 40 41 43 + 3
+    TicketLedger::open(cwd.ledgerPath())
+        .addAll({ticket(2130, {12, 18, 35, 40, 41, 43}), ticket(2130, {3, 12, 18, 35, 40, 41}), ticket(2131, {1, 2, 3, 4, 5, 6})});
+
+    MainFrm frame(folder.path());
+    MessageRecorder recorder;
+    recorder.install(frame);
+    QVERIFY(frame.load());
+    auto *item = frame.findChild<QAction *>(QStringLiteral("mnuTickets"));
+    QVERIFY(item);
+    const QList<QAction *> menu = frame.findChild<QMenu *>(QStringLiteral("mnuHosyu"))->actions();
+    QCOMPARE(menu.last(), item); // the last item, after a separator line
+    QVERIFY(menu[menu.size() - 2]->isSeparator());
+    item->trigger();
+    auto *window = qobject_cast<TicketWindow *>(frame.childWindow(TicketWindow::ClassName));
+    QVERIFY(window);
+    QVERIFY(!frame.propEnd());
+
+    TicketTableModel *model = window->model();
+    const auto tier = [&](int row) { return model->index(row, TicketTableModel::TierColumn).data().toString(); };
+    QCOMPARE(tier(0), QStringLiteral("1等"));
+    QCOMPARE(tier(1), QStringLiteral("2等"));
+    QCOMPARE(tier(2), QStringLiteral("未抽選"));
+    const auto back = [&](int row, int column) { return model->index(row, column).data(Qt::BackgroundRole).value<QBrush>().color(); };
+    QCOMPARE(back(1, 1), QColor(197, 255, 255)); // 3, the bonus
+    QCOMPARE(back(1, 2), QColor(255, 255, 128)); // 12, a main number
+    QVERIFY(!model->index(2, 2).data(Qt::BackgroundRole).isValid()); // not drawn yet
+
+    // A repeated number is refused and the ledger keeps what it had; a good
+    // one is in the file at once.
+    QVERIFY(!model->setData(model->index(2, 2), QStringLiteral("1")));
+    QTRY_COMPARE(recorder.shown.size(), 1);
+    QVERIFY(recorder.shown[0].text.contains(QStringLiteral("同じ数字")));
+    QVERIFY(!model->setData(model->index(2, TicketTableModel::DrawColumn), QStringLiteral("0")));
+    QVERIFY(model->setData(model->index(2, 1), QStringLiteral("４３")));
+    QCOMPARE(TicketLedger::open(cwd.ledgerPath()).tickets()[2].numbers, (std::array<int, 6>{43, 2, 3, 4, 5, 6}));
+
+    // A recorded prize amount reaches the summary; an unrecorded one shows as unknown.
+    QAbstractItemModel *prizes = window->prizeGrid()->model();
+    QCOMPARE(prizes->index(1, 0).data().toInt(), 2130);
+    QVERIFY(prizes->setData(prizes->index(1, 1), QStringLiteral("200,000,000")));
+    const QStandardItemModel *summary = window->summary();
+    const int overall = summary->rowCount() - 1;
+    QCOMPARE(summary->item(overall, 0)->text(), QStringLiteral("合計"));
+    QCOMPARE(summary->item(overall, 4)->text(), QStringLiteral("200,000,000円＋不明1口"));
+    QCOMPARE(TicketLedger::open(cwd.ledgerPath()).prizes().amount(2130, Tier::First), 200000000);
+
+    // All C(k, 6) lines of 消去法 only after a Yes to their number and cost.
+    recorder.shown.clear();
+    window->addFromPrediction(TicketSources::Source::Elimination);
+    QCOMPARE(model->rowCount(), 3);
+    QCOMPARE(recorder.shown.size(), 1);
+    QCOMPARE(recorder.shown[0].icon, QMessageBox::Warning);
+    QVERIFY2(recorder.shown[0].text.contains(QStringLiteral("円）を第2131回")), qPrintable(recorder.shown[0].text));
+    recorder.answers << QMessageBox::Yes;
+    window->addFromPrediction(TicketSources::Source::Elimination);
+    const int added = model->rowCount() - 3;
+    QVERIFY(recorder.shown[1].text.contains(QStringLiteral("%1口").arg(added)));
+    QCOMPARE(qint64(TicketLedger::open(cwd.ledgerPath()).tickets().size()), qint64(3 + added));
+    QCOMPARE(model->index(3, TicketTableModel::DrawColumn).data().toInt(), 2131);
+
+    window->addFromPrediction(TicketSources::Source::OneShot); // no question for one line
+    QCOMPARE(model->rowCount(), 3 + added + 1);
+    QCOMPARE(recorder.shown.size(), 2);
+
+    // 削除 only after a Yes; 複製 and クイックピック write at once.
+    const int rows = model->rowCount();
+    window->grid()->setCurrentIndex(model->index(0, 1));
+    window->Cmd削除_Click();
+    QCOMPARE(model->rowCount(), rows);
+    recorder.answers << QMessageBox::Yes;
+    window->Cmd削除_Click();
+    QCOMPARE(model->index(0, TicketTableModel::TierColumn).data().toString(), QStringLiteral("2等"));
+    window->Cmd複製_Click(); // the current row is now the former second one
+    window->findChild<QSpinBox *>(QStringLiteral("Spinクイックピック"))->setValue(3);
+    window->Cmdクイックピック_Click();
+    const std::vector<Ticket> stored = TicketLedger::open(cwd.ledgerPath()).tickets();
+    QCOMPARE(int(stored.size()), rows - 1 + 1 + 3);
+    QCOMPARE(stored[stored.size() - 4].numbers, (std::array<int, 6>{3, 12, 18, 35, 40, 41}));
+    for (size_t i = stored.size() - 3; i < stored.size(); ++i)
+        QVERIFY(!TicketRules::problem(stored[i]).has_value());
+}
+
+void TestTicketWindow::damagedLedgerKeepsTheWindowShut()
+{
+    WorkingDirectory cwd;
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n"));
+    const QByteArray damaged = QByteArray("SQLite format 3").append(QByteArray(4000, '\x01'));
+    DrawFile::writeBytes(cwd.ledgerPath(), damaged);
+    MainFrm frame(folder.path());
+    MessageRecorder recorder;
+    recorder.install(frame);
+    QVERIFY(frame.load());
+    frame.findChild<QAction *>(QStringLiteral("mnuTickets"))->trigger();
+    QVERIFY(!frame.childWindow(TicketWindow::ClassName));
+    QVERIFY(!recorder.shown.isEmpty());
+    QVERIFY2(recorder.shown.last().text.contains(QStringLiteral("変更していません")), qPrintable(recorder.shown.last().text));
+    QCOMPARE(DrawFile::bytes(cwd.ledgerPath()), damaged);
+}
+
+void TestTicketWindow::ledgerSurvivesAnUpdateOfTheDatabase()
+{
+    WorkingDirectory cwd;
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n"));
+    TicketLedger::open(cwd.ledgerPath()).addAll({ticket(2, {1, 2, 3, 10, 11, 12})});
+    MainFrm frame(folder.path());
+    MessageRecorder recorder;
+    recorder.install(frame);
+    QVERIFY(frame.load());
+    frame.findChild<QAction *>(QStringLiteral("mnuTickets"))->trigger();
+    auto *window = qobject_cast<TicketWindow *>(frame.childWindow(TicketWindow::ClassName));
+    QVERIFY(window);
+    const QModelIndex tier = window->model()->index(0, TicketTableModel::TierColumn);
+    QCOMPARE(tier.data().toString(), QStringLiteral("未抽選"));
+
+    // The provider's newer database, with draw 2.
+    QTemporaryDir serverDir;
+    const QString newer = serverDir.filePath(DrawDatabase::FileName);
+    DrawFile::write(newer, {TestHistory::draw(1, {1, 2, 3, 4, 5, 6, 7}), TestHistory::draw(2, {1, 2, 3, 4, 5, 6, 7})});
+    HttpTestServer server;
+    server.serve(HttpTestServer::Reply::Body, DrawFile::bytes(newer));
+    frame.setDownloadUrl(server.url());
+    const QByteArray before = DrawFile::bytes(cwd.ledgerPath());
+    frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"))->trigger();
+    QCOMPARE(recorder.shown.last().icon, QMessageBox::NoIcon); // replaced
+
+    QCOMPARE(DrawFile::bytes(cwd.ledgerPath()), before);
+    // The open window checks the ticket against the new draws without a restart.
+    QCOMPARE(tier.data().toString(), QStringLiteral("5等"));
+}
+
+QTEST_MAIN(TestTicketWindow)
+#include "tst_ticketwindow.moc"
