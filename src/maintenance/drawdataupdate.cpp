@@ -165,6 +165,8 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
         if (options.progress && result.outcome == Download::Outcome::Ok && !options.progress(result.bytes, total))
             stop(Download::Outcome::Cancelled, QStringLiteral("ダウンロードを中止しました。"));
     };
+    // Told from a timer only: a modal dialog's update may run the event loop,
+    // which must not happen inside the handler that writes the bytes.
     QTimer tick;
     tick.setInterval(100);
     QObject::connect(&tick, &QTimer::timeout, &loop, report);
@@ -192,7 +194,6 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
             return;
         }
         result.bytes += chunk.size();
-        report();
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     stall.start();

@@ -31,7 +31,7 @@ struct TransferOptions
     std::chrono::milliseconds deadline = DefaultDeadline;
     qint64 maxBytes = MaxDownloadBytes;
     // Told the bytes received so far and the announced total (-1 when
-    // unknown), as they arrive and a few times a second; returning false
+    // unknown) ten times a second; returning false
     // cancels. While it is set, the wait lets user input through: the caller
     // shows a modal dialog that keeps the rest of the program out of reach.
     std::function<bool(qint64 received, qint64 total)> progress;
