@@ -391,7 +391,7 @@ private Q_SLOTS:
         QTimer watcher;
         QObject::connect(&watcher, &QTimer::timeout, [&] {
             auto *dialog = frame.findChild<QProgressDialog *>(UpdateProgressDialog::ObjectName);
-            if (dialog && dialog->isVisible() && dialog->labelText().contains(QStringLiteral("5 バイト受信"))) {
+            if (dialog && dialog->isVisible() && !dialog->labelText().contains(QStringLiteral("\n0 バイト受信"))) {
                 seen = dialog->labelText();
                 dialog->findChild<QPushButton *>()->click();
             }
