@@ -58,7 +58,7 @@ std::vector<AnalysisWindow> makeCatalog()
          false, GridPlacement::FillBelowStrip, &buildAppearanceCount});
     add({QStringLiteral("バラツキ分析"), QStringLiteral("バラツキ分析"),
          QStringLiteral("過去の当選番号のバラツキを数字別に分析します"), 12750, 12800, ballLegend(),
-         true, GridPlacement::OffsetClientSize, &buildDispersion});
+         true, GridPlacement::FillBelowStrip, &buildDispersion});
     add({QStringLiteral("引っ張り分析"), QStringLiteral("引っ張り分析"),
          QStringLiteral("過去の当選数字に前回出現した数字が入っているか分析します"), 13600, 7700,
          {picture(Kind::Swatch, QStringLiteral("Label2"), {rgb(128, 255, 255)}),
@@ -94,6 +94,13 @@ std::vector<AnalysisWindow> makeCatalog()
     add({QStringLiteral("下一桁連続出現回数分析"), QStringLiteral("下一桁連続出現回数分析"),
          QStringLiteral("過去の当選番号の下一桁数字が何回続けて出現しているか分析します"), 13935, 7400, {},
          true, GridPlacement::FillBelowStrip, &buildLastDigitRuns});
+
+    // Every window but the two per-number ones has one row per draw, its
+    // number in the first column.
+    for (AnalysisWindow &w : windows) {
+        if (w.className != QStringLiteral("出現頻度分析") && w.className != QStringLiteral("回数別出現分析"))
+            w.drawColumn = 1;
+    }
     return windows;
 }
 

@@ -27,8 +27,7 @@ struct LegendItem
 
 // Where the grid sits in its window.
 enum class GridPlacement {
-    FillBelowStrip,   // below the description strip, filling the rest of the window
-    OffsetClientSize, // at (120, 600) twips with the window's client size, not reduced
+    FillBelowStrip, // below the description strip, filling the rest of the window
 };
 
 using BuildFunction = Sheet (*)(const DrawHistoryStore &);
@@ -42,9 +41,11 @@ struct AnalysisWindow
     int heightTwips = 0;
     int widthTwips = 0;
     std::vector<LegendItem> legend;
-    bool printButton = false; // Command2 "印刷", without action
+    bool printButton = false; // Command2 "印刷", which opens the print preview
     GridPlacement placement = GridPlacement::FillBelowStrip;
     BuildFunction build = nullptr;
+    // The column holding the draw number when the rows are draws, else 0.
+    int drawColumn = 0;
 };
 
 // The analysis windows in menu order.

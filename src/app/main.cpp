@@ -1,11 +1,9 @@
-#include "app/gui/mainfrm.h"
-#include "app/gui/programsetup.h"
+#include "app/gui/startup.h"
+#include "prediction/optionsfile.h"
 #include "prediction/predictionexport.h"
 #include "store/datalocation.h"
 #include "store/globalbas.h"
-#include "ui/gui/metrics.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -62,14 +60,5 @@ int main(int argc, char *argv[])
     if (!displayAvailable())
         return runWithoutDisplay(programFolder(argv[0]));
 
-    QApplication app(argc, argv);
-    ProgramSetup::apply(app);
-    Metrics::installFontSubstitution();
-    QApplication::setFont(Metrics::gridFont());
-
-    MainFrm window(QApplication::applicationDirPath());
-    window.show();
-    if (!window.load())
-        return 1;
-    return QApplication::exec();
+    return Startup::run(argc, argv);
 }

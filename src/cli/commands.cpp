@@ -12,7 +12,9 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/summary.h"
+#include "ui/gui/sheetprinter.h"
 #include "ui/sheetexport.h"
+#include "ui/tableoutput.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -46,7 +48,9 @@ const char *const UsageText =
     "  summary\n"
     "  list\n"
     "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
+    "  export --all [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
+    "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n";
@@ -179,40 +183,106 @@ std::optional<PredictionEngine> predictionEngine(const Options &options, QString
     return engine;
 }
 
+// One window's export, written as it is made. A build that fails writes
+// nothing of the table: the error object in JSON, and the message on stderr.
+bool writePrediction(ExportOutput &output, PredictionEngine &engine, const DrawHistoryStore &store, bool json)
+{
+    try {
+        engine.SetUpPredictionGrids(store);
+    } catch (const RuntimeError &error) {
+        if (json)
+            output.put(SheetExport::errorJson(PredictionEngine::WindowName, error.message()));
+        err(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message()));
+        return false;
+    }
+    if (json)
+        PredictionExport::writeJson(output, engine);
+    else
+        PredictionExport::writeCsv(output, engine);
+    return true;
+}
+
+bool writeAnalysis(ExportOutput &output, const AnalysisWindow &w, const DrawHistoryStore &store, bool json)
+{
+    try {
+        const Sheet sheet = w.build(store);
+        if (json)
+            SheetExport::writeWindowJson(output, w.className, w.caption, sheet);
+        else
+            SheetExport::writeCsv(output, sheet);
+    } catch (const RuntimeError &error) {
+        if (json)
+            output.put(SheetExport::errorJson(w.className, error.message()));
+        err(QStringLiteral("%1: %2").arg(w.className, error.message()));
+        return false;
+    }
+    return true;
+}
+
 // A window whose database does not load still answers in the format asked
 // for: scripts that parse the JSON get JSON.
-std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QString &window, const QString &format)
+std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QStringList &windows, bool json)
 {
     try {
         return loadStore(options);
     } catch (const DatabaseError &error) {
-        if (format == QLatin1String("json"))
-            out(SheetExport::errorJson(window, error.message()) + QLatin1Char('\n'));
-        err(QStringLiteral("%1: %2").arg(window, error.message()));
+        QStringList objects;
+        for (const QString &window : windows)
+            objects << SheetExport::errorJson(window, error.message());
+        if (json && windows.size() == 1)
+            out(objects.first() + QLatin1Char('\n'));
+        else if (json)
+            out(QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n]\n"));
+        err(error.message());
         return std::nullopt;
     }
 }
 
-int exportPrediction(const Options &options, const QString &format)
+// Every window of `list`, in its order, from one load of the store: in JSON
+// an array of exactly the objects the single exports print; in CSV each
+// window's name line and its rows, windows separated by a blank line.
+int exportAll(const Options &options, bool json)
 {
+    if (!options.positional.isEmpty())
+        return usage(QStringLiteral("--all とウィンドウ名は一緒に指定できません。"));
     QString problem;
     std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
     if (!engine)
         return usage(problem);
-    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, PredictionEngine::WindowName, format);
+    QStringList windows{PredictionEngine::WindowName};
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (w.build)
+            windows << w.className;
+    }
+    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, windows, json);
     if (!loaded)
         return Failure;
     const DrawHistoryStore &store = *loaded;
-    try {
-        engine->SetUpPredictionGrids(store);
-    } catch (const RuntimeError &error) {
-        if (format == QLatin1String("json"))
-            out(SheetExport::errorJson(PredictionEngine::WindowName, error.message()) + QLatin1Char('\n'));
-        err(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message()));
-        return Failure;
+    ExportOutput output(stdout);
+    bool ok = true;
+    bool first = true;
+    auto next = [&](const QString &name) {
+        if (json) {
+            output.put(first ? "[\n" : ",\n");
+        } else {
+            if (!first)
+                output.put('\n');
+            output.put(name);
+            output.put('\n');
+        }
+        first = false;
+    };
+    next(PredictionEngine::WindowName);
+    ok = writePrediction(output, *engine, store, json) && ok;
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (!w.build)
+            continue;
+        next(w.className);
+        ok = writeAnalysis(output, w, store, json) && ok;
     }
-    out(format == QLatin1String("csv") ? PredictionExport::csv(*engine) : PredictionExport::json(*engine) + QLatin1Char('\n'));
-    return Success;
+    if (json)
+        output.put("\n]\n");
+    return ok ? Success : Failure;
 }
 
 int exportWindow(const Options &options)
@@ -220,27 +290,34 @@ int exportWindow(const Options &options)
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(QStringLiteral("--format は json か csv です。"));
-    if (isPrediction(options))
-        return exportPrediction(options, format);
+    const bool json = format == QLatin1String("json");
+    if (options.has(QStringLiteral("--all")))
+        return exportAll(options, json);
     QString problem;
+    if (isPrediction(options)) {
+        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+        if (!engine)
+            return usage(problem);
+        const std::optional<DrawHistoryStore> store = loadStoreFor(options, {PredictionEngine::WindowName}, json);
+        if (!store)
+            return Failure;
+        ExportOutput output(stdout);
+        const bool ok = writePrediction(output, *engine, *store, json);
+        if (json)
+            output.put('\n');
+        return ok ? Success : Failure;
+    }
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)
         return usage(problem);
-    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, w->className, format);
-    if (!loaded)
+    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w->className}, json);
+    if (!store)
         return Failure;
-    const DrawHistoryStore &store = *loaded;
-    try {
-        const Sheet sheet = w->build(store);
-        out(format == QLatin1String("csv") ? SheetExport::csv(sheet)
-                                           : SheetExport::windowJson(w->className, w->caption, sheet) + QLatin1Char('\n'));
-    } catch (const RuntimeError &error) {
-        if (format == QLatin1String("json"))
-            out(SheetExport::errorJson(w->className, error.message()) + QLatin1Char('\n'));
-        err(QStringLiteral("%1: %2").arg(w->className, error.message()));
-        return Failure;
-    }
-    return Success;
+    ExportOutput output(stdout);
+    const bool ok = writeAnalysis(output, *w, *store, json);
+    if (json)
+        output.put('\n');
+    return ok ? Success : Failure;
 }
 
 int renderPrediction(const Options &options)
@@ -258,8 +335,46 @@ int renderPrediction(const Options &options)
     return Success;
 }
 
+// The window's whole table as the printed pages, written as a PDF file; a
+// line of JSON tells how many pages it took.
+int renderPdf(const Options &options)
+{
+    const QString path = options.value(QStringLiteral("--pdf"));
+    SheetPrinter::Document document;
+    QString name;
+    if (isPrediction(options)) {
+        QString problem;
+        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+        if (!engine)
+            return usage(problem);
+        const DrawHistoryStore store = loadStore(options);
+        engine->SetUpPredictionGrids(store);
+        name = PredictionEngine::WindowName;
+        document = PredictionWindow::printDocument(*engine, TableOutput::drawRange(store));
+    } else {
+        QString problem;
+        const AnalysisWindow *w = windowArgument(options, &problem);
+        if (!w)
+            return usage(problem);
+        name = w->className;
+        document = AnalysisFrame::printDocument(*w, loadStore(options));
+    }
+    QString problem;
+    const int pages = SheetPrinter::writePdf(path, document, options.has(QStringLiteral("--fit-width")), &problem);
+    if (pages == 0) {
+        err(problem);
+        return Failure;
+    }
+    out(QStringLiteral("{\"window\": %1, \"pdf\": %2, \"pages\": %3, \"landscape\": %4}\n")
+            .arg(SheetExport::jsonString(name), SheetExport::jsonString(path), QString::number(pages),
+                 SheetPrinter::prefersLandscape(document) ? QStringLiteral("true") : QStringLiteral("false")));
+    return Success;
+}
+
 int render(const Options &options)
 {
+    if (options.has(QStringLiteral("--pdf")))
+        return renderPdf(options);
     if (isPrediction(options) && options.has(QStringLiteral("--png")))
         return renderPrediction(options);
     QString problem;
@@ -267,7 +382,7 @@ int render(const Options &options)
     if (!w)
         return usage(problem);
     if (!options.has(QStringLiteral("--png")))
-        return usage(QStringLiteral("render には --png が必要です。"));
+        return usage(QStringLiteral("render には --png か --pdf が必要です。"));
     const DrawHistoryStore store = loadStore(options);
     const QImage image = AnalysisFrame::render(*w, store);
     if (image.isNull()) {
@@ -368,8 +483,9 @@ int run(const QStringList &arguments)
         return tickets(rest);
     const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                              QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to")};
-    const QStringList flags{QStringLiteral("--force")};
+                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
+                             QStringLiteral("--pdf")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)

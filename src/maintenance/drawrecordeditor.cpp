@@ -197,3 +197,16 @@ std::optional<CellAddress> DrawRecordEditor::firstWrongCell() const
     }
     return std::nullopt;
 }
+
+std::vector<CellAddress> DrawRecordEditor::keptCells() const
+{
+    std::vector<CellAddress> cells;
+    for (int row = 1; row <= rowCount(); ++row) {
+        const Row &r = m_rows[static_cast<size_t>(row - 1)];
+        for (int column = 2; column <= ColumnCount; ++column) {
+            if (r.kept[static_cast<size_t>(column - 2)])
+                cells.push_back(CellAddress{column, row});
+        }
+    }
+    return cells;
+}

@@ -77,6 +77,10 @@ public:
     // within a row columns 2 … 8; nothing when every number cell is right.
     std::optional<CellAddress> firstWrongCell() const;
 
+    // The cells whose typed text was kept off the database (Kept), in the
+    // order of the close check: they are lost when the window closes.
+    std::vector<CellAddress> keptCells() const;
+
     const Database &database() const { return m_db; }
 
 private:

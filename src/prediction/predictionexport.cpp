@@ -5,29 +5,46 @@
 
 namespace PredictionExport {
 
-QString json(const PredictionEngine &engine)
+void writeJson(ExportOutput &out, const PredictionEngine &engine)
 {
-    QString out = QStringLiteral("{\"window\": %1, \"shift\": %2, \"grids\": [")
-                      .arg(SheetExport::jsonString(PredictionEngine::WindowName))
-                      .arg(engine.ComputeLookBackShift());
+    out.put("{\"window\": ");
+    out.putJsonString(PredictionEngine::WindowName);
+    out.put(", \"shift\": ");
+    out.putNumber(engine.ComputeLookBackShift());
+    out.put(", \"grids\": [");
     for (int k = 0; k < PredictionEngine::GridCount; ++k) {
         if (k > 0)
-            out += QStringLiteral(", ");
-        out += QLatin1Char('{') + SheetExport::gridMembers(engine.grid(k), PredictionGrids::caption(k)) + QLatin1Char('}');
+            out.put(", ");
+        out.put('{');
+        SheetExport::writeGridMembers(out, engine.grid(k), PredictionGrids::caption(k));
+        out.put('}');
     }
-    out += QStringLiteral("]}");
-    return out;
+    out.put("]}");
+}
+
+QString json(const PredictionEngine &engine)
+{
+    ExportOutput out;
+    writeJson(out, engine);
+    return out.text();
+}
+
+void writeCsv(ExportOutput &out, const PredictionEngine &engine)
+{
+    for (int k = 0; k < PredictionEngine::GridCount; ++k) {
+        if (k > 0)
+            out.put('\n');
+        out.put(PredictionGrids::caption(k));
+        out.put('\n');
+        SheetExport::writeCsv(out, engine.grid(k));
+    }
 }
 
 QString csv(const PredictionEngine &engine)
 {
-    QString out;
-    for (int k = 0; k < PredictionEngine::GridCount; ++k) {
-        if (k > 0)
-            out += QLatin1Char('\n');
-        out += PredictionGrids::caption(k) + QLatin1Char('\n') + SheetExport::csv(engine.grid(k));
-    }
-    return out;
+    ExportOutput out;
+    writeCsv(out, engine);
+    return out.text();
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prediction/predictionengine.h"
+#include "ui/exportoutput.h"
 
 #include <QString>
 
@@ -13,8 +14,10 @@ namespace PredictionExport {
 // grid an object of the members SheetExport::gridMembers gives, with the
 // caption shown above it.
 QString json(const PredictionEngine &engine);
+void writeJson(ExportOutput &out, const PredictionEngine &engine);
 // Each grid as its caption line and its CSV rows, grids separated by a blank line.
 QString csv(const PredictionEngine &engine);
+void writeCsv(ExportOutput &out, const PredictionEngine &engine);
 // The four predictions as a person reads them on a terminal: one line per
 // result row, the row caption followed by its numbers.
 QString text(const PredictionEngine &engine);

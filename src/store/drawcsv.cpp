@@ -54,6 +54,9 @@ QString quote(const QString &text)
 
 namespace {
 
+// The store holds 回数 and the number of draws as 16-bit integers.
+constexpr long long MaxDrawNo = 32767;
+
 Field parseField(const QString &text)
 {
     if (text == QLatin1String("NULL"))
@@ -120,6 +123,16 @@ Table parse(const QString &text, const QString &sourceName)
         if (!record.drawNo.isInteger()) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」が整数ではありません。")
                                     .arg(sourceName).arg(i + 1).arg(fields[0]));
+        }
+        // The store holds 回数 and the number of draws as 16-bit integers: a
+        // file beyond that would be written and then fail at every start.
+        if (record.drawNo.integer() > MaxDrawNo || record.drawNo.integer() < -MaxDrawNo - 1) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」は読み込める範囲（%4 まで）を超えています。")
+                                    .arg(sourceName).arg(i + 1).arg(fields[0]).arg(MaxDrawNo));
+        }
+        if (table.records.size() >= size_t(MaxDrawNo)) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 当選データが読み込める件数（%3 件）を超えています。")
+                                    .arg(sourceName).arg(i + 1).arg(MaxDrawNo));
         }
         if (table.withDate)
             record.drawDate = parseField(fields[column++]);

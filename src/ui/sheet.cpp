@@ -8,14 +8,19 @@ void Sheet::reshape(int cols, int rows)
     rows = std::max(rows, 0);
     if (cols == m_cols && rows == m_rows)
         return;
-    std::vector<Cell> cells(size_t(cols) * size_t(rows));
-    const int keepCols = std::min(cols, m_cols);
-    const int keepRows = std::min(rows, m_rows);
-    for (int r = 1; r <= keepRows; ++r) {
-        for (int c = 1; c <= keepCols; ++c)
-            cells[size_t(r - 1) * size_t(cols) + size_t(c - 1)] = std::move(at(c, r));
+    if (cols == m_cols) {
+        // Rows only: the cells kept stay where they are.
+        m_cells.resize(size_t(cols) * size_t(rows));
+    } else {
+        std::vector<Slot> cells(size_t(cols) * size_t(rows));
+        const int keepCols = std::min(cols, m_cols);
+        const int keepRows = std::min(rows, m_rows);
+        for (int r = 1; r <= keepRows; ++r) {
+            for (int c = 1; c <= keepCols; ++c)
+                cells[size_t(r - 1) * size_t(cols) + size_t(c - 1)] = at(c, r);
+        }
+        m_cells = std::move(cells);
     }
-    m_cells = std::move(cells);
     m_cols = cols;
     m_rows = rows;
     m_colWidths.resize(size_t(cols) + 1, -1.0);
@@ -87,65 +92,121 @@ Sheet::Range Sheet::clip(Block block) const
     return range;
 }
 
+size_t Sheet::StyleHash::operator()(const CellStyle &style) const noexcept
+{
+    auto line = [](const BorderLine &l) { return l.on ? size_t(l.colour) | (size_t(1) << 24) : 0; };
+    size_t h = size_t(style.fore) * 0x9E3779B97F4A7C15ull ^ size_t(style.back);
+    h = h * 31 + (size_t(style.hAlign) << 4 | size_t(style.vAlign) << 2 | size_t(style.isStatic));
+    h = h * 31 + line(style.left);
+    h = h * 31 + line(style.right);
+    h = h * 31 + line(style.top);
+    h = h * 31 + line(style.bottom);
+    return h;
+}
+
+quint32 Sheet::internStyle(const CellStyle &style)
+{
+    const auto [it, added] = m_styleIndex.try_emplace(style, quint32(m_styles.size()));
+    if (added)
+        m_styles.push_back(style);
+    return it->second;
+}
+
+quint32 Sheet::internString(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    const auto it = m_stringIndex.constFind(text);
+    if (it != m_stringIndex.constEnd())
+        return *it;
+    const quint32 index = quint32(m_strings.size());
+    m_strings.push_back(text);
+    m_stringIndex.insert(text, index);
+    return index;
+}
+
 template <typename F>
-void Sheet::forEach(Block block, F &&f)
+void Sheet::restyle(Block block, bool needsEdges, F &&change)
 {
     const Range range = clip(block);
     if (range.empty())
         return;
+    // A large block mostly holds a few styles: each (old style, edges) pair
+    // is worked out once and its result reused for the other cells. Single
+    // cells and small blocks, set in loops, go straight to the records.
+    const size_t cells = size_t(range.c2 - range.c1 + 1) * size_t(range.r2 - range.r1 + 1);
+    const size_t variants = needsEdges ? 16 : 1;
+    std::vector<quint32> done(cells > 64 ? m_styles.size() * variants : 0, ~quint32(0));
     for (int r = range.r1; r <= range.r2; ++r) {
-        for (int c = range.c1; c <= range.c2; ++c)
-            f(at(c, r), c, r);
+        for (int c = range.c1; c <= range.c2; ++c) {
+            Slot &slot = at(c, r);
+            int edges = 0;
+            if (needsEdges) {
+                edges = (c == range.c1 ? Border::Left : 0) | (c == range.c2 ? Border::Right : 0)
+                    | (r == range.r1 ? Border::Top : 0) | (r == range.r2 ? Border::Bottom : 0);
+            }
+            quint32 *result = done.empty() ? nullptr : &done[size_t(slot.style) * variants + size_t(edges)];
+            if (!result || *result == ~quint32(0)) {
+                CellStyle style = m_styles[slot.style];
+                change(style, edges);
+                const quint32 index = internStyle(style);
+                if (result)
+                    *result = index;
+                slot.style = index;
+            } else {
+                slot.style = *result;
+            }
+        }
     }
 }
 
 void Sheet::setStatic(Block block, bool isStatic)
 {
-    forEach(block, [&](Cell &cell, int, int) { cell.isStatic = isStatic; });
+    restyle(block, false, [&](CellStyle &style, int) { style.isStatic = isStatic; });
 }
 
 void Sheet::setStaticCentred(Block block)
 {
-    forEach(block, [](Cell &cell, int, int) {
-        cell.isStatic = true;
-        cell.hAlign = HAlign::Center;
-        cell.vAlign = VAlign::Center;
+    restyle(block, false, [](CellStyle &style, int) {
+        style.isStatic = true;
+        style.hAlign = HAlign::Center;
+        style.vAlign = VAlign::Center;
     });
 }
 
 void Sheet::setAlignment(Block block, HAlign h, VAlign v)
 {
-    forEach(block, [&](Cell &cell, int, int) {
-        cell.hAlign = h;
-        cell.vAlign = v;
+    restyle(block, false, [&](CellStyle &style, int) {
+        style.hAlign = h;
+        style.vAlign = v;
     });
 }
 
 void Sheet::setHAlign(Block block, HAlign h)
 {
-    forEach(block, [&](Cell &cell, int, int) { cell.hAlign = h; });
+    restyle(block, false, [&](CellStyle &style, int) { style.hAlign = h; });
 }
 
 void Sheet::setVAlign(Block block, VAlign v)
 {
-    forEach(block, [&](Cell &cell, int, int) { cell.vAlign = v; });
+    restyle(block, false, [&](CellStyle &style, int) { style.vAlign = v; });
 }
 
 void Sheet::setForeColour(Block block, Colour colour)
 {
-    forEach(block, [&](Cell &cell, int, int) { cell.fore = colour; });
+    restyle(block, false, [&](CellStyle &style, int) { style.fore = colour; });
 }
 
 void Sheet::setBackColour(Block block, Colour colour)
 {
-    forEach(block, [&](Cell &cell, int, int) { cell.back = colour; });
+    restyle(block, false, [&](CellStyle &style, int) { style.back = colour; });
 }
 
 void Sheet::setColours(Block block, Colour fore, Colour back)
 {
-    forEach(block, [&](Cell &cell, int, int) {
-        cell.fore = fore;
-        cell.back = back;
+    restyle(block, false, [&](CellStyle &style, int) {
+        style.fore = fore;
+        style.back = back;
     });
 }
 
@@ -157,50 +218,64 @@ void Sheet::setBorder(Block block, int type, Colour colour)
 
 void Sheet::setBorder(Block block, int type)
 {
-    const Range range = clip(block);
-    if (range.empty())
-        return;
     const BorderLine line{true, m_borderColour};
-    forEach(block, [&](Cell &cell, int c, int r) {
+    restyle(block, (type & Border::Outline) != 0, [&](CellStyle &style, int edges) {
         if (type == Border::None) {
-            cell.left = cell.right = cell.top = cell.bottom = BorderLine{};
+            style.left = style.right = style.top = style.bottom = BorderLine{};
             return;
         }
-        if (type & Border::Left)
-            cell.left = line;
-        if (type & Border::Right)
-            cell.right = line;
-        if (type & Border::Top)
-            cell.top = line;
-        if (type & Border::Bottom)
-            cell.bottom = line;
-        if (type & Border::Outline) {
-            if (c == range.c1)
-                cell.left = line;
-            if (c == range.c2)
-                cell.right = line;
-            if (r == range.r1)
-                cell.top = line;
-            if (r == range.r2)
-                cell.bottom = line;
-        }
+        const int sides = (type & Border::All) | (type & Border::Outline ? edges : 0);
+        if (sides & Border::Left)
+            style.left = line;
+        if (sides & Border::Right)
+            style.right = line;
+        if (sides & Border::Top)
+            style.top = line;
+        if (sides & Border::Bottom)
+            style.bottom = line;
     });
 }
 
 void Sheet::setText(int col, int row, const QString &text)
 {
     if (contains(col, row))
-        at(col, row).text = text;
+        at(col, row).text = internString(text);
 }
 
 void Sheet::setText(int col, int row, long long number)
 {
+    // Counts, totals and draw numbers need no string of their own.
+    if (number >= 0 && number < NumberFlag) {
+        if (contains(col, row))
+            at(col, row).text = NumberFlag | quint32(number);
+        return;
+    }
     setText(col, row, QString::number(number));
 }
 
+namespace {
+
+// The digits of the small numbers most cells hold, made once: painting asks
+// for a cell's text many times per frame.
+QString numberText(quint32 number)
+{
+    static const std::vector<QString> small = [] {
+        std::vector<QString> texts(1024);
+        for (size_t n = 0; n < texts.size(); ++n)
+            texts[n] = QString::number(n);
+        return texts;
+    }();
+    return number < small.size() ? small[number] : QString::number(number);
+}
+
+} // namespace
+
 QString Sheet::text(int col, int row) const
 {
-    return contains(col, row) ? cell(col, row).text : QString();
+    if (!contains(col, row))
+        return QString();
+    const quint32 text = at(col, row).text;
+    return text & NumberFlag ? numberText(text & ~NumberFlag) : m_strings[text];
 }
 
 void Sheet::setActiveCell(int col, int row)
@@ -209,10 +284,27 @@ void Sheet::setActiveCell(int col, int row)
     m_activeRow = row;
 }
 
-const Cell &Sheet::cell(int col, int row) const
+Cell Sheet::cell(int col, int row) const
 {
-    static const Cell outside;
+    Cell cell;
     if (!contains(col, row))
-        return outside;
-    return m_cells[size_t(row - 1) * size_t(m_cols) + size_t(col - 1)];
+        return cell;
+    static_cast<CellStyle &>(cell) = m_styles[at(col, row).style];
+    cell.text = text(col, row);
+    return cell;
+}
+
+const CellStyle &Sheet::style(int col, int row) const
+{
+    return contains(col, row) ? m_styles[at(col, row).style] : m_styles[0];
+}
+
+Sheet::TextRef Sheet::textRef(int col, int row) const
+{
+    if (!contains(col, row))
+        return {&m_strings[0], 0};
+    const quint32 text = at(col, row).text;
+    if (text & NumberFlag)
+        return {nullptr, (long long)(text & ~NumberFlag)};
+    return {&m_strings[text], 0};
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
+#include <unordered_map>
 #include <vector>
 
 // Colours are 0xRRGGBB.
@@ -44,17 +46,26 @@ struct BorderLine
 {
     bool on = false;
     Colour colour = 0;
+    bool operator==(const BorderLine &) const = default;
 };
 
-struct Cell
+// Everything about a cell but its text. A sheet keeps each distinct style
+// once and gives every cell a small index into them.
+struct CellStyle
 {
-    QString text;
     Colour fore = Colours::Black;
     Colour back = Colours::White;
     HAlign hAlign = HAlign::Left;
     VAlign vAlign = VAlign::Bottom;
     bool isStatic = false;
     BorderLine left, right, top, bottom;
+    bool operator==(const CellStyle &) const = default;
+};
+
+// A cell as the windows read it: a copy made from the sheet's shared records.
+struct Cell : CellStyle
+{
+    QString text;
 };
 
 // A rectangle of cells by first column, first row, last column, last row,
@@ -149,7 +160,18 @@ public:
     int activeRow() const { return m_activeRow; }
 
     bool contains(int col, int row) const { return col >= 1 && row >= 1 && col <= m_cols && row <= m_rows; }
-    const Cell &cell(int col, int row) const;
+    Cell cell(int col, int row) const;
+
+    // Read access without copies, for writers that walk every cell: the
+    // cell's style, and its text either as a number (a cell set from an
+    // integer ≥ 0, whose text is that number's digits) or as a string.
+    const CellStyle &style(int col, int row) const;
+    struct TextRef
+    {
+        const QString *string; // nullptr when the text is a number
+        long long number;
+    };
+    TextRef textRef(int col, int row) const;
 
 private:
     struct Range
@@ -157,15 +179,37 @@ private:
         int c1, r1, c2, r2;
         bool empty() const { return c1 > c2 || r1 > r2; }
     };
+    // Per cell: the text (0 empty, NumberFlag | n the digits of n, otherwise
+    // an index into m_strings) and an index into m_styles.
+    struct Slot
+    {
+        quint32 text = 0;
+        quint32 style = 0;
+    };
+    static constexpr quint32 NumberFlag = 0x80000000u;
+    struct StyleHash
+    {
+        size_t operator()(const CellStyle &style) const noexcept;
+    };
+
     Range clip(Block block) const;
-    Cell &at(int col, int row) { return m_cells[size_t(row - 1) * size_t(m_cols) + size_t(col - 1)]; }
+    Slot &at(int col, int row) { return m_cells[size_t(row - 1) * size_t(m_cols) + size_t(col - 1)]; }
+    const Slot &at(int col, int row) const { return m_cells[size_t(row - 1) * size_t(m_cols) + size_t(col - 1)]; }
+    // Applies change(style, edges) to every cell of the block; edges holds the
+    // Border side bits of the block's outer edges the cell lies on.
     template <typename F>
-    void forEach(Block block, F &&f);
+    void restyle(Block block, bool needsEdges, F &&change);
+    quint32 internStyle(const CellStyle &style);
+    quint32 internString(const QString &text);
     void reshape(int cols, int rows);
 
     int m_cols = 0;
     int m_rows = 0;
-    std::vector<Cell> m_cells;
+    std::vector<Slot> m_cells;
+    std::vector<CellStyle> m_styles{CellStyle{}};
+    std::unordered_map<CellStyle, quint32, StyleHash> m_styleIndex{{CellStyle{}, 0}};
+    std::vector<QString> m_strings{QString()};
+    QHash<QString, quint32> m_stringIndex;
     int m_visibleCols = 0;
     int m_visibleRows = 0;
     int m_frozenRows = 0;

@@ -4,44 +4,21 @@ namespace SheetExport {
 
 QString jsonString(const QString &text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
-    out += QLatin1Char('"');
-    for (const QChar ch : text) {
-        switch (ch.unicode()) {
-        case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        default:
-            if (ch.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += ch;
-        }
-    }
-    out += QLatin1Char('"');
-    return out;
+    ExportOutput out;
+    out.putJsonString(text);
+    return out.text();
 }
 
 QString colourText(Colour colour)
 {
-    return QStringLiteral("#%1").arg(colour & 0xffffff, 6, 16, QLatin1Char('0')).toUpper();
+    ExportOutput out;
+    out.putColour(colour);
+    return out.text();
 }
 
 namespace {
-const char *alignText(HAlign align)
+
+std::string_view alignText(HAlign align)
 {
     switch (align) {
     case HAlign::Left:
@@ -53,60 +30,110 @@ const char *alignText(HAlign align)
     }
     return "left";
 }
+
 } // namespace
 
-QString gridMembers(const Sheet &sheet, const QString &caption)
+void writeGridMembers(ExportOutput &out, const Sheet &sheet, const QString &caption)
 {
-    QString out;
-    out += QStringLiteral("\"caption\": %1, \"columns\": %2, \"rows\": %3, \"frozenRows\": %4, \"frozenColumns\": %5, \"cells\": [")
-               .arg(jsonString(caption), QString::number(sheet.maxCols()), QString::number(sheet.maxRows()),
-                    QString::number(sheet.frozenRows()), QString::number(sheet.frozenCols()));
+    out.put("\"caption\": ");
+    out.putJsonString(caption);
+    out.put(", \"columns\": ");
+    out.putNumber(sheet.maxCols());
+    out.put(", \"rows\": ");
+    out.putNumber(sheet.maxRows());
+    out.put(", \"frozenRows\": ");
+    out.putNumber(sheet.frozenRows());
+    out.put(", \"frozenColumns\": ");
+    out.putNumber(sheet.frozenCols());
+    out.put(", \"cells\": [");
     bool first = true;
     for (int r = 1; r <= sheet.maxRows(); ++r) {
         for (int c = 1; c <= sheet.maxCols(); ++c) {
-            const Cell &cell = sheet.cell(c, r);
-            if (cell.text.isEmpty() && cell.fore == Colours::Black && cell.back == Colours::White)
+            const CellStyle &style = sheet.style(c, r);
+            const Sheet::TextRef text = sheet.textRef(c, r);
+            if (text.string && text.string->isEmpty() && style.fore == Colours::Black && style.back == Colours::White)
                 continue;
-            out += first ? QStringLiteral("\n  ") : QStringLiteral(",\n  ");
+            out.put(first ? std::string_view("\n  ") : std::string_view(",\n  "));
             first = false;
-            out += QStringLiteral("{\"c\": %1, \"r\": %2, \"text\": %3, \"fg\": \"%4\", \"bg\": \"%5\", \"align\": \"%6\"}")
-                       .arg(QString::number(c), QString::number(r), jsonString(cell.text),
-                            colourText(cell.fore), colourText(cell.back), QLatin1String(alignText(cell.hAlign)));
+            out.put("{\"c\": ");
+            out.putNumber(c);
+            out.put(", \"r\": ");
+            out.putNumber(r);
+            out.put(", \"text\": ");
+            if (text.string) {
+                out.putJsonString(*text.string);
+            } else {
+                out.put('"');
+                out.putNumber(text.number);
+                out.put('"');
+            }
+            out.put(", \"fg\": \"");
+            out.putColour(style.fore);
+            out.put("\", \"bg\": \"");
+            out.putColour(style.back);
+            out.put("\", \"align\": \"");
+            out.put(alignText(style.hAlign));
+            out.put("\"}");
         }
     }
-    out += first ? QStringLiteral("]") : QStringLiteral("\n]");
-    return out;
+    out.put(first ? std::string_view("]") : std::string_view("\n]"));
+}
+
+QString gridMembers(const Sheet &sheet, const QString &caption)
+{
+    ExportOutput out;
+    writeGridMembers(out, sheet, caption);
+    return out.text();
+}
+
+void writeWindowJson(ExportOutput &out, const QString &window, const QString &caption, const Sheet &sheet)
+{
+    out.put("{\"window\": ");
+    out.putJsonString(window);
+    out.put(", ");
+    writeGridMembers(out, sheet, caption);
+    out.put('}');
 }
 
 QString windowJson(const QString &window, const QString &caption, const Sheet &sheet)
 {
-    return QStringLiteral("{\"window\": %1, %2}").arg(jsonString(window), gridMembers(sheet, caption));
+    ExportOutput out;
+    writeWindowJson(out, window, caption, sheet);
+    return out.text();
 }
 
 QString errorJson(const QString &window, const QString &error)
 {
-    return QStringLiteral("{\"window\": %1, \"error\": %2}").arg(jsonString(window), jsonString(error));
+    ExportOutput out;
+    out.put("{\"window\": ");
+    out.putJsonString(window);
+    out.put(", \"error\": ");
+    out.putJsonString(error);
+    out.put('}');
+    return out.text();
+}
+
+void writeCsv(ExportOutput &out, const Sheet &sheet)
+{
+    for (int r = 1; r <= sheet.maxRows(); ++r) {
+        for (int c = 1; c <= sheet.maxCols(); ++c) {
+            if (c > 1)
+                out.put(',');
+            const Sheet::TextRef text = sheet.textRef(c, r);
+            if (text.string)
+                out.putCsvField(*text.string);
+            else
+                out.putNumber(text.number);
+        }
+        out.put('\n');
+    }
 }
 
 QString csv(const Sheet &sheet)
 {
-    QString out;
-    for (int r = 1; r <= sheet.maxRows(); ++r) {
-        for (int c = 1; c <= sheet.maxCols(); ++c) {
-            if (c > 1)
-                out += QLatin1Char(',');
-            const QString &text = sheet.cell(c, r).text;
-            if (text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n'))) {
-                QString escaped = text;
-                escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
-                out += QLatin1Char('"') + escaped + QLatin1Char('"');
-            } else {
-                out += text;
-            }
-        }
-        out += QLatin1Char('\n');
-    }
-    return out;
+    ExportOutput out;
+    writeCsv(out, sheet);
+    return out.text();
 }
 
 } // namespace SheetExport

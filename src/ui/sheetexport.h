@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/exportoutput.h"
 #include "ui/sheet.h"
 
 #include <QString>
@@ -17,14 +18,17 @@ QString colourText(Colour colour);
 // The members of one grid object, without the braces:
 // "caption": …, "columns": C, "rows": R, "frozenRows": n, "frozenColumns": n, "cells": […]
 QString gridMembers(const Sheet &sheet, const QString &caption);
+void writeGridMembers(ExportOutput &out, const Sheet &sheet, const QString &caption);
 
 // {"window": NAME, "caption": …, …} for an analysis window.
 QString windowJson(const QString &window, const QString &caption, const Sheet &sheet);
+void writeWindowJson(ExportOutput &out, const QString &window, const QString &caption, const Sheet &sheet);
 
 // {"window": NAME, "error": "…"} for a window whose build failed.
 QString errorJson(const QString &window, const QString &error);
 
 // The grid's texts, one line per row 1 … R, columns 1 … C.
 QString csv(const Sheet &sheet);
+void writeCsv(ExportOutput &out, const Sheet &sheet);
 
 } // namespace SheetExport

@@ -143,6 +143,69 @@ TEST(DrawCsv, RefusesToReplaceWithoutForceAndKeepsTheOldFileOnBadInput)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary file left
 }
 
+TEST(DrawCsv, RefusesWhatTheStoreCouldNotLoadNamingTheRow)
+{
+    // 回数 and the number of draws are 16-bit in the store: a database beyond
+    // that would fail at every start, so it is not written at all.
+    const QString head = QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n");
+    QString manyRows = head;
+    for (int n = 1; n <= 32768; ++n)
+        manyRows += QStringLiteral("%1,1,2,3,4,5,6,7\n").arg(-n);
+    struct Case
+    {
+        QString text;
+        const char *says;
+    };
+    const std::vector<Case> cases = {
+        {head + QStringLiteral("1,1,2,3,4,5,6,7\n32768,1,2,3,4,5,6,7\n"), "3 行目: 回数「32768」"},
+        {head + QStringLiteral("-32769,1,2,3,4,5,6,7\n"), "2 行目: 回数「-32769」"},
+        {manyRows, "32769 行目: 当選データが読み込める件数（32767 件）"},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("out.mdb"));
+        try {
+            DrawCsv::createDatabase(writeCsv(dir, c.text), db, false);
+            ADD_FAILURE() << c.says;
+        } catch (const DatabaseError &error) {
+            EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.says))) << error.message().toStdString();
+        }
+        EXPECT_FALSE(QFile::exists(db));
+    }
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("out.mdb"));
+    DrawCsv::createDatabase(writeCsv(dir, head + QStringLiteral("32767,1,2,3,4,5,6,7\n")), db, false);
+    EXPECT_EQ(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(db)).LastDrawNo, 32767);
+}
+
+TEST(Cli, ExportAllIsTheSingleExportsInListOrder)
+{
+    auto run = [](const QStringList &args) {
+        QProcess cli;
+        cli.start(QStringLiteral(LOTO6_CLI), args);
+        cli.waitForFinished(120000);
+        EXPECT_EQ(cli.exitCode(), 0) << args.join(QLatin1Char(' ')).toStdString();
+        return cli.readAllStandardOutput();
+    };
+    const QStringList reflect{QStringLiteral("--reflect"), QStringLiteral("0,3,11")};
+    const QList<QByteArray> windows = run({QStringLiteral("list")}).trimmed().split('\n');
+    ASSERT_GE(windows.size(), 18);
+    QByteArray json = "[\n";
+    QByteArray csv;
+    for (const QByteArray &name : windows) {
+        const QString window = QString::fromUtf8(name);
+        QByteArray single = run(QStringList{QStringLiteral("export"), window} + reflect);
+        single.chop(1); // its line end; the array puts ",\n" between objects
+        json += (json.size() > 2 ? ",\n" : "") + single;
+        csv += (csv.isEmpty() ? "" : "\n") + name + '\n'
+            + run(QStringList{QStringLiteral("export"), window, QStringLiteral("--format"), QStringLiteral("csv")} + reflect);
+    }
+    json += "\n]\n";
+    EXPECT_TRUE(run(QStringList{QStringLiteral("export"), QStringLiteral("--all")} + reflect) == json);
+    EXPECT_TRUE(run(QStringList{QStringLiteral("export"), QStringLiteral("--all"), QStringLiteral("--format"),
+                                QStringLiteral("csv")} + reflect) == csv);
+}
+
 TEST(Cli, SummaryOfTheBundledHistory)
 {
     QProcess cli;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 Sheet grid(int cols, int rows)
@@ -135,4 +137,74 @@ TEST(SheetExport, CsvQuotesTextsWithCommas)
     sheet.setText(1, 1, QStringLiteral("0回"));
     sheet.setText(2, 1, QStringLiteral("8,17,40"));
     EXPECT_EQ(SheetExport::csv(sheet), QStringLiteral("0回,\"8,17,40\"\n,\n"));
+}
+
+TEST(Sheet, CellsSharingAStyleOrATextChangeOneAtATime)
+{
+    // Cells keep indices into shared records: changing one cell must not
+    // reach the others that shared its record, and an outline over cells
+    // of different styles keeps what each had.
+    Sheet sheet = grid(4, 3);
+    sheet.setColours(Block::all(), Colours::Blue, Colours::LightCyan);
+    sheet.setBackColour(Block::cell(2, 2), Colours::Red);
+    sheet.setBorder(Block::cells(2, 1, 3, 3), Border::Outline, Colours::LightBlue);
+    EXPECT_EQ(sheet.cell(2, 2).back, Colours::Red);
+    EXPECT_EQ(sheet.cell(3, 2).back, Colours::LightCyan);
+    EXPECT_TRUE(sheet.cell(2, 2).left.on && !sheet.cell(2, 2).right.on && !sheet.cell(2, 2).top.on);
+    EXPECT_TRUE(sheet.cell(3, 3).right.on && sheet.cell(3, 3).bottom.on && !sheet.cell(3, 3).left.on);
+    EXPECT_FALSE(sheet.cell(1, 2).right.on || sheet.cell(4, 2).left.on);
+
+    // Numbers and strings read alike, the same text in two cells is two
+    // cells, and a narrower grid keeps its rows in place.
+    sheet.setText(1, 1, 7);
+    sheet.setText(2, 1, QStringLiteral("7"));
+    sheet.setText(3, 1, -12);
+    sheet.setText(4, 1, 4294967296LL);
+    sheet.setText(1, 3, QStringLiteral("同じ"));
+    sheet.setText(2, 3, QStringLiteral("同じ"));
+    sheet.setText(2, 3, 0);
+    EXPECT_EQ(sheet.text(1, 1), QStringLiteral("7"));
+    EXPECT_EQ(sheet.text(3, 1), QStringLiteral("-12"));
+    EXPECT_EQ(sheet.cell(4, 1).text, QStringLiteral("4294967296"));
+    EXPECT_EQ(sheet.text(1, 3), QStringLiteral("同じ"));
+    EXPECT_EQ(sheet.text(2, 3), QStringLiteral("0"));
+    EXPECT_EQ(SheetExport::csv(sheet), QStringLiteral("7,7,-12,4294967296\n,,,\n同じ,0,,\n"));
+    sheet.setMaxCols(2);
+    EXPECT_EQ(SheetExport::csv(sheet), QStringLiteral("7,7\n,\n同じ,0\n"));
+    EXPECT_EQ(sheet.cell(2, 2).back, Colours::Red);
+    EXPECT_TRUE(sheet.cell(2, 2).left.on);
+}
+
+TEST(SheetExport, EscapesAndChunksGiveTheSameBytes)
+{
+    EXPECT_EQ(SheetExport::jsonString(QStringLiteral("a\"b\\c\n\r\t\x01\x1f 数😀")),
+              QStringLiteral("\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u001f 数😀\""));
+    EXPECT_EQ(SheetExport::colourText(rgb(10, 171, 255)), QStringLiteral("#0AABFF"));
+
+    // A table far larger than one chunk, written to a file as it is made,
+    // is byte for byte what the in-memory export holds.
+    Sheet sheet = grid(40, 3000);
+    for (int r = 1; r <= 3000; ++r) {
+        for (int c = 1; c <= 40; c += 3)
+            sheet.setText(c, r, r * c);
+        sheet.setText(2, r, QStringLiteral("第%1回,\"%2\"").arg(r).arg(r % 7));
+    }
+    sheet.setColours(Block::cells(5, 100, 9, 2000), rgb(1, 2, 3), rgb(250, 251, 252));
+    std::FILE *file = std::tmpfile();
+    ASSERT_TRUE(file);
+    {
+        ExportOutput out(file);
+        SheetExport::writeWindowJson(out, QStringLiteral("窓"), QStringLiteral("見出し"), sheet);
+        SheetExport::writeCsv(out, sheet);
+    }
+    std::rewind(file);
+    QByteArray written;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        written.append(buffer, qsizetype(n));
+    std::fclose(file);
+    const QByteArray expected = (SheetExport::windowJson(QStringLiteral("窓"), QStringLiteral("見出し"), sheet)
+                                 + SheetExport::csv(sheet)).toUtf8();
+    EXPECT_GT(expected.size(), 1 << 20);
+    EXPECT_TRUE(written == expected);
 }

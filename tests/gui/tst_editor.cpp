@@ -35,6 +35,15 @@ const QString WrongNumbers = QStringLiteral("結果マスタの数字に誤り�
 const QString AddQuestion = QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？");
 const QString DeleteQuestion = QStringLiteral("選択された行を削除します。よろしいですか？");
 
+// The file's lines with one field of one draw (both from 1) replaced.
+QStringList withField(QStringList lines, int row, int field, const QString &text)
+{
+    QStringList fields = lines[row - 1].split(QLatin1Char('|'));
+    fields[field - 1] = text;
+    lines[row - 1] = fields.join(QLatin1Char('|'));
+    return lines;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Edit>)
@@ -57,6 +66,11 @@ private Q_SLOTS:
     void rightClick();
     void closingMainWindowSkipsCheck();
     void failedWriteTellsUser();
+    void typingEditsTheCurrentCellOnly();
+    void shortcutsWhileTyping_data();
+    void shortcutsWhileTyping();
+    void closeBoxNamesUnsavedCells();
+    void wrongCellIsReadyAfterTheRealBox();
     void screenshot();
 
 private:
@@ -87,7 +101,7 @@ void TestEditor::init()
     });
     m_frm->show();
     QVERIFY(m_frm->load());
-    QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
     m_editor = open();
     QVERIFY(m_editor);
 }
@@ -373,6 +387,100 @@ void TestEditor::failedWriteTellsUser()
     QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
     QCOMPARE(m_editor->grid()->model()->index(4, 1).data().toString(), shown);
     QCOMPARE(DrawFile::lines(dbPath()), before);
+}
+
+void TestEditor::typingEditsTheCurrentCellOnly()
+{
+    // As a person: click 第3数字 of draw 10, again a second later, "21" Enter.
+    QTableView *grid = m_editor->grid();
+    const QStringList before = DrawFile::lines(dbPath());
+    const QPoint at = grid->visualRect(grid->model()->index(9, 3)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::qWait(1000);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    for (const char key : {'2', '1'}) {
+        QTest::qWait(120);
+        QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    QTest::qWait(120);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::qWait(50);
+
+    QCOMPARE(DrawFile::lines(dbPath()), withField(before, 10, 4, QStringLiteral("21")));
+    QCOMPARE(grid->currentIndex(), grid->model()->index(10, 3)); // Enter went on to the cell below
+}
+
+void TestEditor::shortcutsWhileTyping_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Ctrl+D, No") << int(Qt::Key_D) << int(QMessageBox::No);
+    QTest::newRow("Ctrl+D, Yes") << int(Qt::Key_D) << int(QMessageBox::Yes);
+    QTest::newRow("Ctrl+A, No") << int(Qt::Key_A) << int(QMessageBox::No);
+    QTest::newRow("Ctrl+A, Yes") << int(Qt::Key_A) << int(QMessageBox::Yes);
+}
+
+void TestEditor::shortcutsWhileTyping()
+{
+    // A half-typed "3" in the last draw when the shortcut comes: the same
+    // question as without an open cell; No keeps the file and the typing.
+    QFETCH(int, key);
+    QFETCH(int, answer);
+    m_answer = QMessageBox::StandardButton(answer);
+    QStringList expected = DrawFile::lines(dbPath());
+    type({4, 60, QStringLiteral("3")}, false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
+
+    QCOMPARE(messageTexts(), QStringList{key == Qt::Key_D ? DeleteQuestion : AddQuestion});
+    if (answer == QMessageBox::No) {
+        auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(line);
+        QCOMPARE(line->text(), QStringLiteral("3"));
+    } else if (key == Qt::Key_D) {
+        expected.removeLast();
+    } else {
+        expected = withField(expected, 60, 4, QStringLiteral("3")) << QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL");
+        QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(60, 3));
+    }
+    QCOMPARE(DrawFile::lines(dbPath()), expected);
+}
+
+void TestEditor::closeBoxNamesUnsavedCells()
+{
+    // The close box names what was not saved; No goes back to it, Yes closes.
+    m_answer = QMessageBox::No;
+    type({3, 12, QStringLiteral("1.5")});
+    type({8, 5, QStringLiteral("44")});
+    auto *window = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    window->close();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5のボーナス数字「44」\n回数12の第2数字「1.5」")));
+    QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
+    QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(4, 7));
+    m_answer = QMessageBox::Yes;
+    window->close();
+    QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
+}
+
+void TestEditor::wrongCellIsReadyAfterTheRealBox()
+{
+    // A real box over the editor, the prediction window open behind it.
+    m_frm->findChild<QAction *>(QStringLiteral("mnuYoso"))->trigger();
+    auto *editorWindow = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    m_frm->mdiArea()->setActiveSubWindow(editorWindow);
+    type({6, 20, QStringLiteral("0")});
+    m_frm->setMessagePresenter(&Messages::showBox);
+    QTimer::singleShot(200, [] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+    m_editor->Command1_Click();
+    // The window manager hands the focus back to the main window.
+    m_frm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_frm.get()));
+    QCOMPARE(m_frm->mdiArea()->activeSubWindow(), editorWindow);
+    QCOMPARE(QApplication::focusWidget(), m_editor->grid());
+    QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(19, 5));
 }
 
 void TestEditor::screenshot()

@@ -12,6 +12,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -59,9 +61,12 @@ private Q_SLOTS:
     void propEndIsOneFlagNotACount();
     void failingBuildShowsTheMessageAndOpensNothing();
     void startUpRefusesAMissingDatabase();
+    void startUpTakesTheWorkerThreadsLoad();
+    void exitWhileStartingEndsTheProgram();
     void aboutWindowPlacementAndFlag();
     void exitClosesEveryChild();
     void arrangeTilesOpenWindows();
+    void smallScreenCascadeAndFocus();
 };
 
 void TestMainFrm::menuTreeMatchesTheProgramsMenu()
@@ -267,6 +272,51 @@ void TestMainFrm::startUpRefusesAMissingDatabase()
     QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("Loto6Kermon.mdb"))));
 }
 
+void TestMainFrm::startUpTakesTheWorkerThreadsLoad()
+{
+    // The store comes from the worker thread, a bad database is told as the
+    // synchronous start tells it.
+    ProgramFolder folder(SmallHistory);
+    QTemporaryDir empty;
+    for (const QString &path : {folder.path(), empty.path()}) {
+        BackgroundStoreLoad pending(path);
+        MainFrm window(path);
+        window.setBackgroundLoad(&pending);
+        MessageRecorder messages;
+        messages.install(window);
+        window.show();
+        const bool good = path == folder.path();
+        QCOMPARE(window.load(), good);
+        if (good) {
+            QCOMPARE(int(window.store().LastDrawNo), 3);
+            QVERIFY(window.childWindow(QStringLiteral("一発ケルモン予想")));
+            QVERIFY(messages.shown.isEmpty());
+        } else {
+            QCOMPARE(messages.shown.size(), 1);
+            QVERIFY(messages.shown[0].text.contains(QStringLiteral("見つかりません")));
+        }
+    }
+}
+
+void TestMainFrm::exitWhileStartingEndsTheProgram()
+{
+    // 終了 chosen while the store still loads: load() reports the end instead
+    // of going on to the prediction and an event loop with no window.
+    ProgramFolder folder;
+    for (const bool onWorker : {true, false}) {
+        std::optional<BackgroundStoreLoad> pending;
+        MainFrm window(folder.path());
+        if (onWorker)
+            window.setBackgroundLoad(&pending.emplace(folder.path()));
+        window.show();
+        QTimer::singleShot(0, &window, [&window] { trigger(window, QStringLiteral("mnuEnd")); });
+        QVERIFY(!window.load());
+        QVERIFY(window.isClosing());
+        QVERIFY(!window.isVisible());
+        QVERIFY(!window.childWindow(QStringLiteral("一発ケルモン予想")));
+    }
+}
+
 void TestMainFrm::aboutWindowPlacementAndFlag()
 {
     // Main window at top 0, left 0, 12000 × 9000 twips.
@@ -329,6 +379,31 @@ void TestMainFrm::arrangeTilesOpenWindows()
     sub->showMinimized();
     trigger(window, QStringLiteral("mnuWindowArrangeIcon"));
     QCOMPARE(sub->y() + sub->height(), window.mdiArea()->viewport()->height());
+}
+
+void TestMainFrm::smallScreenCascadeAndFocus()
+{
+    // The offscreen screen (800 × 600) has less room than 1280 × 960.
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(startAndClosePrediction(window));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.geometry()));
+
+    // A new window's grid has the keyboard; a child too large can be scrolled to.
+    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    window.showAnalysis(QStringLiteral("回数別出現分析"));
+    auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("回数別出現分析")));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(frame->grid()));
+    QVERIFY(window.mdiArea()->horizontalScrollBar()->isVisible());
+
+    // Cascade staggers the windows and keeps every size.
+    const QList<QMdiSubWindow *> subs = window.mdiArea()->subWindowList();
+    const QSize sizes[] = {subs[0]->size(), subs[1]->size()};
+    trigger(window, QStringLiteral("mnuWindowCascade"));
+    QVERIFY(subs[0]->size() == sizes[0] && subs[1]->size() == sizes[1]);
+    QVERIFY(subs[0]->pos() != subs[1]->pos());
 }
 
 QTEST_MAIN(TestMainFrm)

@@ -53,6 +53,7 @@ private Q_SLOTS:
     void frozenRowsAndColumnsStayInView();
     void activeCornerShowsNoSelection();
     void copyGivesTabSeparatedText();
+    void everyRowAndEveryCaptionCanBeSeen();
 };
 
 void TestSheetView::paintsBackgroundsAndBorders()
@@ -181,6 +182,36 @@ void TestSheetView::copyGivesTabSeparatedText()
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(sheet, 3, 2));
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("回数\t●\t\n12\t\t\n"));
+}
+
+void TestSheetView::everyRowAndEveryCaptionCanBeSeen()
+{
+    // Rows that do not fit get a bar, though the table asks for a horizontal one.
+    Sheet tall = grid(3, 100);
+    tall.setScrollBars(ScrollBars::Horizontal);
+    SheetView tallView;
+    tallView.setSheet(tall);
+    paint(tallView);
+    QVERIFY(tallView.verticalScrollBar()->isVisible());
+
+    // A caption wider than its cell is squeezed inside it, not cut at its edges.
+    Sheet sheet = grid(3, 1);
+    sheet.setOverflow(false);
+    sheet.setForeColour(Block::all(), rgb(255, 0, 0));
+    sheet.setText(2, 1, QStringLiteral("■■■■■■"));
+    SheetView view;
+    view.setSheet(sheet);
+    const QImage image = paint(view);
+    const int w = Metrics::columnPixels(5.0);
+    auto redInColumn = [&](int x) {
+        bool red = false;
+        for (int y = 0; y < Metrics::rowPixels(10.0); ++y)
+            red = red || (image.pixelColor(x, y).red() > 150 && image.pixelColor(x, y).green() < 120);
+        return red;
+    };
+    QVERIFY(redInColumn(w + w / 2 - 1) || redInColumn(w + w / 2 + 1)); // gaps between squares are 1 px
+    QVERIFY(!redInColumn(w));
+    QVERIFY(!redInColumn(2 * w - 1));
 }
 
 QTEST_MAIN(TestSheetView)

@@ -3,10 +3,13 @@
 #include "ui/gui/legendpictures.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/tableactions.h"
+#include "ui/sheetexport.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -46,7 +49,7 @@ QWidget *legendWidget(const LegendItem &item, QWidget *parent)
 
 } // namespace
 
-AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent)
+AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent, const QString &drawRange)
     : QWidget(parent)
     , m_description(description)
 {
@@ -55,16 +58,21 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     setFont(Metrics::gridFont());
 
     m_strip = new QWidget(this);
-    auto *strip = new QHBoxLayout(m_strip);
-    strip->setContentsMargins(Metrics::twipsToPixels(GridLeftTwips), 2, 8, 2);
+    auto *column = new QVBoxLayout(m_strip);
+    column->setContentsMargins(Metrics::twipsToPixels(GridLeftTwips), 2, 8, 2);
+    column->setSpacing(2);
+    auto *strip = new QHBoxLayout;
     strip->setSpacing(6);
+    column->addLayout(strip);
 
     m_label = new QLabel(description.label, m_strip);
     m_label->setObjectName(QStringLiteral("Label1"));
     // Narrow windows wrap their description onto a second line of the strip.
     m_label->setWordWrap(true);
     m_label->setToolTip(description.label);
-    m_label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    QSizePolicy wrapping(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    wrapping.setHeightForWidth(true); // so the strip can grow to every line of it
+    m_label->setSizePolicy(wrapping);
     strip->addWidget(m_label, 1);
     strip->addSpacing(12);
 
@@ -92,17 +100,49 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     if (description.printButton) {
         m_print = new QPushButton(QStringLiteral("印刷"), m_strip);
         m_print->setObjectName(QStringLiteral("Command2"));
-        strip->addWidget(m_print); // kept without action, as it has always been
+        strip->addWidget(m_print);
     }
     m_close = new QPushButton(QStringLiteral("閉じる"), m_strip);
     m_close->setObjectName(QStringLiteral("Command1"));
     strip->addWidget(m_close);
     connect(m_close, &QPushButton::clicked, this, &AnalysisFrame::closeRequested);
 
+    // Where the buttons and legend leave the description fewer than ten
+    // characters a line (回数別頻度分析), it takes a line of its own above them.
+    strip->removeWidget(m_label);
+    const QMargins margins = column->contentsMargins();
+    const int besides = strip->sizeHint().width() + margins.left() + margins.right();
+    const int room = Metrics::twipsToPixels(description.widthTwips) - besides;
+    if (room < 10 * m_label->fontMetrics().horizontalAdvance(QChar(0x3042)))
+        column->insertWidget(0, m_label);
+    else
+        strip->insertWidget(0, m_label, 1);
+
     m_grid = new SheetView(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_grid->setSheet(std::move(sheet));
+    // The grid takes the keyboard when the window opens (the frame gives
+    // the focus to its child's focus proxy).
+    setFocusProxy(m_grid);
     layOutGrid();
+
+    m_actions = new TableActions(this, {[this, drawRange] { return printDocument(m_description, m_grid->sheet(), drawRange); },
+                                        [this] { return SheetExport::csv(m_grid->sheet()); }});
+    m_actions->addGrid(m_grid, description.drawColumn);
+    if (const int column = description.drawColumn) {
+        m_actions->enableGoToDraw([this, column](int drawNo) {
+            const int row = TableOutput::rowOfDraw(m_grid->sheet(), column, drawNo);
+            if (row == 0)
+                return false;
+            const int col = m_grid->hasSelection() ? m_grid->selection().col1 : column;
+            m_grid->selectBlock(col, row, col, row);
+            m_grid->scrollToCell(col, row);
+            m_grid->setFocus();
+            return true;
+        });
+    }
+    if (m_print)
+        connect(m_print, &QPushButton::clicked, m_actions, &TableActions::printPreview);
 }
 
 AnalysisFrame::~AnalysisFrame() = default;
@@ -115,16 +155,27 @@ void AnalysisFrame::resizeEvent(QResizeEvent *event)
 
 void AnalysisFrame::layOutGrid()
 {
-    const int top = Metrics::twipsToPixels(StripTwips);
+    // The strip grows below its designed height when a narrow window wraps
+    // the description onto more lines: every word of it stays readable.
+    int top = Metrics::twipsToPixels(StripTwips);
+    if (QLayout *strip = m_strip->layout(); strip && strip->hasHeightForWidth())
+        top = std::max(top, strip->totalHeightForWidth(width()));
     const int left = Metrics::twipsToPixels(GridLeftTwips);
     m_strip->setGeometry(0, 0, width(), top);
-    if (m_description.placement == GridPlacement::OffsetClientSize) {
-        // The grid takes the window's client size as it stands, without
-        // subtracting its own offset.
-        m_grid->setGeometry(left, top, width(), height());
-    } else {
-        m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
-    }
+    // The grid fits the client area at its offset, its scroll bars in view.
+    m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
+}
+
+SheetPrinter::Document AnalysisFrame::printDocument(const AnalysisWindow &description, const Sheet &sheet,
+                                                    const QString &drawRange)
+{
+    const TableOutput::Captions captions = TableOutput::captions(sheet, description.drawColumn);
+    return {description.caption, drawRange, {{QString(), sheet, captions.rows, captions.cols}}};
+}
+
+SheetPrinter::Document AnalysisFrame::printDocument(const AnalysisWindow &description, const DrawHistoryStore &store)
+{
+    return printDocument(description, description.build(store), TableOutput::drawRange(store));
 }
 
 QImage AnalysisFrame::render(const AnalysisWindow &description, const DrawHistoryStore &store)
@@ -132,7 +183,7 @@ QImage AnalysisFrame::render(const AnalysisWindow &description, const DrawHistor
     const QSize size(Metrics::twipsToPixels(description.widthTwips), Metrics::twipsToPixels(description.heightTwips));
     QMdiArea area;
     area.resize(size + QSize(4, 4));
-    auto *frame = new AnalysisFrame(description, description.build(store));
+    auto *frame = new AnalysisFrame(description, description.build(store), nullptr, TableOutput::drawRange(store));
     QMdiSubWindow *window = area.addSubWindow(frame);
     window->setGeometry(QRect(QPoint(0, 0), size));
     area.show();

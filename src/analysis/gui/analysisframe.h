@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/catalog.h"
+#include "ui/gui/sheetprinter.h"
 
 #include <QImage>
 #include <QWidget>
@@ -11,6 +12,7 @@ class QLabel;
 class QPushButton;
 class SheetView;
 class MainFrm;
+class TableActions;
 
 // The one window frame of every analysis: Command1 "閉じる", Label1 with the
 // description, the legend, Command2 "印刷" where the window has one, and the
@@ -22,12 +24,21 @@ class AnalysisFrame : public QWidget
 
 public:
     // Builds the table (throws RuntimeError when the build fails, so the
-    // window never opens half made) and lays out the controls.
-    AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent = nullptr);
+    // window never opens half made) and lays out the controls. drawRange
+    // ("第1回〜第N回") heads the printed pages.
+    AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent = nullptr,
+                  const QString &drawRange = {});
     ~AnalysisFrame() override;
 
     const AnalysisWindow &description() const { return m_description; }
     SheetView *grid() const { return m_grid; }
+    // Print, PDF, CSV, copy with captions and 回数へ移動.
+    TableActions *tableActions() const { return m_actions; }
+
+    // The window's table as it prints, without a window.
+    static SheetPrinter::Document printDocument(const AnalysisWindow &description, const DrawHistoryStore &store);
+    static SheetPrinter::Document printDocument(const AnalysisWindow &description, const Sheet &sheet,
+                                                const QString &drawRange);
 
     // The window as it shows on screen, drawn offscreen.
     static QImage render(const AnalysisWindow &description, const DrawHistoryStore &store);
@@ -47,4 +58,5 @@ private:
     QPushButton *m_print = nullptr;
     QLabel *m_label = nullptr;
     QWidget *m_strip = nullptr;
+    TableActions *m_actions = nullptr;
 };

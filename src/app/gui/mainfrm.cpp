@@ -7,6 +7,7 @@
 #include "app/gui/childwindow.h"
 #include "app/gui/helpviewer.h"
 #include "app/gui/menutree.h"
+#include "app/gui/windowarrangement.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "maintenance/gui/updateprogressdialog.h"
@@ -15,6 +16,7 @@
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
 #include "store/drawdatabase.h"
+#include "ui/tableoutput.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -22,6 +24,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
+
+#include <utility>
 
 MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     : QMainWindow(parent)
@@ -37,8 +43,17 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
-    resize(1280, 960);
+    // 1280 × 960 where the screen has room, otherwise what it has: a window
+    // reaching past the screen hides its own minimised children.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(WindowArrangement::fitOnScreen(QSize(1280, 960), screen->availableGeometry(), QSize(16, 48)));
+    else
+        resize(1280, 960);
     createMenus();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+        if (window && window != windowHandle())
+            m_backFromMessageBox = WindowArrangement::isModalDialog(window);
+    });
 }
 
 MainFrm::~MainFrm()
@@ -77,6 +92,13 @@ void MainFrm::createMenus()
 
 void MainFrm::runMenuItem(const QString &name)
 {
+    // While the store loads on the worker thread the window takes clicks,
+    // where it used to take them only after the load: everything but 終了
+    // still waits until the load has ended (then runs, in order).
+    if (m_waitingForStore && name != QLatin1String("mnuEnd")) {
+        m_deferredMenuItems << name;
+        return;
+    }
     if (name == QLatin1String("mnuEnd")) {
         close();
     } else if (name == QLatin1String("mnuYoso")) {
@@ -125,14 +147,31 @@ bool MainFrm::load()
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
+    // The store may be loading on a worker thread already (preparation of
+    // the data folder included). The window stays responsive meanwhile: 終了
+    // clicked now ends the program instead of leaving it running unseen.
+    const bool onWorker = m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder;
+    if (onWorker) {
+        m_waitingForStore = true;
+        m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
+        m_waitingForStore = false;
+    }
+    if (m_closing) {
+        unsetCursor();
+        return false;
+    }
     // An installed program's first start makes the user's own database.
-    if (const QString problem = DataLocation::prepare(m_programFolder); !problem.isEmpty()) {
+    const QString problem = onWorker ? m_backgroundLoad->preparationProblem() : DataLocation::prepare(m_programFolder);
+    if (!problem.isEmpty()) {
         unsetCursor();
         message(Messages::error(problem));
         return false;
     }
     try {
-        m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
+        if (onWorker)
+            m_store.emplace(m_backgroundLoad->take());
+        else
+            m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -148,7 +187,9 @@ bool MainFrm::load()
     // first activation may have come while loading (and found no store), or
     // may never come where no window manager hands out the focus.
     showPrediction(true);
-    return true;
+    for (const QString &name : std::exchange(m_deferredMenuItems, {}))
+        runMenuItem(name);
+    return !m_closing;
 }
 
 QMdiSubWindow *MainFrm::subWindow(const QString &className) const
@@ -207,6 +248,10 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
         connect(content, SIGNAL(closeRequested()), window, SLOT(close()));
     window->show();
     m_mdi->setActiveSubWindow(window);
+    // A window that names the widget for the keyboard (an analysis window's
+    // grid) opens with it focused: Ctrl+End and the arrows work at once.
+    if (content->focusProxy())
+        content->setFocus(Qt::OtherFocusReason);
     unsetCursor();
     return content;
 }
@@ -219,7 +264,10 @@ void MainFrm::showAnalysis(const QString &className)
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     openChild(className, description->heightTwips, description->widthTwips,
-              [&]() -> QWidget * { return new AnalysisFrame(*description, description->build(*m_store)); });
+              [&]() -> QWidget * {
+                  return new AnalysisFrame(*description, description->build(*m_store), nullptr,
+                                           TableOutput::drawRange(*m_store));
+              });
     unsetCursor();
 }
 
@@ -235,7 +283,8 @@ void MainFrm::arrange(int code)
 {
     switch (code) {
     case 0:
-        m_mdi->cascadeSubWindows();
+        // Qt's own cascade shrinks windows without a size hint to a title bar.
+        WindowArrangement::cascade(m_mdi);
         return;
     case 1:
     case 2: {
@@ -399,9 +448,16 @@ void MainFrm::mnuHelpFile_Click()
 
 bool MainFrm::event(QEvent *event)
 {
-    // Whenever the main window becomes active again, the prediction is shown.
-    if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing)
-        showPrediction(true);
+    // Whenever the main window becomes active again, the prediction is shown;
+    // not when the focus only comes back from one of the program's message
+    // boxes or other modal dialogs (it would jump in front of the window the
+    // box was about).
+    if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing) {
+        if (m_backFromMessageBox)
+            m_backFromMessageBox = false;
+        else
+            showPrediction(true);
+    }
     return QMainWindow::event(event);
 }
 
@@ -409,6 +465,8 @@ void MainFrm::closeEvent(QCloseEvent *event)
 {
     // No confirmation: the children close first, each running its unload.
     m_closing = true;
+    if (auto *editor = qobject_cast<DrawResultsEditor *>(childWindow(DrawResultsEditor::ClassName)))
+        editor->closeWithoutQuestion();
     m_mdi->closeAllSubWindows();
     if (m_about)
         m_about->close();

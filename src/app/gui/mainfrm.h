@@ -3,6 +3,7 @@
 #include "app/gui/aboutwindow.h"
 #include "app/gui/helpviewer.h"
 #include "prediction/predictionengine.h"
+#include "store/backgroundload.h"
 #include "store/globalbas.h"
 #include "ui/gui/messages.h"
 
@@ -32,9 +33,16 @@ public:
     explicit MainFrm(const QString &programFolder, QWidget *parent = nullptr);
     ~MainFrm() override;
 
-    // The start-up sequence. Returns false when the store cannot be built:
-    // the user has been told which file and why, and the program must end.
+    // The start-up sequence. Returns false when the store cannot be built
+    // (the user has been told which file and why) or the window was closed
+    // while it ran: either way the program must end.
     bool load();
+    // A load begun on a worker thread before the window was built: load()
+    // takes its store instead of loading again (same program folder only).
+    void setBackgroundLoad(BackgroundStoreLoad *load) { m_backgroundLoad = load; }
+    // 終了 (or the close box) has been chosen: the program ends, even when
+    // that came while it was still starting.
+    bool isClosing() const { return m_closing; }
 
     const DrawHistoryStore &store() const { return *m_store; }
     bool hasStore() const { return m_store.has_value(); }
@@ -101,10 +109,17 @@ private:
     bool m_propEnd = true;
     bool m_loaded = false;
     bool m_closing = false;
+    // The last other window of the program that had the focus was one of
+    // its message boxes (a modal dialog): the main window getting the focus
+    // back from it is not an activation that shows the prediction.
+    bool m_backFromMessageBox = false;
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
     QPointer<AboutWindow> m_about;
     QPointer<HelpViewer> m_help;
     QUrl m_downloadUrl;
     MessagePresenter m_presenter;
+    BackgroundStoreLoad *m_backgroundLoad = nullptr;
+    bool m_waitingForStore = false;
+    QStringList m_deferredMenuItems;
 };

@@ -1,18 +1,24 @@
 #include "maintenance/gui/drawresultseditor.h"
 
 #include "maintenance/gui/drawrecordmodel.h"
+#include "maintenance/gui/editorgrid.h"
 #include "maintenance/gui/numbercelldelegate.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/tableactions.h"
+#include "ui/sheetexport.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -23,6 +29,8 @@ constexpr int VisibleRows = 50;
 constexpr double RowHeight = 10.0;
 constexpr double DrawNoWidth = 5.0;
 constexpr double NumberWidth = 7.0;
+// How many unsaved cells the close question lists by name.
+constexpr int ListedCells = 10;
 } // namespace
 
 DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget *parent)
@@ -45,7 +53,7 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
     connect(m_model, &DrawRecordModel::writeFailed, this,
             [this](const QString &text) { m_ask(Messages::error(text)); }, Qt::QueuedConnection);
 
-    m_grid = new QTableView(this);
+    m_grid = new EditorGrid(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_delegate = new NumberCellDelegate(m_grid);
     m_grid->setItemDelegate(m_delegate);
@@ -67,6 +75,8 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
             &DrawResultsEditor::mnuAddLine_Click);
     addItem(QStringLiteral("mnuDelLine"), QStringLiteral("行削除"), QKeySequence(Qt::CTRL | Qt::Key_D),
             &DrawResultsEditor::mnuDelLine_Click);
+    // The same keys do the same while a cell is being typed into.
+    m_delegate->setWindowShortcuts({QKeySequence(Qt::CTRL | Qt::Key_A), QKeySequence(Qt::CTRL | Qt::Key_D)});
 
     auto *strip = new QHBoxLayout;
     strip->setContentsMargins(0, 0, 0, 0);
@@ -80,6 +90,53 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
     layout->addLayout(strip);
     layout->addWidget(m_grid, 0, Qt::AlignLeft | Qt::AlignTop);
     layout->addStretch(1);
+
+    m_actions = new TableActions(this, {[this] {
+                                            const Sheet sheet = recordsSheet();
+                                            const QString range = sheet.maxRows() > 1
+                                                ? TableOutput::drawRange(sheet.text(1, 2).toInt(),
+                                                                         sheet.text(1, sheet.maxRows()).toInt())
+                                                : QString();
+                                            return SheetPrinter::Document{windowTitle(), range, {{QString(), sheet}}};
+                                        },
+                                        [this] { return SheetExport::csv(recordsSheet()); }});
+    m_actions->setPresenter([this](QWidget *, const MessageRequest &request) { return m_ask(request); });
+    m_actions->addGrid(m_grid);
+    m_actions->enableGoToDraw([this](int drawNo) {
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (m_model->data(m_model->index(row, 0)).toString().trimmed() == QString::number(drawNo)) {
+                const QModelIndex cell = m_model->index(row, std::max(m_grid->currentIndex().column(), 0));
+                m_grid->setCurrentIndex(cell);
+                m_grid->scrollTo(cell);
+                m_grid->setFocus();
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+Sheet DrawResultsEditor::recordsSheet() const
+{
+    const int cols = m_model->columnCount();
+    const int rows = m_model->rowCount() + 1;
+    Sheet sheet;
+    sheet.setDimensions(cols, rows, cols, VisibleRows);
+    sheet.setFrozenRows(1);
+    sheet.setFrozenCols(1);
+    sheet.setRowHeight(-1, RowHeight);
+    sheet.setColWidth(-1, NumberWidth);
+    sheet.setColWidth(1, DrawNoWidth);
+    sheet.setStaticCentred(Block::all());
+    sheet.setBorder(Block::all(), Border::All);
+    sheet.setBackColour(Block::row(1), rgb(240, 240, 240)); // as the header reads on screen
+    for (int c = 0; c < cols; ++c) {
+        sheet.setText(c + 1, 1, m_model->headerData(c, Qt::Horizontal).toString());
+        for (int r = 0; r + 1 < rows; ++r)
+            sheet.setText(c + 1, r + 2, m_model->data(m_model->index(r, c)).toString());
+    }
+    sheet.setActiveCell(0, 0);
+    return sheet;
 }
 
 DrawResultsEditor::~DrawResultsEditor() = default;
@@ -92,8 +149,6 @@ void DrawResultsEditor::setUpGrid()
     m_grid->setGridStyle(Qt::SolidLine);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                            | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
 
     QHeaderView *rows = m_grid->verticalHeader();
     rows->setVisible(true); // the pop-up menu opens from the header column
@@ -109,6 +164,7 @@ void DrawResultsEditor::setUpGrid()
     columns->resizeSection(0, Metrics::columnPixels(DrawNoWidth));
     for (int c = 1; c < DrawRecordEditor::ColumnCount; ++c)
         columns->resizeSection(c, Metrics::columnPixels(NumberWidth));
+    fitHeaderCaptions();
 
     // Exactly 50 rows and all eight columns in view.
     const int frame = 2 * m_grid->frameWidth();
@@ -116,6 +172,29 @@ void DrawResultsEditor::setUpGrid()
     for (int c = 0; c < DrawRecordEditor::ColumnCount; ++c)
         width += columns->sectionSize(c);
     m_grid->setFixedSize(width, frame + columns->sizeHint().height() + VisibleRows * rows->defaultSectionSize());
+}
+
+void DrawResultsEditor::fitHeaderCaptions()
+{
+    // "ボーナス数字" is wider than its 7.0 column: the captions are set in a
+    // narrower face of the grid font, so each is shown whole.
+    QHeaderView *columns = m_grid->horizontalHeader();
+    const int margins = 2 * columns->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, columns) + 2;
+    auto overflows = [&](const QFont &font) {
+        const QFontMetrics metrics(font);
+        for (int c = 0; c < DrawRecordEditor::ColumnCount; ++c) {
+            const QString caption = m_model->headerData(c, Qt::Horizontal).toString();
+            if (metrics.horizontalAdvance(caption) > columns->sectionSize(c) - margins)
+                return true;
+        }
+        return false;
+    };
+    QFont font = columns->font();
+    for (int stretch = 95; overflows(font) && stretch >= 60; stretch -= 5)
+        font.setStretch(stretch);
+    while (overflows(font) && font.pointSizeF() > 6.0)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    columns->setFont(font);
 }
 
 int DrawResultsEditor::activeRow() const
@@ -144,13 +223,20 @@ void DrawResultsEditor::fpSpread1_RightClick(const QPoint &pos)
 
 void DrawResultsEditor::mnuAddLine_Click()
 {
-    m_delegate->commitOpenEditor();
-    const int row = activeRow();
+    // A cell being typed into is set aside while the question is open: No
+    // leaves it exactly as it was, Yes commits it like any move would.
+    const std::optional<NumberCellDelegate::Pending> pending = m_delegate->takeOpenEditor();
+    const int row = pending ? pending->index.row() : activeRow();
     if (row < 0)
         return;
-    const int column = m_grid->currentIndex().column();
-    if (m_ask(Messages::confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) != QMessageBox::Yes)
+    const int column = pending ? pending->index.column() : m_grid->currentIndex().column();
+    if (m_ask(Messages::confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) != QMessageBox::Yes) {
+        if (pending)
+            m_delegate->reopen(m_grid, *pending);
         return;
+    }
+    if (pending)
+        m_model->setData(pending->index, pending->text);
     const EditResult result = m_model->insertAfter(row);
     if (result.status != EditResult::Status::Written) {
         m_ask(Messages::error(result.message));
@@ -163,15 +249,33 @@ void DrawResultsEditor::mnuAddLine_Click()
 
 void DrawResultsEditor::mnuDelLine_Click()
 {
-    m_delegate->commitOpenEditor();
-    const int row = activeRow();
+    // The half-typed value belongs to the row: it goes with it on Yes and
+    // is back in its cell on No.
+    const std::optional<NumberCellDelegate::Pending> pending = m_delegate->takeOpenEditor();
+    const int row = pending ? pending->index.row() : activeRow();
     if (row < 0)
         return;
-    if (m_ask(Messages::confirm(QStringLiteral("選択された行を削除します。よろしいですか？"))) != QMessageBox::Yes)
+    if (m_ask(Messages::confirm(QStringLiteral("選択された行を削除します。よろしいですか？"))) != QMessageBox::Yes) {
+        if (pending)
+            m_delegate->reopen(m_grid, *pending);
         return;
+    }
     const EditResult result = m_model->removeRecord(row);
     if (result.status != EditResult::Status::Written)
         m_ask(Messages::error(result.message));
+}
+
+void DrawResultsEditor::goToCell(const CellAddress &cell)
+{
+    if (auto *window = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        if (QMdiArea *area = window->mdiArea())
+            area->setActiveSubWindow(window);
+        window->raise();
+    }
+    const QModelIndex index = m_model->indexOf(cell);
+    m_grid->setCurrentIndex(index);
+    m_grid->scrollTo(index);
+    m_grid->setFocus(Qt::OtherFocusReason);
 }
 
 void DrawResultsEditor::Command1_Click()
@@ -179,18 +283,45 @@ void DrawResultsEditor::Command1_Click()
     m_delegate->commitOpenEditor();
     if (const std::optional<CellAddress> wrong = m_model->editor().firstWrongCell()) {
         m_ask(Messages::error(QStringLiteral("結果マスタの数字に誤りがあります。")));
-        const QModelIndex cell = m_model->indexOf(*wrong);
-        m_grid->setCurrentIndex(cell);
-        m_grid->scrollTo(cell);
+        goToCell(*wrong);
         return;
     }
     Q_EMIT closeRequested();
 }
 
+bool DrawResultsEditor::confirmLosingKeptCells()
+{
+    const std::vector<CellAddress> kept = m_model->editor().keptCells();
+    if (kept.empty())
+        return true;
+    QStringList lines;
+    for (size_t i = 0; i < kept.size() && i < size_t(ListedCells); ++i) {
+        const CellAddress &cell = kept[i];
+        lines << QStringLiteral("回数%1の%2「%3」")
+                     .arg(m_model->editor().text(1, cell.row), FieldName::numberField(cell.column - 1),
+                          m_model->editor().text(cell.column, cell.row));
+    }
+    if (kept.size() > size_t(ListedCells))
+        lines << QStringLiteral("ほか%1個").arg(kept.size() - size_t(ListedCells));
+    const QString text = QStringLiteral("次のセルは1～43の整数ではないため保存されていません。\n%1\n\n"
+                                        "保存せずに閉じてよろしいですか？")
+                             .arg(lines.join(QLatin1Char('\n')));
+    if (m_ask(Messages::confirm(text)) == QMessageBox::Yes)
+        return true;
+    goToCell(kept.front());
+    return false;
+}
+
 void DrawResultsEditor::closeEvent(QCloseEvent *event)
 {
     // Closing by the frame or with the main window skips the check, but a
-    // value still being typed is committed like any other.
+    // value still being typed is committed like any other. Typed values
+    // that could not be saved are named, and the user may go back to them;
+    // the exit of the program cannot be cancelled and does not ask.
     m_delegate->commitOpenEditor();
+    if (!m_closingWithProgram && !confirmLosingKeptCells()) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
 }

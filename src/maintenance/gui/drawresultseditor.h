@@ -1,6 +1,7 @@
 #pragma once
 
 #include "maintenance/drawrecordeditor.h"
+#include "maintenance/gui/editorgrid.h"
 #include "ui/gui/messages.h"
 
 #include <QWidget>
@@ -13,6 +14,8 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTableView;
+class Sheet;
+class TableActions;
 
 // The window 当選データ入力: every draw record in an editable grid. A cell is
 // written to its record when its edit is committed; rows are added and
@@ -36,6 +39,14 @@ public:
     QTableView *grid() const { return m_grid; }
     QMenu *editMenu() const { return m_mnuEdit; }
     const DrawRecordModel &model() const { return *m_model; }
+    // Print, PDF, CSV, zoom and 回数へ移動 for the grid.
+    TableActions *tableActions() const { return m_actions; }
+    // The records as a table: a caption row, then one row per record.
+    Sheet recordsSheet() const;
+
+    // The main window is closing: the editor closes without asking, as
+    // the exit cannot be cancelled.
+    void closeWithoutQuestion() { m_closingWithProgram = true; }
 
     void Command1_Click();
     void mnuAddLine_Click();
@@ -50,14 +61,23 @@ protected:
 
 private:
     void setUpGrid();
+    void fitHeaderCaptions();
     void fpSpread1_RightClick(const QPoint &pos);
     int activeRow() const;
+    // Brings the window to the front with that cell current, in view and
+    // focused, ready for typing.
+    void goToCell(const CellAddress &cell);
+    // Asks whether to close although typed values were not saved; false
+    // when the user goes back to them.
+    bool confirmLosingKeptCells();
 
     Ask m_ask;
     DrawRecordModel *m_model = nullptr;
     NumberCellDelegate *m_delegate = nullptr;
-    QTableView *m_grid = nullptr;
+    EditorGrid *m_grid = nullptr;
     QLabel *m_label = nullptr;
     QPushButton *m_close = nullptr;
     QMenu *m_mnuEdit = nullptr;
+    bool m_closingWithProgram = false;
+    TableActions *m_actions = nullptr;
 };

@@ -1,8 +1,11 @@
 #include "prediction/gui/predictionwindow.h"
 
+#include "prediction/predictionexport.h"
 #include "prediction/predictiongrids.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/tableactions.h"
+#include "ui/tableoutput.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -43,6 +46,11 @@ QLabel *textLabel(const QString &text, const QRect &geometry, QWidget *parent)
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(geometry);
+    // Our font's lines are taller than the layout's: a description that
+    // wraps onto one more line grows down into the gap below it, whole.
+    const int needed = label->heightForWidth(geometry.width());
+    if (needed > geometry.height())
+        label->resize(geometry.width(), needed);
     return label;
 }
 
@@ -76,6 +84,21 @@ PredictionWindow::PredictionWindow(PredictionEngine &engine, const DrawHistorySt
     m_engine.SetUpPredictionGrids(store);
     showGrids();
     fitGridHeights();
+
+    const QString drawRange = TableOutput::drawRange(store);
+    m_actions = new TableActions(this, {[this, drawRange] { return printDocument(m_engine, drawRange); },
+                                        [this] { return PredictionExport::csv(m_engine); }});
+    for (SheetView *view : m_grids)
+        m_actions->addGrid(view);
+    connect(m_print, &QPushButton::clicked, m_actions, &TableActions::printPreview);
+}
+
+SheetPrinter::Document PredictionWindow::printDocument(const PredictionEngine &engine, const QString &drawRange)
+{
+    SheetPrinter::Document document{PredictionEngine::WindowName, drawRange, {}};
+    for (int k = 0; k < PredictionEngine::GridCount; ++k)
+        document.sections.push_back({PredictionGrids::caption(k), engine.grid(k)});
+    return document;
 }
 
 void PredictionWindow::fitGridHeights()
@@ -95,7 +118,7 @@ void PredictionWindow::createControls()
 {
     m_print = new QPushButton(QStringLiteral("印刷"), this);
     m_print->setObjectName(QStringLiteral("Command2"));
-    m_print->setGeometry(twips(7200, 60, 855, 375)); // kept without action, as it has always been
+    m_print->setGeometry(twips(7200, 60, 855, 375));
     m_close = new QPushButton(QStringLiteral("閉じる"), this);
     m_close->setObjectName(QStringLiteral("Cmd閉じる"));
     m_close->setGeometry(twips(8160, 60, 855, 375));

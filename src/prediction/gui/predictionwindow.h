@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prediction/predictionengine.h"
+#include "ui/gui/sheetprinter.h"
 
 #include <QWidget>
 
@@ -9,6 +10,7 @@
 class QPushButton;
 class QRadioButton;
 class SheetView;
+class TableActions;
 
 // 一発ケルモン予想: the twelve reflect options and the four prediction grids.
 // The window only shows what the engine computed and routes the clicks; the
@@ -30,6 +32,11 @@ public:
     SheetView *grid(int k) const { return m_grids[size_t(k)]; }
     QRadioButton *reflectButton(int k) const { return m_reflect[size_t(k)]; }
     QRadioButton *notReflectButton(int k) const { return m_notReflect[size_t(k)]; }
+
+    // Print, PDF and CSV of the four grids, one after the other.
+    TableActions *tableActions() const { return m_actions; }
+    // The four grids as they print, under their captions.
+    static SheetPrinter::Document printDocument(const PredictionEngine &engine, const QString &drawRange);
 
     // The window as it shows on screen, drawn offscreen.
     static QImage render(PredictionEngine &engine, const DrawHistoryStore &store);
@@ -57,4 +64,5 @@ private:
     std::array<SheetView *, PredictionEngine::GridCount> m_grids{};
     QPushButton *m_close = nullptr;
     QPushButton *m_print = nullptr;
+    TableActions *m_actions = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -15,15 +16,6 @@ namespace {
 
 // What the grid shows outside its cells.
 const QColor EmptyAreaColour(0xc0, 0xc0, 0xc0);
-const QColor SelectionColour(0x33, 0x66, 0xcc, 0x50);
-constexpr int TextPadding = 2;
-// How far back along a row a hidden cell's text may still run into view.
-constexpr int OverflowLookBack = 64;
-
-QColor toQColor(Colour c)
-{
-    return QColor(red(c), green(c), blue(c));
-}
 
 } // namespace
 
@@ -34,12 +26,13 @@ SheetView::SheetView(QWidget *parent)
     viewport()->setFont(Metrics::gridFont());
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    applyZoomFont();
 }
 
 void SheetView::setSheet(Sheet sheet)
 {
     m_sheet = std::move(sheet);
-    m_textCache.clear();
+    applyZoomFont();
     const Block active = Block::cell(m_sheet.activeCol(), m_sheet.activeRow());
     if (m_sheet.contains(active.col1, active.row1))
         selectBlock(active.col1, active.row1, active.col1, active.row1);
@@ -57,14 +50,14 @@ void SheetView::recomputeMetrics()
     m_colPixels.assign(size_t(m_sheet.maxCols()) + 1, 0);
     m_rowPixels.assign(size_t(m_sheet.maxRows()) + 1, 0);
     for (int c = 1; c <= m_sheet.maxCols(); ++c)
-        m_colPixels[size_t(c)] = Metrics::columnPixels(m_sheet.colWidth(c));
+        m_colPixels[size_t(c)] = Metrics::columnPixels(m_sheet.colWidth(c) * m_zoom / 100.0);
     for (int r = 1; r <= m_sheet.maxRows(); ++r)
-        m_rowPixels[size_t(r)] = Metrics::rowPixels(m_sheet.rowHeight(r));
+        m_rowPixels[size_t(r)] = Metrics::rowPixels(m_sheet.rowHeight(r) * m_zoom / 100.0);
 
-    auto policy = [](bool on) { return on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff; };
-    const ScrollBars bars = m_sheet.scrollBars();
-    setHorizontalScrollBarPolicy(policy(bars == ScrollBars::Horizontal || bars == ScrollBars::Both));
-    setVerticalScrollBarPolicy(policy(bars == ScrollBars::Vertical || bars == ScrollBars::Both));
+    // Every row and column can be reached: a bar shows whenever the table
+    // does not fit, even along an axis the table itself asks no bar for.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     updateScrollBars();
 }
 
@@ -104,6 +97,20 @@ int SheetView::pagedCols() const
 
 void SheetView::updateScrollBars()
 {
+    // A table that fits the area without bars gets none: the bars a smaller
+    // viewport once needed must not keep the viewport small.
+    const QSize room = maximumViewportSize();
+    int contentWidth = 0;
+    int contentHeight = 0;
+    for (int c = 1; c <= m_sheet.maxCols() && contentWidth <= room.width(); ++c)
+        contentWidth += m_colPixels[size_t(c)];
+    for (int r = 1; r <= m_sheet.maxRows() && contentHeight <= room.height(); ++r)
+        contentHeight += m_rowPixels[size_t(r)];
+    if (contentWidth <= room.width() && contentHeight <= room.height()) {
+        verticalScrollBar()->setRange(0, 0);
+        horizontalScrollBar()->setRange(0, 0);
+        return;
+    }
     const int scrollRows = std::max(0, m_sheet.maxRows() - std::min(m_sheet.frozenRows(), m_sheet.maxRows()));
     const int scrollCols = std::max(0, m_sheet.maxCols() - std::min(m_sheet.frozenCols(), m_sheet.maxCols()));
     verticalScrollBar()->setRange(0, std::max(0, scrollRows - pagedRows()));
@@ -180,188 +187,60 @@ std::vector<SheetView::Span> SheetView::visibleRows() const
     return spans;
 }
 
-const QStaticText &SheetView::staticText(const QString &text) const
+void SheetView::applyZoomFont()
 {
-    auto it = m_textCache.find(text);
-    if (it == m_textCache.end()) {
-        QStaticText prepared(text);
-        prepared.setTextFormat(Qt::PlainText);
-        prepared.prepare(QTransform(), viewport()->font());
-        it = m_textCache.insert(text, prepared);
+    // The widget keeps its own font; the cells are drawn in it at the zoom.
+    QFont zoomed = font();
+    if (zoomed.pointSizeF() > 0)
+        zoomed.setPointSizeF(zoomed.pointSizeF() * m_zoom / 100.0);
+    else
+        zoomed.setPixelSize(std::max(1, int(std::lround(zoomed.pixelSize() * m_zoom / 100.0))));
+    viewport()->setFont(zoomed);
+    m_texts.setFont(zoomed);
+}
+
+void SheetView::setZoom(int percent)
+{
+    percent = std::clamp(percent, MinZoom, MaxZoom);
+    if (percent == m_zoom)
+        return;
+    m_zoom = percent;
+    applyZoomFont();
+    recomputeMetrics();
+    // The current cell stays in view at the new size.
+    if (hasSelection())
+        scrollToCell(m_anchorCol, m_anchorRow);
+    viewport()->update();
+    Q_EMIT zoomChanged(m_zoom);
+}
+
+void SheetView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        applyZoomFont();
+        viewport()->update();
     }
-    return it.value();
+}
+
+void SheetView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier))
+        return QAbstractScrollArea::wheelEvent(event);
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0)
+        setZoom(m_zoom + steps * ZoomStep);
+    event->accept();
 }
 
 void SheetView::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), EmptyAreaColour);
-    const std::vector<Span> cols = visibleColumns();
-    const std::vector<Span> rows = visibleRows();
-    if (cols.empty() || rows.empty())
-        return;
-
-    const int frozenCols = std::min(m_sheet.frozenCols(), m_sheet.maxCols());
-    int frozenWidth = 0;
-    for (const Span &col : cols) {
-        if (col.index <= frozenCols)
-            frozenWidth = col.start + col.length;
-    }
-    const int gridRight = cols.back().start + cols.back().length;
-
-    // Backgrounds, runs of one colour along a row filled at once.
-    for (const Span &row : rows) {
-        size_t i = 0;
-        while (i < cols.size()) {
-            const Colour back = m_sheet.cell(cols[i].index, row.index).back;
-            size_t j = i + 1;
-            while (j < cols.size() && m_sheet.cell(cols[j].index, row.index).back == back)
-                ++j;
-            const int x2 = cols[j - 1].start + cols[j - 1].length;
-            painter.fillRect(QRect(cols[i].start, row.start, x2 - cols[i].start, row.length), toQColor(back));
-            i = j;
-        }
-    }
-
-    // Selection.
-    if (hasSelection()) {
-        for (const Span &row : rows) {
-            if (row.index < m_selRow1 || row.index > m_selRow2)
-                continue;
-            for (const Span &col : cols) {
-                if (col.index >= m_selCol1 && col.index <= m_selCol2)
-                    painter.fillRect(QRect(col.start, row.start, col.length, row.length), SelectionColour);
-            }
-        }
-    }
-
-    // Texts. A text that fits is drawn straight; one that does not runs on
-    // over empty cells to the right (left-aligned), to the left
-    // (right-aligned) or to both sides (centred) when overflow is allowed,
-    // and is clipped to what it may cover.
-    const QFontMetrics metrics(viewport()->font());
-    const int lineHeight = metrics.height();
-    const bool overflow = m_sheet.overflow();
-    auto drawAligned = [&](const Cell &cell, const QRect &rect, int padding) {
-        const QStaticText &text = staticText(cell.text);
-        const int w = int(std::ceil(text.size().width()));
-        int x = rect.left() + padding;
-        if (cell.hAlign == HAlign::Center)
-            x = rect.left() + (rect.width() - w) / 2;
-        else if (cell.hAlign == HAlign::Right)
-            x = rect.right() + 1 - padding - w;
-        int y = rect.top() + rect.height() - lineHeight;
-        if (cell.vAlign == VAlign::Center)
-            y = rect.top() + (rect.height() - lineHeight) / 2;
-        else if (cell.vAlign == VAlign::Top)
-            y = rect.top();
-        painter.setPen(toQColor(cell.fore));
-        painter.drawStaticText(x, y, text);
-    };
-    for (const Span &row : rows) {
-        for (size_t i = 0; i < cols.size(); ++i) {
-            const Span &col = cols[i];
-            const Cell &cell = m_sheet.cell(col.index, row.index);
-            if (cell.text.isEmpty())
-                continue;
-            QRect textRect(col.start, row.start, col.length, row.length);
-            const int width = int(std::ceil(staticText(cell.text).size().width()));
-            if (width + 2 * TextPadding <= col.length) {
-                drawAligned(cell, textRect, TextPadding);
-                continue;
-            }
-            const bool inFrozen = col.index <= frozenCols;
-            const int clipLeft = inFrozen ? 0 : frozenWidth;
-            const int clipRight = inFrozen ? frozenWidth : gridRight;
-            if (overflow) {
-                const bool right = cell.hAlign == HAlign::Left || cell.hAlign == HAlign::Center;
-                const bool left = cell.hAlign == HAlign::Right || cell.hAlign == HAlign::Center;
-                int x2 = col.start + col.length;
-                for (size_t j = i + 1; right && j < cols.size(); ++j) {
-                    if (cols[j].index != cols[j - 1].index + 1 || !m_sheet.cell(cols[j].index, row.index).text.isEmpty())
-                        break;
-                    x2 = cols[j].start + cols[j].length;
-                }
-                int x1 = col.start;
-                for (size_t j = i; left && j > 0; --j) {
-                    if (cols[j - 1].index != cols[j].index - 1 || !m_sheet.cell(cols[j - 1].index, row.index).text.isEmpty())
-                        break;
-                    x1 = cols[j - 1].start;
-                }
-                if (cell.hAlign == HAlign::Center) {
-                    // Keep the text centred on its own cell.
-                    const int centre = col.start + col.length / 2;
-                    const int half = std::min(centre - x1, x2 - centre);
-                    textRect = QRect(centre - half, row.start, 2 * half, row.length);
-                } else {
-                    textRect = QRect(x1, row.start, x2 - x1, row.length);
-                }
-            }
-            painter.save();
-            painter.setClipRect(QRect(QPoint(clipLeft, row.start), QPoint(clipRight - 1, row.start + row.length - 1))
-                                    .intersected(textRect));
-            // Narrow cells give up their padding before they clip their text.
-            drawAligned(cell, textRect, width + 2 * TextPadding > textRect.width() ? 0 : TextPadding);
-            painter.restore();
-        }
-        // A left-aligned text in a column scrolled out of view still runs on
-        // into the empty cells that are in view.
-        if (overflow) {
-            size_t first = 0;
-            while (first < cols.size() && cols[first].index <= frozenCols)
-                ++first;
-            if (first < cols.size() && cols[first].index > frozenCols + 1) {
-                int x = cols[first].start;
-                const int lookBackLimit = std::max(frozenCols + 1, cols[first].index - OverflowLookBack);
-                for (int c = cols[first].index - 1; c >= lookBackLimit; --c) {
-                    x -= m_colPixels[size_t(c)];
-                    if (!m_sheet.cell(c + 1, row.index).text.isEmpty())
-                        break;
-                    const Cell &hidden = m_sheet.cell(c, row.index);
-                    if (hidden.text.isEmpty())
-                        continue;
-                    if (hidden.hAlign == HAlign::Left) {
-                        int x2 = cols[first].start;
-                        for (size_t j = first; j < cols.size(); ++j) {
-                            if (!m_sheet.cell(cols[j].index, row.index).text.isEmpty())
-                                break;
-                            x2 = cols[j].start + cols[j].length;
-                        }
-                        painter.save();
-                        painter.setClipRect(QRect(cols[first].start, row.start, x2 - cols[first].start, row.length));
-                        drawAligned(hidden, QRect(x, row.start, x2 - x, row.length), TextPadding);
-                        painter.restore();
-                    }
-                    break;
-                }
-            }
-        }
-    }
-
-    // Borders, each side on the cell's edge so neighbours share one line;
-    // lines of one colour are drawn together.
-    QHash<Colour, QVector<QLine>> lines;
-    for (const Span &row : rows) {
-        for (const Span &col : cols) {
-            const Cell &cell = m_sheet.cell(col.index, row.index);
-            const int x1 = col.start;
-            const int y1 = row.start;
-            const int x2 = col.start + col.length;
-            const int y2 = row.start + row.length;
-            if (cell.left.on)
-                lines[cell.left.colour].append(QLine(x1, y1, x1, y2));
-            if (cell.right.on)
-                lines[cell.right.colour].append(QLine(x2, y1, x2, y2));
-            if (cell.top.on)
-                lines[cell.top.colour].append(QLine(x1, y1, x2, y1));
-            if (cell.bottom.on)
-                lines[cell.bottom.colour].append(QLine(x1, y2, x2, y2));
-        }
-    }
-    for (auto it = lines.cbegin(); it != lines.cend(); ++it) {
-        painter.setPen(toQColor(it.key()));
-        painter.drawLines(it.value());
-    }
+    SheetPainter::Selection selection;
+    if (hasSelection())
+        selection = {m_selCol1, m_selRow1, m_selCol2, m_selRow2};
+    SheetPainter::paint(painter, m_sheet, visibleColumns(), visibleRows(), m_colPixels, m_texts, selection);
 }
 
 void SheetView::resizeEvent(QResizeEvent *event)
@@ -466,6 +345,19 @@ void SheetView::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy)) {
         copySelection();
+        return;
+    }
+    if (event->matches(QKeySequence::ZoomIn) || (event->modifiers() & Qt::ControlModifier
+                                                 && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal))) {
+        setZoom(m_zoom + ZoomStep);
+        return;
+    }
+    if (event->matches(QKeySequence::ZoomOut) || (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Minus)) {
+        setZoom(m_zoom - ZoomStep);
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_0) {
+        setZoom(100);
         return;
     }
     if (event->matches(QKeySequence::SelectAll)) {

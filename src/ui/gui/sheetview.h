@@ -1,10 +1,9 @@
 #pragma once
 
+#include "ui/gui/sheetpainter.h"
 #include "ui/sheet.h"
 
 #include <QAbstractScrollArea>
-#include <QHash>
-#include <QStaticText>
 
 #include <vector>
 
@@ -12,7 +11,9 @@
 // frozen leading rows and columns, colours, alignment, borders by side and
 // text overflow. Read-only: every cell is static. Only the visible cells are
 // painted, so tables of thousands of rows scroll smoothly. Scrolling moves by
-// whole rows and columns, as the grid always has.
+// whole rows and columns, as the grid always has. The cells are drawn by
+// SheetPainter, the routine the printed pages use too. Ctrl+wheel, Ctrl++,
+// Ctrl+- and Ctrl+0 zoom from 50 % to 300 %.
 class SheetView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -39,10 +40,22 @@ public:
     // The cell under a viewport point, or (0, 0).
     QPoint cellAt(const QPoint &viewportPos) const;
 
+    // Zoom in percent, kept within MinZoom … MaxZoom.
+    static constexpr int MinZoom = 50;
+    static constexpr int MaxZoom = 300;
+    static constexpr int ZoomStep = 10;
+    int zoom() const { return m_zoom; }
+    void setZoom(int percent);
+
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void zoomChanged(int percent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -50,25 +63,20 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    struct Span
-    {
-        int index;  // column or row number
-        int start;  // pixel position in the viewport
-        int length; // pixels
-    };
+    using Span = SheetPainter::Span;
     void recomputeMetrics();
     void updateScrollBars();
     std::vector<Span> visibleColumns() const;
     std::vector<Span> visibleRows() const;
     int pagedRows() const;
     int pagedCols() const;
-    // Texts laid out once and drawn many times ("●", numbers, captions).
-    const QStaticText &staticText(const QString &text) const;
+    void applyZoomFont();
 
     Sheet m_sheet;
     std::vector<int> m_colPixels; // index 0 … cols
     std::vector<int> m_rowPixels; // index 0 … rows
     int m_selCol1 = 0, m_selRow1 = 0, m_selCol2 = 0, m_selRow2 = 0;
     int m_anchorCol = 0, m_anchorRow = 0;
-    mutable QHash<QString, QStaticText> m_textCache;
+    SheetPainter::TextCache m_texts;
+    int m_zoom = 100;
 };

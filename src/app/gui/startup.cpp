@@ -1,0 +1,48 @@
+#include "app/gui/startup.h"
+
+#include "app/gui/mainfrm.h"
+#include "app/gui/programsetup.h"
+#include "store/backgroundload.h"
+#include "ui/gui/metrics.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The executable's folder before the application object exists, found as Qt
+// finds it; load() compares it with the application's own and loads again
+// should they differ.
+QString executableFolder(const char *argv0)
+{
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    if (self.exists())
+        return self.canonicalPath();
+    return QFileInfo(QString::fromLocal8Bit(argv0)).absoluteDir().canonicalPath();
+}
+
+} // namespace
+
+namespace Startup {
+
+int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
+{
+    BackgroundStoreLoad pending(executableFolder(argv[0]));
+
+    QApplication app(argc, argv);
+    ProgramSetup::apply(app);
+    Metrics::installFontSubstitution();
+    QApplication::setFont(Metrics::gridFont());
+
+    MainFrm window(QApplication::applicationDirPath());
+    window.setBackgroundLoad(&pending);
+    if (atShow)
+        atShow(window);
+    window.show();
+    if (!window.load())
+        return window.isClosing() ? 0 : 1;
+    return QApplication::exec();
+}
+
+} // namespace Startup

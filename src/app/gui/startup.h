@@ -1,0 +1,15 @@
+#pragma once
+
+#include <functional>
+
+class MainFrm;
+
+namespace Startup {
+
+// The windowed program from its first line to its exit status. The store
+// starts loading on a worker thread at once, while the application object,
+// the fonts and the main window are built; then the prediction is shown.
+// atShow, when given, sees the main window just before it is shown.
+int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow = {});
+
+} // namespace Startup

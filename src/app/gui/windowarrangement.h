@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+class QMdiArea;
+class QWidget;
+class QWindow;
+
+// How the main window sits on the screen and how its child windows are laid
+// out, apart from the window class itself.
+namespace WindowArrangement {
+
+// The main window's client geometry: the designed size where the screen's
+// available area has room for it and its frame, otherwise that area less the
+// frame; kept inside the area. frame is the space the window manager's
+// decorations take (left + right, top + bottom).
+QRect fitOnScreen(const QSize &designed, const QRect &available, const QSize &frame);
+
+// Cascade that keeps every child window's size: each next window one title
+// bar lower and to the right, starting again at the corner when the next
+// one would leave no title bar to grab. The active window ends on top.
+void cascade(QMdiArea *area);
+
+// True when the window is one of the program's modal dialogs (its message
+// boxes, a progress dialog), which show over a child window and do not count
+// as another window of the program.
+bool isModalDialog(QWindow *window);
+
+} // namespace WindowArrangement

@@ -1,0 +1,228 @@
+#include "ui/gui/sheetprinter.h"
+
+#include "ui/gui/metrics.h"
+#include "ui/gui/sheetpainter.h"
+
+#include <QAction>
+#include <QDate>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QToolBar>
+
+#include <cmath>
+#include <functional>
+
+namespace SheetPrinter {
+
+namespace {
+
+// Page furniture in the layout unit (the screen's pixels at 100 %).
+constexpr double HeaderHeight = 28;
+constexpr double FooterHeight = 22;
+constexpr double TitleHeight = 20;
+constexpr double TableGap = 12;
+constexpr double MarginMillimetres = 10;
+
+// The grid font at the size it has on screen at 100 %, in the layout unit:
+// the painter's scale then brings it to the paper.
+QFont layoutFont(double pointScale = 1.0)
+{
+    QFont font = Metrics::gridFont();
+    font.setPixelSize(std::max(1, int(std::lround(font.pointSizeF() * pointScale * Metrics::logicalDpi() / 72.0))));
+    return font;
+}
+
+// Printer pixels per layout unit.
+double deviceScale(const QPrinter &printer)
+{
+    return printer.resolution() / Metrics::logicalDpi();
+}
+
+std::vector<int> columnPixels(const Sheet &sheet)
+{
+    std::vector<int> pixels(size_t(sheet.maxCols()) + 1, 0);
+    for (int c = 1; c <= sheet.maxCols(); ++c)
+        pixels[size_t(c)] = Metrics::columnPixels(sheet.colWidth(c));
+    return pixels;
+}
+
+// Frozen entries, then the band, laid end to end from 0.
+std::vector<SheetPainter::Span> spans(int frozen, PageLayout::Band band, const std::function<int(int)> &size)
+{
+    std::vector<SheetPainter::Span> result;
+    int at = 0;
+    auto add = [&](int index) {
+        result.push_back({index, at, size(index)});
+        at += size(index);
+    };
+    for (int i = 1; i <= frozen; ++i)
+        add(i);
+    for (int i = band.first; i <= band.last; ++i)
+        add(i);
+    return result;
+}
+
+void drawHeader(QPainter &painter, const Document &document, double width)
+{
+    QFont bold = layoutFont(1.2);
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(Qt::black);
+    const QRectF line(0, 0, width, HeaderHeight - 6);
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, document.caption);
+    painter.setFont(layoutFont());
+    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, document.drawRange);
+    painter.drawLine(QPointF(0, HeaderHeight - 4), QPointF(width, HeaderHeight - 4));
+}
+
+void drawFooter(QPainter &painter, int page, int pages, const QString &date, double top, double width)
+{
+    painter.setFont(layoutFont());
+    painter.setPen(Qt::black);
+    const QRectF line(0, top + 4, width, FooterHeight - 4);
+    painter.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("%1 / %2").arg(page).arg(pages));
+    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, date);
+}
+
+} // namespace
+
+std::vector<PageLayout::Table> tables(const Document &document)
+{
+    std::vector<PageLayout::Table> result;
+    for (const Section &section : document.sections) {
+        const Sheet &sheet = section.sheet;
+        PageLayout::Table table;
+        for (int c = 1; c <= sheet.maxCols(); ++c)
+            table.colWidths.push_back(Metrics::columnPixels(sheet.colWidth(c)));
+        for (int r = 1; r <= sheet.maxRows(); ++r)
+            table.rowHeights.push_back(Metrics::rowPixels(sheet.rowHeight(r)));
+        table.frozenCols = std::max(0, section.captionCols >= 0 ? section.captionCols : sheet.frozenCols());
+        table.frozenRows = std::max(0, section.captionRows >= 0 ? section.captionRows : sheet.frozenRows());
+        table.titleHeight = section.title.isEmpty() ? 0 : TitleHeight;
+        result.push_back(std::move(table));
+    }
+    return result;
+}
+
+bool prefersLandscape(const Document &document)
+{
+    // Body widths of A4 within the margins, in the layout unit.
+    const QSizeF paper = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
+    auto layoutUnits = [](double mm) { return (mm - 2 * MarginMillimetres) / 25.4 * Metrics::logicalDpi(); };
+    return PageLayout::prefersLandscape(tables(document), layoutUnits(paper.width()), layoutUnits(paper.height()));
+}
+
+void setUpPrinter(QPrinter &printer, const Document &document)
+{
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(prefersLandscape(document) ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(MarginMillimetres, MarginMillimetres, MarginMillimetres, MarginMillimetres),
+                           QPageLayout::Millimeter);
+    printer.setDocName(document.caption);
+}
+
+PageLayout::Result layout(QPrinter &printer, const Document &document, bool fitWidth)
+{
+    const double scale = deviceScale(printer);
+    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
+    return PageLayout::split(tables(document), paper.width() / scale,
+                             paper.height() / scale - HeaderHeight - FooterHeight, fitWidth, TableGap);
+}
+
+int print(QPrinter &printer, const Document &document, bool fitWidth)
+{
+    const PageLayout::Result pages = layout(printer, document, fitWidth);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return 0;
+    const double scale = deviceScale(printer);
+    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double width = paper.width() / scale;
+    const double height = paper.height() / scale;
+    const QString date = QStringLiteral("印刷日 %1").arg(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+
+    std::vector<std::vector<int>> colPixels;
+    for (const Section &section : document.sections)
+        colPixels.push_back(columnPixels(section.sheet));
+    SheetPainter::TextCache texts(layoutFont());
+
+    const int count = int(pages.pages.size());
+    for (int p = 0; p < count; ++p) {
+        if (p > 0)
+            printer.newPage();
+        painter.resetTransform();
+        painter.scale(scale, scale);
+        drawHeader(painter, document, width);
+        for (const PageLayout::Piece &piece : pages.pages[size_t(p)].pieces) {
+            const Section &section = document.sections[size_t(piece.table)];
+            const Sheet &sheet = section.sheet;
+            painter.save();
+            painter.translate(0, HeaderHeight);
+            painter.scale(pages.scale, pages.scale);
+            painter.translate(0, piece.top);
+            if (!section.title.isEmpty()) {
+                painter.setFont(layoutFont());
+                painter.setPen(Qt::black);
+                painter.drawText(QRectF(0, 0, width / pages.scale, TitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                                 section.title);
+                painter.translate(0, TitleHeight);
+            }
+            const std::vector<int> &pixels = colPixels[size_t(piece.table)];
+            const auto cols = spans(piece.frozenCols, piece.cols, [&](int c) { return pixels[size_t(c)]; });
+            const auto rows = spans(piece.frozenRows, piece.rows,
+                                    [&](int r) { return Metrics::rowPixels(sheet.rowHeight(r)); });
+            SheetPainter::paint(painter, sheet, cols, rows, pixels, texts);
+            painter.restore();
+        }
+        drawFooter(painter, p + 1, count, date, height - FooterHeight, width);
+    }
+    painter.end();
+    return count;
+}
+
+int writePdf(const QString &path, const Document &document, bool fitWidth, QString *error)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setCreator(QStringLiteral("ロト6ケルモンLite"));
+    setUpPrinter(printer, document);
+    const int pages = print(printer, document, fitWidth);
+    if (pages == 0 || !QFileInfo(path).isFile()) {
+        if (error)
+            *error = QStringLiteral("PDFファイル「%1」を書き込めません。").arg(path);
+        return 0;
+    }
+    return pages;
+}
+
+void preview(QWidget *parent, const Document &document)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer, document);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("dlgPrintPreview"));
+    dialog.setWindowTitle(QStringLiteral("%1 - 印刷プレビュー").arg(document.caption));
+    bool fitWidth = false;
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter *target) { print(*target, document, fitWidth); });
+    if (auto *bar = dialog.findChild<QToolBar *>()) {
+        bar->addSeparator();
+        QAction *fit = bar->addAction(QStringLiteral("ページ幅に合わせる"));
+        fit->setObjectName(QStringLiteral("actFitWidth"));
+        fit->setCheckable(true);
+        QObject::connect(fit, &QAction::toggled, &dialog, [&](bool on) {
+            fitWidth = on;
+            if (auto *view = dialog.findChild<QPrintPreviewWidget *>())
+                view->updatePreview();
+        });
+    }
+    dialog.resize(1000, 760);
+    dialog.exec();
+}
+
+} // namespace SheetPrinter
