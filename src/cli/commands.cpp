@@ -222,6 +222,25 @@ bool writeAnalysis(ExportOutput &output, const AnalysisWindow &w, const DrawHist
     return true;
 }
 
+// A window whose database does not load still answers in the format asked
+// for: scripts that parse the JSON get JSON.
+std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QStringList &windows, bool json)
+{
+    try {
+        return loadStore(options);
+    } catch (const DatabaseError &error) {
+        QStringList objects;
+        for (const QString &window : windows)
+            objects << SheetExport::errorJson(window, error.message());
+        if (json && windows.size() == 1)
+            out(objects.first() + QLatin1Char('\n'));
+        else if (json)
+            out(QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n]\n"));
+        err(error.message());
+        return std::nullopt;
+    }
+}
+
 // Every window of `list`, in its order, from one load of the store: in JSON
 // an array of exactly the objects the single exports print; in CSV each
 // window's name line and its rows, windows separated by a blank line.
@@ -233,7 +252,15 @@ int exportAll(const Options &options, bool json)
     std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
     if (!engine)
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
+    QStringList windows{PredictionEngine::WindowName};
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (w.build)
+            windows << w.className;
+    }
+    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, windows, json);
+    if (!loaded)
+        return Failure;
+    const DrawHistoryStore &store = *loaded;
     ExportOutput output(stdout);
     bool ok = true;
     bool first = true;
@@ -274,9 +301,11 @@ int exportWindow(const Options &options)
         std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
         if (!engine)
             return usage(problem);
-        const DrawHistoryStore store = loadStore(options);
+        const std::optional<DrawHistoryStore> store = loadStoreFor(options, {PredictionEngine::WindowName}, json);
+        if (!store)
+            return Failure;
         ExportOutput output(stdout);
-        const bool ok = writePrediction(output, *engine, store, json);
+        const bool ok = writePrediction(output, *engine, *store, json);
         if (json)
             output.put('\n');
         return ok ? Success : Failure;
@@ -284,9 +313,11 @@ int exportWindow(const Options &options)
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
+    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w->className}, json);
+    if (!store)
+        return Failure;
     ExportOutput output(stdout);
-    const bool ok = writeAnalysis(output, *w, store, json);
+    const bool ok = writeAnalysis(output, *w, *store, json);
     if (json)
         output.put('\n');
     return ok ? Success : Failure;

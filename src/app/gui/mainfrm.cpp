@@ -10,6 +10,7 @@
 #include "app/gui/windowarrangement.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/updateprogressdialog.h"
 #include "prediction/gui/backtestwindow.h"
 #include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
@@ -427,10 +428,16 @@ void MainFrm::mnuMasterUpdate_Click()
 {
     // Replaces the database the store was loaded from. The store itself is
     // not rebuilt: the analyses show the new draws after the next start.
+    // The editor's connection would go on writing to the replaced file, so
+    // edits made after the update would be lost: it must be closed first.
+    if (subWindow(DrawResultsEditor::ClassName)) {
+        message(Messages::error(QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。")));
+        return;
+    }
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(m_downloadUrl, DataLocation::databaseFile(m_programFolder));
+        = UpdateProgressDialog::run(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
     // Open tickets are checked against the new draws at once.
     if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())
