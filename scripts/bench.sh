@@ -73,6 +73,9 @@ hyperfine --warmup 1 --runs 5 "$cli render バラツキ分析 --pdf $work/bench.
 /usr/bin/time -v "$cli" render バラツキ分析 --pdf "$work/bench.pdf" --db "$db" 2>&1 \
   | grep -E 'pages|Maximum resident|Elapsed'
 
+echo "== walk-forward test of the predictions (targets 101 … 2130)"
+hyperfine --warmup 1 "$cli backtest --reflect 1,5 --db $db" "$cli backtest --search --db $db"
+
 echo "== 当選データ取込: ten new draws into a fresh copy of the bundled history (whole process)"
 printf '回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n' > "$work/ten.csv"
 for n in $(seq 2131 2140); do printf '%s,1,2,3,4,5,6,7\n' "$n" >> "$work/ten.csv"; done

@@ -7,6 +7,8 @@
 #include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/backtest.h"
+#include "prediction/backtestexport.h"
 #include "prediction/predictionexport.h"
 #include "store/datalocation.h"
 #include "store/drawcsv.h"
@@ -54,6 +56,7 @@ const char *const UsageText =
     "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
     "  update [--url URL]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
+    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
     "  import FILE|- [--dry-run] [--overwrite] [--format text|json]\n"
     "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n";
@@ -222,6 +225,25 @@ bool writeAnalysis(ExportOutput &output, const AnalysisWindow &w, const DrawHist
     return true;
 }
 
+// A window whose database does not load still answers in the format asked
+// for: scripts that parse the JSON get JSON.
+std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QStringList &windows, bool json)
+{
+    try {
+        return loadStore(options);
+    } catch (const DatabaseError &error) {
+        QStringList objects;
+        for (const QString &window : windows)
+            objects << SheetExport::errorJson(window, error.message());
+        if (json && windows.size() == 1)
+            out(objects.first() + QLatin1Char('\n'));
+        else if (json)
+            out(QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n]\n"));
+        err(error.message());
+        return std::nullopt;
+    }
+}
+
 // Every window of `list`, in its order, from one load of the store: in JSON
 // an array of exactly the objects the single exports print; in CSV each
 // window's name line and its rows, windows separated by a blank line.
@@ -233,7 +255,15 @@ int exportAll(const Options &options, bool json)
     std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
     if (!engine)
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
+    QStringList windows{PredictionEngine::WindowName};
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (w.build)
+            windows << w.className;
+    }
+    const std::optional<DrawHistoryStore> loaded = loadStoreFor(options, windows, json);
+    if (!loaded)
+        return Failure;
+    const DrawHistoryStore &store = *loaded;
     ExportOutput output(stdout);
     bool ok = true;
     bool first = true;
@@ -274,9 +304,11 @@ int exportWindow(const Options &options)
         std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
         if (!engine)
             return usage(problem);
-        const DrawHistoryStore store = loadStore(options);
+        const std::optional<DrawHistoryStore> store = loadStoreFor(options, {PredictionEngine::WindowName}, json);
+        if (!store)
+            return Failure;
         ExportOutput output(stdout);
-        const bool ok = writePrediction(output, *engine, store, json);
+        const bool ok = writePrediction(output, *engine, *store, json);
         if (json)
             output.put('\n');
         return ok ? Success : Failure;
@@ -284,9 +316,11 @@ int exportWindow(const Options &options)
     const AnalysisWindow *w = windowArgument(options, &problem);
     if (!w)
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
+    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w->className}, json);
+    if (!store)
+        return Failure;
     ExportOutput output(stdout);
-    const bool ok = writeAnalysis(output, *w, store, json);
+    const bool ok = writeAnalysis(output, *w, *store, json);
     if (json)
         output.put('\n');
     return ok ? Success : Failure;
@@ -433,6 +467,54 @@ int randomness(const Options &options)
     return Success;
 }
 
+// 予想の検証 without the window: the walk-forward test over a range of
+// draws, and with --search the 4 096 reflect sets on its first half.
+int backtest(const Options &options)
+{
+    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
+    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+        return usage(QStringLiteral("--format は json か csv です。"));
+    if (!options.positional.isEmpty())
+        return usage(QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
+    const std::optional<ReflectFlags> flags =
+        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
+    if (!flags)
+        return usage(QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
+                         .arg(options.value(QStringLiteral("--reflect"))));
+    const DrawHistoryStore store = loadStore(options);
+    Backtest::Range range = Backtest::defaultRange(store);
+    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &range.from},
+                                      std::pair{QStringLiteral("--to"), &range.to}}) {
+        if (!options.has(name))
+            continue;
+        bool ok = false;
+        *bound = options.value(name).trimmed().toInt(&ok);
+        if (!ok)
+            return usage(QStringLiteral("%1 には回数を整数で指定してください: %2").arg(name, options.value(name)));
+    }
+    if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty()) {
+        err(problem);
+        return Failure;
+    }
+    const std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+    std::optional<Backtest::SearchResult> found;
+    if (options.has(QStringLiteral("--search"))) {
+        found = Backtest::search(store, range);
+        if (!found) {
+            err(QStringLiteral("設定の探索には検証する回が2回以上必要です。"));
+            return Failure;
+        }
+    }
+    if (format == QLatin1String("csv")) {
+        out(BacktestExport::csv(*result));
+        if (found)
+            out(QLatin1Char('\n') + Backtest::searchText(*found));
+    } else {
+        out(BacktestExport::json(*result, found ? &*found : nullptr) + QLatin1Char('\n'));
+    }
+    return Success;
+}
+
 // 当選データ取込 and 当選データ書出し without the window.
 int importOrSave(const QString &command, const Options &options)
 {
@@ -476,7 +558,7 @@ int run(const QStringList &arguments)
                              QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
                              QStringLiteral("--pdf"), QStringLiteral("--encoding")};
     const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
-                            QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
+                            QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
     QString problem;
     const std::optional<Options> options = parse(rest, valued, flags, &problem);
     if (!options)
@@ -499,6 +581,8 @@ int run(const QStringList &arguments)
             return update(*options);
         if (command == QLatin1String("randomness"))
             return randomness(*options);
+        if (command == QLatin1String("backtest"))
+            return backtest(*options);
         if (command == QLatin1String("import") || command == QLatin1String("save-csv"))
             return importOrSave(command, *options);
     } catch (const DatabaseError &error) {

@@ -1,6 +1,7 @@
 #include "maintenance/drawdataupdate.h"
 
 #include "store/drawdatabase.h"
+#include "store/globalbas.h"
 #include "store/runtimeerror.h"
 
 #include <QDir>
@@ -17,6 +18,10 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace DrawDataUpdate {
 
@@ -39,12 +44,8 @@ Result fault(Status status, const QString &headline, const QString &reason)
     return {status, headline + QLatin1Char('\n') + reason + QLatin1Char('\n') + Unchanged};
 }
 
-QString transferReason(const QNetworkReply &reply, bool timedOut, std::chrono::milliseconds timeout)
+QString transferReason(const QNetworkReply &reply)
 {
-    if (timedOut) {
-        return QStringLiteral("サーバーが %1 秒間応答しませんでした（タイムアウト）。")
-            .arg(double(timeout.count()) / 1000.0);
-    }
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() >= 300)) {
         const QString phrase = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
@@ -94,6 +95,24 @@ private:
     QString m_path;
 };
 
+const QString DownloadSuffix = QStringLiteral(".download-");
+
+// Removes the download files an update that was killed left in folder: those
+// nobody holds the lock of.
+void removeLeftovers(const QString &folder, const QString &prefix)
+{
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 QUrl defaultUrl()
@@ -104,41 +123,97 @@ QUrl defaultUrl()
     return QUrl(host + DownloadPath);
 }
 
-Download download(const QUrl &url, std::chrono::milliseconds timeout)
+Download download(const QUrl &url, QIODevice &sink, const TransferOptions &options)
 {
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
-
-    QEventLoop loop;
-    QTimer stall;
-    stall.setSingleShot(true);
-    stall.setInterval(timeout);
-    bool timedOut = false;
-    QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    // The time-out counts from the last sign of progress, so a slow but
-    // moving transfer is not cut off.
-    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &stall, [&stall] { stall.start(); });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    stall.start();
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    stall.stop();
+    // Bytes are moved to the sink as they come; Qt's buffer stays small.
+    reply->setReadBufferSize(256 * 1024);
 
     Download result;
+    result.outcome = Download::Outcome::Ok;
+    QEventLoop loop;
+    const auto stop = [&](Download::Outcome outcome, const QString &reason) {
+        if (result.outcome != Download::Outcome::Ok)
+            return;
+        result.outcome = outcome;
+        result.reason = reason;
+        reply->abort();
+    };
+    const QString tooLarge = QStringLiteral("ダウンロードするデータが大きすぎます（%1 MB を超えています）。")
+                                 .arg(options.maxBytes / (1024 * 1024));
+
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(options.stallTimeout);
+    QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
+        stop(Download::Outcome::Failed, QStringLiteral("サーバーが %1 秒間応答しませんでした（タイムアウト）。")
+                                            .arg(double(options.stallTimeout.count()) / 1000.0));
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setInterval(options.deadline);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        stop(Download::Outcome::Failed, QStringLiteral("ダウンロードが %1 秒以内に終わりませんでした（タイムアウト）。")
+                                            .arg(double(options.deadline.count()) / 1000.0));
+    });
+    qint64 total = -1;
+    const auto report = [&] {
+        if (options.progress && result.outcome == Download::Outcome::Ok && !options.progress(result.bytes, total))
+            stop(Download::Outcome::Cancelled, QStringLiteral("ダウンロードを中止しました。"));
+    };
+    // Told from a timer only: a modal dialog's update may run the event loop,
+    // which must not happen inside the handler that writes the bytes.
+    QTimer tick;
+    tick.setInterval(100);
+    QObject::connect(&tick, &QTimer::timeout, &loop, report);
+
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid())
+            total = length.toLongLong();
+        if (total > options.maxBytes)
+            stop(Download::Outcome::TooLarge, tooLarge);
+    });
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
+        // The time-out counts from the last sign of progress, so a slow but
+        // moving transfer is not cut off (the deadline still is).
+        stall.start();
+        const QByteArray chunk = reply->readAll();
+        if (result.outcome != Download::Outcome::Ok)
+            return;
+        if (result.bytes + chunk.size() > options.maxBytes) {
+            stop(Download::Outcome::TooLarge, tooLarge);
+            return;
+        }
+        if (sink.write(chunk) != chunk.size()) {
+            stop(Download::Outcome::SinkFailed, sink.errorString());
+            return;
+        }
+        result.bytes += chunk.size();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    stall.start();
+    deadline.start();
+    if (options.progress)
+        tick.start();
+    if (!reply->isFinished())
+        loop.exec(options.progress ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    stall.stop();
+    deadline.stop();
+    tick.stop();
+
+    if (result.outcome != Download::Outcome::Ok)
+        return result;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const bool httpOk = !status.isValid() || (status.toInt() >= 200 && status.toInt() < 300);
-    if (timedOut || reply->error() != QNetworkReply::NoError || !httpOk) {
-        result.reason = transferReason(*reply, timedOut, timeout);
-        return result;
+    if (reply->error() != QNetworkReply::NoError || !httpOk) {
+        result.outcome = Download::Outcome::Failed;
+        result.reason = transferReason(*reply);
     }
-    result.ok = true;
-    result.body = reply->readAll();
     return result;
 }
 
@@ -160,47 +235,72 @@ QString checkDatabaseFile(const QString &path)
         return QStringLiteral("パスワードが違うか、壊れているか、当選データファイルではありません。");
     }
     // Opening reads only the first pages: a file cut short is found by
-    // reading every page and every record.
+    // reading every page.
     try {
         Statement check = db->prepare(QStringLiteral("PRAGMA quick_check"));
         while (check.step()) {
             if (check.value(0).toText() != QLatin1String("ok"))
                 return QStringLiteral("ファイルが壊れているか、途中で切れています。");
         }
-        DrawDatabase::readAll(*db);
     } catch (const DatabaseError &) {
         return QStringLiteral("ファイルが壊れているか、途中で切れています。");
+    }
+    db.reset();
+    // Then the start-up's own load: a file it would refuse is refused now,
+    // not at the next start.
+    try {
+        loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+    } catch (const DatabaseError &error) {
+        QString reason = error.message();
+        reason.replace(path, QStringLiteral("ダウンロードしたファイル"));
+        return QStringLiteral("当選データとして読み込めません。\n") + reason;
     }
     return {};
 }
 
-Result install(const QByteArray &body, const QString &target)
+void trimToDatabase(const QString &path)
 {
+    qint64 used = 0;
+    try {
+        const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
+        Statement pageSize = db.prepare(QStringLiteral("PRAGMA page_size"));
+        Statement pageCount = db.prepare(QStringLiteral("PRAGMA page_count"));
+        if (pageSize.step() && pageCount.step())
+            used = pageSize.value(0).integer() * pageCount.value(0).integer();
+    } catch (const DatabaseError &) {
+        return; // not a database: the check says so
+    }
+    if (used > 0 && QFileInfo(path).size() > used)
+        QFile::resize(path, used);
+}
+
+Result installFile(const QString &downloaded, const QString &target)
+{
+    PendingFile pending(downloaded);
     const QFileInfo targetInfo(target);
     const QString targetPath = targetInfo.absoluteFilePath();
     if (!targetInfo.exists())
         return {Status::TargetMissing, QStringLiteral("当選データファイル：'") + targetPath + QStringLiteral("'が存在しません")};
 
     const QString writeHeadline = QStringLiteral("新しい当選データファイルを書き込めませんでした。");
-    // The new file is written in the same folder, so that the final rename
-    // stays on one file system and replaces the database in one step.
-    QTemporaryFile temporary(targetInfo.dir().filePath(targetInfo.fileName() + QStringLiteral(".download-XXXXXX")));
-    temporary.setAutoRemove(false);
-    if (!temporary.open())
-        return fault(Status::WriteFailed, writeHeadline, temporary.errorString());
-    PendingFile pending(temporary.fileName());
-    if (temporary.write(body) != body.size() || !temporary.flush()) {
-        const QString reason = temporary.errorString();
-        temporary.close();
-        return fault(Status::WriteFailed, writeHeadline, reason);
-    }
-    temporary.close();
-
+    trimToDatabase(pending.path());
     const QString problem = checkDatabaseFile(pending.path());
     if (!problem.isEmpty())
         return fault(Status::Refused, QStringLiteral("ダウンロードしたデータは当選データファイルとして使えません。"), problem);
 
     QFile::setPermissions(pending.path(), QFile::permissions(targetPath));
+
+    // A journal beside the old file belongs to it: renamed next to the new
+    // file, the next read-write open would roll the old pages into it. Roll
+    // it back into the old file (which becomes the .bak) first.
+    try {
+        if (!Database::rollBackUnfinishedWrite(targetPath, DrawDatabase::password())) {
+            return fault(Status::WriteFailed, writeHeadline,
+                         QStringLiteral("当選データファイルに他のプログラムが書き込んでいます。"));
+        }
+    } catch (const DatabaseError &error) {
+        return fault(Status::WriteFailed, writeHeadline, error.message());
+    }
 
     // Keep the previous database as .bak: a second name for the same file
     // where the file system allows it, a copy otherwise; put in place by a
@@ -232,12 +332,54 @@ Result install(const QByteArray &body, const QString &target)
     return {Status::Updated, QStringLiteral("当選データを最新化しました。")};
 }
 
+Result update(const QUrl &url, const QString &target, const TransferOptions &options)
+{
+    const QFileInfo targetInfo(target);
+    const QString prefix = targetInfo.fileName() + DownloadSuffix;
+    removeLeftovers(targetInfo.absolutePath(), prefix);
+
+    // The download goes to a file in the target's folder, so that the final
+    // rename stays on one file system and replaces the database in one step.
+    // The lock on it tells a later update that it is not a leftover.
+    QTemporaryFile temporary(targetInfo.absoluteDir().filePath(prefix + QStringLiteral("XXXXXX")));
+    temporary.setAutoRemove(false);
+    if (!temporary.open()) {
+        if (!targetInfo.exists())
+            return installFile({}, target);
+        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"),
+                     temporary.errorString());
+    }
+    PendingFile pending(temporary.fileName());
+    ::flock(temporary.handle(), LOCK_EX | LOCK_NB);
+
+    const Download fetched = download(url, temporary, options);
+    const bool flushed = temporary.flush();
+    switch (fetched.outcome) {
+    case Download::Outcome::Ok:
+        break;
+    case Download::Outcome::Failed:
+        return fault(Status::DownloadFailed, QStringLiteral("当選データをダウンロードできませんでした。"), fetched.reason);
+    case Download::Outcome::TooLarge:
+        return fault(Status::Refused, QStringLiteral("ダウンロードしたデータは当選データファイルとして使えません。"),
+                     fetched.reason);
+    case Download::Outcome::SinkFailed:
+        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"), fetched.reason);
+    case Download::Outcome::Cancelled:
+        return {Status::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + Unchanged};
+    }
+    if (!flushed)
+        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"),
+                     temporary.errorString());
+    pending.release();
+    // Stays open (and locked) until installed or removed.
+    return installFile(temporary.fileName(), target);
+}
+
 Result update(const QUrl &url, const QString &target, std::chrono::milliseconds timeout)
 {
-    const Download fetched = download(url, timeout);
-    if (!fetched.ok)
-        return fault(Status::DownloadFailed, QStringLiteral("当選データをダウンロードできませんでした。"), fetched.reason);
-    return install(fetched.body, target);
+    TransferOptions options;
+    options.stallTimeout = timeout;
+    return update(url, target, options);
 }
 
 } // namespace DrawDataUpdate

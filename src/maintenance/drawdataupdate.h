@@ -5,6 +5,9 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
+
+class QIODevice;
 
 // Replacing the draw database by the provider's current copy. The routine
 // never shows anything: it returns what happened, and the menu item and the
@@ -16,6 +19,23 @@ inline const QString DownloadPath = QStringLiteral("/download/Loto6Kermon/Loto6K
 
 // A transfer that makes no progress for this long is given up.
 constexpr std::chrono::milliseconds DefaultTimeout{30000};
+// A transfer that is still going after this long is given up as well: a
+// server dripping a byte now and then never trips the stall time-out.
+constexpr std::chrono::milliseconds DefaultDeadline{180000};
+// The largest body taken; the real database is far below a megabyte.
+constexpr qint64 MaxDownloadBytes = 256LL * 1024 * 1024;
+
+struct TransferOptions
+{
+    std::chrono::milliseconds stallTimeout = DefaultTimeout;
+    std::chrono::milliseconds deadline = DefaultDeadline;
+    qint64 maxBytes = MaxDownloadBytes;
+    // Told the bytes received so far and the announced total (-1 when
+    // unknown) ten times a second; returning false
+    // cancels. While it is set, the wait lets user input through: the caller
+    // shows a modal dialog that keeps the rest of the program out of reach.
+    std::function<bool(qint64 received, qint64 total)> progress;
+};
 
 // The download host chosen at build time plus DownloadPath.
 QUrl defaultUrl();
@@ -26,6 +46,7 @@ enum class Status {
     DownloadFailed, // no connection, an HTTP error or a time-out; nothing was written
     Refused,        // the download is not a draw database; the database is as it was
     WriteFailed,    // the new file could not be put in place; the database is as it was
+    Cancelled,      // the user stopped the download; nothing was written
 };
 
 struct Result
@@ -35,32 +56,44 @@ struct Result
     QString message;
     bool succeeded() const { return status == Status::Updated; }
     // Whether the message reports a fault (rather than an outcome of the update).
-    bool isFault() const { return status != Status::Updated && status != Status::TargetMissing; }
+    bool isFault() const
+    {
+        return status != Status::Updated && status != Status::TargetMissing && status != Status::Cancelled;
+    }
 };
 
 struct Download
 {
-    bool ok = false;
-    QByteArray body;
+    enum class Outcome { Ok, Failed, TooLarge, SinkFailed, Cancelled };
+    Outcome outcome = Outcome::Failed;
     // Why the transfer failed, in Japanese; empty when ok.
     QString reason;
+    qint64 bytes = 0;
+    bool ok() const { return outcome == Outcome::Ok; }
 };
 
-// Fetches url and waits for it in a local event loop (user input is held back
-// meanwhile). Only a complete 2xx answer counts as ok.
-Download download(const QUrl &url, std::chrono::milliseconds timeout = DefaultTimeout);
+// Fetches url into sink as the bytes arrive and waits for it in a local
+// event loop. Only a complete 2xx answer counts as ok.
+Download download(const QUrl &url, QIODevice &sink, const TransferOptions &options = {});
 
 // Why the file at path cannot serve as the draw database (empty when it can):
-// it must open with the program's password, hold 全データ選択クエリ with its
-// fields, and have every page and record readable.
+// it must open with the program's password, have every page readable, and
+// load as the start-up loads it.
 QString checkDatabaseFile(const QString &path);
 
-// Puts body in place of the draw database at target: written beside it,
-// checked, then renamed over it, the previous file kept as target + ".bak".
-// Readers that hold the old file open keep reading the old contents.
-Result install(const QByteArray &body, const QString &target);
+// Cuts bytes past the end of the database (as its header gives it) off the
+// file at path, so that nothing but the database is installed.
+void trimToDatabase(const QString &path);
 
-// The whole update: download, then install over target.
+// Puts the downloaded file in place of the draw database at target: checked,
+// then renamed over it, the previous file kept as target + ".bak". The
+// downloaded file is removed unless it was installed. Readers that hold the
+// old file open keep reading the old contents.
+Result installFile(const QString &downloaded, const QString &target);
+
+// The whole update: download into a file beside target, then install it.
+// Files left beside target by an update that was killed are removed first.
+Result update(const QUrl &url, const QString &target, const TransferOptions &options);
 Result update(const QUrl &url, const QString &target, std::chrono::milliseconds timeout = DefaultTimeout);
 
 } // namespace DrawDataUpdate

@@ -7,6 +7,11 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace OptionsFile {
 
@@ -132,22 +137,51 @@ QByteArray contents(const ReflectFlags &flags)
 
 ReadResult read(const QString &path, ReflectFlags &flags)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("「%1」を開けません: %2").arg(path, file.errorString())};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {false, QStringLiteral("「%1」を読めません: %2").arg(path, file.errorString())};
-    return apply(bytes, flags);
+    // Opened without blocking and read up to a fixed size: a FIFO with no
+    // writer or an endless device (/dev/zero) must not hold up the start.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {false, QStringLiteral("「%1」を開けません: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
+    QByteArray bytes(MaxReadBytes, Qt::Uninitialized);
+    qsizetype filled = 0;
+    int readError = 0;
+    while (filled < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n > 0) {
+            filled += n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            // End of file, or nothing more without waiting (EAGAIN).
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                readError = errno;
+            break;
+        }
+    }
+    ::close(fd);
+    if (readError != 0)
+        return {false, QStringLiteral("「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(readError)))};
+    bytes.truncate(filled);
+    return OptionsFile::apply(bytes, flags);
 }
 
 QString write(const QString &path, const ReflectFlags &flags)
 {
+    // Only a regular file (or none yet) is replaced: a device or a FIFO
+    // under that name is left alone.
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return QStringLiteral("「%1」は通常のファイルではありません。").arg(path);
+
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     const QByteArray bytes = contents(flags);
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes must have reached the file before the rename: commit() does
+    // not report a buffered write that failed (a full disk), and would put
+    // an empty file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return reason;

@@ -41,8 +41,13 @@ ReadResult apply(const QByteArray &contents, ReflectFlags &flags);
 // The file's contents for these flags: twelve lines in key order.
 QByteArray contents(const ReflectFlags &flags);
 
+// The most of the file that is read; the rest is ignored. Twelve lines are
+// a few hundred bytes.
+constexpr qsizetype MaxReadBytes = 64 * 1024;
+
 // Reads path into flags; a missing or unreadable file is a failed read that
-// leaves flags as they were.
+// leaves flags as they were. Reads at most MaxReadBytes and never waits for
+// input (a FIFO, a device).
 ReadResult read(const QString &path, ReflectFlags &flags);
 
 // Writes the file through a temporary file in the same folder that replaces

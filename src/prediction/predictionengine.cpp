@@ -112,29 +112,33 @@ void PredictionEngine::BuildCycleTable(const DrawHistoryStore &store)
     // The table holds every draw of the history, and at least 1 … 5000.
     ensureDraws(std::max<long long>(InitialLastDraw, store.LastDrawNo));
 
-    for (const DrawRecord &record : store.DrawRecordset) {
-        if (!record.isComplete())
-            continue;
-        const qint16 n = record.drawNo.toInt16();
-        if (n > m_lastTableDraw)
-            ensureDraws(std::max<long long>(n, 2 * m_lastTableDraw));
-        for (int p = 1; p <= 7; ++p)
-            drawNumberCell(p, n) = record.number(p).toInt16();
-        for (int p = 1; p <= 7; ++p) {
-            const qint16 x = drawNumberCell(p, n);
-            // The nearest earlier draw holding x in any position, bonus included.
-            for (int m = n - 1; m >= 1; --m) {
-                bool found = false;
-                for (int q = 1; q <= 7 && !found; ++q)
-                    found = drawNumberCell(q, m) == x;
-                if (found) {
-                    CycleStore(n - m, p, record.number(p).toText());
-                    break;
-                }
+    for (const DrawRecord &record : store.DrawRecordset)
+        appendDraw(record);
+    ShowPredictions();
+}
+
+void PredictionEngine::appendDraw(const DrawRecord &record)
+{
+    if (!record.isComplete())
+        return;
+    const qint16 n = record.drawNo.toInt16();
+    if (n > m_lastTableDraw)
+        ensureDraws(std::max<long long>(n, 2 * m_lastTableDraw));
+    for (int p = 1; p <= 7; ++p)
+        drawNumberCell(p, n) = record.number(p).toInt16();
+    for (int p = 1; p <= 7; ++p) {
+        const qint16 x = drawNumberCell(p, n);
+        // The nearest earlier draw holding x in any position, bonus included.
+        for (int m = n - 1; m >= 1; --m) {
+            bool found = false;
+            for (int q = 1; q <= 7 && !found; ++q)
+                found = drawNumberCell(q, m) == x;
+            if (found) {
+                CycleStore(n - m, p, record.number(p).toText());
+                break;
             }
         }
     }
-    ShowPredictions();
 }
 
 void PredictionEngine::CycleStore(int interval, int position, const QString &text)
@@ -187,9 +191,14 @@ void PredictionEngine::ShowPredictions()
 
 qint16 PredictionEngine::ComputeLookBackShift() const
 {
+    return lookBackShift(m_flags);
+}
+
+qint16 PredictionEngine::lookBackShift(const ReflectFlags &flags)
+{
     qint16 shift = 0;
     for (int k = 0; k < ReflectFlagCount; ++k) {
-        if (m_flags[size_t(k)])
+        if (flags[size_t(k)])
             shift = checked::add(shift, AnalysisWeight[size_t(k)]);
     }
     return shift;

@@ -61,10 +61,16 @@ public:
     // One pass over the history: fills DrawNumberTable and CycleTable (neither
     // is cleared first), then ShowPredictions.
     void BuildCycleTable(const DrawHistoryStore &store);
+    // One record of that pass: a complete draw enters DrawNumberTable and
+    // CycleTable, an incomplete one is skipped. Feeding the records one by one
+    // grows the tables draw by draw, as the walk-forward test needs.
+    void appendDraw(const DrawRecord &record);
     // Writes all four predictions for the current flags.
     void ShowPredictions();
     // Sum of the weights of the reflected analyses.
     qint16 ComputeLookBackShift() const;
+    // The same for any set of flags.
+    static qint16 lookBackShift(const ReflectFlags &flags);
 
     void CycleStore(int interval, int position, const QString &text);
     void ShowCycleTable();

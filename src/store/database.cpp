@@ -82,33 +82,22 @@ Database::Database(const QString &path, sqlite3 *db)
 {
 }
 
-Database Database::open(const QString &path, const QString &key, Mode mode)
+namespace {
+
+// How long a statement waits for another program's lock before giving up.
+constexpr int BusyTimeoutMs = 2000;
+
+sqlite3 *openConnection(const QString &path, const QString &key, int flags)
 {
-    const QFileInfo info(path);
-    if (mode != Mode::Create && !info.exists())
-        throw DatabaseError(QStringLiteral("データベースファイル「%1」が見つかりません。").arg(path));
-    if (mode != Mode::Create && !info.isFile())
-        throw DatabaseError(QStringLiteral("データベースファイル「%1」はファイルではありません。").arg(path));
-
-    int flags = SQLITE_OPEN_NOMUTEX;
-    switch (mode) {
-    case Mode::ReadOnly:
-        flags |= SQLITE_OPEN_READONLY;
-        break;
-    case Mode::ReadWrite:
-        flags |= SQLITE_OPEN_READWRITE;
-        break;
-    case Mode::Create:
-        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-        break;
-    }
-
     sqlite3 *raw = nullptr;
     const QByteArray nativePath = path.toUtf8();
     int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
-    Database db(path, raw);
+    std::unique_ptr<sqlite3, int (*)(sqlite3 *)> guard(raw, sqlite3_close_v2);
     if (rc != SQLITE_OK)
         fail(path, raw, rc, QStringLiteral("開けません"));
+    // Before the first statement: a short lock held by another program
+    // (a writer committing) is waited for instead of failing at once.
+    sqlite3_busy_timeout(raw, BusyTimeoutMs);
 
     // An empty key means a plain, unencrypted file.
     if (!key.isEmpty()) {
@@ -120,12 +109,61 @@ Database Database::open(const QString &path, const QString &key, Mode mode)
     }
 
     // A wrong key is not noticed by sqlite3_key: the first read of the schema
-    // is what fails, so read it now rather than in the middle of a load.
+    // is what fails, so read it now rather than in the middle of a load. On a
+    // connection that may write, this read also rolls back a hot journal.
     rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         fail(path, raw, rc, QStringLiteral("読み込めません"));
-    sqlite3_busy_timeout(raw, 2000);
-    return db;
+    return guard.release();
+}
+
+} // namespace
+
+Database Database::open(const QString &path, const QString &key, Mode mode)
+{
+    const QFileInfo info(path);
+    if (mode != Mode::Create && !info.exists())
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」が見つかりません。").arg(path));
+    if (mode != Mode::Create && !info.isFile())
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」はファイルではありません。").arg(path));
+
+    int flags = SQLITE_OPEN_NOMUTEX;
+    switch (mode) {
+    case Mode::ReadOnly:
+        // A read-only connection cannot roll back what a killed writer left.
+        // Where this fails (a file we may not write), the open below says why.
+        try {
+            rollBackUnfinishedWrite(path, key);
+        } catch (const DatabaseError &) {
+        }
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case Mode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    }
+    return Database(path, openConnection(path, key, flags));
+}
+
+bool Database::rollBackUnfinishedWrite(const QString &path, const QString &key)
+{
+    if (!QFileInfo::exists(journalPath(path)) || !QFileInfo(path).isFile())
+        return true;
+    // A journal of a transaction still running in another program is not
+    // hot: the read below only waits for or reads past it.
+    sqlite3 *db = nullptr;
+    try {
+        db = openConnection(path, key, SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE);
+    } catch (const DatabaseError &error) {
+        throw DatabaseError(QStringLiteral("%1\n途中で終わった書き込み（%2）を元に戻せません。")
+                                .arg(error.message(), journalPath(path)));
+    }
+    sqlite3_close_v2(db);
+    const QFileInfo journal(journalPath(path));
+    return !journal.exists() || journal.size() == 0;
 }
 
 Statement Database::prepare(const QString &sql) const

@@ -22,6 +22,16 @@ public:
 
     static Database open(const QString &path, const QString &key, Mode mode);
 
+    // A writer killed in the middle of a transaction leaves a hot journal
+    // beside the file; only a connection that may write can roll it back.
+    // Opens the file read-write once so that SQLite restores the last
+    // committed state, then closes it. Nothing happens without a journal.
+    // Throws DatabaseError when a journal is there and cannot be rolled back.
+    // Returns false when a journal with contents remains: a transaction of
+    // another program still running.
+    static bool rollBackUnfinishedWrite(const QString &path, const QString &key);
+    static QString journalPath(const QString &path) { return path + QStringLiteral("-journal"); }
+
     Statement prepare(const QString &sql) const;
     void exec(const QString &sql) const;
 

@@ -162,7 +162,13 @@ void createDatabase(const QString &csvPath, const QString &dbPath, bool force)
     QFile csv(csvPath);
     if (!csv.open(QIODevice::ReadOnly))
         throw DatabaseError(QStringLiteral("CSV ファイル「%1」を開けません。").arg(csvPath));
-    const Table table = parse(QString::fromUtf8(csv.readAll()), csvPath);
+    // Read one byte past the limit: a device such as /dev/zero has no size.
+    const QByteArray bytes = csv.read(MaxCsvBytes + 1);
+    if (bytes.size() > MaxCsvBytes) {
+        throw DatabaseError(QStringLiteral("CSV ファイル「%1」が大きすぎます（%2 MB まで）。")
+                                .arg(csvPath).arg(MaxCsvBytes / (1024 * 1024)));
+    }
+    const Table table = parse(QString::fromUtf8(bytes), csvPath);
 
     if (QFileInfo::exists(dbPath) && !force) {
         throw DatabaseError(QStringLiteral("データベースファイル「%1」は既にあります。置き換えるには --force を付けてください。")
@@ -178,6 +184,18 @@ void createDatabase(const QString &csvPath, const QString &dbPath, bool force)
         for (const DrawRecord &record : table.records)
             DrawDatabase::insert(db, record, table.withDate);
         db.commit();
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+    // A journal beside the old file belongs to it: left there, the next
+    // read-write open would roll its pages into the new file. Roll it back
+    // into the old file first, or leave everything as it is.
+    try {
+        if (!Database::rollBackUnfinishedWrite(dbPath, DrawDatabase::password())) {
+            throw DatabaseError(QStringLiteral("データベースファイル「%1」は他のプログラムが書き込み中です。置き換えられません。")
+                                    .arg(dbPath));
+        }
     } catch (...) {
         QFile::remove(temporary);
         throw;

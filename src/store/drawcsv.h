@@ -25,6 +25,9 @@ QString quote(const QString &text);
 Table parse(const QString &text, const QString &sourceName);
 QString write(const Table &table);
 
+// The largest CSV file createDatabase reads; a real history is well under 1 MB.
+constexpr qint64 MaxCsvBytes = 64 * 1024 * 1024;
+
 // Creates dbPath from a CSV file. The new file is written beside the target
 // and renamed over it only when complete; without force an existing file is
 // refused.

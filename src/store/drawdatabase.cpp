@@ -100,6 +100,15 @@ void verify(const Database &db)
 Recordset readAll(const Database &db)
 {
     Statement stmt = prepareQuery(db);
+    // Draw numbers are 16-bit, so no real history is longer. A query that
+    // never ends (a recursive view) would be sorted whole before its first
+    // row comes out: count up to one past the limit first, unsorted.
+    Statement count = db.prepare(QStringLiteral("select count(*) from (select 1 from 全データ選択クエリ limit %1)")
+                                     .arg(MaxRecords + 1));
+    if (count.step() && count.value(0).integer() > MaxRecords) {
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」: 全データ選択クエリのレコードが %2 件を超えています。")
+                                .arg(db.path()).arg(MaxRecords));
+    }
     const ColumnMap map = mapColumns(db, stmt);
     std::vector<DrawRecord> records;
     records.reserve(4096);

@@ -32,8 +32,12 @@ ConnectionTarget parseConnectString(const QString &connectString);
 // Opens the database a connection string names.
 Database connect(const QString &connectString, Database::Mode mode);
 
+// The most records a history can hold: one per 16-bit draw number.
+constexpr int MaxRecords = 32767;
+
 // Runs the query and returns every record, ascending 回数. Refuses a database
-// without 全データ選択クエリ or without one of the eight fields.
+// without 全データ選択クエリ or without one of the eight fields, and one whose
+// query yields more than MaxRecords records.
 Recordset readAll(const Database &db);
 
 // Checks that db is a draw database (opens with the key, has the query and

@@ -8,6 +8,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -240,5 +242,23 @@ TEST(Cli, ExitStatusTellsUsageFromFailure)
         cli.start(QStringLiteral(LOTO6_CLI), c.args);
         ASSERT_TRUE(cli.waitForFinished(60000));
         EXPECT_EQ(cli.exitCode(), c.status) << c.args.join(QLatin1Char(' ')).toStdString();
+    }
+}
+
+// A database that does not load still gives scripts JSON on stdout.
+TEST(Cli, ExportOfADatabaseThatDoesNotLoadPrintsTheErrorAsJson)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
+    ASSERT_TRUE(DrawFile::writeBytes(db, "not a database\n"));
+    for (const QString &window : {QStringLiteral("出現頻度分析"), QStringLiteral("一発ケルモン予想")}) {
+        QProcess cli;
+        cli.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("export"), window, QStringLiteral("--db"), db});
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        const QJsonObject answer = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        EXPECT_EQ(cli.exitCode(), 1);
+        EXPECT_EQ(answer.value(QStringLiteral("window")).toString(), window);
+        EXPECT_TRUE(answer.value(QStringLiteral("error")).toString().contains(db));
+        EXPECT_FALSE(cli.readAllStandardError().isEmpty());
     }
 }

@@ -2,12 +2,18 @@
 // file replaced only when the new one is complete.
 #include "prediction/optionsfile.h"
 #include "prediction/predictionengine.h"
+#include "support/drawfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -192,4 +198,42 @@ TEST_F(InTemporaryDirectory, FailedWriteReportsWhy)
 {
     const QString error = OptionsFile::write(path(QStringLiteral("無い/ロト6ケルモン.ini")), only({1}));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// Files that never end or never answer: the read takes a small head and
+// never waits; the write leaves anything but a regular file alone.
+TEST_F(InTemporaryDirectory, EndlessOrSilentFilesNeitherHangNorFlood)
+{
+    ASSERT_TRUE(DrawFile::writeBytes(path(QStringLiteral("huge.ini")), OptionsFile::contents(only({2, 5})) + QByteArray(1 << 23, 'x')));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.ini"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo.ini"))).constData(), 0600), 0);
+    for (const char *name : {"huge.ini", "zero.ini", "fifo.ini"}) {
+        ReflectFlags flags = only({0});
+        OptionsFile::read(path(QString::fromLatin1(name)), flags);
+        EXPECT_EQ(flags, name[0] == 'h' ? only({2, 5}) : only({0})) << name;
+    }
+    EXPECT_TRUE(OptionsFile::write(path(QStringLiteral("fifo.ini")), only({1})).contains(QStringLiteral("通常のファイルではありません")));
+}
+
+// A disk that fills up during the write (a file size limit stands in for
+// it): the old file stays and the caller is told.
+TEST_F(InTemporaryDirectory, FullDiskKeepsTheOldFile)
+{
+    const QString ini = path(OptionsFile::FileName);
+    ASSERT_EQ(OptionsFile::write(ini, only({0, 3})), QString());
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = OptionsFile::write(ini, only({7, 8, 9}));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(error.isEmpty());
+    ReflectFlags flags{};
+    EXPECT_TRUE(OptionsFile::read(ini, flags).ok);
+    EXPECT_EQ(flags, only({0, 3}));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{OptionsFile::FileName});
 }

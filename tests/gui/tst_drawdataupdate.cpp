@@ -3,6 +3,8 @@
 
 #include "app/gui/mainfrm.h"
 #include "maintenance/drawdataupdate.h"
+#include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/updateprogressdialog.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "support/drawfile.h"
@@ -12,7 +14,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,7 +37,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(DrawFile::writeBytes(path, bytes));
 }
 
-enum class Kind { Draws, WrongKey, NoQuery };
+enum class Kind { Draws, WrongKey, NoQuery, LetterInLastDraw };
 
 // The bytes of a database file of the given kind, made through a scratch file.
 QByteArray databaseBytes(int draws, Kind kind = Kind::Draws)
@@ -47,7 +52,10 @@ QByteArray databaseBytes(int draws, Kind kind = Kind::Draws)
         } else {
             DrawDatabase::createSchema(db, false);
             db.begin();
-            for (const DrawRecord &record : TestHistory::generated(draws))
+            std::vector<DrawRecord> records = TestHistory::generated(draws);
+            if (kind == Kind::LetterInLastDraw)
+                records.back().numbers[0] = Field(QStringLiteral("abc"));
+            for (const DrawRecord &record : records)
                 DrawDatabase::insert(db, record, false);
             db.commit();
         }
@@ -140,6 +148,9 @@ private Q_SLOTS:
                                         << QStringLiteral("パスワードが違う");
         QTest::newRow("without 全データ選択クエリ") << int(Reply::Body) << databaseBytes(0, Kind::NoQuery) << refused
                                              << QStringLiteral("全データ選択クエリ");
+        QTest::newRow("letters the start cannot load") << int(Reply::Body) << databaseBytes(300, Kind::LetterInLastDraw)
+                                                       << refused << QStringLiteral("回数 300 の第1数字「abc」 型が一致しません。");
+        QTest::newRow("junk after the database") << int(Reply::Body) << newer + QByteArray(5000, 'j') << updated << done;
     }
 
     // Whatever the server does, the database is either the served file byte
@@ -155,6 +166,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString target = targetIn(dir);
         writeFile(target, oldDatabase());
+        writeFile(target + QStringLiteral(".download-leftOfAKilledUpdate"), body); // removed by the update
         HttpTestServer server;
         QVERIFY(server.isListening());
         server.serve(Reply(reply), body);
@@ -166,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(server.requests(), 1);
         QCOMPARE(server.lastRequestLine(), QByteArray("GET /download/Loto6Kermon/Loto6Kermon.mdb HTTP/1.1"));
         if (result.succeeded()) {
-            QCOMPARE(readFile(target), body);
+            QCOMPARE(readFile(target), body.left(body.startsWith(newerDatabase()) ? newerDatabase().size() : body.size()));
             QCOMPARE(readFile(target + QStringLiteral(".bak")), oldDatabase());
             QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("Loto6Kermon.mdb"), QStringLiteral("Loto6Kermon.mdb.bak")}));
         } else {
@@ -176,26 +188,34 @@ private Q_SLOTS:
         }
     }
 
+    // Silence trips the stall time-out; a drip of a byte every 20 ms does not,
+    // and ends at the deadline.
     void failedConnections_data()
     {
         QTest::addColumn<bool>("listening");
+        QTest::addColumn<int>("reply");
         QTest::addColumn<QString>("messagePart");
-        QTest::newRow("no answer") << true << QStringLiteral("0.3 秒間応答しませんでした");
-        QTest::newRow("nothing listening") << false << QStringLiteral("接続できません");
+        QTest::newRow("no answer") << true << int(Reply::Silent) << QStringLiteral("0.3 秒間応答しませんでした");
+        QTest::newRow("nothing listening") << false << int(Reply::Silent) << QStringLiteral("接続できません");
+        QTest::newRow("slow drip") << true << int(Reply::Drip) << QStringLiteral("1.2 秒以内に終わりませんでした");
     }
 
     void failedConnections()
     {
         QFETCH(bool, listening);
+        QFETCH(int, reply);
         QFETCH(QString, messagePart);
         QTemporaryDir dir;
         const QString target = targetIn(dir);
         writeFile(target, oldDatabase());
         HttpTestServer server;
-        server.serve(Reply::Silent);
+        server.serve(Reply(reply), newerDatabase());
+        DrawDataUpdate::TransferOptions options;
+        options.stallTimeout = std::chrono::milliseconds(300);
+        options.deadline = std::chrono::milliseconds(1200);
 
         const DrawDataUpdate::Result result = DrawDataUpdate::update(
-            listening ? server.url() : HttpTestServer::closedPortUrl(), target, std::chrono::milliseconds(300));
+            listening ? server.url() : HttpTestServer::closedPortUrl(), target, options);
 
         QCOMPARE(int(result.status), int(Status::DownloadFailed));
         QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
@@ -339,6 +359,49 @@ private Q_SLOTS:
         QCOMPARE(shown[2].text, QStringLiteral("当選データファイル：'") + targetIn(dir) + QStringLiteral("'が存在しません"));
         QCOMPARE(shown[2].icon, QMessageBox::NoIcon);
         QVERIFY(!QFile::exists(targetIn(dir)));
+    }
+
+    // While the editor is open the update is refused (the editor would go on
+    // writing to the replaced file); the dialog's キャンセル changes nothing.
+    void menuItemRefusedWhileEditingAndCancelledFromItsDialog()
+    {
+        QTemporaryDir dir;
+        writeFile(targetIn(dir), oldDatabase());
+        MainFrm frame(dir.path());
+        QList<MessageRequest> shown;
+        frame.setMessagePresenter([&shown](QWidget *, const MessageRequest &request) {
+            shown << request;
+            return QMessageBox::Ok;
+        });
+        QVERIFY(frame.load());
+        HttpTestServer server;
+        frame.setDownloadUrl(server.url());
+        server.serve(Reply::Drip, newerDatabase());
+        frame.mdiArea()->closeAllSubWindows();
+        frame.findChild<QAction *>(QStringLiteral("mnuMasterInput"))->trigger();
+        QVERIFY(frame.childWindow(DrawResultsEditor::ClassName));
+        auto *update = frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"));
+        update->trigger();
+        QCOMPARE(shown.last().text, QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。"));
+        QCOMPARE(server.requests(), 0);
+
+        frame.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QString seen;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            auto *dialog = frame.findChild<QProgressDialog *>(UpdateProgressDialog::ObjectName);
+            if (dialog && dialog->isVisible() && !dialog->labelText().contains(QStringLiteral("\n0 バイト受信"))) {
+                seen = dialog->labelText();
+                dialog->findChild<QPushButton *>()->click();
+            }
+        });
+        watcher.start(10);
+        update->trigger();
+        QVERIFY2(seen.contains(QStringLiteral("全 %L1 バイト").arg(newerDatabase().size())), qPrintable(seen));
+        QVERIFY(shown.last().text.startsWith(QStringLiteral("当選データの最新化を中止しました。")));
+        QVERIFY(readFile(targetIn(dir)) == oldDatabase());
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
     }
 
     void defaultUrlIsTheProvidersPath()

@@ -107,6 +107,7 @@ void TestMainFrm::menuTreeMatchesTheProgramsMenu()
         {3, "mnu11BunkatsuData", "11分割データ分析"},
         {2, "mnuLastChar", "下一桁出現傾向分析"},
         {2, "mnuLastCharRenzoku", "下一桁連続出現回数分析"},
+        {2, "mnuYosoKensyo", "予想の検証"},
         {2, "mnuRandomness", "ランダム性の検定"},
         {1, "mnuHosyu", "データ管理(&M)"},
         {2, "mnuMasterUpdate", "当選データ最新化(&U)"},

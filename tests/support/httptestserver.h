@@ -9,6 +9,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -22,6 +23,7 @@ public:
         DropMidBody,     // 200 announcing the whole length, then half the body and a close
         NoContentLength, // 200 without Content-Length: the body ends where the connection does
         Silent,          // accepts the connection and never answers
+        Drip,            // 200 announcing the whole length, then one byte every 20 ms
     };
 
     HttpTestServer()
@@ -95,6 +97,18 @@ private:
             break;
         case Reply::Silent:
             return;
+        case Reply::Drip: {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + length
+                          + "\r\nConnection: close\r\n\r\n");
+            auto *timer = new QTimer(socket);
+            auto sent = std::make_shared<qsizetype>(0);
+            QObject::connect(timer, &QTimer::timeout, socket, [this, socket, sent] {
+                if (*sent < m_body.size())
+                    socket->write(m_body.mid((*sent)++, 1));
+            });
+            timer->start(20);
+            return;
+        }
         }
         // Closes once everything written has gone out.
         socket->disconnectFromHost();

@@ -12,8 +12,11 @@
 #include "maintenance/drawexportfile.h"
 #include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/updateprogressdialog.h"
 #include "maintenance/gui/ticketwindow.h"
+#include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/backtestsheets.h"
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
 #include "store/drawdatabase.h"
@@ -92,6 +95,17 @@ void MainFrm::createMenus()
     }
 }
 
+void MainFrm::showBacktest()
+{
+    if (!m_store || !m_prediction)
+        return;
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    openChild(BacktestSheets::WindowName, 11400, 18600,
+              [&]() -> QWidget * { return new BacktestWindow(*m_store, m_prediction->flags()); });
+    unsetCursor();
+}
+
 void MainFrm::runMenuItem(const QString &name)
 {
     // While the store loads on the worker thread the window takes clicks,
@@ -119,6 +133,8 @@ void MainFrm::runMenuItem(const QString &name)
         mnuHelpFile_Click();
     } else if (name == QLatin1String("mnuAbout")) {
         showAbout();
+    } else if (name == QLatin1String("mnuYosoKensyo")) {
+        showBacktest();
     } else if (name == QLatin1String("mnuRandomness")) {
         showRandomness();
     } else if (name == QLatin1String("mnuWindowHorizontal")) {
@@ -419,10 +435,16 @@ void MainFrm::mnuMasterUpdate_Click()
 {
     // Replaces the database the store was loaded from. The store itself is
     // not rebuilt: the analyses show the new draws after the next start.
+    // The editor's connection would go on writing to the replaced file, so
+    // edits made after the update would be lost: it must be closed first.
+    if (subWindow(DrawResultsEditor::ClassName)) {
+        message(Messages::error(QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。")));
+        return;
+    }
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(m_downloadUrl, DataLocation::databaseFile(m_programFolder));
+        = UpdateProgressDialog::run(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
     // Open tickets are checked against the new draws at once.
     if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())

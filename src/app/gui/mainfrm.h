@@ -82,6 +82,8 @@ public:
     void showAnalysis(const QString &className);
     void arrange(int code);
     void showAbout();
+    // 予想の検証, with the prediction window's current reflect options.
+    void showBacktest();
     void showRandomness();
 
     // The draw database was written by this program (an import): the store

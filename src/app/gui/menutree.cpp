@@ -28,6 +28,7 @@ const std::vector<MenuItem> &menuTree()
         {2, QStringLiteral("mnuLastChar"), QStringLiteral("下一桁出現傾向分析"), QStringLiteral("下一桁出現傾向分析")},
         {2, QStringLiteral("mnuLastCharRenzoku"), QStringLiteral("下一桁連続出現回数分析"), QStringLiteral("下一桁連続出現回数分析")},
         {2, QStringLiteral("mnuMainSeparator"), MenuItem::Separator, {}},
+        {2, QStringLiteral("mnuYosoKensyo"), QStringLiteral("予想の検証"), QStringLiteral("予想の検証")},
         {2, QStringLiteral("mnuRandomness"), QStringLiteral("ランダム性の検定"), QStringLiteral("ランダム性の検定")},
         {1, QStringLiteral("mnuHosyu"), QStringLiteral("データ管理(&M)"), {}},
         {2, QStringLiteral("mnuMasterUpdate"), QStringLiteral("当選データ最新化(&U)"), {}},

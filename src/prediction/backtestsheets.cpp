@@ -1,0 +1,171 @@
+#include "prediction/backtestsheets.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace BacktestSheets {
+
+using namespace Backtest;
+
+namespace {
+
+QString fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+// Paler to stronger as more numbers of the set hit.
+Colour hitColour(int hits)
+{
+    switch (hits) {
+    case 0:
+        return Colours::White;
+    case 1:
+        return Colours::LightYellow;
+    case 2:
+        return rgb(255, 230, 150);
+    default:
+        return rgb(255, 170, 120);
+    }
+}
+
+} // namespace
+
+Sheet summary(const Result &result)
+{
+    const QStringList headers{QStringLiteral("予想方法"), QStringLiteral("検証回数"), QStringLiteral("的中数"),
+                              QStringLiteral("期待値"),   QStringLiteral("z"),        QStringLiteral("p値"),
+                              QStringLiteral("判定"),     QStringLiteral("口数"),     QStringLiteral("購入額（円）"),
+                              QStringLiteral("1等"),      QStringLiteral("2等"),      QStringLiteral("3等"),
+                              QStringLiteral("4等"),      QStringLiteral("5等")};
+    const int cols = int(headers.size());
+    const int rows = MethodCount + 1;
+    Sheet sheet;
+    sheet.setDimensions(cols, rows, cols, rows);
+    sheet.setScrollBars(ScrollBars::Horizontal);
+    sheet.setFrozenCols(1);
+    sheet.setRowHeight(-1, 12.0);
+    sheet.setColWidth(-1, 8.0);
+    sheet.setColWidth(1, 11.0);
+    sheet.setColWidth(5, 6.0);
+    sheet.setColWidth(6, 6.0);
+    sheet.setColWidth(7, 40.0);
+    sheet.setColWidth(9, 13.0);
+    for (int c = 10; c <= 14; ++c)
+        sheet.setColWidth(c, 14.0);
+    sheet.setBorder(Block::all(), Border::All);
+    sheet.setStaticCentred(Block::all());
+    sheet.setColours(Block::row(1), Colours::Blue, Colours::LightPink);
+    sheet.setBackColour(Block::cells(1, 2, 1, rows), Colours::LightYellow);
+    sheet.setHAlign(Block::cells(7, 2, 7, rows), HAlign::Left);
+    sheet.setActiveCell(0, 0);
+    for (int c = 1; c <= cols; ++c)
+        sheet.setText(c, 1, headers[c - 1]);
+    for (int m = 0; m < MethodCount; ++m) {
+        const MethodSummary &s = result.methods[size_t(m)];
+        const int row = m + 2;
+        sheet.setText(1, row, methodName(m));
+        sheet.setText(2, row, s.tested);
+        sheet.setText(3, row, s.hits);
+        sheet.setText(4, row, fixed(s.expectedHits, 1));
+        sheet.setText(5, row, fixed(s.z, 2));
+        sheet.setText(6, row, fixed(s.p, 3));
+        sheet.setText(7, row, verdictText(s));
+        sheet.setText(8, row, s.tickets);
+        sheet.setText(9, row, QLocale::c().toString(s.cost));
+        for (int t = 0; t < TierCount; ++t) {
+            // Observed beside expected: "3 (2.41)".
+            const double e = s.expectedTiers[size_t(t)];
+            sheet.setText(10 + t, row, QStringLiteral("%1（%2）").arg(s.tiers[size_t(t)]).arg(fixed(e, e < 0.1 ? 4 : 2)));
+        }
+        const Verdict v = verdict(s);
+        if (v == Verdict::Better)
+            sheet.setBackColour(Block::cell(7, row), Colours::LightGreen);
+        else if (v == Verdict::Worse)
+            sheet.setBackColour(Block::cell(7, row), Colours::LightCyan);
+    }
+    return sheet;
+}
+
+Sheet draws(const Result &result)
+{
+    const int cols = 2 + 2 * MethodCount;
+    const int rows = 1 + int(result.draws.size());
+    Sheet sheet;
+    sheet.setDimensions(cols, rows, cols, std::min(rows, 20));
+    sheet.setScrollBars(ScrollBars::Both);
+    sheet.setFrozenRows(1);
+    sheet.setFrozenCols(1);
+    sheet.setRowHeight(-1, 10.0);
+    sheet.setColWidth(-1, 4.0);
+    sheet.setColWidth(1, 6.0);
+    sheet.setColWidth(2, 22.0);
+    for (int m = 0; m < MethodCount; ++m)
+        sheet.setColWidth(3 + 2 * m, m == Elimination ? 66.0 : m == MultiShot ? 46.0 : 26.0);
+    sheet.setBorder(Block::all(), Border::All);
+    sheet.setStaticCentred(Block::all());
+    sheet.setColours(Block::row(1), Colours::Blue, Colours::LightPink);
+    sheet.setActiveCell(0, 0);
+    sheet.setText(1, 1, QStringLiteral("回数"));
+    sheet.setText(2, 1, QStringLiteral("当選数字（ボーナス）"));
+    for (int m = 0; m < MethodCount; ++m) {
+        sheet.setText(3 + 2 * m, 1, methodName(m));
+        sheet.setText(4 + 2 * m, 1, QStringLiteral("的中"));
+        sheet.setHAlign(Block::cells(3 + 2 * m, 2, 3 + 2 * m, rows), HAlign::Left);
+    }
+    int row = 1;
+    for (const DrawResult &d : result.draws) {
+        ++row;
+        sheet.setText(1, row, d.draw);
+        QStringList winning;
+        for (const int n : d.winning)
+            winning << QString::number(n);
+        sheet.setText(2, row, winning.join(QLatin1Char(' ')) + QStringLiteral("（%1）").arg(d.bonusNumber));
+        if (!d.error.isEmpty()) {
+            sheet.setText(3, row, d.error);
+            sheet.setForeColour(Block::cell(3, row), Colours::Red);
+            continue;
+        }
+        const auto isMain = [&d](int n) { return std::find(d.winning.begin(), d.winning.end(), n) != d.winning.end(); };
+        for (int m = 0; m < MethodCount; ++m) {
+            const SetScore &s = d.sets[size_t(m)];
+            const int col = 3 + 2 * m;
+            // A main number that hit stands in brackets, the bonus in parentheses.
+            QStringList numbers;
+            for (const int n : s.numbers)
+                numbers << (isMain(n) ? QStringLiteral("[%1]").arg(n)
+                            : n == d.bonusNumber ? QStringLiteral("(%1)").arg(n) : QString::number(n));
+            sheet.setText(col, row, numbers.join(QLatin1Char(' ')));
+            sheet.setText(col + 1, row, s.bonus ? QStringLiteral("%1+B").arg(s.hits) : QString::number(s.hits));
+            sheet.setBackColour(Block::cells(col, row, col + 1, row), hitColour(s.hits));
+            if (s.hits >= 3)
+                sheet.setForeColour(Block::cell(col + 1, row), Colours::Red);
+        }
+    }
+    return sheet;
+}
+
+std::vector<CumulativePoint> cumulative(const Result &result, int method)
+{
+    std::vector<CumulativePoint> points;
+    CumulativePoint running;
+    double variance = 0;
+    for (const DrawResult &d : result.draws) {
+        if (!d.error.isEmpty())
+            continue;
+        const SetScore &s = d.sets[size_t(method)];
+        const Baseline b = baseline(int(s.numbers.size()));
+        running.draw = d.draw;
+        running.hits += s.hits;
+        running.expected += b.expectedHits;
+        variance += b.variance;
+        running.sd = std::sqrt(variance);
+        points.push_back(running);
+    }
+    return points;
+}
+
+} // namespace BacktestSheets

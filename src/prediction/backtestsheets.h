@@ -1,0 +1,33 @@
+#pragma once
+
+#include "prediction/backtest.h"
+#include "ui/sheet.h"
+
+#include <vector>
+
+// What the window 予想の検証 shows, built as grids and chart data so that the
+// window only paints them.
+namespace BacktestSheets {
+
+// Class name and caption of the window.
+inline const QString WindowName = QStringLiteral("予想の検証");
+
+// One row per method: hits beside the random expectation, z, p, the verdict,
+// tickets and cost, and the tier counts observed and expected.
+Sheet summary(const Backtest::Result &result);
+// One row per target draw: the draw and its numbers, then per method its
+// numbers and hits; a main number that hit stands in brackets, the bonus in
+// parentheses, and the cells are coloured by how many hit.
+Sheet draws(const Backtest::Result &result);
+
+// Cumulative hits of one method beside the random expectation, per draw.
+struct CumulativePoint
+{
+    int draw = 0;
+    long long hits = 0;
+    double expected = 0;
+    double sd = 0; // √ of the summed variances
+};
+std::vector<CumulativePoint> cumulative(const Backtest::Result &result, int method);
+
+} // namespace BacktestSheets

@@ -1,0 +1,284 @@
+// The walk-forward test: scoring and tiers, the random baseline, the fast
+// walk against a fresh prediction on every prefix, ranges, the search and
+// the command line.
+#include "prediction/backtest.h"
+#include "prediction/backtestexport.h"
+#include "prediction/backtestsheets.h"
+#include "store/drawcsv.h"
+#include "support/drawfile.h"
+#include "support/history.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Backtest;
+
+namespace {
+
+ReflectFlags setFlags(int set)
+{
+    ReflectFlags flags{};
+    for (int k = 0; k < ReflectFlagCount; ++k)
+        flags[size_t(k)] = (set >> k) & 1;
+    return flags;
+}
+
+void expectSameDraws(const Result &fast, const Result &reference)
+{
+    ASSERT_EQ(fast.draws.size(), reference.draws.size());
+    for (size_t i = 0; i < fast.draws.size(); ++i) {
+        const DrawResult &a = fast.draws[i];
+        const DrawResult &b = reference.draws[i];
+        ASSERT_EQ(a.draw, b.draw);
+        ASSERT_EQ(a.error, b.error) << "draw " << a.draw;
+        for (int m = 0; m < MethodCount; ++m) {
+            ASSERT_EQ(a.sets[size_t(m)].numbers, b.sets[size_t(m)].numbers) << "draw " << a.draw << " method " << m;
+            ASSERT_EQ(a.sets[size_t(m)].hits, b.sets[size_t(m)].hits);
+            ASSERT_EQ(a.sets[size_t(m)].bonus, b.sets[size_t(m)].bonus);
+        }
+    }
+}
+
+} // namespace
+
+TEST(Backtest, WinningTicketsPerTier)
+{
+    struct Case
+    {
+        int k, m;
+        bool bonus;
+        Tiers tiers;
+    };
+    const std::vector<Case> cases = {
+        {6, 6, false, {1, 0, 0, 0, 0}},
+        {6, 5, true, {0, 1, 0, 0, 0}},
+        {6, 5, false, {0, 0, 1, 0, 0}},
+        {6, 3, true, {0, 0, 0, 0, 1}},
+        {6, 2, true, {0, 0, 0, 0, 0}},
+        // Twelve numbers with five main and the bonus: 924 tickets.
+        {12, 5, true, {0, 1, 6, 5 * 21, 10 * 35}},
+        {12, 5, false, {0, 0, 7, 5 * 21, 10 * 35}},
+        {12, 0, true, {0, 0, 0, 0, 0}},
+        {21, 6, true, {1, 6, 6 * 14, 15 * 105, 20 * 455}},
+        {21, 4, false, {0, 0, 0, 1 * 136, 4 * 680}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(winningTickets(c.k, c.m, c.bonus), c.tiers) << c.k << " " << c.m << " " << c.bonus;
+    }
+}
+
+TEST(Backtest, BaselineMatchesEnumeration)
+{
+    // Every k-subset of 1 … 43 against the draw {1 … 6} with bonus 7.
+    for (int k = 1; k <= 6; ++k) {
+        std::array<double, 7> count{};
+        ExpectedTiers tiers{};
+        double sum = 0, sumSq = 0, total = 0;
+        std::vector<int> pick(static_cast<size_t>(k), 0);
+        for (int i = 0; i < k; ++i)
+            pick[size_t(i)] = i + 1;
+        while (true) {
+            int m = 0;
+            bool bonus = false;
+            for (const int n : pick) {
+                m += n <= 6;
+                bonus |= n == 7;
+            }
+            count[size_t(m)] += 1;
+            sum += m;
+            sumSq += m * m;
+            total += 1;
+            const Tiers won = winningTickets(k, m, bonus);
+            for (int t = 0; t < TierCount; ++t)
+                tiers[size_t(t)] += double(won[size_t(t)]);
+            int i = k - 1;
+            while (i >= 0 && pick[size_t(i)] == 43 - (k - 1 - i))
+                --i;
+            if (i < 0)
+                break;
+            ++pick[size_t(i)];
+            for (int j = i + 1; j < k; ++j)
+                pick[size_t(j)] = pick[size_t(j - 1)] + 1;
+        }
+        const Baseline b = baseline(k);
+        for (int m = 0; m <= 6; ++m)
+            EXPECT_NEAR(b.hitProbability[size_t(m)], count[size_t(m)] / total, 1e-12) << k << " " << m;
+        EXPECT_NEAR(b.expectedHits, sum / total, 1e-12);
+        EXPECT_NEAR(b.variance, sumSq / total - (sum / total) * (sum / total), 1e-12);
+        for (int t = 0; t < TierCount; ++t)
+            EXPECT_NEAR(b.expectedTiers[size_t(t)], tiers[size_t(t)] / total, 1e-12) << k << " tier " << t;
+    }
+    // One draw, one number: the best of n pickers hits unless all n miss.
+    EXPECT_NEAR(expectedBestOf({1}, 10), 1 - std::pow(37.0 / 43.0, 10), 1e-12);
+    EXPECT_NEAR(expectedBestOf({6, 6, 6}, 1), 3 * 36.0 / 43.0, 1e-12);
+}
+
+TEST(Backtest, FastWalkEqualsAFreshPredictionOnEveryPrefix)
+{
+    // A plain history, and one with gaps, incomplete records, a bad target
+    // and numbers outside 1 … 43 in the history.
+    std::vector<DrawRecord> odd = TestHistory::generated(140);
+    odd.erase(odd.begin() + 60, odd.begin() + 63);
+    odd[20].numbers[3] = TestHistory::empty();
+    odd[45].numbers[6] = Field();
+    odd[70].numbers[2] = Field(44);
+    odd[90].numbers[0] = Field(0);
+    QFile file(QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::vector<DrawRecord> bundled = DrawCsv::parse(QString::fromUtf8(file.readAll()), file.fileName()).records;
+    const std::vector<std::vector<DrawRecord>> histories{TestHistory::generated(130), odd, bundled};
+    for (const std::vector<DrawRecord> &records : histories) {
+        const DrawHistoryStore store = TestHistory::store(records);
+        for (const int set : {0, 1, 2 | 8, 4095, 0x555}) {
+            // The bundled history over its last draws only: each reference
+            // prediction walks the whole history.
+            const Range range{store.LastDrawNo > 1000 ? store.LastDrawNo - 25 : 1, store.LastDrawNo};
+            const std::optional<Result> fast = run(store, range, setFlags(set));
+            ASSERT_TRUE(fast);
+            const Result reference = runReference(store, range, setFlags(set));
+            SCOPED_TRACE(set);
+            expectSameDraws(*fast, reference);
+            EXPECT_EQ(BacktestExport::json(*fast), BacktestExport::json(reference));
+        }
+    }
+    // The first target has no history at all: elimination still yields its
+    // addends, the shot methods nothing.
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(5));
+    const Result first = *run(store, {1, 1}, {});
+    ASSERT_EQ(first.draws.size(), 1u);
+    EXPECT_EQ(first.draws[0].sets[Elimination].numbers, (std::vector<int>{1, 12, 16, 17, 22, 24, 32}));
+    EXPECT_TRUE(first.draws[0].sets[OneShot].numbers.empty());
+}
+
+TEST(Backtest, AHistoryThePredictionCannotTakeIsThatDrawsError)
+{
+    std::vector<DrawRecord> records = TestHistory::generated(30);
+    records[10].numbers[0] = Field(32760); // elimination adds 22: overflow
+    const DrawHistoryStore store = TestHistory::store(records);
+    const Result fast = *run(store, {1, 30}, {});
+    expectSameDraws(fast, runReference(store, {1, 30}, {}));
+    int failed = 0;
+    for (const DrawResult &d : fast.draws)
+        failed += !d.error.isEmpty();
+    EXPECT_GT(failed, 0);
+    EXPECT_EQ(fast.methods[OneShot].tested, int(fast.draws.size()) - failed);
+    EXPECT_TRUE(BacktestExport::json(fast).contains(QStringLiteral("\"error\":\"オーバーフローしました。\"")));
+
+    // The draw table shows the failure on its row; the other rows mark what hit.
+    const Sheet sheet = BacktestSheets::draws(fast);
+    for (size_t i = 0; i < fast.draws.size(); ++i) {
+        const DrawResult &d = fast.draws[i];
+        const int row = int(i) + 2;
+        if (!d.error.isEmpty()) {
+            EXPECT_EQ(sheet.text(3, row), d.error);
+            continue;
+        }
+        const SetScore &s = d.sets[Elimination];
+        const QString cell = sheet.text(3 + 2 * Elimination, row);
+        EXPECT_EQ(int(cell.count(QLatin1Char('['))), s.hits) << cell.toStdString();
+        EXPECT_EQ(cell.contains(QStringLiteral("(%1)").arg(d.bonusNumber)), s.bonus) << cell.toStdString();
+        EXPECT_EQ(sheet.cell(3 + 2 * Elimination, row).back == Colours::White, s.hits == 0);
+    }
+}
+
+TEST(Backtest, CancellingLeavesNoPartialResult)
+{
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(120));
+    int calls = 0;
+    const auto stopAtFive = [&calls](int done, int total) {
+        ++calls;
+        EXPECT_LE(done, total);
+        return done < 5;
+    };
+    EXPECT_FALSE(run(store, {101, 120}, {}, stopAtFive));
+    EXPECT_EQ(calls, 5);
+    EXPECT_FALSE(search(store, {101, 120}, stopAtFive));
+    int last = 0;
+    EXPECT_TRUE(search(store, {101, 120}, [&last](int done, int total) {
+        EXPECT_GT(done, last);
+        last = done;
+        return done <= total;
+    }));
+    EXPECT_EQ(last, 20);
+}
+
+TEST(Backtest, Ranges)
+{
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(120));
+    EXPECT_EQ(defaultRange(store).from, 101);
+    EXPECT_EQ(defaultRange(store).to, 120);
+    EXPECT_EQ(defaultRange(TestHistory::store(TestHistory::generated(50))).from, 1);
+    EXPECT_TRUE(checkRange(store, {101, 120}).isEmpty());
+    EXPECT_TRUE(checkRange(store, {120, 120}).isEmpty());
+    EXPECT_EQ(checkRange(store, {110, 100}), QStringLiteral("開始回（110）が終了回（100）より後です。"));
+    EXPECT_TRUE(checkRange(store, {0, 50}).contains(QStringLiteral("第1回から第120回")));
+    EXPECT_TRUE(checkRange(store, {100, 121}).contains(QStringLiteral("第1回から第120回")));
+    EXPECT_EQ(checkRange(TestHistory::store({}), {1, 1}), QStringLiteral("当選データがありません。"));
+
+    // One draw; and a range that holds only a missing draw tests nothing.
+    EXPECT_EQ(run(store, {120, 120}, {})->draws.size(), 1u);
+    std::vector<DrawRecord> gap = TestHistory::generated(40);
+    gap.erase(gap.begin() + 29);
+    const Result none = *run(TestHistory::store(gap), {30, 30}, {});
+    EXPECT_TRUE(none.draws.empty());
+    EXPECT_EQ(none.methods[OneShot].tested, 0);
+    EXPECT_EQ(verdict(none.methods[OneShot]), Verdict::NotTested);
+}
+
+TEST(Backtest, SearchPicksTheSetWithMostOneShotHitsInTheFirstHalf)
+{
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(160));
+    const std::optional<SearchResult> found = search(store, {101, 160});
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->firstHalf.from, 101);
+    EXPECT_EQ(found->firstHalf.to, 130);
+    EXPECT_EQ(found->secondHalf.from, 131);
+    long long most = -1;
+    int first = -1;
+    for (int set = 0; set < 4096; ++set) {
+        const long long hits = run(store, found->firstHalf, setFlags(set))->methods[OneShot].hits;
+        if (hits > most) {
+            most = hits;
+            first = set;
+        }
+    }
+    EXPECT_EQ(found->firstHalfOneShot.hits, most);
+    EXPECT_EQ(found->best, setFlags(first));
+    EXPECT_EQ(found->secondHalfOneShot().hits, run(store, found->secondHalf, setFlags(first))->methods[OneShot].hits);
+    EXPECT_GT(found->randomBestHits, found->firstHalfOneShot.expectedHits);
+    EXPECT_FALSE(search(store, {160, 160}));
+}
+
+TEST(Backtest, CommandLinePrintsTheWalkAsJson)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    DrawFile::write(db, TestHistory::generated(110));
+    const DrawHistoryStore store = TestHistory::store(TestHistory::generated(110));
+    QProcess cli;
+    cli.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("backtest"), QStringLiteral("--db"), db, QStringLiteral("--from"),
+                                          QStringLiteral("100"), QStringLiteral("--reflect"), QStringLiteral("1,5")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const QByteArray out = cli.readAllStandardOutput();
+    ReflectFlags flags{};
+    flags[1] = flags[5] = true;
+    EXPECT_EQ(QString::fromUtf8(out).trimmed(), BacktestExport::json(runReference(store, {100, 110}, flags)));
+    const QJsonObject root = QJsonDocument::fromJson(out).object();
+    EXPECT_EQ(root.value(QStringLiteral("targets")).toInt(), 11);
+    EXPECT_EQ(root.value(QStringLiteral("methods")).toArray().at(6).toObject().value(QStringLiteral("name")).toString(),
+              QStringLiteral("１発予想"));
+
+    QProcess bad;
+    bad.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("backtest"), QStringLiteral("--db"), db, QStringLiteral("--from"),
+                                          QStringLiteral("50"), QStringLiteral("--to"), QStringLiteral("40")});
+    ASSERT_TRUE(bad.waitForFinished(60000));
+    EXPECT_EQ(bad.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(bad.readAllStandardError()).contains(QStringLiteral("終了回")));
+}

@@ -1,0 +1,115 @@
+// 予想の検証 inside the real main window over the bundled history: the menu
+// item, the one-window rule, the prediction window's options as default, a
+// bad range, the chart and the search.
+#include "app/gui/mainfrm.h"
+#include "prediction/gui/backtestwindow.h"
+#include "support/fixtures.h"
+#include "ui/gui/sheetview.h"
+
+#include <QAction>
+#include <QChartView>
+#include <QCheckBox>
+#include <QLineSeries>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+class TestBacktestWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menuItemOpensOneWindowWithThePredictionsOptions();
+    void badRangeIsExplainedAndKeepsTheResults();
+};
+
+void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
+{
+    ProgramFolder folder;
+    MainFrm frm(folder.path());
+    MessageRecorder messages;
+    messages.install(frm);
+    frm.show();
+    QVERIFY(frm.load());
+    frm.prediction()->setFlag(1, true);
+
+    // The first item after the separator that closes the analyses of データ分析(&S).
+    QMenu *menu = frm.menuBar()->findChild<QMenu *>(QStringLiteral("mnuMain"));
+    QVERIFY(menu);
+    const QList<QAction *> actions = menu->actions();
+    qsizetype at = 0;
+    while (at < actions.size() && actions[at]->objectName() != QStringLiteral("mnuYosoKensyo"))
+        ++at;
+    QVERIFY(at > 0 && at < actions.size());
+    QCOMPARE(actions[at]->text(), QStringLiteral("予想の検証"));
+    QVERIFY(actions[at - 1]->isSeparator());
+    QCOMPARE(actions[at - 2]->text(), QStringLiteral("下一桁連続出現回数分析"));
+    actions[at]->trigger();
+    actions[at]->trigger();
+    auto *w = qobject_cast<BacktestWindow *>(frm.childWindow(QStringLiteral("予想の検証")));
+    QVERIFY(w);
+    int open = 0;
+    for (QMdiSubWindow *sub : frm.mdiArea()->subWindowList())
+        open += sub->widget()->objectName() == QStringLiteral("予想の検証");
+    QCOMPARE(open, 1);
+    QVERIFY(!frm.propEnd());
+
+    ReflectFlags flags{};
+    flags[1] = true;
+    QVERIFY(w->findChild<QCheckBox *>(QStringLiteral("reflect_1"))->isChecked());
+    const std::optional<Backtest::Result> expected = Backtest::run(frm.store(), {101, 2130}, flags);
+    QVERIFY(w->result());
+    QCOMPARE(w->result()->flags, flags);
+    QCOMPARE(int(w->result()->draws.size()), 2030);
+    const Sheet &summary = w->findChild<SheetView *>(QStringLiteral("summary"))->sheet();
+    for (int m = 0; m < Backtest::MethodCount; ++m) {
+        QCOMPARE(summary.text(1, m + 2), Backtest::methodName(m));
+        QCOMPARE(summary.text(3, m + 2), QString::number(expected->methods[size_t(m)].hits));
+        QCOMPARE(summary.text(7, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
+    }
+    // The chart of the one-shot method ends at its total hits, shown as the
+    // difference from the expectation or as they are.
+    const auto lastHits = [w] {
+        const QList<QAbstractSeries *> series = w->findChild<QChartView *>(QStringLiteral("chart"))->chart()->series();
+        return series.size() == 3 ? qobject_cast<QLineSeries *>(series.last())->points().last() : QPointF();
+    };
+    const Backtest::MethodSummary &oneShot = expected->methods[Backtest::OneShot];
+    QCOMPARE(lastHits().x(), 2130.0);
+    QVERIFY(qAbs(lastHits().y() - (double(oneShot.hits) - oneShot.expectedHits)) < 1e-6);
+    w->findChild<QCheckBox *>(QStringLiteral("difference"))->setChecked(false);
+    QCOMPARE(lastHits(), QPointF(2130, double(oneShot.hits)));
+
+    w->findChild<QPushButton *>(QStringLiteral("Cmd探索"))->click();
+    QVERIFY(w->findChild<QPlainTextEdit *>(QStringLiteral("search"))->toPlainText().contains(QStringLiteral("後半（第1116回〜第2130回）")));
+    QVERIFY(messages.shown.isEmpty());
+}
+
+void TestBacktestWindow::badRangeIsExplainedAndKeepsTheResults()
+{
+    ProgramFolder folder;
+    MainFrm frm(folder.path());
+    frm.show();
+    QVERIFY(frm.load());
+    frm.showBacktest();
+    auto *w = qobject_cast<BacktestWindow *>(frm.childWindow(QStringLiteral("予想の検証")));
+    QVERIFY(w);
+    const size_t before = w->result()->draws.size();
+    w->findChild<QSpinBox *>(QStringLiteral("fromDraw"))->setValue(2100);
+    w->findChild<QSpinBox *>(QStringLiteral("toDraw"))->setValue(2000);
+    w->findChild<QPushButton *>(QStringLiteral("Cmd検証"))->click();
+    QCOMPARE(w->statusText(), QStringLiteral("開始回（2100）が終了回（2000）より後です。"));
+    QCOMPARE(w->result()->draws.size(), before);
+    w->findChild<QSpinBox *>(QStringLiteral("toDraw"))->setValue(2100);
+    QVERIFY(w->runBacktest());
+    QCOMPARE(w->result()->draws.size(), size_t(1));
+    QVERIFY(!w->runSearch());
+    QCOMPARE(w->statusText(), QStringLiteral("設定の探索には検証する回が2回以上必要です。"));
+}
+
+QTEST_MAIN(TestBacktestWindow)
+#include "tst_backtestwindow.moc"

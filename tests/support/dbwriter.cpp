@@ -1,0 +1,31 @@
+// A second program writing to a draw database, for crash and lock tests.
+//   dbwriter FILE crash N  commits 第1数字 = N for draw 1, then rewrites every
+//                          record in a transaction whose pages spill into the
+//                          file, and waits to be killed (a hot journal)
+//   dbwriter FILE lock MS  holds the exclusive lock for MS ms
+#include "store/drawdatabase.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const Database db = Database::open(args.value(1), DrawDatabase::password(), Database::Mode::ReadWrite);
+    if (args.value(2) == QLatin1String("crash")) {
+        db.exec(QStringLiteral("UPDATE 結果マスタ SET 第1数字 = %1 WHERE 回数 = 1").arg(args.value(3).toInt()));
+        db.exec(QStringLiteral("PRAGMA cache_size = 2"));
+        db.begin();
+        db.exec(QStringLiteral("UPDATE 結果マスタ SET 第2数字 = 40, 第3数字 = 'unfinished'"));
+    } else {
+        db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    }
+    std::puts("ready");
+    std::fflush(stdout);
+    QThread::msleep(args.value(2) == QLatin1String("crash") ? 3600000 : args.value(3).toULong());
+    db.rollback();
+    return 0;
+}
