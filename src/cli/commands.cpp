@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "cli/importcommands.h"
 #include "cli/tickets.h"
 
@@ -67,38 +68,6 @@ int usage(const QString &problem)
         err(problem);
     err(QString::fromUtf8(UsageText));
     return Usage;
-}
-
-// Options as name → value; flags have an empty value.
-struct Options
-{
-    QStringList positional;
-    QHash<QString, QString> named;
-    bool has(const QString &name) const { return named.contains(name); }
-    QString value(const QString &name, const QString &fallback = {}) const { return named.value(name, fallback); }
-};
-
-std::optional<Options> parse(const QStringList &args, const QStringList &valued, const QStringList &flags, QString *problem)
-{
-    Options options;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (valued.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                *problem = QStringLiteral("%1 には値が必要です。").arg(arg);
-                return std::nullopt;
-            }
-            options.named.insert(arg, args[++i]);
-        } else if (flags.contains(arg)) {
-            options.named.insert(arg, QString());
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            *problem = QStringLiteral("不明なオプションです: %1").arg(arg);
-            return std::nullopt;
-        } else {
-            options.positional << arg;
-        }
-    }
-    return options;
 }
 
 // The database the program itself uses; for an installed program that is the

@@ -3,6 +3,7 @@
 #include "cli/tickets.h"
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "maintenance/ticketledger.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
@@ -47,13 +48,10 @@ int usage(const QString &problem)
     return Usage;
 }
 
-struct Arguments
+// The subcommand is the first word after "tickets".
+struct Arguments : Options
 {
     QString subcommand;
-    QStringList positional;
-    QHash<QString, QString> named;
-    QString value(const QString &name, const QString &fallback = {}) const { return named.value(name, fallback); }
-    bool has(const QString &name) const { return named.contains(name); }
 };
 
 const QStringList Valued{QStringLiteral("--ledger"), QStringLiteral("--db"),    QStringLiteral("--draw"),
@@ -61,26 +59,15 @@ const QStringList Valued{QStringLiteral("--ledger"), QStringLiteral("--db"),    
                          QStringLiteral("--date"),   QStringLiteral("--format"), QStringLiteral("--tier"),
                          QStringLiteral("--amount")};
 
-std::optional<Arguments> parse(const QStringList &args, QString *problem)
+std::optional<Arguments> parseArguments(const QStringList &args, QString *problem)
 {
+    std::optional<Options> options = parse(args, Valued, {}, problem);
+    if (!options)
+        return std::nullopt;
     Arguments parsed;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (Valued.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                *problem = QStringLiteral("%1 には値が必要です。").arg(arg);
-                return std::nullopt;
-            }
-            parsed.named.insert(arg, args[++i]);
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            *problem = QStringLiteral("不明なオプションです: %1").arg(arg);
-            return std::nullopt;
-        } else if (parsed.subcommand.isEmpty()) {
-            parsed.subcommand = arg;
-        } else {
-            parsed.positional << arg;
-        }
-    }
+    static_cast<Options &>(parsed) = std::move(*options);
+    if (!parsed.positional.isEmpty())
+        parsed.subcommand = parsed.positional.takeFirst();
     return parsed;
 }
 
@@ -334,7 +321,7 @@ int prize(const Arguments &args)
 int tickets(const QStringList &arguments)
 {
     QString problem;
-    const std::optional<Arguments> args = parse(arguments, &problem);
+    const std::optional<Arguments> args = parseArguments(arguments, &problem);
     if (!args)
         return usage(problem);
     const QString format = args->value(QStringLiteral("--format"), QStringLiteral("json"));
