@@ -126,40 +126,50 @@ void PredictionEngine::appendDraw(const DrawRecord &record)
         ensureDraws(std::max<long long>(n, 2 * m_lastTableDraw));
     for (int p = 1; p <= 7; ++p)
         drawNumberCell(p, n) = record.number(p).toInt16();
+    // The scan below stays inside the table by construction (positions
+    // 1 … 7, draws 1 … n - 1 of a table that holds draw n), so it reads the
+    // cells directly: it runs for every draw of the history at start-up.
+    const size_t stride = size_t(m_lastTableDraw + 1);
+    const qint16 *cells = m_drawNumbers.data();
     for (int p = 1; p <= 7; ++p) {
         const qint16 x = drawNumberCell(p, n);
         // The nearest earlier draw holding x in any position, bonus included.
-        for (int m = n - 1; m >= 1; --m) {
+        // No interval above MaxCycleInterval is kept, so the search ends
+        // there: a nearest draw further back would be dropped anyway.
+        for (int m = n - 1; m >= 1 && n - m <= MaxCycleInterval; --m) {
             bool found = false;
             for (int q = 1; q <= 7 && !found; ++q)
-                found = drawNumberCell(q, m) == x;
+                found = cells[size_t(q) * stride + size_t(m)] == x;
             if (found) {
-                CycleStore(n - m, p, record.number(p).toText());
+                if (cycleMethod(n - m) >= 0)
+                    CycleStore(n - m, p, record.number(p).toText());
                 break;
             }
         }
     }
 }
 
-void PredictionEngine::CycleStore(int interval, int position, const QString &text)
+int PredictionEngine::cycleMethod(int interval)
 {
-    int method;
     switch (interval) {
     case 7:
-        method = 0;
-        break;
+        return 0;
     case 9:
-        method = 1;
-        break;
+        return 1;
     case 11:
-        method = 2;
-        break;
+        return 2;
     case 12:
-        method = 3;
-        break;
+        return 3;
     default:
-        return;
+        return -1;
     }
+}
+
+void PredictionEngine::CycleStore(int interval, int position, const QString &text)
+{
+    const int method = cycleMethod(interval);
+    if (method < 0)
+        return;
     for (int q = 1; q <= 7; ++q) {
         if (q != position && m_cycleTable[size_t(q)][size_t(method)] == text)
             return;

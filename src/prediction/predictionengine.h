@@ -73,6 +73,10 @@ public:
     static qint16 lookBackShift(const ReflectFlags &flags);
 
     void CycleStore(int interval, int position, const QString &text);
+    // The column of the cycle table an interval between draws goes to
+    // (7, 9, 11, 12 → 0 … 3), or -1 where none does.
+    static int cycleMethod(int interval);
+    static constexpr int MaxCycleInterval = 12;
     void ShowCycleTable();
     void PredictByElimination(qint16 shift);
     void AddEliminationCandidate(int &column, int &row, int step, QString text);
