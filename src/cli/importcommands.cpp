@@ -169,7 +169,7 @@ int runImport(const ImportRequest &request)
 int runSaveCsv(const QString &database, const QString &out, const QString &encoding, bool json)
 {
     const QString name = encoding.toLower();
-    DrawExport::Encoding chosen = DrawExport::Encoding::Utf8WithBom;
+    DrawExport::Encoding chosen = DrawExport::Encoding::Utf8Bom;
     if (name == QLatin1String("shift_jis") || name == QLatin1String("sjis") || name == QLatin1String("cp932"))
         chosen = DrawExport::Encoding::ShiftJis;
     else if (!name.isEmpty() && name != QLatin1String("utf-8") && name != QLatin1String("utf8")) {

@@ -1,6 +1,5 @@
 #include "maintenance/drawexportfile.h"
 
-#include "prediction/optionsfile.h"
 #include "store/drawcsv.h"
 #include "store/runtimeerror.h"
 
@@ -10,10 +9,10 @@ namespace DrawExport {
 
 QByteArray csvBytes(const QString &databasePath, Encoding encoding)
 {
-    const QString text = DrawCsv::dumpDatabase(databasePath);
-    if (encoding == Encoding::ShiftJis)
-        return OptionsFile::encodeCp932(text);
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    const std::optional<QByteArray> bytes = TableOutput::encode(DrawCsv::dumpDatabase(databasePath), encoding);
+    if (!bytes)
+        throw DatabaseError(QStringLiteral("Shift_JIS で表せない文字を含む当選データがあります。UTF-8 で書き出してください。"));
+    return *bytes;
 }
 
 Result save(const QString &databasePath, const QString &outPath, Encoding encoding)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/tableoutput.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,12 +10,11 @@
 // encoding a spreadsheet on the user's side reads.
 namespace DrawExport {
 
-enum class Encoding {
-    Utf8WithBom, // UTF-8 with a byte order mark, which spreadsheets need to tell it from Shift_JIS
-    ShiftJis,    // CP932, as Windows writes Shift_JIS
-};
+// The same two encodings, written the same way, as every table's CSVで保存.
+using Encoding = TableOutput::Encoding;
 
-// The file's bytes for the database at databasePath. Throws DatabaseError.
+// The file's bytes for the database at databasePath. Throws DatabaseError,
+// also for a record whose text Shift_JIS cannot hold.
 QByteArray csvBytes(const QString &databasePath, Encoding encoding);
 
 struct Result

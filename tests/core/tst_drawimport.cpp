@@ -265,13 +265,13 @@ TEST_F(ImportFile, ExportReadsBackInBothEncodings)
 {
     // Only complete draws can come back in through the import.
     DrawFile::write(m_dir.filePath(QStringLiteral("complete.mdb")), TestHistory::generated(40));
-    for (const DrawExport::Encoding encoding : {DrawExport::Encoding::Utf8WithBom, DrawExport::Encoding::ShiftJis}) {
+    for (const DrawExport::Encoding encoding : {DrawExport::Encoding::Utf8Bom, DrawExport::Encoding::ShiftJis}) {
         const QString out = m_dir.filePath(QStringLiteral("out.csv"));
         const DrawExport::Result result = DrawExport::save(m_dir.filePath(QStringLiteral("complete.mdb")), out, encoding);
         ASSERT_TRUE(result.ok) << result.message.toStdString();
         EXPECT_EQ(result.records, 40);
         const QByteArray bytes = DrawFile::bytes(out);
-        EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), encoding == DrawExport::Encoding::Utf8WithBom);
+        EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), encoding == DrawExport::Encoding::Utf8Bom);
         EXPECT_TRUE(bytes.contains(encoding == DrawExport::Encoding::ShiftJis ? OptionsFile::encodeCp932(QStringLiteral("ボーナス数字"))
                                                                                : QStringLiteral("ボーナス数字").toUtf8()));
         const DrawImport::Plan plan = DrawImport::preview(DrawImport::readBytes(bytes), m_dir.filePath(QStringLiteral("complete.mdb")));

@@ -500,7 +500,7 @@ void MainFrm::mnuMasterExport_Click()
         return;
     setCursor(Qt::WaitCursor);
     const DrawExport::Result result = DrawExport::save(DrawDatabase::parseConnectString(m_store->ConnectString).path, out,
-                                                       filter == shiftJis ? DrawExport::Encoding::ShiftJis : DrawExport::Encoding::Utf8WithBom);
+                                                       filter == shiftJis ? DrawExport::Encoding::ShiftJis : DrawExport::Encoding::Utf8Bom);
     unsetCursor();
     message(result.ok ? Messages::information(result.message) : Messages::error(result.message));
 }
