@@ -15,12 +15,7 @@ namespace {
 
 const DrawHistoryStore &bundledStore()
 {
-    static const DrawHistoryStore store = [] {
-        QFile file(QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"));
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read the bundled history");
-        return TestHistory::store(DrawCsv::parse(QString::fromUtf8(file.readAll()), file.fileName()).records);
-    }();
+    static const DrawHistoryStore store = TestHistory::store(TestHistory::bundled());
     return store;
 }
 

@@ -269,14 +269,7 @@ QString write(const std::vector<Ticket> &tickets)
 
 std::vector<Ticket> parse(const QString &text, const QString &sourceName)
 {
-    QString body = text;
-    if (body.startsWith(QChar(0xFEFF)))
-        body.remove(0, 1);
-    QStringList lines = body.split(QLatin1Char('\n'));
-    for (QString &line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    }
+    const QStringList lines = DrawCsv::textLines(text);
     if (lines.isEmpty() || DrawCsv::splitLine(lines.first()).mid(0, 9) != Header.mid(0, 9))
         throw DatabaseError(QStringLiteral("CSV ファイル「%1」の見出し行が正しくありません（%2）。").arg(sourceName, Header.join(QLatin1Char(','))));
 

@@ -87,7 +87,7 @@ QStringList header(bool withDate)
 
 } // namespace
 
-Table parse(const QString &text, const QString &sourceName)
+QStringList textLines(const QString &text)
 {
     QString body = text;
     if (body.startsWith(QChar(0xFEFF)))
@@ -97,6 +97,12 @@ Table parse(const QString &text, const QString &sourceName)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     }
+    return lines;
+}
+
+Table parse(const QString &text, const QString &sourceName)
+{
+    QStringList lines = textLines(text);
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     if (lines.isEmpty())

@@ -20,6 +20,8 @@ struct Table
 QStringList splitLine(const QString &line, QChar separator = QLatin1Char(','));
 // A field as written: quoted only when it holds a comma, a quote or a line break.
 QString quote(const QString &text);
+// A CSV file's text as lines: a leading byte order mark dropped, CR LF or LF.
+QStringList textLines(const QString &text);
 
 // Throws DatabaseError with the line number for a malformed file.
 Table parse(const QString &text, const QString &sourceName);

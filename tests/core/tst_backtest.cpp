@@ -129,9 +129,7 @@ TEST(Backtest, FastWalkEqualsAFreshPredictionOnEveryPrefix)
     odd[45].numbers[6] = Field();
     odd[70].numbers[2] = Field(44);
     odd[90].numbers[0] = Field(0);
-    QFile file(QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::vector<DrawRecord> bundled = DrawCsv::parse(QString::fromUtf8(file.readAll()), file.fileName()).records;
+    const std::vector<DrawRecord> bundled = TestHistory::bundled();
     const std::vector<std::vector<DrawRecord>> histories{TestHistory::generated(130), odd, bundled};
     for (const std::vector<DrawRecord> &records : histories) {
         const DrawHistoryStore store = TestHistory::store(records);

@@ -398,10 +398,7 @@ TEST(PredictionEngine, ExportHasTheShiftAndFourCaptionedGrids)
 
 TEST(PredictionEngine, BundledHistoryMovesEveryLookBackFifteenDraws)
 {
-    QFile file(QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    std::vector<DrawRecord> records =
-        DrawCsv::parse(QString::fromUtf8(file.readAll()), file.fileName()).records;
+    std::vector<DrawRecord> records = TestHistory::bundled();
     const PredictionEngine shifted = run(TestHistory::store(records), only({1}));
     records.resize(records.size() - 15);
     const PredictionEngine earlier = run(TestHistory::store(records));

@@ -2,8 +2,10 @@
 
 // Draw histories for tests and benchmarks, built in memory without a file.
 
+#include "store/drawcsv.h"
 #include "store/globalbas.h"
 
+#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -26,6 +28,17 @@ inline DrawRecord draw(long long drawNo, std::array<Field, 7> numbers)
     record.numbers = std::move(numbers);
     return record;
 }
+
+#ifdef LOTO6_SOURCE_DIR
+// The records of the history the program ships (draws 1 … 2130).
+inline std::vector<DrawRecord> bundled()
+{
+    QFile file(QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the bundled history");
+    return DrawCsv::parse(QString::fromUtf8(file.readAll()), file.fileName()).records;
+}
+#endif
 
 inline DrawHistoryStore store(std::vector<DrawRecord> records)
 {
