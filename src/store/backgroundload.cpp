@@ -4,10 +4,16 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QThread>
 
 BackgroundStoreLoad::BackgroundStoreLoad(const QString &programFolder)
     : m_programFolder(programFolder)
 {
+    // Qt takes the first thread that asks for its thread data (any QObject:
+    // a QFile, a QSaveFile) as the program's main thread. Asking here first
+    // keeps the application object's thread the main one, however soon the
+    // worker opens a file.
+    QThread::currentThread();
     m_thread = std::thread([this] {
         try {
             m_problem = DataLocation::prepare(m_programFolder);
