@@ -1,10 +1,12 @@
 #include "store/database.h"
 
+#include "store/keyderivation.h"
 #include "store/runtimeerror.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -87,34 +89,75 @@ namespace {
 // How long a statement waits for another program's lock before giving up.
 constexpr int BusyTimeoutMs = 2000;
 
-sqlite3 *openConnection(const QString &path, const QString &key, int flags)
+// The salt an existing database was encrypted with: the first bytes of its
+// file. Empty for a file that is missing, not a regular file or too short;
+// the cipher then derives the key itself (and makes the salt of a new file).
+QByteArray fileSalt(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray salt = file.read(KeyDerivation::SaltBytes);
+    return salt.size() == KeyDerivation::SaltBytes ? salt : QByteArray();
+}
+
+using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3 *)>;
+
+// Opens path and reads its schema with keyText as the cipher's key (empty:
+// a plain file). Returns SQLite's code; connection is set on success and
+// holds the failed connection (for its message) otherwise, doing then
+// names the step that failed.
+int tryOpen(const QByteArray &nativePath, const QByteArray &keyText, int flags, Connection &connection,
+            QString &doing)
 {
     sqlite3 *raw = nullptr;
-    const QByteArray nativePath = path.toUtf8();
+    doing = QStringLiteral("開けません");
     int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
-    std::unique_ptr<sqlite3, int (*)(sqlite3 *)> guard(raw, sqlite3_close_v2);
+    connection.reset(raw);
     if (rc != SQLITE_OK)
-        fail(path, raw, rc, QStringLiteral("開けません"));
+        return rc;
     // Before the first statement: a short lock held by another program
     // (a writer committing) is waited for instead of failing at once.
     sqlite3_busy_timeout(raw, BusyTimeoutMs);
-
-    // An empty key means a plain, unencrypted file.
-    if (!key.isEmpty()) {
-        const QByteArray keyBytes = key.toUtf8();
-        clearUpperVectorHalves();
-        rc = sqlite3_key(raw, keyBytes.constData(), int(keyBytes.size()));
+    if (!keyText.isEmpty()) {
+        doing = QStringLiteral("鍵を設定できません");
+        rc = sqlite3_key(raw, keyText.constData(), int(keyText.size()));
         if (rc != SQLITE_OK)
-            fail(path, raw, rc, QStringLiteral("鍵を設定できません"));
+            return rc;
     }
-
+    doing = QStringLiteral("読み込めません");
     // A wrong key is not noticed by sqlite3_key: the first read of the schema
     // is what fails, so read it now rather than in the middle of a load. On a
     // connection that may write, this read also rolls back a hot journal.
-    rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    return sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+}
+
+sqlite3 *openConnection(const QString &path, const QString &key, int flags)
+{
+    const QByteArray nativePath = path.toUtf8();
+    const QByteArray password = key.toUtf8();
+    Connection connection(nullptr, sqlite3_close_v2);
+    int rc = SQLITE_OK;
+    QString doing;
+    bool keyed = false;
+    if (!password.isEmpty()) {
+        clearUpperVectorHalves();
+        const QByteArray salt = fileSalt(path);
+        if (!salt.isEmpty()) {
+            rc = tryOpen(nativePath, KeyDerivation::rawKeyText(password, salt), flags, connection, doing);
+            // Refused for its key: the file may have been replaced since its
+            // salt was read; the password itself decides, as without the
+            // derivation here.
+            keyed = (rc & 0xff) != SQLITE_NOTADB;
+        }
+    }
+    if (!keyed)
+        rc = tryOpen(nativePath, password, flags, connection, doing);
     if (rc != SQLITE_OK)
-        fail(path, raw, rc, QStringLiteral("読み込めません"));
-    return guard.release();
+        fail(path, connection.get(), rc, doing);
+    return connection.release();
 }
 
 } // namespace
