@@ -36,6 +36,15 @@ public:
         m_used += bytes.size();
     }
     void put(const char *bytes) { put(std::string_view(bytes)); }
+    // Room for at least bytes more, written straight into the buffer: the
+    // caller writes from the pointer returned and hands the end to advance().
+    char *reserve(size_t bytes)
+    {
+        if (m_buffer.size() - m_used < bytes)
+            makeRoom(bytes);
+        return m_buffer.data() + m_used;
+    }
+    void advance(const char *end) { m_used = size_t(end - m_buffer.data()); }
     void put(const QString &text);
     void putNumber(long long number);
     // "#RRGGBB", upper case.

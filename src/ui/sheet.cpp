@@ -302,9 +302,9 @@ const CellStyle &Sheet::style(int col, int row) const
 Sheet::TextRef Sheet::textRef(int col, int row) const
 {
     if (!contains(col, row))
-        return {&m_strings[0], 0};
+        return {&m_strings[0], 0, 0};
     const quint32 text = at(col, row).text;
     if (text & NumberFlag)
-        return {nullptr, (long long)(text & ~NumberFlag)};
-    return {&m_strings[text], 0};
+        return {nullptr, (long long)(text & ~NumberFlag), 0};
+    return {&m_strings[text], 0, text};
 }

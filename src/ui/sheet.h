@@ -170,8 +170,16 @@ public:
     {
         const QString *string; // nullptr when the text is a number
         long long number;
+        quint32 index; // of the string among the sheet's distinct texts (0: empty)
     };
     TextRef textRef(int col, int row) const;
+    // The same for writers that make each distinct style's or text's output
+    // once: a cell's index into the sheet's distinct styles, which
+    // styleAt() gives, and how many distinct styles and texts there are.
+    quint32 styleIndex(int col, int row) const { return contains(col, row) ? at(col, row).style : 0; }
+    const CellStyle &styleAt(quint32 index) const { return m_styles[index]; }
+    size_t styleCount() const { return m_styles.size(); }
+    size_t stringCount() const { return m_strings.size(); }
 
 private:
     struct Range

@@ -1,5 +1,10 @@
 #include "ui/sheetexport.h"
 
+#include <charconv>
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace SheetExport {
 
 QString jsonString(const QString &text)
@@ -46,34 +51,75 @@ void writeGridMembers(ExportOutput &out, const Sheet &sheet, const QString &capt
     out.put(", \"frozenColumns\": ");
     out.putNumber(sheet.frozenCols());
     out.put(", \"cells\": [");
+
+    // Most of the output is the same few styles and texts over and over:
+    // each distinct style's tail (colours and alignment) and each distinct
+    // text's JSON is made once, and a cell is copied together from them.
+    std::vector<std::string> tails(sheet.styleCount());
+    std::vector<std::string> texts(sheet.stringCount());
+    const auto tail = [&](quint32 index) -> const std::string & {
+        std::string &made = tails[index];
+        if (made.empty()) {
+            const CellStyle &style = sheet.styleAt(index);
+            ExportOutput bytes;
+            bytes.put(", \"fg\": \"");
+            bytes.putColour(style.fore);
+            bytes.put("\", \"bg\": \"");
+            bytes.putColour(style.back);
+            bytes.put("\", \"align\": \"");
+            bytes.put(alignText(style.hAlign));
+            bytes.put("\"}");
+            made = bytes.bytes().toStdString();
+        }
+        return made;
+    };
+    const auto text = [&](const Sheet::TextRef &ref) -> const std::string & {
+        std::string &made = texts[ref.index];
+        if (made.empty()) {
+            ExportOutput bytes;
+            bytes.putJsonString(*ref.string);
+            made = bytes.bytes().toStdString();
+        }
+        return made;
+    };
+    const auto copy = [](char *to, std::string_view bytes) {
+        std::memcpy(to, bytes.data(), bytes.size());
+        return to + bytes.size();
+    };
+    constexpr std::string_view Start = ",\n  {\"c\": ";
+    constexpr std::string_view Row = ", \"r\": ";
+    constexpr std::string_view Text = ", \"text\": ";
+    constexpr size_t NumberRoom = 24;
+
     bool first = true;
     for (int r = 1; r <= sheet.maxRows(); ++r) {
         for (int c = 1; c <= sheet.maxCols(); ++c) {
-            const CellStyle &style = sheet.style(c, r);
-            const Sheet::TextRef text = sheet.textRef(c, r);
-            if (text.string && text.string->isEmpty() && style.fore == Colours::Black && style.back == Colours::White)
-                continue;
-            out.put(first ? std::string_view("\n  ") : std::string_view(",\n  "));
-            first = false;
-            out.put("{\"c\": ");
-            out.putNumber(c);
-            out.put(", \"r\": ");
-            out.putNumber(r);
-            out.put(", \"text\": ");
-            if (text.string) {
-                out.putJsonString(*text.string);
-            } else {
-                out.put('"');
-                out.putNumber(text.number);
-                out.put('"');
+            const quint32 styleIndex = sheet.styleIndex(c, r);
+            const Sheet::TextRef ref = sheet.textRef(c, r);
+            if (ref.string && ref.index == 0) {
+                const CellStyle &style = sheet.styleAt(styleIndex);
+                if (style.fore == Colours::Black && style.back == Colours::White)
+                    continue;
             }
-            out.put(", \"fg\": \"");
-            out.putColour(style.fore);
-            out.put("\", \"bg\": \"");
-            out.putColour(style.back);
-            out.put("\", \"align\": \"");
-            out.put(alignText(style.hAlign));
-            out.put("\"}");
+            const std::string &cellTail = tail(styleIndex);
+            const std::string *cellText = ref.string ? &text(ref) : nullptr;
+            char *to = out.reserve(Start.size() + Row.size() + Text.size() + 3 * NumberRoom + cellTail.size()
+                                   + (cellText ? cellText->size() : 0));
+            to = copy(to, first ? Start.substr(1) : Start);
+            first = false;
+            to = std::to_chars(to, to + NumberRoom, c).ptr;
+            to = copy(to, Row);
+            to = std::to_chars(to, to + NumberRoom, r).ptr;
+            to = copy(to, Text);
+            if (cellText) {
+                to = copy(to, *cellText);
+            } else {
+                *to++ = '"';
+                to = std::to_chars(to, to + NumberRoom, ref.number).ptr;
+                *to++ = '"';
+            }
+            to = copy(to, cellTail);
+            out.advance(to);
         }
     }
     out.put(first ? std::string_view("]") : std::string_view("\n]"));
