@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <thread>
+#include <vector>
 
 namespace KeyDerivation {
 
@@ -41,6 +43,51 @@ SHA_CTX keyedHalf(const std::array<unsigned char, BlockBytes> &key, unsigned cha
 
 } // namespace
 
+namespace {
+
+// One block of the derived key: the sum of the rounds' digests for the
+// block's index.
+std::array<unsigned char, DigestBytes> deriveBlock(const SHA_CTX &inner, const SHA_CTX &outer, QByteArrayView salt,
+                                                  int rounds, std::uint32_t index)
+{
+    // Every round after the first hashes a 20-byte digest behind a keyed
+    // half: one block holding the digest, SHA-1's end marker and the length
+    // in bits of the 84 bytes hashed.
+    std::array<unsigned char, BlockBytes> block{};
+    block[DigestBytes] = 0x80;
+    constexpr unsigned bits = (BlockBytes + DigestBytes) * 8;
+    block[BlockBytes - 2] = static_cast<unsigned char>(bits >> 8);
+    block[BlockBytes - 1] = static_cast<unsigned char>(bits & 0xff);
+
+    // First round: HMAC of the salt and the block's index, through the
+    // ordinary interface (any salt length).
+    const unsigned char count[] = {static_cast<unsigned char>(index >> 24), static_cast<unsigned char>(index >> 16),
+                                   static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index)};
+    SHA_CTX state = inner;
+    SHA1_Update(&state, salt.data(), size_t(salt.size()));
+    SHA1_Update(&state, count, sizeof count);
+    SHA1_Final(block.data(), &state);
+    state = outer;
+    SHA1_Update(&state, block.data(), DigestBytes);
+    SHA1_Final(block.data(), &state);
+
+    std::array<unsigned char, DigestBytes> sum;
+    std::copy_n(block.begin(), DigestBytes, sum.begin());
+    for (int round = 1; round < rounds; ++round) {
+        state = inner;
+        SHA1_Transform(&state, block.data());
+        storeDigest(state, block.data());
+        state = outer;
+        SHA1_Transform(&state, block.data());
+        storeDigest(state, block.data());
+        for (int i = 0; i < DigestBytes; ++i)
+            sum[i] ^= block[i];
+    }
+    return sum;
+}
+
+} // namespace
+
 QByteArray pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int rounds, int keyBytes)
 {
     std::array<unsigned char, BlockBytes> key{};
@@ -51,45 +98,22 @@ QByteArray pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int roun
     const SHA_CTX inner = keyedHalf(key, 0x36);
     const SHA_CTX outer = keyedHalf(key, 0x5c);
 
-    // Every round after the first hashes a 20-byte digest behind a keyed
-    // half: one block holding the digest, SHA-1's end marker and the length
-    // in bits of the 84 bytes hashed.
-    std::array<unsigned char, BlockBytes> block{};
-    block[DigestBytes] = 0x80;
-    constexpr unsigned bits = (BlockBytes + DigestBytes) * 8;
-    block[BlockBytes - 2] = static_cast<unsigned char>(bits >> 8);
-    block[BlockBytes - 1] = static_cast<unsigned char>(bits & 0xff);
+    // The blocks do not depend on each other, and each is one long chain of
+    // dependent hashes: all but the first are derived on threads of their
+    // own (the database's key takes two).
+    const int blocks = std::max(1, (keyBytes + DigestBytes - 1) / DigestBytes);
+    std::vector<std::array<unsigned char, DigestBytes>> sums(static_cast<size_t>(blocks));
+    std::vector<std::thread> others;
+    for (int b = 1; b < blocks; ++b) {
+        others.emplace_back([&, b] { sums[size_t(b)] = deriveBlock(inner, outer, salt, rounds, std::uint32_t(b + 1)); });
+    }
+    sums[0] = deriveBlock(inner, outer, salt, rounds, 1);
+    for (std::thread &other : others)
+        other.join();
 
     QByteArray result;
-    for (std::uint32_t index = 1; result.size() < keyBytes; ++index) {
-        // First round: HMAC of the salt and the block's index, through the
-        // ordinary interface (any salt length).
-        const unsigned char count[] = {static_cast<unsigned char>(index >> 24),
-                                       static_cast<unsigned char>(index >> 16),
-                                       static_cast<unsigned char>(index >> 8),
-                                       static_cast<unsigned char>(index)};
-        SHA_CTX state = inner;
-        SHA1_Update(&state, salt.data(), size_t(salt.size()));
-        SHA1_Update(&state, count, sizeof count);
-        SHA1_Final(block.data(), &state);
-        state = outer;
-        SHA1_Update(&state, block.data(), DigestBytes);
-        SHA1_Final(block.data(), &state);
-
-        std::array<unsigned char, DigestBytes> sum;
-        std::copy_n(block.begin(), DigestBytes, sum.begin());
-        for (int round = 1; round < rounds; ++round) {
-            state = inner;
-            SHA1_Transform(&state, block.data());
-            storeDigest(state, block.data());
-            state = outer;
-            SHA1_Transform(&state, block.data());
-            storeDigest(state, block.data());
-            for (int i = 0; i < DigestBytes; ++i)
-                sum[i] ^= block[i];
-        }
+    for (const auto &sum : sums)
         result.append(reinterpret_cast<const char *>(sum.data()), DigestBytes);
-    }
     result.truncate(keyBytes);
     return result;
 }
