@@ -1,13 +1,12 @@
 #include "cli/commands.h"
+#include "cli/commandsupport.h"
 #include "cli/options.h"
 #include "cli/importcommands.h"
 #include "cli/tickets.h"
 
 #include "analysis/catalog.h"
 #include "analysis/randomness.h"
-#include "analysis/gui/analysisframe.h"
 #include "maintenance/drawdataupdate.h"
-#include "prediction/gui/predictionwindow.h"
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
 #include "prediction/predictionexport.h"
@@ -16,21 +15,23 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/summary.h"
-#include "ui/gui/sheetprinter.h"
 #include "ui/sheetexport.h"
 #include "ui/tableoutput.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextStream>
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace Cli {
-
-namespace {
 
 void out(const QString &text)
 {
@@ -44,6 +45,8 @@ void err(const QString &text)
     const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
+
+namespace {
 
 const char *const UsageText =
     "使い方 / usage: loto6kermon-cli COMMAND [--db FILE] ...\n"
@@ -61,6 +64,8 @@ const char *const UsageText =
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
     "  import FILE|- [--dry-run] [--overwrite] [--format text|json]\n"
     "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n";
+
+} // namespace
 
 int usage(const QString &problem)
 {
@@ -90,6 +95,8 @@ DrawHistoryStore loadStore(const Options &options)
 {
     return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath(options)));
 }
+
+namespace {
 
 int createDb(const Options &options)
 {
@@ -121,6 +128,8 @@ int list()
     }
     return Success;
 }
+
+} // namespace
 
 const AnalysisWindow *windowArgument(const Options &options, QString *problem)
 {
@@ -158,40 +167,70 @@ std::optional<PredictionEngine> predictionEngine(const Options &options, QString
     return engine;
 }
 
+namespace {
+
 // One window's export, written as it is made. A build that fails writes
 // nothing of the table: the error object in JSON, and the message on stderr.
-bool writePrediction(ExportOutput &output, PredictionEngine &engine, const DrawHistoryStore &store, bool json)
+// A window's table as built for the export, or why it could not be built.
+struct BuiltWindow
+{
+    std::optional<Sheet> sheet; // analysis windows; the prediction keeps its grids in its engine
+    QString error;
+};
+
+BuiltWindow buildPrediction(PredictionEngine &engine, const DrawHistoryStore &store)
 {
     try {
         engine.SetUpPredictionGrids(store);
     } catch (const RuntimeError &error) {
+        return {std::nullopt, error.message()};
+    }
+    return {};
+}
+
+BuiltWindow buildAnalysis(const AnalysisWindow &w, const DrawHistoryStore &store)
+{
+    try {
+        return {w.build(store), {}};
+    } catch (const RuntimeError &error) {
+        return {std::nullopt, error.message()};
+    }
+}
+
+// Writes a built window: an analysis window w, or without one the
+// prediction of engine. False when it had failed, whose error object and
+// message are written instead.
+bool writeBuilt(ExportOutput &output, const BuiltWindow &built, const AnalysisWindow *w,
+                const PredictionEngine *engine, bool json)
+{
+    const QString name = w ? w->className : QString(PredictionEngine::WindowName);
+    if (!built.error.isEmpty()) {
         if (json)
-            output.put(SheetExport::errorJson(PredictionEngine::WindowName, error.message()));
-        err(QStringLiteral("%1: %2").arg(PredictionEngine::WindowName, error.message()));
+            output.put(SheetExport::errorJson(name, built.error));
+        err(QStringLiteral("%1: %2").arg(name, built.error));
         return false;
     }
-    if (json)
-        PredictionExport::writeJson(output, engine);
-    else
-        PredictionExport::writeCsv(output, engine);
+    if (!w) {
+        if (json)
+            PredictionExport::writeJson(output, *engine);
+        else
+            PredictionExport::writeCsv(output, *engine);
+    } else if (json) {
+        SheetExport::writeWindowJson(output, w->className, w->caption, *built.sheet);
+    } else {
+        SheetExport::writeCsv(output, *built.sheet);
+    }
     return true;
+}
+
+bool writePrediction(ExportOutput &output, PredictionEngine &engine, const DrawHistoryStore &store, bool json)
+{
+    return writeBuilt(output, buildPrediction(engine, store), nullptr, &engine, json);
 }
 
 bool writeAnalysis(ExportOutput &output, const AnalysisWindow &w, const DrawHistoryStore &store, bool json)
 {
-    try {
-        const Sheet sheet = w.build(store);
-        if (json)
-            SheetExport::writeWindowJson(output, w.className, w.caption, sheet);
-        else
-            SheetExport::writeCsv(output, sheet);
-    } catch (const RuntimeError &error) {
-        if (json)
-            output.put(SheetExport::errorJson(w.className, error.message()));
-        err(QStringLiteral("%1: %2").arg(w.className, error.message()));
-        return false;
-    }
-    return true;
+    return writeBuilt(output, buildAnalysis(w, store), &w, nullptr, json);
 }
 
 // A window whose database does not load still answers in the format asked
@@ -233,28 +272,72 @@ int exportAll(const Options &options, bool json)
     if (!loaded)
         return Failure;
     const DrawHistoryStore &store = *loaded;
+
+    // Tables are built on a second thread while this one writes them in
+    // order; when the next one to write is not ready this thread builds one
+    // too, so both processors stay busy. Only a few tables beyond the one
+    // being written are built ahead: memory stays that of a few compact
+    // sheets however long the history.
+    std::vector<const AnalysisWindow *> order{nullptr};
+    for (const AnalysisWindow &w : analysisWindows()) {
+        if (w.build)
+            order.push_back(&w);
+    }
+    constexpr size_t Ahead = 3;
+    std::vector<std::optional<BuiltWindow>> built(order.size());
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t written = 0;
+    size_t nextToBuild = 0;
+    const auto mayBuild = [&] { return nextToBuild < order.size() && nextToBuild < written + Ahead; };
+    // Builds the window claimed (the lock released meanwhile) and files it.
+    const auto buildClaimed = [&](std::unique_lock<std::mutex> &lock) {
+        const size_t i = nextToBuild++;
+        lock.unlock();
+        BuiltWindow window = order[i] ? buildAnalysis(*order[i], store) : buildPrediction(*engine, store);
+        lock.lock();
+        built[i] = std::move(window);
+        changed.notify_all();
+    };
+    std::thread builder([&] {
+        std::unique_lock lock(mutex);
+        while (true) {
+            changed.wait(lock, [&] { return mayBuild() || nextToBuild == order.size(); });
+            if (nextToBuild == order.size())
+                return;
+            buildClaimed(lock);
+        }
+    });
+
     ExportOutput output(stdout);
     bool ok = true;
-    bool first = true;
-    auto next = [&](const QString &name) {
+    for (size_t i = 0; i < order.size(); ++i) {
+        std::optional<BuiltWindow> window;
+        {
+            std::unique_lock lock(mutex);
+            while (!built[i]) {
+                if (mayBuild())
+                    buildClaimed(lock);
+                else
+                    changed.wait(lock);
+            }
+            window = std::exchange(built[i], std::nullopt);
+        }
         if (json) {
-            output.put(first ? "[\n" : ",\n");
+            output.put(i == 0 ? "[\n" : ",\n");
         } else {
-            if (!first)
+            if (i > 0)
                 output.put('\n');
-            output.put(name);
+            output.put(order[i] ? order[i]->className : QString(PredictionEngine::WindowName));
             output.put('\n');
         }
-        first = false;
-    };
-    next(PredictionEngine::WindowName);
-    ok = writePrediction(output, *engine, store, json) && ok;
-    for (const AnalysisWindow &w : analysisWindows()) {
-        if (!w.build)
-            continue;
-        next(w.className);
-        ok = writeAnalysis(output, w, store, json) && ok;
+        ok = writeBuilt(output, *window, order[i], &*engine, json) && ok;
+        window.reset();
+        const std::lock_guard lock(mutex);
+        ++written;
+        changed.notify_all();
     }
+    builder.join();
     if (json)
         output.put("\n]\n");
     return ok ? Success : Failure;
@@ -293,82 +376,6 @@ int exportWindow(const Options &options)
     if (json)
         output.put('\n');
     return ok ? Success : Failure;
-}
-
-int renderPrediction(const Options &options)
-{
-    QString problem;
-    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-    if (!engine)
-        return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
-    const QImage image = PredictionWindow::render(*engine, store);
-    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
-        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
-        return Failure;
-    }
-    return Success;
-}
-
-// The window's whole table as the printed pages, written as a PDF file; a
-// line of JSON tells how many pages it took.
-int renderPdf(const Options &options)
-{
-    const QString path = options.value(QStringLiteral("--pdf"));
-    SheetPrinter::Document document;
-    QString name;
-    if (isPrediction(options)) {
-        QString problem;
-        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-        if (!engine)
-            return usage(problem);
-        const DrawHistoryStore store = loadStore(options);
-        engine->SetUpPredictionGrids(store);
-        name = PredictionEngine::WindowName;
-        document = PredictionWindow::printDocument(*engine, TableOutput::drawRange(store));
-    } else {
-        QString problem;
-        const AnalysisWindow *w = windowArgument(options, &problem);
-        if (!w)
-            return usage(problem);
-        name = w->className;
-        document = AnalysisFrame::printDocument(*w, loadStore(options));
-    }
-    QString problem;
-    const int pages = SheetPrinter::writePdf(path, document, options.has(QStringLiteral("--fit-width")), &problem);
-    if (pages == 0) {
-        err(problem);
-        return Failure;
-    }
-    out(QStringLiteral("{\"window\": %1, \"pdf\": %2, \"pages\": %3, \"landscape\": %4}\n")
-            .arg(SheetExport::jsonString(name), SheetExport::jsonString(path), QString::number(pages),
-                 SheetPrinter::prefersLandscape(document) ? QStringLiteral("true") : QStringLiteral("false")));
-    return Success;
-}
-
-int render(const Options &options)
-{
-    if (options.has(QStringLiteral("--pdf")))
-        return renderPdf(options);
-    if (isPrediction(options) && options.has(QStringLiteral("--png")))
-        return renderPrediction(options);
-    QString problem;
-    const AnalysisWindow *w = windowArgument(options, &problem);
-    if (!w)
-        return usage(problem);
-    if (!options.has(QStringLiteral("--png")))
-        return usage(QStringLiteral("render には --png か --pdf が必要です。"));
-    const DrawHistoryStore store = loadStore(options);
-    const QImage image = AnalysisFrame::render(*w, store);
-    if (image.isNull()) {
-        err(QStringLiteral("%1 を表示できません。").arg(w->className));
-        return Failure;
-    }
-    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
-        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
-        return Failure;
-    }
-    return Success;
 }
 
 // The menu item 当選データ最新化 without the window: the same routine, its
@@ -502,16 +509,45 @@ int importOrSave(const QString &command, const Options &options)
                       options.has(QStringLiteral("--dry-run")), options.has(QStringLiteral("--overwrite")), json});
 }
 
+// Pictures and printed pages need Qt's GUI libraries, which take longer to
+// load than most commands take to run; a program of their own beside this
+// one (or in the installed program's libexec folder) draws them.
+int renderThroughHelper(const QStringList &arguments)
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString helper = QStandardPaths::findExecutable(
+        QStringLiteral("loto6kermon-render"), {folder, folder + QStringLiteral("/../libexec/loto6kermon")});
+    if (helper.isEmpty()) {
+        err(QStringLiteral("描画用のプログラム loto6kermon-render が見つかりません（%1）。").arg(folder));
+        return Failure;
+    }
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    process.start(helper, arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit) {
+        err(QStringLiteral("描画用のプログラム「%1」が異常終了しました。").arg(helper));
+        return Failure;
+    }
+    return process.exitCode();
+}
+
 } // namespace
+
+std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem)
+{
+    const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
+                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
+                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
+                             QStringLiteral("--pdf"), QStringLiteral("--encoding")};
+    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
+                            QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
+    return parse(rest, valued, flags, problem);
+}
 
 QString programDatabase()
 {
     return defaultDatabase();
-}
-
-bool needsGui(const QString &command)
-{
-    return command == QLatin1String("render");
 }
 
 int run(const QStringList &arguments)
@@ -522,14 +558,8 @@ int run(const QStringList &arguments)
     const QStringList rest = arguments.mid(1);
     if (command == QLatin1String("tickets"))
         return tickets(rest);
-    const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
-                             QStringLiteral("--pdf"), QStringLiteral("--encoding")};
-    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
-                            QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
     QString problem;
-    const std::optional<Options> options = parse(rest, valued, flags, &problem);
+    const std::optional<Options> options = parseCommandLine(rest, &problem);
     if (!options)
         return usage(problem);
 
@@ -545,7 +575,7 @@ int run(const QStringList &arguments)
         if (command == QLatin1String("export"))
             return exportWindow(*options);
         if (command == QLatin1String("render"))
-            return render(*options);
+            return renderThroughHelper(arguments);
         if (command == QLatin1String("update"))
             return update(*options);
         if (command == QLatin1String("randomness"))

@@ -6,8 +6,6 @@ namespace Cli {
 
 enum Exit { Success = 0, Failure = 1, Usage = 2 };
 
-bool needsGui(const QString &command);
-
 // The draw database the program itself uses (made first for an installed
 // program's first start); throws DatabaseError when it cannot be made.
 QString programDatabase();

@@ -21,6 +21,9 @@ run "$prefix/bin/loto6kermon-cli" summary >"$work/installed.json" || fail "summa
 cmp -s "$user_db" "$bundled" || fail "the data folder does not hold the bundled database"
 "$build/bin/loto6kermon-cli" summary --db "$bundled" >"$work/bundled.json"
 cmp -s "$work/installed.json" "$work/bundled.json" || fail "summary differs from the bundled database's"
+# Pictures come from the drawing helper the tool finds in libexec.
+run "$prefix/bin/loto6kermon-cli" render 一発ケルモン予想 --png "$home/prediction.png" || fail "render"
+file "$home/prediction.png" | grep -q "PNG image" || fail "render wrote no PNG"
 # Without a display the program prints the predictions from the same copy.
 run "$prefix/bin/loto6kermon" 2>/dev/null | grep -q "一発ケルモン予想" || fail "loto6kermon without a display"
 desktop-file-validate "$prefix/share/applications/loto6kermon.desktop" || fail "desktop entry"

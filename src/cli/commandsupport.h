@@ -1,0 +1,37 @@
+#pragma once
+
+// What the commands of loto6kermon-cli and its drawing helper share: output,
+// the command line, the database asked for and the windows named.
+#include "cli/commands.h"
+#include "cli/options.h"
+
+#include "analysis/catalog.h"
+#include "prediction/predictionengine.h"
+#include "store/globalbas.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace Cli {
+
+void out(const QString &text);
+void err(const QString &text); // with a line break
+// The problem (if any) and the usage text on stderr; returns Exit::Usage.
+int usage(const QString &problem);
+
+// The options of every command but tickets.
+std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem);
+
+// --db, or the program's own database (made only when it is the one asked for).
+QString databasePath(const Options &options);
+DrawHistoryStore loadStore(const Options &options);
+
+// The one window named on the command line (an analysis window), or null
+// with the reason in problem.
+const AnalysisWindow *windowArgument(const Options &options, QString *problem);
+bool isPrediction(const Options &options);
+// The prediction window's engine for --reflect; the options file is not read.
+std::optional<PredictionEngine> predictionEngine(const Options &options, QString *problem);
+
+} // namespace Cli

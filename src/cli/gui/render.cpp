@@ -1,0 +1,97 @@
+// loto6kermon-cli render: a window as it shows on screen (PNG) or as its
+// printed pages (PDF). Kept apart from the other commands because it needs
+// Qt's GUI libraries.
+#include "cli/gui/render.h"
+
+#include "analysis/gui/analysisframe.h"
+#include "prediction/gui/predictionwindow.h"
+#include "prediction/predictionexport.h"
+#include "ui/gui/sheetprinter.h"
+#include "ui/sheetexport.h"
+#include "ui/tableoutput.h"
+
+#include <QImage>
+
+namespace Cli {
+
+namespace {
+
+int renderPrediction(const Options &options)
+{
+    QString problem;
+    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+    if (!engine)
+        return usage(problem);
+    const DrawHistoryStore store = loadStore(options);
+    const QImage image = PredictionWindow::render(*engine, store);
+    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
+        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
+        return Failure;
+    }
+    return Success;
+}
+
+// The window's whole table as the printed pages, written as a PDF file; a
+// line of JSON tells how many pages it took.
+int renderPdf(const Options &options)
+{
+    const QString path = options.value(QStringLiteral("--pdf"));
+    SheetPrinter::Document document;
+    QString name;
+    if (isPrediction(options)) {
+        QString problem;
+        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
+        if (!engine)
+            return usage(problem);
+        const DrawHistoryStore store = loadStore(options);
+        engine->SetUpPredictionGrids(store);
+        name = PredictionEngine::WindowName;
+        document = PredictionWindow::printDocument(*engine, TableOutput::drawRange(store));
+    } else {
+        QString problem;
+        const AnalysisWindow *w = windowArgument(options, &problem);
+        if (!w)
+            return usage(problem);
+        name = w->className;
+        document = AnalysisFrame::printDocument(*w, loadStore(options));
+    }
+    QString problem;
+    const int pages = SheetPrinter::writePdf(path, document, options.has(QStringLiteral("--fit-width")), &problem);
+    if (pages == 0) {
+        err(problem);
+        return Failure;
+    }
+    out(QStringLiteral("{\"window\": %1, \"pdf\": %2, \"pages\": %3, \"landscape\": %4}\n")
+            .arg(SheetExport::jsonString(name), SheetExport::jsonString(path), QString::number(pages),
+                 SheetPrinter::prefersLandscape(document) ? QStringLiteral("true") : QStringLiteral("false")));
+    return Success;
+}
+
+} // namespace
+
+int render(const Options &options)
+{
+    if (options.has(QStringLiteral("--pdf")))
+        return renderPdf(options);
+    if (isPrediction(options) && options.has(QStringLiteral("--png")))
+        return renderPrediction(options);
+    QString problem;
+    const AnalysisWindow *w = windowArgument(options, &problem);
+    if (!w)
+        return usage(problem);
+    if (!options.has(QStringLiteral("--png")))
+        return usage(QStringLiteral("render には --png か --pdf が必要です。"));
+    const DrawHistoryStore store = loadStore(options);
+    const QImage image = AnalysisFrame::render(*w, store);
+    if (image.isNull()) {
+        err(QStringLiteral("%1 を表示できません。").arg(w->className));
+        return Failure;
+    }
+    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
+        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
+        return Failure;
+    }
+    return Success;
+}
+
+} // namespace Cli

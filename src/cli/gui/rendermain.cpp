@@ -1,0 +1,30 @@
+// loto6kermon-render: draws what `loto6kermon-cli render` asks for. It takes
+// the same command line ("render WINDOW …"), without a display unless one
+// is chosen.
+#include "cli/commands.h"
+#include "cli/gui/render.h"
+#include "store/runtimeerror.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.value(0) != QLatin1String("render"))
+        return Cli::usage(QStringLiteral("loto6kermon-render は render だけを実行します。"));
+    QString problem;
+    const std::optional<Cli::Options> options = Cli::parseCommandLine(arguments.mid(1), &problem);
+    if (!options)
+        return Cli::usage(problem);
+    try {
+        return Cli::render(*options);
+    } catch (const DatabaseError &error) {
+        Cli::err(error.message());
+    } catch (const RuntimeError &error) {
+        Cli::err(error.message());
+    }
+    return Cli::Failure;
+}
