@@ -27,11 +27,18 @@ QIcon programIcon()
     return icon;
 }
 
-void apply(QApplication &app)
+void apply(QApplication &app, Icon icon)
 {
     installQtTranslation(app);
-    QApplication::setWindowIcon(programIcon());
+    if (icon == Icon::Now)
+        setIconNow();
     QGuiApplication::setDesktopFileName(DesktopName);
+}
+
+void setIconNow()
+{
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(programIcon());
 }
 
 } // namespace ProgramSetup

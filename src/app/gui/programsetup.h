@@ -21,6 +21,12 @@ bool installQtTranslation(QApplication &app);
 QIcon programIcon();
 
 // Both, plus the icon as every window's default and the desktop entry's name.
-void apply(QApplication &app);
+// With Icon::Later the icon waits for setIconNow(): its seven sizes take a
+// decode and a large property on every window, which a start does after
+// its first frame.
+enum class Icon { Now, Later };
+void apply(QApplication &app, Icon icon = Icon::Now);
+// The icon as every window's default, unless it is already.
+void setIconNow();
 
 } // namespace ProgramSetup

@@ -6,6 +6,8 @@
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -22,6 +24,22 @@ QString executableFolder(const char *argv0)
     return QFileInfo(QString::fromLocal8Bit(argv0)).absoluteDir().canonicalPath();
 }
 
+// Sets the program's icon just before the first dialog shows.
+class IconBeforeDialogs : public QObject
+{
+public:
+    IconBeforeDialogs() { qApp->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<QDialog *>(watched)) {
+            ProgramSetup::setIconNow();
+            qApp->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 namespace Startup {
@@ -31,7 +49,10 @@ int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
     BackgroundStoreLoad pending(executableFolder(argv[0]));
 
     QApplication app(argc, argv);
-    ProgramSetup::apply(app);
+    ProgramSetup::apply(app, ProgramSetup::Icon::Later);
+    // The icon comes once the prediction is on screen, or before any box a
+    // start that fails shows.
+    IconBeforeDialogs iconForBoxes;
     Metrics::installFontSubstitution();
     QApplication::setFont(Metrics::gridFont());
 
@@ -42,6 +63,7 @@ int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
     window.show();
     if (!window.load())
         return window.isClosing() ? 0 : 1;
+    QTimer::singleShot(0, &window, &ProgramSetup::setIconNow);
     return QApplication::exec();
 }
 
