@@ -50,9 +50,9 @@ Sheet buildAppearanceCount(const DrawHistoryStore &store)
     for (const DrawRecord &record : store.DrawRecordset) {
         if (!record.isComplete())
             continue;
-        sheet.setText(1, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
         for (int p = 1; p <= 7; ++p)
-            sheet.setText(1 + p, row, record.number(p).toText());
+            setFieldText(sheet, 1 + p, row, record.number(p));
         // All seven totals are read before any grows: each counts earlier draws only.
         qint16 v[7];
         for (int p = 1; p <= 7; ++p) {

@@ -3,6 +3,16 @@
 #include "store/globalbas.h"
 #include "ui/sheet.h"
 
+// A stored value as its cell's text: an integer as the number, which the
+// sheet keeps without a string of its own; text as it is; Null as nothing.
+inline void setFieldText(Sheet &sheet, int col, int row, const Field &value)
+{
+    if (value.isInteger())
+        sheet.setText(col, row, value.integer());
+    else
+        sheet.setText(col, row, value.toText());
+}
+
 // Every analysis is a function of the store that fills a Sheet through the
 // grid operations, in the order its window sets them up.
 Sheet buildAppearanceFrequency(const DrawHistoryStore &store);   // 出現頻度分析

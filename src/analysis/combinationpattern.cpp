@@ -142,12 +142,12 @@ void fill(Sheet &sheet, const Recordset &records, const Classifier &classifier)
     for (const DrawRecord &record : records) {
         if (!record.isComplete())
             continue; // takes no row
-        sheet.setText(1, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
         for (int k = 1; k <= 6; ++k) {
-            sheet.setText(k + 1, row, record.number(k).toText());
+            setFieldText(sheet, k + 1, row, record.number(k));
             classifier.mark(sheet, record.number(k).toInt16(), k + 1, row);
         }
-        sheet.setText(BonusColumn, row, record.bonus().toText());
+        setFieldText(sheet, BonusColumn, row, record.bonus());
         qint16 first = 0;
         for (int k = 1; k <= 6; ++k) {
             if (classifier.inFirstClass(record.number(k)))

@@ -69,9 +69,9 @@ void markNoPair(Sheet &sheet, qint16 count, int column, int row)
 // given distance; returns how many pairs it found.
 qint16 writeSide(Sheet &sheet, const DrawRecord &record, int row, int drawColumn, PairKind kind)
 {
-    sheet.setText(drawColumn, row, record.drawNo.toText());
+    setFieldText(sheet, drawColumn, row, record.drawNo);
     for (int k = 1; k <= 6; ++k)
-        sheet.setText(drawColumn + k, row, record.number(k).toText());
+        setFieldText(sheet, drawColumn + k, row, record.number(k));
     const qint16 distance = kind == PairKind::Consecutive ? 1 : 2;
     qint16 pairs = 0;
     for (int k = 1; k <= 5; ++k) {

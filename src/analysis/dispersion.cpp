@@ -59,8 +59,8 @@ void fill(Sheet &sheet, const Recordset &records)
     for (const DrawRecord &record : records) {
         if (!record.isComplete())
             continue; // takes no row
-        sheet.setText(1, row, record.drawNo.toText());
-        sheet.setText(Columns, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
+        setFieldText(sheet, Columns, row, record.drawNo);
         int column[7];
         for (int p = 1; p <= 7; ++p) {
             column[p - 1] = numberColumn(record.number(p).toInt16());

@@ -97,10 +97,10 @@ Sheet buildFiveDivision(const DrawHistoryStore &store)
         // over it.
         if (row >= closingRow)
             break;
-        sheet.setText(1, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
         for (int p = 1; p <= 7; ++p) {
             const int col = p == 7 ? 8 : 1 + p;
-            sheet.setText(col, row, record.number(p).toText());
+            setFieldText(sheet, col, row, record.number(p));
             const int group = groupOf(record.number(p).toInt16());
             sheet.setBackColour(Block::cell(col, row), GroupColours[size_t(group - 1)]);
         }

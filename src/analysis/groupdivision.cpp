@@ -148,8 +148,8 @@ Sheet buildGroupDivision(const GroupDivision &d, const DrawHistoryStore &store)
         if (!record.isComplete())
             continue;
         std::fill(counts.begin(), counts.end(), qint16(0));
-        sheet.setText(1, row, record.drawNo.toText());
-        sheet.setText(Columns, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
+        setFieldText(sheet, Columns, row, record.drawNo);
         qint16 v[7];
         for (int p = 0; p < 7; ++p) {
             v[p] = record.number(p + 1).toInt16();

@@ -1,4 +1,5 @@
 #include "analysis/intervaltable.h"
+#include "analysis/builders.h"
 
 #include "store/checked.h"
 
@@ -65,9 +66,9 @@ Sheet layout(qint16 lastDrawNo, const Captions &captions)
 
 void writeDraw(Sheet &sheet, int row, const DrawRecord &record)
 {
-    sheet.setText(1, row, record.drawNo.toText());
+    setFieldText(sheet, 1, row, record.drawNo);
     for (int p = 1; p <= 7; ++p)
-        sheet.setText(2 * p, row, record.number(p).toText());
+        setFieldText(sheet, 2 * p, row, record.number(p));
 }
 
 } // namespace IntervalTable

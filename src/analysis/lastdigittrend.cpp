@@ -40,7 +40,7 @@ Sheet buildLastDigitTrend(const DrawHistoryStore &store)
         if (row >= closingRow)
             break;
         digits.fill(QString());
-        sheet.setText(1, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
         for (int p = 1; p <= 7; ++p) {
             const qint16 d = qint16(record.number(p).toInt16() % 10);
             digits[d] += QString::number(d);

@@ -62,14 +62,14 @@ void fill(Sheet &sheet, const Recordset &records)
     for (const DrawRecord &record : records) {
         if (!record.isComplete())
             continue; // takes no row
-        sheet.setText(1, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
         for (int k = 1; k <= 6; ++k)
-            sheet.setText(k + 1, row, record.number(k).toText());
+            setFieldText(sheet, k + 1, row, record.number(k));
         qint16 sum = 0;
         for (int k = 1; k <= 6; ++k)
             sum = checked::add(sum, record.number(k).toInt16());
         sheet.setText(SumColumn, row, sum);
-        sheet.setText(BonusColumn, row, record.bonus().toText());
+        setFieldText(sheet, BonusColumn, row, record.bonus());
         // The bonus is added as the value it holds, not rounded first.
         const std::optional<double> bonus = record.bonus().toNumber();
         if (!bonus)

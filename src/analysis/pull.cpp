@@ -48,9 +48,9 @@ Sheet buildPull(const DrawHistoryStore &store)
     for (const DrawRecord &record : store.DrawRecordset) {
         if (!record.isComplete())
             continue;
-        sheet.setText(1, row, record.drawNo.toText());
+        setFieldText(sheet, 1, row, record.drawNo);
         for (int p = 1; p <= 7; ++p)
-            sheet.setText(1 + p, row, record.number(p).toText());
+            setFieldText(sheet, 1 + p, row, record.number(p));
         for (int h = 1; h <= 7; ++h) {
             for (int p = 1; p <= 7; ++p) {
                 const std::optional<double> value = record.number(p).toNumber();
