@@ -2,6 +2,7 @@
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
+#include "store/keyderivation.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
@@ -77,6 +78,20 @@ void BM_KeyAfterQHash(benchmark::State &state)
     }
 }
 BENCHMARK(BM_KeyAfterQHash)->Unit(benchmark::kMillisecond);
+
+// The database key's derivation alone: the processor's SHA instructions
+// (both blocks interleaved) against the portable code (blocks on threads).
+void BM_DeriveKey(benchmark::State &state)
+{
+    const auto code = state.range(0) == 0 ? KeyDerivation::Sha1Code::Fastest : KeyDerivation::Sha1Code::Portable;
+    const QByteArray salt(KeyDerivation::SaltBytes, 'a');
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(KeyDerivation::pbkdf2HmacSha1(DrawDatabase::password().toUtf8(), salt,
+                                                               KeyDerivation::Rounds, KeyDerivation::KeyBytes, code));
+    }
+    state.SetLabel(code == KeyDerivation::Sha1Code::Fastest ? "fastest" : "portable");
+}
+BENCHMARK(BM_DeriveKey)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CreateDbFromBundledCsv(benchmark::State &state)
 {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: Google Benchmark for the store, the windows,
-# the prediction and the exports, then whole-process timings (hyperfine):
+# the prediction and the exports, then whole-process timings (hyperfine, and
+# bench/paired.py for the ratios: two commands run in turns, medians):
 # exports, keying after a QHash against keying fresh, both first frames under
 # Xvfb, and memory with every window open on 2130 and 30 000 draws.
 #
@@ -47,9 +48,16 @@ hyperfine -N --warmup 2 --export-markdown "$work/exports.md" \
   "$cli export 出現頻度分析 --db $db" \
   "$cli export 分割11データ分析 --db $db" \
   "$cli export --all --format json --db $db"
-if [ -f bench/tables.py ]; then
-  hyperfine --warmup 1 "python3 bench/tables.py data/loto6-history.csv" "$cli export --all --format json --db $db" 2>/dev/null || true
-fi
+# The ratios the speed work aims at, each from runs in turns (bench/paired.py):
+# every table in one process against a plain Python script computing the
+# same tables (bench/tables.py, byte-identical output), and the largest
+# window's export against the whole process of `summary`.
+echo "== export --all (A) against python3 bench/tables.py (B): B / A is how many times faster"
+python3 bench/paired.py --runs 10 --warmup 1 --label-a export-all --label-b tables.py \
+  "$cli export --all --format json --db $db" "python3 bench/tables.py data/loto6-history.csv"
+echo "== summary (A) against one window's export (B)"
+python3 bench/paired.py --runs 30 --label-a summary --label-b 分割11 \
+  "$cli summary --db $db" "$cli export 分割11データ分析 --db $db"
 
 echo "== peak memory of one export at 30 000 draws (KB)"
 for w in $("$cli" list); do
