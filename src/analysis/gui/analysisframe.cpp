@@ -129,12 +129,12 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     m_actions = new TableActions(this, {[this, drawRange] { return printDocument(m_description, m_grid->sheet(), drawRange); },
                                         [this] { return SheetExport::csv(m_grid->sheet()); }});
     m_actions->addGrid(m_grid, description.drawColumn);
-    if (const int column = description.drawColumn) {
-        m_actions->enableGoToDraw([this, column](int drawNo) {
-            const int row = TableOutput::rowOfDraw(m_grid->sheet(), column, drawNo);
+    if (const int drawColumn = description.drawColumn) {
+        m_actions->enableGoToDraw([this, drawColumn](int drawNo) {
+            const int row = TableOutput::rowOfDraw(m_grid->sheet(), drawColumn, drawNo);
             if (row == 0)
                 return false;
-            const int col = m_grid->hasSelection() ? m_grid->selection().col1 : column;
+            const int col = m_grid->hasSelection() ? m_grid->selection().col1 : drawColumn;
             m_grid->selectBlock(col, row, col, row);
             m_grid->scrollToCell(col, row);
             m_grid->setFocus();
