@@ -169,8 +169,6 @@ std::optional<PredictionEngine> predictionEngine(const Options &options, QString
 
 namespace {
 
-// One window's export, written as it is made. A build that fails writes
-// nothing of the table: the error object in JSON, and the message on stderr.
 // A window's table as built for the export, or why it could not be built.
 struct BuiltWindow
 {
@@ -198,8 +196,8 @@ BuiltWindow buildAnalysis(const AnalysisWindow &w, const DrawHistoryStore &store
 }
 
 // Writes a built window: an analysis window w, or without one the
-// prediction of engine. False when it had failed, whose error object and
-// message are written instead.
+// prediction of engine. A build that failed writes nothing of the table:
+// the error object in JSON and the message on stderr, and returns false.
 bool writeBuilt(ExportOutput &output, const BuiltWindow &built, const AnalysisWindow *w,
                 const PredictionEngine *engine, bool json)
 {

@@ -77,13 +77,18 @@ LOTO6_SHA_TARGET inline void shaStart(ShaLanes &l, const SHA_CTX &state)
     l.saveE = l.e0;
 }
 
+// Reverses the sixteen bytes of a vector: SHA-1's big-endian words in and out.
+LOTO6_SHA_TARGET inline __m128i reversedBytes(__m128i v)
+{
+    return _mm_shuffle_epi8(v, _mm_set_epi64x(0x0001020304050607LL, 0x08090a0b0c0d0e0fLL));
+}
+
 template <int G>
 LOTO6_SHA_TARGET inline void shaGroup(ShaLanes &l, const unsigned char *block)
 {
     __m128i &m = l.msg[G % 4];
     if constexpr (G < 4)
-        m = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * G)),
-                             _mm_set_epi64x(0x0001020304050607LL, 0x08090a0b0c0d0e0fLL));
+        m = reversedBytes(_mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * G)));
     __m128i &in = G % 2 == 0 ? l.e0 : l.e1;
     __m128i &out = G % 2 == 0 ? l.e1 : l.e0;
     in = G == 0 ? _mm_add_epi32(in, m) : _mm_sha1nexte_epu32(in, m);
@@ -102,10 +107,9 @@ LOTO6_SHA_TARGET inline void shaFinish(ShaLanes &l, unsigned char *block)
 {
     l.e0 = _mm_sha1nexte_epu32(l.e0, l.saveE);
     l.abcd = _mm_add_epi32(l.abcd, l.saveAbcd);
-    const __m128i bigEndian = _mm_set_epi64x(0x0001020304050607LL, 0x08090a0b0c0d0e0fLL);
     // abcd holds a in its highest lane: reversing every byte of the vector
     // gives a, b, c, d as big-endian words in order.
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(block), _mm_shuffle_epi8(l.abcd, bigEndian));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(block), reversedBytes(l.abcd));
     const std::uint32_t e = std::uint32_t(_mm_extract_epi32(l.e0, 3));
     block[16] = static_cast<unsigned char>(e >> 24);
     block[17] = static_cast<unsigned char>(e >> 16);
@@ -209,13 +213,12 @@ QByteArray pbkdf2HmacSha1(QByteArrayView password, QByteArrayView salt, int roun
 #if LOTO6_SHA_EXTENSIONS
     static const bool shaExtensions = hasShaExtensions();
     if (shaExtensions && code == Sha1Code::Fastest) {
-        for (size_t b = 0; b < blocks; b += 2) {
-            std::array<unsigned char, BlockBytes> spareBlock = work[b];
-            std::array<unsigned char, DigestBytes> spareSum = sums[b];
-            const bool pair = b + 1 < blocks;
-            hmacRoundsTwo(inner, outer, work[b].data(), pair ? work[b + 1].data() : spareBlock.data(), sums[b].data(),
-                          pair ? sums[b + 1].data() : spareSum.data(), rounds - 1);
-        }
+        size_t b = 0;
+        for (; b + 1 < blocks; b += 2)
+            hmacRoundsTwo(inner, outer, work[b].data(), work[b + 1].data(), sums[b].data(), sums[b + 1].data(),
+                          rounds - 1);
+        if (b < blocks)
+            hmacRounds(inner, outer, work[b].data(), sums[b].data(), rounds - 1);
     } else
 #endif
     {

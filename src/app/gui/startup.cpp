@@ -7,9 +7,9 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 

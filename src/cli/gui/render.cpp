@@ -5,7 +5,6 @@
 
 #include "analysis/gui/analysisframe.h"
 #include "prediction/gui/predictionwindow.h"
-#include "prediction/predictionexport.h"
 #include "ui/gui/sheetprinter.h"
 #include "ui/sheetexport.h"
 #include "ui/tableoutput.h"
