@@ -1,5 +1,6 @@
 #include "app/gui/startup.h"
 
+#include "app/gui/fontwarmup.h"
 #include "app/gui/mainfrm.h"
 #include "app/gui/programsetup.h"
 #include "store/backgroundload.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <chrono>
 
 namespace {
 
@@ -46,6 +49,7 @@ namespace Startup {
 
 int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
 {
+    const FontWarmup fonts;
     BackgroundStoreLoad pending(executableFolder(argv[0]));
 
     QApplication app(argc, argv);
@@ -63,7 +67,10 @@ int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
     window.show();
     if (!window.load())
         return window.isClosing() ? 0 : 1;
-    QTimer::singleShot(0, &window, &ProgramSetup::setIconNow);
+    // A moment after the first frame rather than in the turns of the event
+    // loop around it: decoding the icon's seven sizes and handing them to the
+    // window system takes milliseconds that the frame need not wait for.
+    QTimer::singleShot(std::chrono::milliseconds(100), &window, &ProgramSetup::setIconNow);
     return QApplication::exec();
 }
 
