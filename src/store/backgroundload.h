@@ -27,6 +27,8 @@ public:
 
     const QString &programFolder() const { return m_programFolder; }
     bool isDone() const { return m_done.load(std::memory_order_acquire); }
+    // Done, with a store for take() to hand over.
+    bool hasStore() const { return isDone() && m_store && !m_error; }
 
     // Runs the calling thread's events until the load is done or keepWaiting
     // says no more; the end of the load wakes the event loop.

@@ -64,9 +64,17 @@ int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
     window.setBackgroundLoad(&pending);
     if (atShow)
         atShow(window);
-    window.show();
+    // Where the store has loaded by now, as it usually has, the prediction
+    // opens in the main window before it is shown and both come up in one
+    // frame. Otherwise the main window shows at once and takes clicks while
+    // the load ends; so it does for a load that failed, behind its message.
+    const bool storeReady = pending.hasStore();
+    if (!storeReady)
+        window.show();
     if (!window.load())
         return window.isClosing() ? 0 : 1;
+    if (storeReady)
+        window.show();
     // A moment after the first frame rather than in the turns of the event
     // loop around it: decoding the icon's seven sizes and handing them to the
     // window system takes milliseconds that the frame need not wait for.
