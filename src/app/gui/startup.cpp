@@ -1,6 +1,6 @@
 #include "app/gui/startup.h"
 
-#include "app/gui/fontwarmup.h"
+#include "app/gui/startupwarmup.h"
 #include "app/gui/mainfrm.h"
 #include "app/gui/programsetup.h"
 #include "store/backgroundload.h"
@@ -49,7 +49,7 @@ namespace Startup {
 
 int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
 {
-    const FontWarmup fonts;
+    const StartupWarmup warmup;
     BackgroundStoreLoad pending(executableFolder(argv[0]));
 
     QApplication app(argc, argv);
