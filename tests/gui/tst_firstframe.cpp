@@ -5,8 +5,6 @@
 #include "prediction/predictionengine.h"
 #include "ui/gui/metrics.h"
 
-#include <QApplication>
-#include <QMdiSubWindow>
 #include <QTimer>
 #include <QtTest>
 
@@ -15,50 +13,9 @@
 
 namespace {
 
-struct Seen
-{
-    bool painted = false;
-    bool predictionInFirstFrame = false;
-    QRect predictionGeometry;
-    bool iconSet = false;
-};
-Seen seen;
-
-// Notes what the main window's first paint shows, then ends the program once
-// the icon has come (or after five seconds).
-class FirstFrameWatch : public QObject
-{
-public:
-    explicit FirstFrameWatch(MainFrm &window)
-        : m_window(window)
-    {
-        qApp->installEventFilter(this);
-        QTimer::singleShot(std::chrono::seconds(5), qApp, &QCoreApplication::quit);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (!seen.painted && event->type() == QEvent::Paint && watched == &m_window) {
-            seen.painted = true;
-            const QWidget *prediction = m_window.childWindow(PredictionEngine::WindowName);
-            seen.predictionInFirstFrame = prediction && prediction->isVisible();
-            if (prediction)
-                seen.predictionGeometry = prediction->parentWidget()->geometry();
-            auto *poll = new QTimer(this);
-            connect(poll, &QTimer::timeout, this, [] {
-                if (!QApplication::windowIcon().isNull()) {
-                    seen.iconSet = true;
-                    QCoreApplication::quit();
-                }
-            });
-            poll->start(10);
-        }
-        return false;
-    }
-
-private:
-    MainFrm &m_window;
-};
+bool painted = false;
+QRect predictionInFirstFrame; // the prediction's frame, if it was visible
+bool iconSet = false;
 
 } // namespace
 
@@ -69,27 +26,49 @@ class TestFirstFrame : public QObject
 private Q_SLOTS:
     void predictionIsInTheFirstFrame()
     {
-        QVERIFY(seen.painted);
-        QVERIFY(seen.predictionInFirstFrame);
+        QVERIFY(painted);
         // Where and as large as it opens when the main window shows first.
-        QCOMPARE(seen.predictionGeometry, QRect(0, 0, Metrics::twipsToPixels(9360), Metrics::twipsToPixels(8400)));
-        QVERIFY(seen.iconSet);
+        QCOMPARE(predictionInFirstFrame, QRect(0, 0, Metrics::twipsToPixels(9360), Metrics::twipsToPixels(8400)));
+        QVERIFY(iconSet);
     }
+};
+
+// At the main window's first paint: is the prediction in it, and where.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(MainFrm &window) : m_window(window) { window.installEventFilter(this); }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::Paint || painted)
+            return false;
+        painted = true;
+        if (QWidget *prediction = m_window.childWindow(PredictionEngine::WindowName); prediction && prediction->isVisible())
+            predictionInFirstFrame = prediction->parentWidget()->geometry();
+        QTimer::singleShot(std::chrono::seconds(1), [] {
+            iconSet = !QApplication::windowIcon().isNull();
+            QCoreApplication::quit();
+        });
+        return false;
+    }
+
+private:
+    MainFrm &m_window;
 };
 
 int main(int argc, char *argv[])
 {
-    std::unique_ptr<FirstFrameWatch> watch;
+    std::unique_ptr<FirstPaint> watch;
     const int status = Startup::run(argc, argv, [&watch](MainFrm &window) {
-        // The bundled history loads in milliseconds; this leaves it ample
+        // The bundled history loads in milliseconds: this leaves it ample
         // time to have ended before the main window would be shown.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        watch = std::make_unique<FirstFrameWatch>(window);
+        watch = std::make_unique<FirstPaint>(window);
     });
     if (status != 0)
         return status;
-    // Startup::run's application object is gone; the results are read under
-    // one of the test's own.
+    // The results are read under an application object of the test's own.
     QApplication app(argc, argv);
     TestFirstFrame test;
     return QTest::qExec(&test, argc, argv);
