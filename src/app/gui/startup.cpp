@@ -1,8 +1,8 @@
 #include "app/gui/startup.h"
 
-#include "app/gui/startupwarmup.h"
 #include "app/gui/mainfrm.h"
 #include "app/gui/programsetup.h"
+#include "app/gui/startupwarmup.h"
 #include "store/backgroundload.h"
 #include "ui/gui/metrics.h"
 

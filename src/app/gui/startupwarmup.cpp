@@ -45,9 +45,9 @@ void loadPlugins(const std::string &folder)
 
 StartupWarmup::StartupWarmup()
 {
-    // Asked here, before any other thread of the program runs: Qt's library
-    // information is not meant to be read while the application object is
-    // being made.
+    // Asked here, on the main thread before any other thread of the program
+    // runs: the application object reloads Qt's library information as it is
+    // made, which the warm-up thread would race.
     std::string plugins = imageFormatPluginFolder();
     m_thread = std::thread([plugins = std::move(plugins)] {
 #ifdef LOTO6_HAVE_FONTCONFIG
