@@ -5,17 +5,36 @@
 #include "prediction/predictionengine.h"
 #include "ui/gui/metrics.h"
 
-#include <QTimer>
 #include <QtTest>
 
-#include <chrono>
 #include <thread>
 
 namespace {
 
-bool painted = false;
 QRect predictionInFirstFrame; // the prediction's frame, if it was visible
-bool iconSet = false;
+bool painted = false, iconSet = false;
+
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(MainFrm &window) : m_window(window) { window.installEventFilter(this); }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !std::exchange(painted, true)) {
+            if (QWidget *prediction = m_window.childWindow(PredictionEngine::WindowName); prediction && prediction->isVisible())
+                predictionInFirstFrame = prediction->parentWidget()->geometry();
+            QTimer::singleShot(std::chrono::seconds(1), [] {
+                iconSet = !QApplication::windowIcon().isNull();
+                QCoreApplication::quit();
+            });
+        }
+        return false;
+    }
+
+private:
+    MainFrm &m_window;
+};
 
 } // namespace
 
@@ -33,42 +52,16 @@ private Q_SLOTS:
     }
 };
 
-// At the main window's first paint: is the prediction in it, and where.
-class FirstPaint : public QObject
-{
-public:
-    explicit FirstPaint(MainFrm &window) : m_window(window) { window.installEventFilter(this); }
-
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() != QEvent::Paint || painted)
-            return false;
-        painted = true;
-        if (QWidget *prediction = m_window.childWindow(PredictionEngine::WindowName); prediction && prediction->isVisible())
-            predictionInFirstFrame = prediction->parentWidget()->geometry();
-        QTimer::singleShot(std::chrono::seconds(1), [] {
-            iconSet = !QApplication::windowIcon().isNull();
-            QCoreApplication::quit();
-        });
-        return false;
-    }
-
-private:
-    MainFrm &m_window;
-};
-
 int main(int argc, char *argv[])
 {
     std::unique_ptr<FirstPaint> watch;
     const int status = Startup::run(argc, argv, [&watch](MainFrm &window) {
-        // The bundled history loads in milliseconds: this leaves it ample
-        // time to have ended before the main window would be shown.
+        // Ample time for the bundled history, which loads in milliseconds.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         watch = std::make_unique<FirstPaint>(window);
     });
     if (status != 0)
         return status;
-    // The results are read under an application object of the test's own.
     QApplication app(argc, argv);
     TestFirstFrame test;
     return QTest::qExec(&test, argc, argv);
