@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void activeCornerShowsNoSelection();
     void copyGivesTabSeparatedText();
     void everyRowAndEveryCaptionCanBeSeen();
+    void gridFontIsTheFontTheSubstitutionGives();
 };
 
 void TestSheetView::paintsBackgroundsAndBorders()
@@ -212,6 +214,21 @@ void TestSheetView::everyRowAndEveryCaptionCanBeSeen()
     QVERIFY(redInColumn(w + w / 2 - 1) || redInColumn(w + w / 2 + 1)); // gaps between squares are 1 px
     QVERIFY(!redInColumn(w));
     QVERIFY(!redInColumn(2 * w - 1));
+}
+
+void TestSheetView::gridFontIsTheFontTheSubstitutionGives()
+{
+    // Last: the substitution stays in place for the rest of the process.
+    // The grid font names an installed family, and draws as the font asked
+    // for by the original family name through the substitutes does.
+    Metrics::installFontSubstitution();
+    const QFont grid = Metrics::gridFont();
+    QVERIFY(QFontDatabase::hasFamily(grid.family()));
+    QFont asked(QString::fromUtf8(Metrics::FontFamily));
+    asked.setPointSizeF(9.0);
+    QCOMPARE(QFontInfo(grid).family(), QFontInfo(asked).family());
+    const QString text = QStringLiteral("一発ケルモン予想 本数字 12 43");
+    QCOMPARE(QFontMetrics(grid).horizontalAdvance(text), QFontMetrics(asked).horizontalAdvance(text));
 }
 
 QTEST_MAIN(TestSheetView)

@@ -1,5 +1,6 @@
 #include "ui/gui/metrics.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -36,18 +37,42 @@ int rowPixels(double units)
     return std::max(0, int(std::lround(units * 1.6 * logicalDpi() / 96.0)));
 }
 
+namespace {
+
+// The installed family that stands for FontFamily once the substitution is
+// in place; empty before.
+QString &installedFamily()
+{
+    static QString family;
+    return family;
+}
+
+} // namespace
+
 QFont gridFont()
 {
-    QFont font(QString::fromUtf8(FontFamily));
+    const QString &installed = installedFamily();
+    QFont font(installed.isEmpty() ? QString::fromUtf8(FontFamily) : installed);
     font.setPointSizeF(9.0);
     return font;
 }
 
 void installFontSubstitution()
 {
-    QFont::insertSubstitutions(QString::fromUtf8(FontFamily),
-                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                                QStringLiteral("Noto Sans CJK JP")});
+    const QString family = QString::fromUtf8(FontFamily);
+    QFont::insertSubstitutions(family, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                                        QStringLiteral("Noto Sans CJK JP")});
+    // The fonts ask for the family Qt would end up with anyway: the first of
+    // the family and its substitutes that is installed. Asked for a family it
+    // lacks, Qt has fontconfig sort every installed font, once for each
+    // script of the text, before it tries the substitutes.
+    const QStringList candidates = QStringList{family} + QFont::substitutes(family);
+    for (const QString &candidate : candidates) {
+        if (QFontDatabase::hasFamily(candidate)) {
+            installedFamily() = candidate;
+            return;
+        }
+    }
 }
 
 } // namespace Metrics

@@ -17,12 +17,13 @@ double pixelsToTwips(int pixels);
 int columnPixels(double characters);
 int rowPixels(double units);
 
-// The font every window asks for, "ＭＳ Ｐゴシック" 9 pt; main() maps that
-// family to an installed Japanese font.
+// The font every window asks for, "ＭＳ Ｐゴシック" 9 pt; once
+// installFontSubstitution() has run, the installed family that stands for it.
 QFont gridFont();
 inline constexpr const char *FontFamily = "ＭＳ Ｐゴシック";
 
-// Maps "ＭＳ Ｐゴシック" to IPAPGothic (no Debian package aliases it).
+// Maps "ＭＳ Ｐゴシック" to IPAPGothic (no Debian package aliases it) and
+// notes the first of them that is installed for gridFont().
 void installFontSubstitution();
 
 } // namespace Metrics
