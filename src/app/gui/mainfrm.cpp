@@ -14,7 +14,6 @@
 #include "maintenance/gui/drawresultseditor.h"
 #include "maintenance/gui/updateprogressdialog.h"
 #include "maintenance/gui/ticketwindow.h"
-#include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/backtestsheets.h"
 #include "prediction/optionsfile.h"
@@ -22,6 +21,7 @@
 #include "store/drawdatabase.h"
 #include "ui/tableoutput.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/ondemand.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -101,8 +101,10 @@ void MainFrm::showBacktest()
         return;
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    openChild(BacktestSheets::WindowName, 11400, 18600,
-              [&]() -> QWidget * { return new BacktestWindow(*m_store, m_prediction->flags()); });
+    if (const OnDemand::Parts *parts = onDemandParts(BacktestSheets::WindowName)) {
+        openChild(BacktestSheets::WindowName, 11400, 18600,
+                  [&]() -> QWidget * { return parts->backtestWindow(*m_store, m_prediction->flags()); });
+    }
     unsetCursor();
 }
 
@@ -278,6 +280,17 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
     return content;
 }
 
+const OnDemand::Parts *MainFrm::onDemandParts(const QString &className)
+{
+    QString problem;
+    const OnDemand::Parts *parts = OnDemand::parts(&problem);
+    if (!parts) {
+        unsetCursor();
+        message(Messages::error(QStringLiteral("%1: %2").arg(className, problem)));
+    }
+    return parts;
+}
+
 void MainFrm::showAnalysis(const QString &className)
 {
     const AnalysisWindow *description = findAnalysisWindow(className);
@@ -297,8 +310,11 @@ void MainFrm::showRandomness()
 {
     if (!m_store)
         return;
+    const OnDemand::Parts *parts = onDemandParts(RandomnessWindow::ClassName);
+    if (!parts)
+        return;
     openChild(RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
-              [&]() -> QWidget * { return new RandomnessWindow(*m_store); });
+              [&]() -> QWidget * { return parts->randomnessWindow(*m_store); });
 }
 
 void MainFrm::arrange(int code)

@@ -16,6 +16,10 @@
 #include <memory>
 #include <optional>
 
+namespace OnDemand {
+struct Parts;
+}
+
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -97,6 +101,9 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    // The module of the windows with charts; nullptr after telling the user
+    // why it could not be loaded.
+    const OnDemand::Parts *onDemandParts(const QString &className);
     void createMenus();
     void runMenuItem(const QString &name);
     void mnuYoso_Click();

@@ -1,5 +1,6 @@
 #include "ui/gui/tableactions.h"
 
+#include "ui/gui/ondemand.h"
 #include "ui/gui/sheetview.h"
 
 #include <QAction>
@@ -230,7 +231,11 @@ QString TableActions::suggestedPath(const QString &suffix) const
 
 void TableActions::printPreview()
 {
-    SheetPrinter::preview(m_window, m_source.document());
+    QString problem;
+    if (const OnDemand::Parts *parts = OnDemand::parts(&problem))
+        parts->preview(m_window, m_source.document());
+    else
+        error(problem);
 }
 
 void TableActions::savePdf()
@@ -245,7 +250,8 @@ bool TableActions::writePdf(const QString &path, bool fitWidth)
 {
     m_window->setCursor(Qt::WaitCursor);
     QString problem;
-    const bool written = SheetPrinter::writePdf(path, m_source.document(), fitWidth, &problem) > 0;
+    const OnDemand::Parts *parts = OnDemand::parts(&problem);
+    const bool written = parts && parts->writePdf(path, m_source.document(), fitWidth, &problem) > 0;
     m_window->unsetCursor();
     if (!written)
         error(problem);
