@@ -115,13 +115,6 @@ void removeLeftovers(const QString &folder, const QString &prefix)
 
 } // namespace
 
-QUrl defaultUrl()
-{
-    QString host = QStringLiteral(LOTO6_DOWNLOAD_HOST);
-    while (host.endsWith(QLatin1Char('/')))
-        host.chop(1);
-    return QUrl(host + DownloadPath);
-}
 
 Download download(const QUrl &url, QIODevice &sink, const TransferOptions &options)
 {

@@ -37,8 +37,16 @@ struct TransferOptions
     std::function<bool(qint64 received, qint64 total)> progress;
 };
 
-// The download host chosen at build time plus DownloadPath.
-QUrl defaultUrl();
+// The download host chosen at build time plus DownloadPath. Inline: the
+// program needs it at start, the download code (and Qt Network) only when
+// the update runs.
+inline QUrl defaultUrl()
+{
+    QString host = QStringLiteral(LOTO6_DOWNLOAD_HOST);
+    while (host.endsWith(QLatin1Char('/')))
+        host.chop(1);
+    return QUrl(host + DownloadPath);
+}
 
 enum class Status {
     Updated,        // the database was replaced; the previous one is kept beside it as .bak

@@ -41,8 +41,8 @@ const OnDemand::Parts *OnDemand::parts(QString *problem)
     }
     if (problem) {
         *problem = reason.isEmpty()
-                       ? QStringLiteral("印刷とグラフの部品「%1」が見つかりません。").arg(QStringLiteral(LOTO6_PARTS_FILE))
-                       : QStringLiteral("印刷とグラフの部品を読み込めません: %1").arg(reason);
+                       ? QStringLiteral("印刷・グラフ・ダウンロードの部品「%1」が見つかりません。").arg(QStringLiteral(LOTO6_PARTS_FILE))
+                       : QStringLiteral("印刷・グラフ・ダウンロードの部品を読み込めません: %1").arg(reason);
     }
     return nullptr;
 }

@@ -1,7 +1,7 @@
 // The program's own start with the store loaded before the main window is
 // shown: its first frame already holds the prediction, and the icon follows.
-// Printing and the chart windows are not loaded for it; their module is, at
-// their first use.
+// Printing, the chart windows and the download are not loaded for it; their
+// module is, at their first use.
 #include "analysis/catalog.h"
 #include "analysis/gui/analysisframe.h"
 #include "analysis/gui/randomnesswindow.h"
@@ -19,8 +19,9 @@ namespace {
 
 QRect predictionInFirstFrame; // the prediction's frame, if it was visible
 bool painted = false, iconSet = false;
-// Whether Qt Charts and Qt Print Support were mapped: at the first frame,
-// and once the chart window had opened and a PDF had been written.
+// Whether Qt Charts, Qt Print Support and Qt Network were mapped: at the
+// first frame, and once the chart window had opened and a PDF had been
+// written.
 bool librariesAtFirstFrame = true, librariesAfterUse = false;
 bool chartWindowOpened = false;
 int pdfPages = 0;
@@ -32,7 +33,7 @@ bool optionalLibrariesMapped()
     if (!maps.open(QIODevice::ReadOnly))
         return false;
     const QByteArray text = maps.readAll();
-    return text.contains("libQt6Charts.so") && text.contains("libQt6PrintSupport.so");
+    return text.contains("libQt6Charts.so") && text.contains("libQt6PrintSupport.so") && text.contains("libQt6Network.so");
 }
 
 void useTheParts(MainFrm &window)

@@ -12,7 +12,6 @@
 #include "maintenance/drawexportfile.h"
 #include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
-#include "maintenance/gui/updateprogressdialog.h"
 #include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/backtestsheets.h"
@@ -459,8 +458,11 @@ void MainFrm::mnuMasterUpdate_Click()
     }
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
+    const OnDemand::Parts *parts = onDemandParts(QStringLiteral("当選データ最新化"));
+    if (!parts)
+        return;
     const DrawDataUpdate::Result result
-        = UpdateProgressDialog::run(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder));
+        = parts->update(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder), {});
     unsetCursor();
     // Open tickets are checked against the new draws at once.
     if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())

@@ -101,8 +101,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    // The module of the windows with charts; nullptr after telling the user
-    // why it could not be loaded.
+    // The module of printing, the windows with charts and the download;
+    // nullptr after telling the user why it could not be loaded.
     const OnDemand::Parts *onDemandParts(const QString &className);
     void createMenus();
     void runMenuItem(const QString &name);

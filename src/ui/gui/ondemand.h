@@ -1,5 +1,6 @@
 #pragma once
 
+#include "maintenance/drawdataupdate.h"
 #include "prediction/optionsfile.h"
 #include "ui/gui/sheetprinter.h"
 
@@ -8,11 +9,12 @@
 class DrawHistoryStore;
 class QWidget;
 
-// The parts that need Qt Charts and Qt Print Support: printing, the PDF
-// writer and the two windows with charts. The program loads them from a
-// module of their own when they are first used, so that its start maps
-// neither library (nor OpenGL and Svg behind them). Tests and tools link
-// them in instead; each executable links one of the two ways.
+// The parts that need Qt Charts, Qt Print Support or Qt Network: printing,
+// the PDF writer, the two windows with charts and the download of the draw
+// data. The program loads them from a module of their own when they are
+// first used, so that its start maps none of those libraries (nor OpenGL,
+// Svg and Kerberos behind them). Tests and tools link them in instead; each
+// executable links one of the two ways.
 namespace OnDemand {
 
 struct Parts
@@ -21,6 +23,9 @@ struct Parts
     int (*writePdf)(const QString &path, const SheetPrinter::Document &document, bool fitWidth, QString *error);
     QWidget *(*backtestWindow)(const DrawHistoryStore &store, const ReflectFlags &flags);
     QWidget *(*randomnessWindow)(const DrawHistoryStore &store);
+    // UpdateProgressDialog::run.
+    DrawDataUpdate::Result (*update)(QWidget *parent, const QUrl &url, const QString &target,
+                                     DrawDataUpdate::TransferOptions options);
 };
 
 // The parts, or nullptr with a Japanese message in problem when the module
