@@ -40,9 +40,9 @@ const OnDemand::Parts *OnDemand::parts(QString *problem)
         break;
     }
     if (problem) {
-        *problem = reason.isEmpty()
-                       ? QStringLiteral("印刷・グラフ・ダウンロードの部品「%1」が見つかりません。").arg(QStringLiteral(LOTO6_PARTS_FILE))
-                       : QStringLiteral("印刷・グラフ・ダウンロードの部品を読み込めません: %1").arg(reason);
+        const QString what = QStringLiteral("印刷・グラフ・ダウンロードの部品「%1」").arg(QStringLiteral(LOTO6_PARTS_FILE));
+        *problem = reason.isEmpty() ? what + QStringLiteral("が見つかりません。")
+                                    : what + QStringLiteral("を読み込めません: %1").arg(reason);
     }
     return nullptr;
 }

@@ -17,7 +17,7 @@ for f in bin/loto6kermon bin/loto6kermon-cli libexec/loto6kermon/loto6kermon-ren
     share/man/man1/loto6kermon-cli.1.gz share/man/man1/loto6kermon.1.gz; do
   grep -q " \./usr/$f\$" <<<"$listing" || fail "$f is not in the package"
 done
-# libqt6charts6 and libqt6printsupport6 come from the module of printing and charts.
+# libqt6charts6 and libqt6printsupport6 come from loto6kermon-parts.so alone.
 for d in libqt6widgets6 libqt6charts6 libqt6printsupport6 libsqlcipher libchm qt6-translations-l10n fonts-ipafont-gothic; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
