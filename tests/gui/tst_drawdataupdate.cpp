@@ -175,7 +175,13 @@ private Q_SLOTS:
 
         QCOMPARE(int(result.status), status);
         QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
-        QCOMPARE(server.requests(), 1);
+        // One request. Where the body ends with the connection, Qt's HTTP
+        // layer sometimes sees the close before the reply it ends and sends
+        // the GET once more on a new connection; the result must not differ.
+        if (Reply(reply) == Reply::NoContentLength)
+            QVERIFY2(server.requests() == 1 || server.requests() == 2, qPrintable(QString::number(server.requests())));
+        else
+            QCOMPARE(server.requests(), 1);
         QCOMPARE(server.lastRequestLine(), QByteArray("GET /download/Loto6Kermon/Loto6Kermon.mdb HTTP/1.1"));
         if (result.succeeded()) {
             QCOMPARE(readFile(target), body.left(body.startsWith(newerDatabase()) ? newerDatabase().size() : body.size()));
