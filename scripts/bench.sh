@@ -2,7 +2,7 @@
 # Builds and runs the benchmarks: Google Benchmark for the store, the windows,
 # the prediction and the exports, then whole-process timings (hyperfine, and
 # bench/paired.py for the ratios: two commands run in turns, medians):
-# exports, keying after a QHash against keying fresh, both first frames under
+# exports, both first frames under
 # Xvfb, and memory with every window open on 2130 and 30 000 draws.
 #
 # Debian 12's libbenchmark (1.7.1) is compiled without NDEBUG and prints
@@ -63,9 +63,6 @@ echo "== peak memory of one export at 30 000 draws (KB)"
 for w in $("$cli" list); do
   /usr/bin/time -f "%M $w" "$cli" export "$w" --db "$work/draws30000/Loto6Kermon.mdb" >/dev/null
 done 2>&1 | sort -n | tail -3
-
-echo "== keying: fresh process against after a QHash"
-hyperfine -N --warmup 3 --runs 30 "$bin/keyprobe fresh $db" "$bin/keyprobe after-qhash $db"
 
 echo "== first frame under Xvfb: bare window against the prediction window"
 bench/firstframe.sh

@@ -1,43 +1,14 @@
 #include "store/database.h"
 
-#include "store/keyderivation.h"
+#include "store/keycache.h"
 #include "store/runtimeerror.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
-#include <QFile>
 #include <QFileInfo>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define LOTO6_CLEAR_UPPER_VECTORS 1
-#endif
-
 namespace {
-
-#if LOTO6_CLEAR_UPPER_VECTORS
-__attribute__((target("avx"))) void zeroUpperHalves()
-{
-    _mm256_zeroupper();
-}
-#endif
-
-// Qt's vectorised string hash (every QHash of strings: the command-line
-// parser, QGuiApplication's start-up) returns with the upper halves of the
-// AVX registers still in use. The key derivation's SHA-1 that follows runs
-// SSE code, and on these processors every such instruction then pays the
-// AVX/SSE transition penalty: keying took twice as long after any QHash
-// had been used. Clearing the upper halves first gives the time back; on
-// processors without AVX there is nothing to clear.
-void clearUpperVectorHalves()
-{
-#if LOTO6_CLEAR_UPPER_VECTORS
-    static const bool hasAvx = __builtin_cpu_supports("avx");
-    if (hasAvx)
-        zeroUpperHalves();
-#endif
-}
 
 QString lastError(sqlite3 *db)
 {
@@ -89,49 +60,63 @@ namespace {
 // How long a statement waits for another program's lock before giving up.
 constexpr int BusyTimeoutMs = 2000;
 
-// The salt an existing database was encrypted with: the first bytes of its
-// file. Empty for a file that is missing, not a regular file or too short;
-// the cipher then derives the key itself (and makes the salt of a new file).
-QByteArray fileSalt(const QString &path)
-{
-    if (!QFileInfo(path).isFile())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray salt = file.read(KeyDerivation::SaltBytes);
-    return salt.size() == KeyDerivation::SaltBytes ? salt : QByteArray();
-}
-
 using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3 *)>;
 
-// Opens path and reads its schema with keyText as the cipher's key (empty:
-// a plain file). Returns SQLite's code; connection is set on success and
-// holds the failed connection (for its message) otherwise, doing then
-// names the step that failed.
-int tryOpen(const QByteArray &nativePath, const QByteArray &keyText, int flags, Connection &connection,
-            QString &doing)
+// Opens path without reading anything yet. Returns SQLite's code; connection
+// holds the connection either way (for its message).
+int openFile(const QByteArray &nativePath, int flags, Connection &connection)
 {
     sqlite3 *raw = nullptr;
-    doing = QStringLiteral("開けません");
-    int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
+    const int rc = sqlite3_open_v2(nativePath.constData(), &raw, flags, nullptr);
     connection.reset(raw);
-    if (rc != SQLITE_OK)
-        return rc;
     // Before the first statement: a short lock held by another program
     // (a writer committing) is waited for instead of failing at once.
-    sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    if (rc == SQLITE_OK)
+        sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    return rc;
+}
+
+// The salt an existing database was encrypted with: the first bytes of its
+// file. Empty for a file too short to have one (a new file); the cipher then
+// derives the key itself and makes the salt.
+//
+// This is the one place that reads the database file other than through
+// SQLite's pages, and it reads through the connection's own descriptor.
+// Opening the file a second time would not do: closing any descriptor of a
+// file drops every POSIX lock this process holds on it, the locks of the
+// other connections (the editor's write, the store's read) with them, and
+// another program could then write in the middle of their transactions.
+// Nothing else may open the database file outside SQLite.
+QByteArray fileSalt(sqlite3 *db)
+{
+    sqlite3_file *file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+        return {};
+    QByteArray salt(KeyCache::SaltBytes, Qt::Uninitialized);
+    if (file->pMethods->xRead(file, salt.data(), int(salt.size()), 0) != SQLITE_OK)
+        return {};
+    return salt;
+}
+
+// Gives the connection its key (empty: a plain file) and reads the schema.
+// Returns SQLite's code; doing names the step that failed.
+int keyAndRead(sqlite3 *db, const QByteArray &keyText, QString &doing)
+{
     if (!keyText.isEmpty()) {
         doing = QStringLiteral("鍵を設定できません");
-        rc = sqlite3_key(raw, keyText.constData(), int(keyText.size()));
-        if (rc != SQLITE_OK)
+        if (const int rc = sqlite3_key(db, keyText.constData(), int(keyText.size())); rc != SQLITE_OK)
             return rc;
     }
     doing = QStringLiteral("読み込めません");
     // A wrong key is not noticed by sqlite3_key: the first read of the schema
     // is what fails, so read it now rather than in the middle of a load. On a
     // connection that may write, this read also rolls back a hot journal.
-    return sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+}
+
+bool refusedForItsKey(int rc)
+{
+    return (rc & 0xff) == SQLITE_NOTADB;
 }
 
 sqlite3 *openConnection(const QString &path, const QString &key, int flags)
@@ -139,22 +124,33 @@ sqlite3 *openConnection(const QString &path, const QString &key, int flags)
     const QByteArray nativePath = path.toUtf8();
     const QByteArray password = key.toUtf8();
     Connection connection(nullptr, sqlite3_close_v2);
-    int rc = SQLITE_OK;
-    QString doing;
-    bool keyed = false;
-    if (!password.isEmpty()) {
-        clearUpperVectorHalves();
-        const QByteArray salt = fileSalt(path);
-        if (!salt.isEmpty()) {
-            rc = tryOpen(nativePath, KeyDerivation::rawKeyText(password, salt), flags, connection, doing);
-            // Refused for its key: the file may have been replaced since its
-            // salt was read; the password itself decides, as without the
-            // derivation here.
-            keyed = (rc & 0xff) != SQLITE_NOTADB;
+    QString doing = QStringLiteral("開けません");
+    // Opens the file afresh and tries one key.
+    const auto attempt = [&](const QByteArray &keyText) {
+        doing = QStringLiteral("開けません");
+        const int rc = openFile(nativePath, flags, connection);
+        return rc == SQLITE_OK ? keyAndRead(connection.get(), keyText, doing) : rc;
+    };
+    int rc = openFile(nativePath, flags, connection);
+    const QByteArray salt = rc == SQLITE_OK && !password.isEmpty() ? fileSalt(connection.get()) : QByteArray();
+    if (rc == SQLITE_OK && salt.isEmpty()) {
+        rc = keyAndRead(connection.get(), password, doing);
+    } else if (rc == SQLITE_OK) {
+        // The remembered key first; one that does not fit (damaged, or left
+        // by an older file of the same salt) is derived again and rewritten.
+        const QByteArray remembered = KeyCache::lookup(password, salt);
+        rc = remembered.isEmpty() ? SQLITE_NOTADB : keyAndRead(connection.get(), KeyCache::rawKeyText(remembered), doing);
+        if (refusedForItsKey(rc)) {
+            const QByteArray derived = KeyCache::derive(password, salt);
+            rc = attempt(KeyCache::rawKeyText(derived));
+            if (rc == SQLITE_OK)
+                KeyCache::remember(password, salt, derived);
         }
+        // Refused for that key too: the password itself decides, through the
+        // cipher's own derivation, as it would without ours.
+        if (refusedForItsKey(rc))
+            rc = attempt(password);
     }
-    if (!keyed)
-        rc = tryOpen(nativePath, password, flags, connection, doing);
     if (rc != SQLITE_OK)
         fail(path, connection.get(), rc, doing);
     return connection.release();

@@ -1,5 +1,5 @@
-// The program's own start with the store loaded before the main window is
-// shown: its first frame already holds the prediction, and the icon follows.
+// The program's own start, the store loaded before the main window is shown:
+// its first frame already holds the prediction, and the icon follows.
 // Printing, the chart windows and the download are not loaded for it; their
 // module is, at their first use.
 #include "analysis/catalog.h"
@@ -13,7 +13,6 @@
 
 #include <QtTest>
 
-#include <thread>
 
 namespace {
 
@@ -108,11 +107,7 @@ private Q_SLOTS:
 int main(int argc, char *argv[])
 {
     std::unique_ptr<FirstPaint> watch;
-    const int status = Startup::run(argc, argv, [&watch](MainFrm &window) {
-        // Ample time for the bundled history, which loads in milliseconds.
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        watch = std::make_unique<FirstPaint>(window);
-    });
+    const int status = Startup::run(argc, argv, [&watch](MainFrm &window) { watch = std::make_unique<FirstPaint>(window); });
     if (status != 0)
         return status;
     QApplication app(argc, argv);

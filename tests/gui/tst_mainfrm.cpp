@@ -61,8 +61,6 @@ private Q_SLOTS:
     void propEndIsOneFlagNotACount();
     void failingBuildShowsTheMessageAndOpensNothing();
     void startUpRefusesAMissingDatabase();
-    void startUpTakesTheWorkerThreadsLoad();
-    void exitWhileStartingEndsTheProgram();
     void aboutWindowPlacementAndFlag();
     void exitClosesEveryChild();
     void arrangeTilesOpenWindows();
@@ -273,51 +271,6 @@ void TestMainFrm::startUpRefusesAMissingDatabase()
     QVERIFY(messages.shown[0].text.contains(empty.filePath(QStringLiteral("Loto6Kermon.mdb"))));
     QVERIFY(messages.shown[0].text.contains(QStringLiteral("見つかりません")));
     QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("Loto6Kermon.mdb"))));
-}
-
-void TestMainFrm::startUpTakesTheWorkerThreadsLoad()
-{
-    // The store comes from the worker thread, a bad database is told as the
-    // synchronous start tells it.
-    ProgramFolder folder(SmallHistory);
-    QTemporaryDir empty;
-    for (const QString &path : {folder.path(), empty.path()}) {
-        BackgroundStoreLoad pending(path);
-        MainFrm window(path);
-        window.setBackgroundLoad(&pending);
-        MessageRecorder messages;
-        messages.install(window);
-        window.show();
-        const bool good = path == folder.path();
-        QCOMPARE(window.load(), good);
-        if (good) {
-            QCOMPARE(int(window.store().LastDrawNo), 3);
-            QVERIFY(window.childWindow(QStringLiteral("一発ケルモン予想")));
-            QVERIFY(messages.shown.isEmpty());
-        } else {
-            QCOMPARE(messages.shown.size(), 1);
-            QVERIFY(messages.shown[0].text.contains(QStringLiteral("見つかりません")));
-        }
-    }
-}
-
-void TestMainFrm::exitWhileStartingEndsTheProgram()
-{
-    // 終了 chosen while the store still loads: load() reports the end instead
-    // of going on to the prediction and an event loop with no window.
-    ProgramFolder folder;
-    for (const bool onWorker : {true, false}) {
-        std::optional<BackgroundStoreLoad> pending;
-        MainFrm window(folder.path());
-        if (onWorker)
-            window.setBackgroundLoad(&pending.emplace(folder.path()));
-        window.show();
-        QTimer::singleShot(0, &window, [&window] { trigger(window, QStringLiteral("mnuEnd")); });
-        QVERIFY(!window.load());
-        QVERIFY(window.isClosing());
-        QVERIFY(!window.isVisible());
-        QVERIFY(!window.childWindow(QStringLiteral("一発ケルモン予想")));
-    }
 }
 
 void TestMainFrm::aboutWindowPlacementAndFlag()

@@ -14,7 +14,7 @@ chmod -R a-w,a+rX "$prefix"
 mkdir "$home"
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then chown 4711:4711 "$home"; as_user=(setpriv --reuid=4711 --regid=4711 --clear-groups); fi
-run() { "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin "$@"; }
+run() { "${as_user[@]}" env -i HOME="$home" XDG_CACHE_HOME="$home/.cache" PATH=/usr/bin:/bin "$@"; }
 
 # Printing, the chart windows and the download come from a module loaded at
 # their first use: it lies where the program looks, and every symbol it needs is defined

@@ -109,13 +109,6 @@ void MainFrm::showBacktest()
 
 void MainFrm::runMenuItem(const QString &name)
 {
-    // While the store loads on the worker thread the window takes clicks,
-    // where it used to take them only after the load: everything but 終了
-    // still waits until the load has ended (then runs, in order).
-    if (m_waitingForStore && name != QLatin1String("mnuEnd")) {
-        m_deferredMenuItems << name;
-        return;
-    }
     if (name == QLatin1String("mnuEnd")) {
         close();
     } else if (name == QLatin1String("mnuYoso")) {
@@ -170,31 +163,14 @@ bool MainFrm::load()
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = true;
-    // The store may be loading on a worker thread already (preparation of
-    // the data folder included). The window stays responsive meanwhile: 終了
-    // clicked now ends the program instead of leaving it running unseen.
-    const bool onWorker = m_backgroundLoad && m_backgroundLoad->programFolder() == m_programFolder;
-    if (onWorker) {
-        m_waitingForStore = true;
-        m_backgroundLoad->waitRunningEvents([this] { return !m_closing; });
-        m_waitingForStore = false;
-    }
-    if (m_closing) {
-        unsetCursor();
-        return false;
-    }
     // An installed program's first start makes the user's own database.
-    const QString problem = onWorker ? m_backgroundLoad->preparationProblem() : DataLocation::prepare(m_programFolder);
-    if (!problem.isEmpty()) {
+    if (const QString problem = DataLocation::prepare(m_programFolder); !problem.isEmpty()) {
         unsetCursor();
         message(Messages::error(problem));
         return false;
     }
     try {
-        if (onWorker)
-            m_store.emplace(m_backgroundLoad->take());
-        else
-            m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
+        m_store.emplace(LoadDrawHistory(DataLocation::databaseFolder(m_programFolder)));
     } catch (const DatabaseError &error) {
         unsetCursor();
         message(Messages::error(error.message()));
@@ -206,13 +182,11 @@ bool MainFrm::load()
     }
     unsetCursor();
     m_loaded = true;
-    // The program comes up with the prediction on screen. The main window's
-    // first activation may have come while loading (and found no store), or
-    // may never come where no window manager hands out the focus.
+    // The program comes up with the prediction on screen, opened before the
+    // main window shows: its first activation may never come where no window
+    // manager hands out the focus.
     showPrediction(true);
-    for (const QString &name : std::exchange(m_deferredMenuItems, {}))
-        runMenuItem(name);
-    return !m_closing;
+    return true;
 }
 
 QMdiSubWindow *MainFrm::subWindow(const QString &className) const

@@ -3,7 +3,6 @@
 #include "app/gui/aboutwindow.h"
 #include "app/gui/helpviewer.h"
 #include "prediction/predictionengine.h"
-#include "store/backgroundload.h"
 #include "store/globalbas.h"
 #include "ui/gui/messages.h"
 
@@ -41,9 +40,6 @@ public:
     // (the user has been told which file and why) or the window was closed
     // while it ran: either way the program must end.
     bool load();
-    // A load begun on a worker thread before the window was built: load()
-    // takes its store instead of loading again (same program folder only).
-    void setBackgroundLoad(BackgroundStoreLoad *load) { m_backgroundLoad = load; }
     // 終了 (or the close box) has been chosen: the program ends, even when
     // that came while it was still starting.
     bool isClosing() const { return m_closing; }
@@ -136,7 +132,4 @@ private:
     QPointer<HelpViewer> m_help;
     QUrl m_downloadUrl;
     MessagePresenter m_presenter;
-    BackgroundStoreLoad *m_backgroundLoad = nullptr;
-    bool m_waitingForStore = false;
-    QStringList m_deferredMenuItems;
 };
