@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <numeric>
 #include <stdexcept>
 
@@ -63,48 +62,25 @@ double binomial(int n, int k)
     return std::round(r);
 }
 
-double lowerGammaSeries(double a, double x)
-{
-    double sum = 1.0 / a, term = sum;
-    for (int n = 1; n < 10000; ++n) {
-        term *= x / (a + n);
-        sum += term;
-        if (std::abs(term) < std::abs(sum) * 1e-16)
-            break;
-    }
-    return sum * std::exp(-x + a * std::log(x) - std::lgamma(a));
-}
-
-// Lentz's continued fraction for Q(a, x), good for x ≥ a + 1.
-double upperGammaFraction(double a, double x)
-{
-    const double tiny = std::numeric_limits<double>::min() / std::numeric_limits<double>::epsilon();
-    double b = x + 1 - a, c = 1 / tiny, d = 1 / b, h = d;
-    for (int i = 1; i < 10000; ++i) {
-        const double an = -i * (i - a);
-        b += 2;
-        d = an * d + b;
-        if (std::abs(d) < tiny)
-            d = tiny;
-        c = b + an / c;
-        if (std::abs(c) < tiny)
-            c = tiny;
-        d = 1 / d;
-        const double delta = d * c;
-        h *= delta;
-        if (std::abs(delta - 1) < 1e-16)
-            break;
-    }
-    return std::exp(-x + a * std::log(x) - std::lgamma(a)) * h;
-}
-
 // The tested form of observed counts against chance probabilities: bins
-// merged, the Pearson statistic, its p-value. sigmaFactor scales the binomial
-// variance of a bin: 1 where each observation falls in exactly one bin, and
-// the finite-population factor where a draw's six distinct numbers are
-// spread over the bins.
+// merged, the Pearson statistic, its p-value. spread scales the multinomial
+// covariance of the counts: 1 where each observation falls in exactly one
+// bin independently of the others, and the finite-population factor
+// (n − k)/(n − 1) where each draw spreads k distinct numbers of n over the
+// bins.
+//
+// Why dividing by that factor is exact: in one draw the count of a class of
+// m of the n numbers is hypergeometric, with variance k (m/n)(1 − m/n) and
+// covariance −k (mᵢ/n)(mⱼ/n) between two classes, each times (n − k)/(n − 1).
+// That is the covariance of a multinomial count of k throws, scaled by the
+// factor, for any grouping of the numbers (single numbers, merged bins,
+// last digits). Summed over N independent draws the counts are asymptotically
+// normal with that covariance, so Pearson's statistic, their quadratic form,
+// tends to spread × χ²(bins − 1), and its mean is spread × (bins − 1) rather
+// than bins − 1 (37 instead of 42 for the 43 main numbers). Divided by
+// spread it is chi-square with bins − 1 degrees of freedom, as stated.
 Test makeTest(const QString &id, const QString &name, const QStringList &labels,
-              const std::vector<double> &observed, const std::vector<double> &probability, double sigmaFactor)
+              const std::vector<double> &observed, const std::vector<double> &probability, double spread)
 {
     Test test;
     test.id = id;
@@ -120,7 +96,7 @@ Test makeTest(const QString &id, const QString &name, const QStringList &labels,
         = std::accumulate(test.bins.expected.begin(), test.bins.expected.end(), 0.0);
     for (double e : test.bins.expected) {
         const double q = expectedTotal > 0 ? e / expectedTotal : 0;
-        test.bins.sigma.push_back(std::sqrt(std::max(0.0, expectedTotal * q * (1 - q) * sigmaFactor)));
+        test.bins.sigma.push_back(std::sqrt(std::max(0.0, expectedTotal * q * (1 - q) * spread)));
     }
     const int bins = int(test.bins.expected.size());
     if (bins < 2 || test.bins.expected.front() < MinExpected) {
@@ -131,9 +107,27 @@ Test makeTest(const QString &id, const QString &name, const QStringList &labels,
         const double d = test.bins.observed[size_t(i)] - test.bins.expected[size_t(i)];
         test.statistic += d * d / test.bins.expected[size_t(i)];
     }
+    test.statistic /= spread;
     test.df = bins - 1;
-    test.p = chiSquareSurvival(test.statistic, test.df);
+    test.p = Significance::chiSquareSurvival(test.statistic, test.df);
     return test;
+}
+
+// The gaps seen in the range, by length 1 … (last 回数 − first 回数): from
+// each complete draw holding a number to the next one holding it, in 回数.
+std::vector<double> gapCounts(const std::vector<Draw> &draws)
+{
+    std::vector<double> counts(size_t(std::max(1, draws.back().drawNo - draws.front().drawNo)), 0);
+    std::array<std::optional<int>, Numbers> lastSeen{};
+    for (const Draw &d : draws) {
+        for (int x : d.main) {
+            std::optional<int> &seen = lastSeen[size_t(x - 1)];
+            if (seen)
+                counts[size_t(d.drawNo - *seen - 1)] += 1;
+            seen = d.drawNo;
+        }
+    }
+    return counts;
 }
 
 QStringList countLabels(int from, int to)
@@ -144,19 +138,28 @@ QStringList countLabels(int from, int to)
     return labels;
 }
 
-std::vector<Draw> selectDraws(const std::vector<Draw> &all, const Range &range)
+// The draws of the range. A range reaching outside the history is refused,
+// as the walk-forward test refuses it, rather than cut to what exists: a
+// report on fewer draws than asked for would read as what was asked.
+std::vector<Draw> selectDraws(const std::vector<Draw> &all, int lastDrawNo, const Range &range)
 {
-    if (range.last && *range.last < 1)
-        throw std::invalid_argument("直近の回数には1以上を指定してください。");
-    if (range.from && range.to && *range.from > *range.to) {
-        throw std::invalid_argument(QStringLiteral("開始回（%1）が終了回（%2）より後です。")
-                                        .arg(*range.from)
-                                        .arg(*range.to)
-                                        .toStdString());
-    }
+    const auto refuse = [](const QString &message) { throw std::invalid_argument(message.toStdString()); };
+    if (all.empty() && (range.last || range.from || range.to))
+        refuse(QStringLiteral("検定できる当選データがありません。"));
+    if (range.last && (*range.last < 1 || *range.last > int(all.size())))
+        refuse(QStringLiteral("直近の回数は1から%1までで指定してください（指定: %2）。").arg(all.size()).arg(*range.last));
+    const int from = range.from.value_or(1);
+    const int to = range.to.value_or(lastDrawNo);
+    if (from > to)
+        refuse(QStringLiteral("開始回（%1）が終了回（%2）より後です。").arg(from).arg(to));
+    if (from < 1 || to > lastDrawNo)
+        refuse(QStringLiteral("検定する範囲は第1回から第%1回までの間で指定してください（指定: %2〜%3）。")
+                   .arg(lastDrawNo)
+                   .arg(from)
+                   .arg(to));
     std::vector<Draw> chosen;
     for (const Draw &d : all) {
-        if ((!range.from || d.drawNo >= *range.from) && (!range.to || d.drawNo <= *range.to))
+        if (d.drawNo >= from && d.drawNo <= to)
             chosen.push_back(d);
     }
     if (range.last && int(chosen.size()) > *range.last)
@@ -173,35 +176,6 @@ QString Test::verdict() const
     if (adjustedP < Level)
         return QStringLiteral("偶然とは考えにくい偏りがあります (p = %1)").arg(QString::number(adjustedP, 'g', 3));
     return QStringLiteral("偶然の範囲内です");
-}
-
-double upperRegularizedGamma(double a, double x)
-{
-    if (x <= 0)
-        return 1;
-    if (x < a + 1)
-        return std::max(0.0, 1 - lowerGammaSeries(a, x));
-    return upperGammaFraction(a, x);
-}
-
-double chiSquareSurvival(double x, int df)
-{
-    return upperRegularizedGamma(df / 2.0, x / 2.0);
-}
-
-std::vector<double> holmAdjust(const std::vector<double> &p)
-{
-    std::vector<size_t> order(p.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return p[a] < p[b]; });
-    std::vector<double> adjusted(p.size());
-    double running = 0;
-    const size_t m = p.size();
-    for (size_t rank = 0; rank < m; ++rank) {
-        running = std::max(running, std::min(1.0, double(m - rank) * p[order[rank]]));
-        adjusted[order[rank]] = running;
-    }
-    return adjusted;
 }
 
 Binned mergeBins(const Binned &bins, double minExpected)
@@ -274,6 +248,38 @@ std::vector<double> sumDistribution(int n, int k)
     return p;
 }
 
+std::vector<double> gapDistribution(const std::vector<int> &drawNumbers)
+{
+    // Under fair draws a number is in each draw independently with
+    // p = 6/43. A gap of length g from draw a is seen when the number is in
+    // a and in a + g, both complete draws of the range, and in none of the
+    // k complete draws between them: probability p² q^k with q = 1 − p.
+    // The expected number of gaps of length g is therefore 43 p² Σ q^k over
+    // every place (a, a + g) where such a gap can occur. With no draw left
+    // out that is 43 p² (n − g) q^(g − 1) in a range of n draws: it holds
+    // only n − g places for a gap of g, and none for a gap of n or more,
+    // which a geometric distribution would still expect. Draws left out
+    // lengthen a gap without a chance to end it. The test takes the seen
+    // gaps' total as given, so each length's chance is its weight Σ q^k
+    // over the sum of all weights (43 p² cancels).
+    const double q = 1 - double(MainCount) / Numbers;
+    if (drawNumbers.size() < 2)
+        return {1.0};
+    std::vector<double> weight(size_t(drawNumbers.back() - drawNumbers.front()), 0);
+    double total = 0;
+    for (size_t a = 0; a < drawNumbers.size(); ++a) {
+        double none = 1; // q^k
+        for (size_t b = a + 1; b < drawNumbers.size() && none > 0; ++b) {
+            weight[size_t(drawNumbers[b] - drawNumbers[a] - 1)] += none;
+            total += none;
+            none *= q;
+        }
+    }
+    for (double &w : weight)
+        w /= total;
+    return weight;
+}
+
 std::vector<double> consecutivePairsDistribution(int n, int k)
 {
     // A k-subset with j adjacent pairs is k - j runs: the run lengths are a
@@ -293,7 +299,7 @@ Report analyse(const DrawHistoryStore &store, const Range &range)
         if (std::optional<Draw> d = validDraw(record))
             all.push_back(*d);
     }
-    const std::vector<Draw> draws = selectDraws(all, range);
+    const std::vector<Draw> draws = selectDraws(all, store.LastDrawNo, range);
     Report report;
     report.draws = int(draws.size());
     if (!draws.empty()) {
@@ -357,34 +363,19 @@ Report analyse(const DrawHistoryStore &store, const Range &range)
                                     countLabels(0, MainCount - 1), pairs,
                                     consecutivePairsDistribution(Numbers, MainCount), 1));
 
-    // The gap between two appearances of a number, in draws of the range.
-    std::vector<int> lastSeen(Numbers, -1);
-    std::vector<double> gapCounts;
-    for (int i = 0; i < int(draws.size()); ++i) {
-        for (int x : draws[size_t(i)].main) {
-            int &seen = lastSeen[size_t(x - 1)];
-            if (seen >= 0) {
-                const size_t gap = size_t(i - seen);
-                if (gapCounts.size() < gap)
-                    gapCounts.resize(gap, 0);
-                gapCounts[gap - 1] += 1;
-            }
-            seen = i;
-        }
-    }
-    if (gapCounts.empty())
-        gapCounts.push_back(0);
-    const double hit = double(MainCount) / Numbers;
-    std::vector<double> gapP;
-    QStringList gapLabels = countLabels(1, int(gapCounts.size()));
-    for (size_t g = 1; g <= gapCounts.size(); ++g)
-        gapP.push_back(hit * std::pow(1 - hit, double(g - 1)));
-    // Longer gaps than any seen keep their share of the chance in a tail bin.
-    gapP.push_back(std::pow(1 - hit, double(gapCounts.size())));
-    gapCounts.push_back(0);
-    gapLabels << QStringLiteral("%1以上").arg(gapP.size());
+    // The gap between two appearances of a number, measured in 回数 so that
+    // draws left out of the range lengthen it, in the observed and the
+    // expected counts alike.
+    std::vector<int> drawNumbers;
+    for (const Draw &d : draws)
+        drawNumbers.push_back(d.drawNo);
+    const std::vector<double> gapP = gapDistribution(drawNumbers);
+    QStringList gapLabels = countLabels(1, int(gapP.size()));
+    // No longer gap fits in the range: the last length is also the tail, and
+    // the bin that merging makes of the last lengths holds all the longer.
+    gapLabels.last() += QStringLiteral("以上");
     report.tests.push_back(makeTest(QStringLiteral("gap"), QStringLiteral("同じ数字の出現間隔（回）"), gapLabels,
-                                    gapCounts, gapP, 1));
+                                    gapCounts(draws), gapP, 1));
 
     // Main numbers among the previous draw's seven: the previous complete draw
     // of the whole history, so that the range's first draw counts too.
@@ -420,7 +411,7 @@ Report analyse(const DrawHistoryStore &store, const Range &range)
         if (t.tested())
             p.push_back(t.p);
     }
-    const std::vector<double> adjusted = holmAdjust(p);
+    const std::vector<double> adjusted = Significance::holmAdjust(p);
     size_t k = 0;
     for (Test &t : report.tests) {
         if (t.tested())

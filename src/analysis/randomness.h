@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/significance.h"
 #include "store/globalbas.h"
 
 #include <QString>
@@ -37,6 +38,8 @@ struct Test
     QString id;   // stable identifier for scripts ("frequency", "sum", …)
     QString name; // what the window shows
     Binned bins;  // as tested (after merging)
+    // Pearson's statistic, divided where a draw's numbers are distinct by
+    // the factor that makes it chi-square with df degrees of freedom.
     double statistic = 0;
     int df = 0;
     double p = 1;
@@ -59,7 +62,8 @@ struct Report
 };
 
 // The tests in the order the window lists them. Throws std::invalid_argument
-// with a Japanese message for a range that makes no sense (from > to, N < 1).
+// with a Japanese message for a range that makes no sense: from > to, a
+// bound outside 第1回 … LastDrawNo, or N outside 1 … the complete draws.
 Report analyse(const DrawHistoryStore &store, const Range &range);
 
 // The report for scripts: JSON (one object, the tests in window order) and
@@ -69,12 +73,6 @@ QString reportCsv(const Report &report);
 
 // --- The pieces, public so that they can be checked on their own. ---
 
-// Q(a, x) = Γ(a, x) / Γ(a), the upper regularised incomplete gamma function.
-double upperRegularizedGamma(double a, double x);
-// P(X ≥ x) for a chi-square variable with df degrees of freedom.
-double chiSquareSurvival(double x, int df);
-// Holm's step-down adjustment; the result is in the input's order.
-std::vector<double> holmAdjust(const std::vector<double> &p);
 // Adjacent bins merged from the left until each expected count is at least
 // minExpected; a short remainder at the end joins the bin before it.
 Binned mergeBins(const Binned &bins, double minExpected = 5.0);
@@ -86,5 +84,9 @@ std::vector<double> hypergeometric(int n, int marked, int k);
 std::vector<double> sumDistribution(int n, int k);
 // P(j pairs of consecutive numbers among the k), j = 0 … k - 1.
 std::vector<double> consecutivePairsDistribution(int n, int k);
+// For the complete draws of a range, their 回数 ascending: P(a gap seen in
+// the range is g long), g = 1 … last − first. A gap runs from a draw holding
+// a number to the next of these draws holding it, measured in 回数.
+std::vector<double> gapDistribution(const std::vector<int> &drawNumbers);
 
 } // namespace Randomness

@@ -13,11 +13,14 @@
 
 #include "support/drawfile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <optional>
 #include <numeric>
-#include <random>
 
 using namespace Randomness;
+using namespace Significance;
 
 namespace {
 
@@ -34,27 +37,6 @@ void eachSubset(int n, int k, F visit)
 double total(const std::vector<double> &p)
 {
     return std::accumulate(p.begin(), p.end(), 0.0);
-}
-
-// A history of fair draws, with one number made about twice as frequent
-// when biased: in a draw without it, one main number is swapped for it.
-std::vector<DrawRecord> history(int count, unsigned seed, int favoured = 0)
-{
-    std::mt19937 random(seed);
-    std::vector<DrawRecord> records;
-    for (int n = 1; n <= count; ++n) {
-        std::vector<int> numbers(43);
-        std::iota(numbers.begin(), numbers.end(), 1);
-        std::shuffle(numbers.begin(), numbers.end(), random);
-        const bool present = std::find(numbers.begin(), numbers.begin() + 7, favoured) != numbers.begin() + 7;
-        if (favoured && !present && std::uniform_real_distribution<>(0, 1)(random) < 0.163)
-            numbers[0] = favoured;
-        std::array<Field, 7> fields;
-        for (int i = 0; i < 7; ++i)
-            fields[size_t(i)] = Field(numbers[size_t(i)]);
-        records.push_back(TestHistory::draw(n, fields));
-    }
-    return records;
 }
 
 } // namespace
@@ -97,6 +79,100 @@ TEST(Randomness, ExactDistributionsMatchEnumerationOfASmallLottery)
                                          hypergeometric(43, 21, 6), hypergeometric(43, 7, 6)})
         EXPECT_NEAR(total(p), 1.0, 1e-12);
     EXPECT_EQ(sumDistribution(43, 6).size(), size_t(244)); // sums 0 … 243
+}
+
+TEST(Randomness, GapDistributionMatchesEnumerationOfOneNumbersDraws)
+{
+    // One number is in each draw with chance 6/43, independently: every
+    // pattern of presence over the complete draws, with its probability,
+    // and the gaps it shows measured in 回数. Draws between complete ones
+    // that are missing (4, 7, 8 below) are never seen.
+    const double p = 6.0 / 43.0;
+    const std::vector<std::vector<int>> ranges{
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 2, 3, 5, 6, 9, 10, 11, 12}, {7, 8}, {5, 9}, {1, 2, 3}};
+    for (const std::vector<int> &draws : ranges) {
+        SCOPED_TRACE(draws.size());
+        const size_t n = draws.size();
+        std::vector<double> expected(size_t(draws.back() - draws.front()), 0);
+        for (unsigned mask = 0; mask < (1u << n); ++mask) {
+            const int present = __builtin_popcount(mask);
+            const double chance = std::pow(p, present) * std::pow(1 - p, int(n) - present);
+            std::optional<int> seen;
+            for (size_t i = 0; i < n; ++i) {
+                if (!(mask & (1u << i)))
+                    continue;
+                if (seen)
+                    expected[size_t(draws[i] - *seen - 1)] += chance;
+                seen = draws[i];
+            }
+        }
+        const double all = total(expected);
+        const std::vector<double> gaps = gapDistribution(draws);
+        ASSERT_EQ(gaps.size(), expected.size());
+        for (size_t g = 0; g < gaps.size(); ++g)
+            EXPECT_NEAR(gaps[g], expected[g] / all, 1e-12) << "gap " << g + 1;
+    }
+}
+
+TEST(Randomness, GapsAreMeasuredInDrawsAcrossIncompleteOnes)
+{
+    std::vector<DrawRecord> records = TestHistory::fair(400, 5);
+    // Draws 101, 102 and 250 … 252 incomplete: a number seen in 100 and 103
+    // was away three draws as far as anyone can tell, not one.
+    for (const int no : {101, 102, 250, 251, 252})
+        records[size_t(no - 1)].numbers[6] = Field();
+    const Report report = analyse(TestHistory::store(records), {});
+    const Randomness::Test &gap = report.tests[6];
+    ASSERT_EQ(gap.id, QStringLiteral("gap"));
+
+    // Each number's gaps from the draws it is in, by subtraction.
+    std::map<int, double> seen;
+    int acrossHoles = 0;
+    for (int x = 1; x <= 43; ++x) {
+        std::optional<int> last;
+        for (const DrawRecord &r : records) {
+            if (!r.isComplete())
+                continue;
+            const int no = int(*r.drawNo.toNumber());
+            bool in = false;
+            for (int i = 1; i <= 6; ++i)
+                in = in || r.number(i).toNumber() == double(x);
+            if (!in)
+                continue;
+            if (last) {
+                seen[no - *last] += 1;
+                acrossHoles += (*last <= 100 && no >= 103) || (*last <= 249 && no >= 253);
+            }
+            last = no;
+        }
+    }
+    ASSERT_GT(acrossHoles, 0);
+
+    // Every bin ("1", "7〜8", "40以上") holds the gaps of its lengths, and
+    // its expectation the chance of those lengths in this range.
+    std::vector<int> complete;
+    for (const DrawRecord &r : records) {
+        if (r.isComplete())
+            complete.push_back(int(*r.drawNo.toNumber()));
+    }
+    const std::vector<double> chance = gapDistribution(complete);
+    double gaps = 0;
+    for (const auto &[length, count] : seen)
+        gaps += count;
+    for (qsizetype b = 0; b < gap.bins.labels.size(); ++b) {
+        const QString &label = gap.bins.labels[b];
+        const QStringList ends = QString(label).remove(QStringLiteral("以上")).split(QStringLiteral("〜"));
+        const int first = ends.first().toInt();
+        const int last = label.endsWith(QStringLiteral("以上")) ? 399 : ends.last().toInt();
+        double count = 0, p = 0;
+        for (int g = first; g <= last; ++g) {
+            count += seen.count(g) ? seen.at(g) : 0;
+            p += chance[size_t(g - 1)];
+        }
+        EXPECT_EQ(gap.bins.observed[size_t(b)], count) << label.toStdString();
+        EXPECT_NEAR(gap.bins.expected[size_t(b)], gaps * p, 1e-9) << label.toStdString();
+    }
+    EXPECT_TRUE(gap.bins.labels.last().endsWith(QStringLiteral("以上")));
 }
 
 TEST(Randomness, ChiSquarePValueMatchesTabulatedQuantiles)
@@ -155,7 +231,7 @@ TEST(Randomness, HolmAdjustsInStepsAndKeepsTheOrder)
 
 TEST(Randomness, FairHistoryPassesAndAPlantedBiasIsFound)
 {
-    const Report fair = analyse(TestHistory::store(history(2000, 7)), {});
+    const Report fair = analyse(TestHistory::store(TestHistory::fair(2000, 7)), {});
     ASSERT_TRUE(fair.problem.isEmpty());
     ASSERT_EQ(fair.tests.size(), size_t(9));
     for (const Randomness::Test &t : fair.tests) {
@@ -169,7 +245,7 @@ TEST(Randomness, FairHistoryPassesAndAPlantedBiasIsFound)
             EXPECT_GE(e, 5.0);
     }
 
-    const Report biased = analyse(TestHistory::store(history(2000, 7, 17)), {});
+    const Report biased = analyse(TestHistory::store(TestHistory::fair(2000, 7, 17)), {});
     const Randomness::Test &frequency = biased.tests.front();
     EXPECT_EQ(frequency.id, QStringLiteral("frequency"));
     EXPECT_LT(frequency.adjustedP, 1e-6);
@@ -177,9 +253,44 @@ TEST(Randomness, FairHistoryPassesAndAPlantedBiasIsFound)
     EXPECT_GT(frequency.bins.observed[16], 1.8 * frequency.bins.expected[16]);
 }
 
+TEST(Randomness, FairDrawsAreFoundBiasedAtTheStatedRate)
+{
+    // bench_randomness measures this in full; here three seeds, each a long
+    // fair history cut into ranges of 30 and of 60 draws. At a stated 5 %
+    // about 5 % of fair ranges are called biased, and p is spread evenly.
+    for (const int size : {30, 60}) {
+        SCOPED_TRACE(size);
+        const int ranges = 100;
+        std::map<QString, std::vector<double>> p;
+        int alarms = 0;
+        for (const unsigned seed : {1u, 2u, 3u}) {
+            const DrawHistoryStore store = TestHistory::store(TestHistory::fair(size * ranges, seed));
+            for (int r = 0; r < ranges; ++r) {
+                const Report report = analyse(store, {std::nullopt, r * size + 1, (r + 1) * size});
+                bool alarm = false;
+                for (const Randomness::Test &t : report.tests) {
+                    ASSERT_TRUE(t.tested()) << t.id.toStdString();
+                    p[t.id].push_back(t.p);
+                    alarm = alarm || t.adjustedP < 0.05;
+                }
+                alarms += alarm;
+            }
+        }
+        for (const auto &[id, values] : p) {
+            SCOPED_TRACE(id.toStdString());
+            const double n = double(values.size());
+            const double rejected = double(std::count_if(values.begin(), values.end(), [](double v) { return v < 0.05; }));
+            EXPECT_GE(rejected / n, 0.015);
+            EXPECT_LE(rejected / n, 0.10);
+            EXPECT_NEAR(total(values) / n, 0.5, 0.1);
+        }
+        EXPECT_LE(alarms, 0.08 * 3 * ranges);
+    }
+}
+
 TEST(Randomness, RangesAndTooFewDraws)
 {
-    std::vector<DrawRecord> records = history(30, 3);
+    std::vector<DrawRecord> records = TestHistory::fair(30, 3);
     records[4].numbers[2] = TestHistory::empty(); // incomplete: left out
     records[5].numbers[3] = records[5].numbers[4]; // a repeated number: left out
     const DrawHistoryStore store = TestHistory::store(records);
@@ -193,8 +304,8 @@ TEST(Randomness, RangesAndTooFewDraws)
         {{}, 28, 1, 30},
         {{10, std::nullopt, std::nullopt}, 10, 21, 30},
         {{std::nullopt, 3, 8}, 4, 3, 8},
-        {{std::nullopt, 31, std::nullopt}, 0, 0, 0},
-        {{std::nullopt, 30, 40}, 1, 30, 30},
+        {{std::nullopt, 30, std::nullopt}, 1, 30, 30},
+        {{28, std::nullopt, std::nullopt}, 28, 1, 30},
     };
     for (const Case &c : cases) {
         const Report r = analyse(store, c.range);
@@ -204,8 +315,29 @@ TEST(Randomness, RangesAndTooFewDraws)
         EXPECT_EQ(r.problem.isEmpty(), c.draws >= 2) << r.problem.toStdString();
         EXPECT_EQ(r.tests.empty(), c.draws < 2);
     }
-    EXPECT_THROW(analyse(store, {std::nullopt, 9, 3}), std::invalid_argument);
-    EXPECT_THROW(analyse(store, {0, std::nullopt, std::nullopt}), std::invalid_argument);
+    // A range reaching outside the history is refused, never cut to fit:
+    // the report would not be about the draws asked for.
+    struct Refused
+    {
+        Range range;
+        const char *message;
+    };
+    const Refused refused[] = {
+        {{std::nullopt, 9, 3}, "開始回（9）が終了回（3）より後です。"},
+        {{0, std::nullopt, std::nullopt}, "直近の回数は1から28までで指定してください（指定: 0）。"},
+        {{29, std::nullopt, std::nullopt}, "直近の回数は1から28までで指定してください（指定: 29）。"},
+        {{std::nullopt, -5, std::nullopt}, "検定する範囲は第1回から第30回までの間で指定してください（指定: -5〜30）。"},
+        {{std::nullopt, 1, 99999}, "検定する範囲は第1回から第30回までの間で指定してください（指定: 1〜99999）。"},
+        {{std::nullopt, std::nullopt, 31}, "検定する範囲は第1回から第30回までの間で指定してください（指定: 1〜31）。"},
+    };
+    for (const Refused &r : refused) {
+        try {
+            analyse(store, r.range);
+            ADD_FAILURE() << r.message;
+        } catch (const std::invalid_argument &error) {
+            EXPECT_EQ(QString::fromStdString(error.what()), QString::fromUtf8(r.message));
+        }
+    }
     // Two draws can be counted but most tests cannot be made; they say so.
     const Report two = analyse(store, {2, std::nullopt, std::nullopt});
     EXPECT_TRUE(std::any_of(two.tests.begin(), two.tests.end(), [](const Randomness::Test &t) { return !t.tested(); }));
@@ -215,7 +347,7 @@ TEST(Randomness, CommandLinePrintsEveryTestAsJson)
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
-    DrawFile::write(db, history(300, 11));
+    DrawFile::write(db, TestHistory::fair(300, 11));
     QProcess cli;
     cli.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("randomness"), QStringLiteral("--last"), QStringLiteral("200"),
                                           QStringLiteral("--db"), db});
@@ -238,4 +370,26 @@ TEST(Randomness, CommandLinePrintsEveryTestAsJson)
     ASSERT_TRUE(cli.waitForFinished(60000));
     EXPECT_EQ(cli.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains(QStringLiteral("2回以上")));
+
+    // Ranges outside the history are refused as backtest refuses them: exit
+    // 1, the reason on stderr, and in JSON an object with "error".
+    const QStringList outside[] = {
+        {QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("99999")},
+        {QStringLiteral("--from"), QStringLiteral("-5")},
+        {QStringLiteral("--last"), QStringLiteral("99999")},
+    };
+    for (const QStringList &range : outside) {
+        for (const QString &format : {QStringLiteral("json"), QStringLiteral("csv")}) {
+            cli.start(QStringLiteral(LOTO6_CLI), QStringList{QStringLiteral("randomness"), QStringLiteral("--db"), db,
+                                                             QStringLiteral("--format"), format} + range);
+            ASSERT_TRUE(cli.waitForFinished(60000));
+            EXPECT_EQ(cli.exitCode(), 1) << range.join(' ').toStdString();
+            const QString error = QString::fromUtf8(cli.readAllStandardError()).trimmed();
+            EXPECT_TRUE(error.endsWith(QStringLiteral("までで指定してください（指定: %1）。").arg(range.last()))
+                        || error.contains(QStringLiteral("までの間で指定してください"))) << error.toStdString();
+            const QByteArray out = cli.readAllStandardOutput();
+            EXPECT_EQ(QJsonDocument::fromJson(out).object().value(QStringLiteral("error")).toString(),
+                      format == QLatin1String("json") ? error : QString()) << out.toStdString();
+        }
+    }
 }

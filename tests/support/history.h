@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
+#include <random>
 #include <vector>
 
 namespace TestHistory {
@@ -73,6 +75,30 @@ inline std::vector<DrawRecord> generated(int count, std::uint32_t seed = 2026120
         for (int i = 0; i < 7; ++i)
             record.numbers[size_t(i)] = Field(picked[size_t(i)]);
         records.push_back(std::move(record));
+    }
+    return records;
+}
+
+// A history of fair draws 1 … count from a fixed seed: the 43 numbers
+// shuffled, the first six the main numbers and the seventh the bonus, as a
+// drawing machine makes them. With favoured, that number is made about
+// twice as frequent: in a draw without it, one main number is swapped for it.
+inline std::vector<DrawRecord> fair(int count, unsigned seed, int favoured = 0)
+{
+    std::mt19937 random(seed);
+    std::vector<DrawRecord> records;
+    records.reserve(size_t(count));
+    for (int n = 1; n <= count; ++n) {
+        std::vector<int> numbers(43);
+        std::iota(numbers.begin(), numbers.end(), 1);
+        std::shuffle(numbers.begin(), numbers.end(), random);
+        const bool present = std::find(numbers.begin(), numbers.begin() + 7, favoured) != numbers.begin() + 7;
+        if (favoured && !present && std::uniform_real_distribution<>(0, 1)(random) < 0.163)
+            numbers[0] = favoured;
+        std::array<Field, 7> fields;
+        for (int i = 0; i < 7; ++i)
+            fields[size_t(i)] = Field(numbers[size_t(i)]);
+        records.push_back(draw(n, fields));
     }
     return records;
 }
