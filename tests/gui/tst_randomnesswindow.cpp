@@ -12,6 +12,7 @@
 #include <QChartView>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -66,6 +67,13 @@ void TestRandomnessWindow::opensFromTheMenuWithEveryTestAndItsChart()
     QCOMPARE(bars->barSets().first()->count(), int(w->report().tests[2].bins.observed.size()));
     QVERIFY(qobject_cast<QAreaSeries *>(chart->series().at(0)));
 
+    // Each choice draws a new chart and the one before is deleted, not
+    // kept by the view for the life of the window.
+    QPointer<QChart> before = chart;
+    table->setCurrentCell(6, 0);
+    QVERIFY(before.isNull());
+    QCOMPARE(w->chartView()->chart()->title(), QStringLiteral("同じ数字の出現間隔（回）"));
+
     // Opening again brings the same window forward.
     QCOMPARE(open(window), w);
 }
@@ -89,8 +97,9 @@ void TestRandomnessWindow::rangeAndImages()
     QCOMPARE(w->report().firstDraw, 2001);
     QVERIFY(w->findChild<QLabel *>(QStringLiteral("summary"))->text().startsWith(QStringLiteral("第2001回〜第2130回")));
 
-    // Too few draws, or a backwards range: a message, no tests, nothing to save.
-    for (const auto &[from, to] : {std::pair{2130, 2130}, std::pair{2130, 2000}}) {
+    // Too few draws, a backwards range or one beyond the history: a message,
+    // no tests, nothing to save.
+    for (const auto &[from, to] : {std::pair{2130, 2130}, std::pair{2130, 2000}, std::pair{1, 2200}}) {
         chooseSpan(from, to);
         QCOMPARE(w->testTable()->rowCount(), 0);
         QVERIFY(!w->findChild<QLabel *>(QStringLiteral("summary"))->text().isEmpty());

@@ -1,5 +1,6 @@
 #include "analysis/gui/randomnesswindow.h"
 
+#include "ui/gui/chartswap.h"
 #include "ui/gui/messages.h"
 
 #include <QAreaSeries>
@@ -222,7 +223,7 @@ void RandomnessWindow::showChart(int row)
     chart->legend()->setAlignment(Qt::AlignBottom);
     m_save->setEnabled(row >= 0 && row < int(m_report.tests.size()));
     if (!m_save->isEnabled()) {
-        m_chart->setChart(chart);
+        replaceChart(m_chart, chart);
         return;
     }
     const Randomness::Test &t = m_report.tests[size_t(row)];
@@ -267,7 +268,7 @@ void RandomnessWindow::showChart(int row)
         series->attachAxis(bins);
         series->attachAxis(values);
     }
-    m_chart->setChart(chart);
+    replaceChart(m_chart, chart);
 }
 
 QString RandomnessWindow::saveChart(const QString &fileName) const
