@@ -409,12 +409,24 @@ std::optional<int> wholeNumber(const Options &options, const QString &name, QStr
     return value;
 }
 
+// A command's failure in the format asked for: with --format json a JSON
+// object with "error" on stdout too (as export prints one), so that a script
+// reading the JSON learns why; the message on stderr, exit 1.
+int failure(const QString &message, bool json)
+{
+    if (json)
+        out(QStringLiteral("{\"error\":%1}\n").arg(SheetExport::jsonString(message)));
+    err(message);
+    return Failure;
+}
+
 // The randomness tests of the window ランダム性の検定, for scripts.
 int randomness(const Options &options)
 {
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(QStringLiteral("--format は json か csv です。"));
+    const bool json = format == QLatin1String("json");
     QString problem;
     Randomness::Range range;
     range.last = wholeNumber(options, QStringLiteral("--last"), &problem);
@@ -424,16 +436,17 @@ int randomness(const Options &options)
         problem = QStringLiteral("--last と --from/--to は同時に指定できません。");
     if (!problem.isEmpty())
         return usage(problem);
-    const DrawHistoryStore store = loadStore(options);
     Randomness::Report report;
     try {
-        report = Randomness::analyse(store, range);
+        report = Randomness::analyse(loadStore(options), range);
     } catch (const std::invalid_argument &error) {
-        err(QString::fromStdString(error.what()));
-        return Failure;
+        return failure(QString::fromStdString(error.what()), json);
+    } catch (const DatabaseError &error) {
+        return failure(error.message(), json);
+    } catch (const RuntimeError &error) {
+        return failure(error.message(), json);
     }
-    out(format == QLatin1String("csv") ? Randomness::reportCsv(report)
-                                       : QString::fromUtf8(Randomness::reportJson(report)) + QLatin1Char('\n'));
+    out(json ? QString::fromUtf8(Randomness::reportJson(report)) + QLatin1Char('\n') : Randomness::reportCsv(report));
     if (!report.problem.isEmpty()) {
         err(report.problem);
         return Failure;
@@ -448,6 +461,7 @@ int backtest(const Options &options)
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(QStringLiteral("--format は json か csv です。"));
+    const bool json = format == QLatin1String("json");
     if (!options.positional.isEmpty())
         return usage(QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
     const std::optional<ReflectFlags> flags =
@@ -455,10 +469,8 @@ int backtest(const Options &options)
     if (!flags)
         return usage(QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
                          .arg(options.value(QStringLiteral("--reflect"))));
-    const DrawHistoryStore store = loadStore(options);
-    Backtest::Range range = Backtest::defaultRange(store);
-    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &range.from},
-                                      std::pair{QStringLiteral("--to"), &range.to}}) {
+    std::optional<int> from, to;
+    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &from}, std::pair{QStringLiteral("--to"), &to}}) {
         if (!options.has(name))
             continue;
         bool ok = false;
@@ -466,25 +478,30 @@ int backtest(const Options &options)
         if (!ok)
             return usage(QStringLiteral("%1 には回数を整数で指定してください: %2").arg(name, options.value(name)));
     }
-    if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty()) {
-        err(problem);
-        return Failure;
-    }
-    const std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
-    std::optional<Backtest::SearchResult> found;
-    if (options.has(QStringLiteral("--search"))) {
-        found = Backtest::search(store, range);
-        if (!found) {
-            err(QStringLiteral("設定の探索には検証する回が2回以上必要です。"));
-            return Failure;
+    try {
+        const DrawHistoryStore store = loadStore(options);
+        const Backtest::Range defaults = Backtest::defaultRange(store);
+        const Backtest::Range range{from.value_or(defaults.from), to.value_or(defaults.to)};
+        if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty())
+            return failure(problem, json);
+        const std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+        std::optional<Backtest::SearchResult> found;
+        if (options.has(QStringLiteral("--search"))) {
+            found = Backtest::search(store, range);
+            if (!found)
+                return failure(QStringLiteral("設定の探索には検証する回が2回以上必要です。"), json);
         }
-    }
-    if (format == QLatin1String("csv")) {
-        out(BacktestExport::csv(*result));
-        if (found)
-            out(QLatin1Char('\n') + Backtest::searchText(*found));
-    } else {
-        out(BacktestExport::json(*result, found ? &*found : nullptr) + QLatin1Char('\n'));
+        if (!json) {
+            out(BacktestExport::csv(*result));
+            if (found)
+                out(QLatin1Char('\n') + Backtest::searchText(*found));
+        } else {
+            out(BacktestExport::json(*result, found ? &*found : nullptr) + QLatin1Char('\n'));
+        }
+    } catch (const DatabaseError &error) {
+        return failure(error.message(), json);
+    } catch (const RuntimeError &error) {
+        return failure(error.message(), json);
     }
     return Success;
 }

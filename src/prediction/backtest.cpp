@@ -1,5 +1,6 @@
 #include "prediction/backtest.h"
 
+#include "analysis/significance.h"
 #include "prediction/predictionengine.h"
 #include "store/checked.h"
 #include "store/runtimeerror.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 namespace Backtest {
 
@@ -71,7 +73,7 @@ Verdict verdict(const MethodSummary &summary)
 {
     if (summary.tested == 0 || summary.variance <= 0)
         return Verdict::NotTested;
-    if (summary.p >= 0.05)
+    if (summary.adjustedP >= 0.05)
         return Verdict::NotDistinguishable;
     return summary.z > 0 ? Verdict::Better : Verdict::Worse;
 }
@@ -100,11 +102,15 @@ QString checkRange(const DrawHistoryStore &store, const Range &range)
 {
     if (store.LastDrawNo <= 0)
         return QStringLiteral("当選データがありません。");
+    // Records come in 回数 order: the last one is the newest, complete or not.
+    int last = store.LastDrawNo;
+    if (const std::optional<double> newest = store.DrawRecordset.records().back().drawNo.toNumber())
+        last = int(std::clamp(*newest, double(last), 32767.0));
     if (range.from > range.to)
         return QStringLiteral("開始回（%1）が終了回（%2）より後です。").arg(range.from).arg(range.to);
-    if (range.from < 1 || range.to > store.LastDrawNo)
+    if (range.from < 1 || range.to > last)
         return QStringLiteral("検証範囲は第1回から第%1回までの間で指定してください（指定: %2〜%3）。")
-            .arg(store.LastDrawNo)
+            .arg(last)
             .arg(range.from)
             .arg(range.to);
     return {};
@@ -328,6 +334,16 @@ void finish(MethodSummary &s)
     s.cost = s.tickets * TicketPrice;
     s.z = s.variance > 0 ? (double(s.hits) - s.expectedHits) / std::sqrt(s.variance) : 0.0;
     s.p = s.variance > 0 ? twoSidedP(s.z) : 1.0;
+    s.adjustedP = s.p;
+}
+
+// A set as one bit per number, to tell predictions apart.
+quint64 bits(const SetScore &score)
+{
+    quint64 out = 0;
+    for (const int n : score.numbers)
+        out |= quint64(1) << n;
+    return out;
 }
 
 } // namespace
@@ -348,6 +364,21 @@ std::array<MethodSummary, MethodCount> summarize(const std::vector<DrawResult> &
     }
     for (MethodSummary &s : out)
         finish(s);
+    // Seven methods tested at once: were they independent, chance alone
+    // would put one of them under 5 % in three fair runs of ten. Holm keeps
+    // that below 5 % for the seven together; methods that could not be
+    // tested take no part.
+    std::vector<double> p;
+    for (const MethodSummary &s : out) {
+        if (verdict(s) != Verdict::NotTested)
+            p.push_back(s.p);
+    }
+    const std::vector<double> adjusted = Significance::holmAdjust(p);
+    size_t next = 0;
+    for (MethodSummary &s : out) {
+        if (verdict(s) != Verdict::NotTested)
+            s.adjustedP = adjusted[next++];
+    }
     return out;
 }
 
@@ -481,6 +512,9 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
     std::vector<MethodSummary> byShift(shifts.size());
     // The one-shot set's size per first-half draw and shift (−1: not tested).
     std::vector<std::vector<int>> sizes(shifts.size(), std::vector<int>(half, -1));
+    // Its numbers (bit n for number n; 1 for a draw not tested), to count
+    // how many different predictions the shifts make.
+    std::vector<std::vector<quint64>> predicted(shifts.size(), std::vector<quint64>(half, 1));
 
     Walker walker(store);
     for (size_t i = 0; i < half; ++i) {
@@ -491,6 +525,7 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
                     const SetScore score = walker.shifted(shifts[s]).oneShot.score(all[i]);
                     addScore(byShift[s], score);
                     sizes[s][i] = int(score.numbers.size());
+                    predicted[s][i] = bits(score);
                 } catch (const RuntimeError &) {
                     // That history fails for this shift: the draw is not tested.
                 }
@@ -512,6 +547,7 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
     SearchResult out;
     out.setsTried = SetCount;
     out.distinctShifts = int(shifts.size());
+    out.distinctPredictions = int(std::set<std::vector<quint64>>(predicted.begin(), predicted.end()).size());
     for (int k = 0; k < ReflectFlagCount; ++k)
         out.best[size_t(k)] = (bestSet >> k) & 1;
     out.bestShift = shiftOfSet[size_t(bestSet)];
@@ -525,7 +561,10 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
         if (k >= 0)
             ks.push_back(k);
     }
-    out.randomBestHits = expectedBestOf(ks, SetCount);
+    // The best of the settings is the best of as many different players as
+    // there are different predictions among them; settings that predict
+    // alike are one player, and counting them apart would flatter chance.
+    out.randomBestHits = expectedBestOf(ks, out.distinctPredictions);
     const MethodSummary &first = out.firstHalfOneShot;
     out.randomBestZ = first.variance > 0 ? (out.randomBestHits - first.expectedHits) / std::sqrt(first.variance) : 0;
 
@@ -535,6 +574,10 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
     if (!second)
         return std::nullopt;
     out.secondHalfResult = *second;
+    // Out of sample one method of one setting, chosen before these draws
+    // were seen, is tested: there is nothing to correct for.
+    MethodSummary &oneShot = out.secondHalfResult.methods[OneShot];
+    oneShot.adjustedP = oneShot.p;
     return out;
 }
 
@@ -557,24 +600,25 @@ QString searchText(const SearchResult &r)
     text += QStringLiteral("前半: 的中 %1（でたらめなら %2）z = %3\n")
                 .arg(first.hits)
                 .arg(f(first.expectedHits, 2), f(first.z, 2));
-    text += QStringLiteral("でたらめに選ぶ %1 人のうち最も当たった人の前半の的中（期待値）: %2（z = %3）\n")
+    text += QStringLiteral("%1 通りの設定は %2 通りの異なる予想になりました（さかのぼる回のずらしは %3 通り）。\n")
                 .arg(r.setsTried)
+                .arg(r.distinctPredictions)
+                .arg(r.distinctShifts);
+    text += QStringLiteral("でたらめに選ぶ %1 人のうち最も当たった人の前半の的中（期待値）: %2（z = %3）\n")
+                .arg(r.distinctPredictions)
                 .arg(f(r.randomBestHits, 2), f(r.randomBestZ, 2));
     text += QStringLiteral("後半（第%1回〜第%2回）: 的中 %3（でたらめなら %4）z = %5、p = %6 … %7\n")
                 .arg(r.secondHalf.from)
                 .arg(r.secondHalf.to)
                 .arg(second.hits)
                 .arg(f(second.expectedHits, 2), f(second.z, 2), f(second.p, 3), verdictText(second));
-    text += QStringLiteral("（%1 通りの設定は、さかのぼる回のずらし方で見ると %2 通りです。）\n")
-                .arg(r.setsTried)
-                .arg(r.distinctShifts);
     text += first.z <= r.randomBestZ
                 ? QStringLiteral("前半の「最良の設定」の成績は、でたらめに選ぶ %1 人の中の最良の人に期待される成績を超えていません。"
                                  "最良に見えるのは運によるものと考えられます。")
-                      .arg(r.setsTried)
+                      .arg(r.distinctPredictions)
                 : QStringLiteral("前半の「最良の設定」の成績は、でたらめに選ぶ %1 人の中の最良の人に期待される成績を上回りました。"
                                  "後半の成績で確かめてください。")
-                      .arg(r.setsTried);
+                      .arg(r.distinctPredictions);
     return text;
 }
 

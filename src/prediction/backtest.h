@@ -78,6 +78,9 @@ struct MethodSummary
     double variance = 0;
     double z = 0;
     double p = 1;
+    // Holm-adjusted across the seven methods of one run (the verdict's p);
+    // p itself where the summary stands alone.
+    double adjustedP = 1;
     long long tickets = 0;
     long long cost = 0;
     Tiers tiers{};
@@ -85,7 +88,7 @@ struct MethodSummary
 };
 
 enum class Verdict { Better, Worse, NotDistinguishable, NotTested };
-// At the 5 % level, two-sided.
+// At the 5 % level, two-sided, by the adjusted p.
 Verdict verdict(const MethodSummary &summary);
 // The verdict in a sentence, for the window and the terminal.
 QString verdictText(const MethodSummary &summary);
@@ -98,6 +101,8 @@ struct Range
 // From draw 101 (or 1 when the history ends before it) to LastDrawNo.
 Range defaultRange(const DrawHistoryStore &store);
 // Empty when the range can be tested; otherwise what is wrong, in Japanese.
+// The range may end at a record that is not complete yet (the newest draw
+// entered without its bonus): its complete draws up to there are tested.
 QString checkRange(const DrawHistoryStore &store, const Range &range);
 
 // How many complete draws of the range will be tested.
@@ -111,7 +116,8 @@ struct Result
     std::array<MethodSummary, MethodCount> methods;
 };
 
-// Sums up the draws that were predicted.
+// Sums up the draws that were predicted, each method against chance, and
+// adjusts the methods' p for testing seven at once (Holm).
 std::array<MethodSummary, MethodCount> summarize(const std::vector<DrawResult> &draws);
 
 // Called after each target draw; returning false cancels the run.
@@ -138,11 +144,16 @@ struct SearchResult
     int setsTried = 0;
     // The sets differ only by their look-back shift: how many shifts they make.
     int distinctShifts = 0;
+    // How many different series of first-half １発予想 those shifts make:
+    // the number of players actually in the contest.
+    int distinctPredictions = 0;
     MethodSummary firstHalfOneShot;
-    // What the best of setsTried random pickers, each picking as many
-    // numbers as the chosen set on every first-half draw, is expected to hit.
+    // What the best of distinctPredictions random pickers, each picking as
+    // many numbers as the chosen set on every first-half draw, is expected
+    // to hit.
     double randomBestHits = 0;
     double randomBestZ = 0;
+    // Its second half, where only the １発予想 is the search's test.
     Result secondHalfResult;
     const MethodSummary &secondHalfOneShot() const { return secondHalfResult.methods[OneShot]; }
 };

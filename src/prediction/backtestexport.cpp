@@ -58,11 +58,11 @@ QString numberArray(const std::array<T, TierCount> &values)
 QString methodJson(const QString &name, const MethodSummary &s)
 {
     return QStringLiteral("{\"name\":%1,\"tested\":%2,\"hits\":%3,\"expectedHits\":%4,\"z\":%5,\"p\":%6,"
-                          "\"tickets\":%7,\"cost\":%8,\"tiers\":%9,\"expectedTiers\":%10}")
+                          "\"adjustedP\":%7,\"tickets\":%8,\"cost\":%9,\"tiers\":%10,\"expectedTiers\":%11}")
         .arg(SheetExport::jsonString(name))
         .arg(s.tested)
         .arg(s.hits)
-        .arg(plainDecimal(s.expectedHits), plainDecimal(s.z), plainDecimal(s.p))
+        .arg(plainDecimal(s.expectedHits), plainDecimal(s.z), plainDecimal(s.p), plainDecimal(s.adjustedP))
         .arg(s.tickets)
         .arg(s.cost)
         .arg(numberArray(s.tiers), numberArray(s.expectedTiers));
@@ -88,13 +88,14 @@ QString searchJson(const SearchResult &r)
     const auto range = [](const Range &x) { return QStringLiteral("{\"from\":%1,\"to\":%2}").arg(x.from).arg(x.to); };
     return QStringLiteral("{\"sets\":%1,\"shifts\":%11,\"firstHalf\":%2,\"secondHalf\":%3,\"best\":{\"reflect\":%4,\"shift\":%5},"
                           "\"firstHalfOneShot\":%6,\"secondHalfOneShot\":%7,"
-                          "\"randomBest\":{\"expectedHits\":%8,\"z\":%9}}")
+                          "\"randomBest\":{\"pickers\":%12,\"expectedHits\":%8,\"z\":%9}}")
         .arg(r.setsTried)
         .arg(range(r.firstHalf), range(r.secondHalf), reflectList(r.best))
         .arg(r.bestShift)
         .arg(methodJson(methodName(OneShot), r.firstHalfOneShot), methodJson(methodName(OneShot), r.secondHalfOneShot()),
              plainDecimal(r.randomBestHits), plainDecimal(r.randomBestZ))
-        .arg(r.distinctShifts);
+        .arg(r.distinctShifts)
+        .arg(r.distinctPredictions);
 }
 
 } // namespace
@@ -120,12 +121,13 @@ QString json(const Result &result, const SearchResult *search)
 
 QString csv(const Result &result)
 {
-    QString out = QStringLiteral("予想方法,検証回数,的中数,期待値,z,p,口数,購入額,1等,2等,3等,4等,5等,"
+    QString out = QStringLiteral("予想方法,検証回数,的中数,期待値,z,p,調整後p,口数,購入額,1等,2等,3等,4等,5等,"
                                  "1等期待値,2等期待値,3等期待値,4等期待値,5等期待値,判定\n");
     for (int m = 0; m < MethodCount; ++m) {
         const MethodSummary &s = result.methods[size_t(m)];
         QStringList row{methodName(m), QString::number(s.tested), QString::number(s.hits), plainDecimal(s.expectedHits),
-                        plainDecimal(s.z), plainDecimal(s.p), QString::number(s.tickets), QString::number(s.cost)};
+                        plainDecimal(s.z), plainDecimal(s.p), plainDecimal(s.adjustedP), QString::number(s.tickets),
+                        QString::number(s.cost)};
         for (const long long t : s.tiers)
             row << QString::number(t);
         for (const double e : s.expectedTiers)

@@ -38,7 +38,8 @@ Sheet summary(const Result &result)
 {
     const QStringList headers{QStringLiteral("予想方法"), QStringLiteral("検証回数"), QStringLiteral("的中数"),
                               QStringLiteral("期待値"),   QStringLiteral("z"),        QStringLiteral("p値"),
-                              QStringLiteral("判定"),     QStringLiteral("口数"),     QStringLiteral("購入額（円）"),
+                              QStringLiteral("調整後p値"), QStringLiteral("判定"),    QStringLiteral("口数"),
+                              QStringLiteral("購入額（円）"),
                               QStringLiteral("1等"),      QStringLiteral("2等"),      QStringLiteral("3等"),
                               QStringLiteral("4等"),      QStringLiteral("5等")};
     const int cols = int(headers.size());
@@ -52,15 +53,16 @@ Sheet summary(const Result &result)
     sheet.setColWidth(1, 11.0);
     sheet.setColWidth(5, 6.0);
     sheet.setColWidth(6, 6.0);
-    sheet.setColWidth(7, 40.0);
-    sheet.setColWidth(9, 13.0);
-    for (int c = 10; c <= 14; ++c)
+    sheet.setColWidth(7, 9.0);
+    sheet.setColWidth(8, 40.0);
+    sheet.setColWidth(10, 13.0);
+    for (int c = 11; c <= 15; ++c)
         sheet.setColWidth(c, 14.0);
     sheet.setBorder(Block::all(), Border::All);
     sheet.setStaticCentred(Block::all());
     sheet.setColours(Block::row(1), Colours::Blue, Colours::LightPink);
     sheet.setBackColour(Block::cells(1, 2, 1, rows), Colours::LightYellow);
-    sheet.setHAlign(Block::cells(7, 2, 7, rows), HAlign::Left);
+    sheet.setHAlign(Block::cells(8, 2, 8, rows), HAlign::Left);
     sheet.setActiveCell(0, 0);
     for (int c = 1; c <= cols; ++c)
         sheet.setText(c, 1, headers[c - 1]);
@@ -73,19 +75,20 @@ Sheet summary(const Result &result)
         sheet.setText(4, row, fixed(s.expectedHits, 1));
         sheet.setText(5, row, fixed(s.z, 2));
         sheet.setText(6, row, fixed(s.p, 3));
-        sheet.setText(7, row, verdictText(s));
-        sheet.setText(8, row, s.tickets);
-        sheet.setText(9, row, QLocale::c().toString(s.cost));
+        sheet.setText(7, row, fixed(s.adjustedP, 3));
+        sheet.setText(8, row, verdictText(s));
+        sheet.setText(9, row, s.tickets);
+        sheet.setText(10, row, QLocale::c().toString(s.cost));
         for (int t = 0; t < TierCount; ++t) {
             // Observed beside expected: "3 (2.41)".
             const double e = s.expectedTiers[size_t(t)];
-            sheet.setText(10 + t, row, QStringLiteral("%1（%2）").arg(s.tiers[size_t(t)]).arg(fixed(e, e < 0.1 ? 4 : 2)));
+            sheet.setText(11 + t, row, QStringLiteral("%1（%2）").arg(s.tiers[size_t(t)]).arg(fixed(e, e < 0.1 ? 4 : 2)));
         }
         const Verdict v = verdict(s);
         if (v == Verdict::Better)
-            sheet.setBackColour(Block::cell(7, row), Colours::LightGreen);
+            sheet.setBackColour(Block::cell(8, row), Colours::LightGreen);
         else if (v == Verdict::Worse)
-            sheet.setBackColour(Block::cell(7, row), Colours::LightCyan);
+            sheet.setBackColour(Block::cell(8, row), Colours::LightCyan);
     }
     return sheet;
 }
@@ -166,6 +169,20 @@ std::vector<CumulativePoint> cumulative(const Result &result, int method)
         points.push_back(running);
     }
     return points;
+}
+
+double roundTickInterval(double span, int maxSteps)
+{
+    if (!(span > 0) || maxSteps < 1)
+        return 1;
+    const double rough = span / maxSteps;
+    double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        // A little slack, so that 1000 / 5 is not taken for more than 200.
+        if (factor * power >= rough * (1 - 1e-9))
+            return std::max(1.0, factor * power);
+    }
+    return 10 * power;
 }
 
 } // namespace BacktestSheets

@@ -12,7 +12,8 @@ namespace BacktestSheets {
 // Class name and caption of the window.
 inline const QString WindowName = QStringLiteral("予想の検証");
 
-// One row per method: hits beside the random expectation, z, p, the verdict,
+// One row per method: hits beside the random expectation, z, p and the p
+// adjusted for the seven methods (Holm), the verdict by the adjusted p,
 // tickets and cost, and the tier counts observed and expected.
 Sheet summary(const Backtest::Result &result);
 // One row per target draw: the draw and its numbers, then per method its
@@ -29,5 +30,10 @@ struct CumulativePoint
     double sd = 0; // √ of the summed variances
 };
 std::vector<CumulativePoint> cumulative(const Backtest::Result &result, int method);
+
+// The step between an axis's labels: 1, 2 or 5 times a power of ten, the
+// smallest that cuts span into at most maxSteps steps, so that the labels
+// are round (0, ±20, ±40 …; 500, 1000, 1500 …).
+double roundTickInterval(double span, int maxSteps);
 
 } // namespace BacktestSheets

@@ -3,6 +3,7 @@
 // the command line.
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
+#include "analysis/significance.h"
 #include "prediction/backtestsheets.h"
 #include "store/drawcsv.h"
 #include "support/drawfile.h"
@@ -16,6 +17,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
 
 using namespace Backtest;
 
@@ -117,6 +121,67 @@ TEST(Backtest, BaselineMatchesEnumeration)
     // One draw, one number: the best of n pickers hits unless all n miss.
     EXPECT_NEAR(expectedBestOf({1}, 10), 1 - std::pow(37.0 / 43.0, 10), 1e-12);
     EXPECT_NEAR(expectedBestOf({6, 6, 6}, 1), 3 * 36.0 / 43.0, 1e-12);
+}
+
+TEST(Backtest, SevenMethodsAreJudgedByTheirHolmAdjustedP)
+{
+    // The verdict reads the adjusted p: a method under 5 % on its own but
+    // not once seven were tried is not called better.
+    struct Case
+    {
+        double z, p, adjustedP;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {2.5, 0.012, 0.084, Verdict::NotDistinguishable},
+        {3.2, 0.0014, 0.0098, Verdict::Better},
+        {-3.2, 0.0014, 0.0098, Verdict::Worse},
+        {0.3, 0.76, 1.0, Verdict::NotDistinguishable},
+    };
+    for (const Case &c : cases) {
+        MethodSummary s;
+        s.tested = 100;
+        s.variance = 50;
+        s.z = c.z;
+        s.p = c.p;
+        s.adjustedP = c.adjustedP;
+        EXPECT_EQ(verdict(s), c.verdict) << c.z;
+    }
+
+    // A run adjusts the p of the methods it could test, Holm across them.
+    for (const Range &range : {Range{101, 400}, Range{1, 1}}) {
+        const Result r = *run(TestHistory::store(TestHistory::generated(400)), range, setFlags(0x21));
+        std::vector<double> p;
+        std::vector<int> tested;
+        for (int m = 0; m < MethodCount; ++m) {
+            if (verdict(r.methods[size_t(m)]) != Verdict::NotTested) {
+                p.push_back(r.methods[size_t(m)].p);
+                tested.push_back(m);
+            }
+        }
+        const std::vector<double> adjusted = Significance::holmAdjust(p);
+        for (size_t i = 0; i < tested.size(); ++i)
+            EXPECT_DOUBLE_EQ(r.methods[size_t(tested[i])].adjustedP, adjusted[i]) << methodName(tested[i]).toStdString();
+        if (range.from == 101) {
+            EXPECT_EQ(tested.size(), size_t(MethodCount));
+        }
+    }
+}
+
+TEST(Backtest, ChartTicksAreRound)
+{
+    struct Case
+    {
+        double span;
+        int steps;
+        double interval;
+    };
+    const Case cases[] = {
+        {2029, 8, 500}, {2029, 4, 1000}, {130, 8, 20}, {80, 8, 10}, {1000, 5, 200}, {96, 8, 20},
+        {3, 8, 1}, {0, 8, 1}, {-5, 8, 1}, {45000, 8, 10000},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(BacktestSheets::roundTickInterval(c.span, c.steps), c.interval) << c.span << " / " << c.steps;
 }
 
 TEST(Backtest, FastWalkEqualsAFreshPredictionOnEveryPrefix)
@@ -239,17 +304,41 @@ TEST(Backtest, SearchPicksTheSetWithMostOneShotHitsInTheFirstHalf)
     EXPECT_EQ(found->secondHalf.from, 131);
     long long most = -1;
     int first = -1;
+    // What each set predicts with its １発予想 on the first half's draws.
+    std::set<std::vector<std::vector<int>>> predictions;
     for (int set = 0; set < 4096; ++set) {
-        const long long hits = run(store, found->firstHalf, setFlags(set))->methods[OneShot].hits;
+        const Result r = *run(store, found->firstHalf, setFlags(set));
+        const long long hits = r.methods[OneShot].hits;
         if (hits > most) {
             most = hits;
             first = set;
         }
+        std::vector<std::vector<int>> series;
+        for (const DrawResult &d : r.draws)
+            series.push_back(d.error.isEmpty() ? d.sets[OneShot].numbers : std::vector<int>{-1});
+        predictions.insert(series);
     }
     EXPECT_EQ(found->firstHalfOneShot.hits, most);
     EXPECT_EQ(found->best, setFlags(first));
     EXPECT_EQ(found->secondHalfOneShot().hits, run(store, found->secondHalf, setFlags(first))->methods[OneShot].hits);
     EXPECT_GT(found->randomBestHits, found->firstHalfOneShot.expectedHits);
+
+    // The yardstick is the best of as many random pickers as there are
+    // different predictions among the 4 096 sets, not of 4 096.
+    EXPECT_EQ(found->distinctPredictions, int(predictions.size()));
+    EXPECT_LE(found->distinctPredictions, found->distinctShifts);
+    std::vector<int> ks;
+    const Result bestRun = *run(store, found->firstHalf, found->best);
+    for (const DrawResult &d : bestRun.draws) {
+        if (d.error.isEmpty())
+            ks.push_back(int(d.sets[OneShot].numbers.size()));
+    }
+    EXPECT_NEAR(found->randomBestHits, expectedBestOf(ks, int(predictions.size())), 1e-9);
+    EXPECT_LT(found->randomBestHits, expectedBestOf(ks, 4096));
+    EXPECT_TRUE(searchText(*found).contains(
+        QStringLiteral("4096 通りの設定は %1 通りの異なる予想になりました").arg(predictions.size())));
+    // Out of sample the one method of the one setting is the only test.
+    EXPECT_EQ(found->secondHalfOneShot().adjustedP, found->secondHalfOneShot().p);
     EXPECT_FALSE(search(store, {160, 160}));
 }
 
@@ -273,10 +362,60 @@ TEST(Backtest, CommandLinePrintsTheWalkAsJson)
     EXPECT_EQ(root.value(QStringLiteral("methods")).toArray().at(6).toObject().value(QStringLiteral("name")).toString(),
               QStringLiteral("１発予想"));
 
-    QProcess bad;
-    bad.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("backtest"), QStringLiteral("--db"), db, QStringLiteral("--from"),
-                                          QStringLiteral("50"), QStringLiteral("--to"), QStringLiteral("40")});
-    ASSERT_TRUE(bad.waitForFinished(60000));
-    EXPECT_EQ(bad.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(bad.readAllStandardError()).contains(QStringLiteral("終了回")));
+    // Each method's p beside its p adjusted for the seven.
+    for (const QJsonValue &method : root.value(QStringLiteral("methods")).toArray()) {
+        const QJsonObject m = method.toObject();
+        EXPECT_GE(m.value(QStringLiteral("adjustedP")).toDouble(), m.value(QStringLiteral("p")).toDouble());
+        EXPECT_LE(m.value(QStringLiteral("adjustedP")).toDouble(), 1.0);
+    }
+}
+
+TEST(Backtest, CommandLineRangesAndErrors)
+{
+    // Draw 111 entered without its bonus yet: a range may end there.
+    std::vector<DrawRecord> records = TestHistory::generated(111);
+    records[110].numbers[6] = Field();
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("t.mdb"));
+    DrawFile::write(db, records);
+    const auto backtest = [&](const QStringList &arguments) {
+        QProcess cli;
+        cli.start(QStringLiteral(LOTO6_CLI), QStringList{QStringLiteral("backtest"), QStringLiteral("--db"), db} + arguments);
+        cli.waitForFinished(120000);
+        return std::tuple{cli.exitCode(), QJsonDocument::fromJson(cli.readAllStandardOutput()).object(),
+                          QString::fromUtf8(cli.readAllStandardError())};
+    };
+    {
+        const auto [status, root, error] = backtest({QStringLiteral("--from"), QStringLiteral("100"), QStringLiteral("--to"),
+                                                     QStringLiteral("111"), QStringLiteral("--search")});
+        ASSERT_EQ(status, 0) << error.toStdString();
+        EXPECT_EQ(root.value(QStringLiteral("to")).toInt(), 111);
+        EXPECT_EQ(root.value(QStringLiteral("targets")).toInt(), 11);
+        const std::optional<SearchResult> found = search(TestHistory::store(records), {100, 111});
+        EXPECT_EQ(root[QStringLiteral("search")][QStringLiteral("randomBest")][QStringLiteral("pickers")].toInt(),
+                  found->distinctPredictions);
+    }
+
+    // Refusals: the message on stderr, and in JSON mode an object saying it.
+    struct Refused
+    {
+        QStringList arguments;
+        QString message;
+    };
+    const Refused refused[] = {
+        {{QStringLiteral("--from"), QStringLiteral("50"), QStringLiteral("--to"), QStringLiteral("40")},
+         QStringLiteral("開始回（50）が終了回（40）より後です。")},
+        {{QStringLiteral("--to"), QStringLiteral("112")},
+         QStringLiteral("検証範囲は第1回から第111回までの間で指定してください（指定: 101〜112）。")},
+        {{QStringLiteral("--from"), QStringLiteral("111"), QStringLiteral("--to"), QStringLiteral("111"), QStringLiteral("--search")},
+         QStringLiteral("設定の探索には検証する回が2回以上必要です。")},
+    };
+    for (const Refused &r : refused) {
+        for (const QString &format : {QStringLiteral("json"), QStringLiteral("csv")}) {
+            const auto [status, root, error] = backtest(r.arguments + QStringList{QStringLiteral("--format"), format});
+            EXPECT_EQ(status, 1);
+            EXPECT_EQ(error.trimmed(), r.message);
+            EXPECT_EQ(root.value(QStringLiteral("error")).toString(), format == QLatin1String("json") ? r.message : QString());
+        }
+    }
 }

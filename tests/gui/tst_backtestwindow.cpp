@@ -17,7 +17,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QValueAxis>
 #include <QtTest>
+
+#include <cmath>
 
 class TestBacktestWindow : public QObject
 {
@@ -70,7 +73,7 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     for (int m = 0; m < Backtest::MethodCount; ++m) {
         QCOMPARE(summary.text(1, m + 2), Backtest::methodName(m));
         QCOMPARE(summary.text(3, m + 2), QString::number(expected->methods[size_t(m)].hits));
-        QCOMPARE(summary.text(7, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
+        QCOMPARE(summary.text(8, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
     }
     // The chart of the one-shot method ends at its total hits, shown as the
     // difference from the expectation or as they are.
@@ -84,8 +87,35 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     w->findChild<QCheckBox *>(QStringLiteral("difference"))->setChecked(false);
     QCOMPARE(lastHits(), QPointF(2130, double(oneShot.hits)));
 
+    // The chart's labels stand on round values: draws every 500, hits
+    // every 10 or 20 … from 0.
+    const QChart *chart = w->findChild<QChartView *>(QStringLiteral("chart"))->chart();
+    for (QAbstractAxis *axis : chart->axes()) {
+        auto *values = qobject_cast<QValueAxis *>(axis);
+        QVERIFY(values);
+        QCOMPARE(values->tickType(), QValueAxis::TicksDynamic);
+        QCOMPARE(values->tickAnchor(), 0.0);
+        const double step = values->tickInterval();
+        const double power = std::pow(10.0, std::floor(std::log10(step)));
+        QVERIFY2(QList<double>({1, 2, 5}).contains(step / power), qPrintable(QString::number(step)));
+        if (axis->orientation() == Qt::Horizontal)
+            QCOMPARE(step, 500.0);
+    }
+    QVERIFY(w->statusText().contains(QStringLiteral("ずらしは")));
+
+    // A search over another range: the tables and the chart show that range too.
+    w->findChild<QSpinBox *>(QStringLiteral("fromDraw"))->setValue(1901);
+    w->findChild<QSpinBox *>(QStringLiteral("toDraw"))->setValue(2130);
     w->findChild<QPushButton *>(QStringLiteral("Cmd探索"))->click();
-    QVERIFY(w->findChild<QPlainTextEdit *>(QStringLiteral("search"))->toPlainText().contains(QStringLiteral("後半（第1116回〜第2130回）")));
+    const QString found = w->findChild<QPlainTextEdit *>(QStringLiteral("search"))->toPlainText();
+    QVERIFY(found.contains(QStringLiteral("後半（第2016回〜第2130回）")));
+    QVERIFY(found.contains(QStringLiteral("通りの異なる予想になりました")));
+    QCOMPARE(w->result()->range.from, 1901);
+    const Sheet &after = w->findChild<SheetView *>(QStringLiteral("summary"))->sheet();
+    QCOMPARE(after.text(2, 2), QStringLiteral("230"));
+    const auto hitsSeries = qobject_cast<QLineSeries *>(
+        w->findChild<QChartView *>(QStringLiteral("chart"))->chart()->series().last());
+    QCOMPARE(hitsSeries->points().first().x(), 1901.0);
     QVERIFY(messages.shown.isEmpty());
 }
 

@@ -2,6 +2,7 @@
 
 #include "prediction/backtestsheets.h"
 #include "prediction/predictionengine.h"
+#include "ui/gui/chartswap.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
 
@@ -214,6 +215,9 @@ bool BacktestWindow::runSearch()
         setStatus(QStringLiteral("設定の探索には検証する回が2回以上必要です。"), true);
         return false;
     }
+    // The tables and the chart show the range searched, not the one before.
+    if (!runBacktest())
+        return false;
     setCursor(Qt::WaitCursor);
     std::function<void()> finish;
     const std::optional<Backtest::SearchResult> found = Backtest::search(
@@ -241,22 +245,17 @@ void BacktestWindow::showResult()
     int failed = 0;
     for (const Backtest::DrawResult &d : r.draws)
         failed += d.error.isEmpty() ? 0 : 1;
+    const int shift = PredictionEngine::lookBackShift(r.flags);
     QString text = QStringLiteral("第%1回〜第%2回の %3 回を、それぞれその前までのデータだけで予想して確かめました"
                                   "（ずらし %4 回）。期待値はでたらめに同じ個数の数字を選んだ場合です。")
                        .arg(r.range.from)
                        .arg(r.range.to)
                        .arg(r.draws.size())
-                       .arg(PredictionEngine::lookBackShift(r.flags));
+                       .arg(shift);
     if (failed > 0)
         text += QStringLiteral(" %1 回は予想できませんでした。").arg(failed);
-    for (const Backtest::MethodSummary &s : r.methods) {
-        const Backtest::Verdict v = Backtest::verdict(s);
-        if (v == Backtest::Verdict::Better || v == Backtest::Verdict::Worse) {
-            // Seven methods at once: one of them crossing 5 % by luck alone is common.
-            text += QStringLiteral(" 7つの方法を同時に調べているので、どれか1つが5%水準を超えることは偶然でもよくあります。");
-            break;
-        }
-    }
+    text += QStringLiteral(" ずらしは反映するデータ分析の重みの合計で、消去法・連発予想・１発予想はその回数だけ前の回までさかのぼって数字を選びます。"
+                           "判定は7つの予想方法をまとめて調整した p 値（Holm の方法）で、5% を境にしています。");
     setStatus(text, false);
     showChart();
 }
@@ -312,14 +311,20 @@ void BacktestWindow::showChart()
             s->attachAxis(y);
         }
         if (!points.empty()) {
-            x->setRange(points.front().draw, std::max(points.back().draw, points.front().draw + 1));
+            const double first = points.front().draw;
+            const double last = std::max(points.back().draw, points.front().draw + 1);
+            x->setRange(first, last);
             const double margin = (top - bottom) * 0.05;
             y->setRange(bottom - (difference ? margin : 0), top + margin);
+            // Labels on round values, counted from 0 (and so symmetric about it).
+            for (QValueAxis *axis : {x, y}) {
+                axis->setTickType(QValueAxis::TicksDynamic);
+                axis->setTickAnchor(0);
+                axis->setTickInterval(BacktestSheets::roundTickInterval(axis->max() - axis->min(), 8));
+            }
         }
     }
-    QChart *old = m_chart->chart();
-    m_chart->setChart(chart);
-    delete old;
+    replaceChart(m_chart, chart);
 }
 
 QImage BacktestWindow::render(const DrawHistoryStore &store, const ReflectFlags &flags, int tab)
