@@ -385,11 +385,9 @@ TEST(Randomness, CommandLinePrintsEveryTestAsJson)
             ASSERT_TRUE(cli.waitForFinished(60000));
             EXPECT_EQ(cli.exitCode(), 1) << range.join(' ').toStdString();
             const QString error = QString::fromUtf8(cli.readAllStandardError()).trimmed();
-            EXPECT_TRUE(error.endsWith(QStringLiteral("までで指定してください（指定: %1）。").arg(range.last()))
-                        || error.contains(QStringLiteral("までの間で指定してください"))) << error.toStdString();
-            const QByteArray out = cli.readAllStandardOutput();
-            EXPECT_EQ(QJsonDocument::fromJson(out).object().value(QStringLiteral("error")).toString(),
-                      format == QLatin1String("json") ? error : QString()) << out.toStdString();
+            EXPECT_TRUE(error.contains(QStringLiteral("指定してください"))) << error.toStdString();
+            EXPECT_EQ(QJsonDocument::fromJson(cli.readAllStandardOutput()).object().value(QStringLiteral("error")).toString(),
+                      format == QLatin1String("json") ? error : QString());
         }
     }
 }
