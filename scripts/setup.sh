@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
-  libsqlcipher-dev sqlcipher libssl-dev libfontconfig-dev
+  libsqlcipher-dev sqlcipher libssl-dev
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick

@@ -13,6 +13,8 @@
 #include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "maintenance/gui/ticketwindow.h"
+#include "maintenance/gui/updateprogressdialog.h"
+#include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/backtestsheets.h"
 #include "prediction/optionsfile.h"
@@ -20,7 +22,6 @@
 #include "store/drawdatabase.h"
 #include "ui/tableoutput.h"
 #include "ui/gui/metrics.h"
-#include "ui/gui/ondemand.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -100,10 +101,8 @@ void MainFrm::showBacktest()
         return;
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    if (const OnDemand::Parts *parts = onDemandParts(BacktestSheets::WindowName)) {
-        openChild(BacktestSheets::WindowName, 11400, 18600,
-                  [&]() -> QWidget * { return parts->backtestWindow(*m_store, m_prediction->flags()); });
-    }
+    openChild(BacktestSheets::WindowName, 11400, 18600,
+              [&]() -> QWidget * { return new BacktestWindow(*m_store, m_prediction->flags()); });
     unsetCursor();
 }
 
@@ -253,17 +252,6 @@ QWidget *MainFrm::openChild(const QString &className, int heightTwips, int width
     return content;
 }
 
-const OnDemand::Parts *MainFrm::onDemandParts(const QString &className)
-{
-    QString problem;
-    const OnDemand::Parts *parts = OnDemand::parts(&problem);
-    if (!parts) {
-        unsetCursor();
-        message(Messages::error(QStringLiteral("%1: %2").arg(className, problem)));
-    }
-    return parts;
-}
-
 void MainFrm::showAnalysis(const QString &className)
 {
     const AnalysisWindow *description = findAnalysisWindow(className);
@@ -283,11 +271,8 @@ void MainFrm::showRandomness()
 {
     if (!m_store)
         return;
-    const OnDemand::Parts *parts = onDemandParts(RandomnessWindow::ClassName);
-    if (!parts)
-        return;
     openChild(RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
-              [&]() -> QWidget * { return parts->randomnessWindow(*m_store); });
+              [&]() -> QWidget * { return new RandomnessWindow(*m_store); });
 }
 
 void MainFrm::arrange(int code)
@@ -432,11 +417,8 @@ void MainFrm::mnuMasterUpdate_Click()
     }
     setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    const OnDemand::Parts *parts = onDemandParts(QStringLiteral("当選データ最新化"));
-    if (!parts)
-        return;
     const DrawDataUpdate::Result result
-        = parts->update(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder), {});
+        = UpdateProgressDialog::run(this, m_downloadUrl, DataLocation::databaseFile(m_programFolder));
     unsetCursor();
     // Open tickets are checked against the new draws at once.
     if (auto *tickets = qobject_cast<TicketWindow *>(childWindow(TicketWindow::ClassName)); tickets && result.succeeded())

@@ -15,10 +15,6 @@
 #include <memory>
 #include <optional>
 
-namespace OnDemand {
-struct Parts;
-}
-
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -97,9 +93,6 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    // The module of printing, the windows with charts and the download;
-    // nullptr after telling the user why it could not be loaded.
-    const OnDemand::Parts *onDemandParts(const QString &className);
     void createMenus();
     void runMenuItem(const QString &name);
     void mnuYoso_Click();

@@ -2,7 +2,6 @@
 
 #include "app/gui/mainfrm.h"
 #include "app/gui/programsetup.h"
-#include "app/gui/startupwarmup.h"
 #include "ui/gui/metrics.h"
 
 #include <QApplication>
@@ -35,7 +34,6 @@ namespace Startup {
 
 int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
 {
-    const StartupWarmup warmup;
     QApplication app(argc, argv);
     ProgramSetup::apply(app, ProgramSetup::Icon::Later);
     // The icon comes once the prediction is on screen, or before any box a

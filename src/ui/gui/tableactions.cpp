@@ -1,6 +1,6 @@
 #include "ui/gui/tableactions.h"
 
-#include "ui/gui/ondemand.h"
+#include "ui/gui/sheetprinter.h"
 #include "ui/gui/sheetview.h"
 
 #include <QAction>
@@ -231,11 +231,7 @@ QString TableActions::suggestedPath(const QString &suffix) const
 
 void TableActions::printPreview()
 {
-    QString problem;
-    if (const OnDemand::Parts *parts = OnDemand::parts(&problem))
-        parts->preview(m_window, m_source.document());
-    else
-        error(problem);
+    SheetPrinter::preview(m_window, m_source.document());
 }
 
 void TableActions::savePdf()
@@ -250,8 +246,7 @@ bool TableActions::writePdf(const QString &path, bool fitWidth)
 {
     m_window->setCursor(Qt::WaitCursor);
     QString problem;
-    const OnDemand::Parts *parts = OnDemand::parts(&problem);
-    const bool written = parts && parts->writePdf(path, m_source.document(), fitWidth, &problem) > 0;
+    const bool written = SheetPrinter::writePdf(path, m_source.document(), fitWidth, &problem) > 0;
     m_window->unsetCursor();
     if (!written)
         error(problem);
