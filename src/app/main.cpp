@@ -4,8 +4,7 @@
 #include "store/datalocation.h"
 #include "store/globalbas.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -15,11 +14,6 @@ bool displayAvailable()
 {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-QString programFolder(const char *argv0)
-{
-    return QFileInfo(QString::fromLocal8Bit(argv0)).absoluteDir().canonicalPath();
 }
 
 // Without a display there is no window to show: say how to get one, and show
@@ -57,8 +51,14 @@ int runWithoutDisplay(const QString &folder)
 
 int main(int argc, char *argv[])
 {
-    if (!displayAvailable())
-        return runWithoutDisplay(programFolder(argv[0]));
+    if (!displayAvailable()) {
+        // The program's folder is where the executable really is (Qt reads
+        // /proc/self/exe), never argv[0]: started by name from the PATH,
+        // argv[0] has no folder, and the working directory would be taken
+        // for a portable copy of the program.
+        const QCoreApplication app(argc, argv);
+        return runWithoutDisplay(QCoreApplication::applicationDirPath());
+    }
 
     return Startup::run(argc, argv);
 }

@@ -30,8 +30,16 @@ cmp -s "$work/installed.json" "$work/bundled.json" || fail "summary differs from
 # Pictures come from the drawing helper the tool finds in libexec.
 run "$prefix/bin/loto6kermon-cli" render 一発ケルモン予想 --png "$home/prediction.png" || fail "render"
 file "$home/prediction.png" | grep -q "PNG image" || fail "render wrote no PNG"
-# Without a display the program prints the predictions from the same copy.
+# Without a display the program prints the predictions from the same copy,
+# also when started by name from a folder it can write to, and names the
+# installed command in its hint.
+mkdir "$home/empty" && chown --reference="$home" "$home/empty"
 run "$prefix/bin/loto6kermon" 2>/dev/null | grep -q "一発ケルモン予想" || fail "loto6kermon without a display"
+(cd "$home/empty" && "${as_user[@]}" env -i HOME="$home" XDG_CACHE_HOME="$home/.cache" PATH="$prefix/bin:/usr/bin:/bin" \
+  loto6kermon >"$work/byname.out" 2>"$work/byname.err") || fail "loto6kermon by name: $(cat "$work/byname.err")"
+grep -q "一発ケルモン予想" "$work/byname.out" || fail "loto6kermon by name printed no predictions"
+grep -q "xvfb-run -a loto6kermon\$" "$work/byname.err" || fail "the hint does not name the installed command"
+[ -z "$(ls -A "$home/empty")" ] || fail "loto6kermon by name wrote into the working directory"
 desktop-file-validate "$prefix/share/applications/loto6kermon.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null || fail "metainfo"
 echo "installed program: ok"
