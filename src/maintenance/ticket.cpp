@@ -45,11 +45,16 @@ std::optional<QString> problem(const Ticket &ticket)
     return std::nullopt;
 }
 
-std::optional<std::array<int, 6>> parseNumbers(const QString &text, QString *problem)
+QStringList numberWords(const QString &text)
 {
     static const QRegularExpression separators(QStringLiteral("[,、\\s]+"));
     const QString plain = text.normalized(QString::NormalizationForm_KC).trimmed();
-    const QStringList parts = plain.isEmpty() ? QStringList() : plain.split(separators, Qt::SkipEmptyParts);
+    return plain.isEmpty() ? QStringList() : plain.split(separators, Qt::SkipEmptyParts);
+}
+
+std::optional<std::array<int, 6>> parseNumbers(const QString &text, QString *problem)
+{
+    const QStringList parts = numberWords(text);
     if (parts.size() != 6) {
         *problem = QStringLiteral("数字は6個です（%1個あります）: %2").arg(parts.size()).arg(text);
         return std::nullopt;

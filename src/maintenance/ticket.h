@@ -29,6 +29,9 @@ inline constexpr int HighestCount = 99999;
 // Why the ticket cannot be recorded, in words for the user; nothing when it can.
 std::optional<QString> problem(const Ticket &ticket);
 
+// The words of a list of numbers such as "1,2,3" or "１ ２ ３" (commas,
+// full-width commas, 、 or blanks between them), full-width digits made plain.
+QStringList numberWords(const QString &text);
 // Six numbers from text such as "1,2,3,4,5,6" or "１ ２ ３ ４ ５ ６" (commas,
 // full-width commas, 、 or blanks between them). Checks the count, the range
 // 1 … 43 and repeats; *problem says what is wrong otherwise.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// The candidate numbers a wheel or a filter works on: 6 … 43 distinct
+// numbers from 1 to 43, as the user types them or as a prediction gives them.
+namespace Candidates {
+
+inline constexpr int Fewest = 6;
+inline constexpr int Most = 43;
+
+// Why numbers cannot be candidates, in words for the user; nothing when they can.
+std::optional<QString> problem(const std::vector<int> &numbers);
+
+// Numbers from text such as "1,2,3,4,5,6,7" or "１ ２ ３ …" (the separators
+// of a ticket's six numbers), checked by problem(); *why says what is wrong
+// otherwise.
+std::optional<std::vector<int>> parse(const QString &text, QString *why);
+
+} // namespace Candidates
