@@ -3,6 +3,7 @@
 #include "cli/options.h"
 #include "cli/importcommands.h"
 #include "cli/tickets.h"
+#include "cli/wheelcommands.h"
 
 #include "analysis/catalog.h"
 #include "analysis/randomness.h"
@@ -63,7 +64,10 @@ const char *const UsageText =
     "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
     "  import FILE|- [--dry-run] [--overwrite] [--format text|json]\n"
-    "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n";
+    "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n"
+    "  wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]\n"
+    "  combos [--numbers 1,2,...] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B] [--last-digit A-B]\n"
+    "         [--previous A-B] [--groups D:A-B] [--count-only] [--limit N] [--format json|csv] [--draw N]\n";
 
 } // namespace
 
@@ -551,12 +555,14 @@ int renderThroughHelper(const QStringList &arguments)
 
 std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem)
 {
-    const QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                             QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                             QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
-                             QStringLiteral("--pdf"), QStringLiteral("--encoding")};
-    const QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
-                            QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
+    QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
+                       QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
+                       QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
+                       QStringLiteral("--pdf"), QStringLiteral("--encoding")};
+    QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
+                      QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
+    valued += wheelValuedOptions();
+    flags += wheelFlagOptions();
     return parse(rest, valued, flags, problem);
 }
 
@@ -599,6 +605,10 @@ int run(const QStringList &arguments)
             return backtest(*options);
         if (command == QLatin1String("import") || command == QLatin1String("save-csv"))
             return importOrSave(command, *options);
+        if (command == QLatin1String("wheel"))
+            return wheel(*options);
+        if (command == QLatin1String("combos"))
+            return combos(*options);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/wheelcommands.h"
 #include "maintenance/ticketledger.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
@@ -34,6 +35,7 @@ void write(FILE *stream, const QString &text)
 const char *const TicketsUsage =
     "使い方 / usage: loto6kermon-cli tickets SUBCOMMAND [--ledger FILE] [--db FILE]\n"
     "  add --numbers 1,2,3,4,5,6 [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
+    "  add --wheel 1,2,... --if M --match T [--seconds S] [--seed N] [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
     "  list [--format json|csv]\n"
     "  check [--format json|csv]\n"
     "  import FILE\n"
@@ -57,7 +59,8 @@ struct Arguments : Options
 const QStringList Valued{QStringLiteral("--ledger"), QStringLiteral("--db"),    QStringLiteral("--draw"),
                          QStringLiteral("--numbers"), QStringLiteral("--count"), QStringLiteral("--memo"),
                          QStringLiteral("--date"),   QStringLiteral("--format"), QStringLiteral("--tier"),
-                         QStringLiteral("--amount")};
+                         QStringLiteral("--amount"), QStringLiteral("--wheel"),  QStringLiteral("--if"),
+                         QStringLiteral("--match"),  QStringLiteral("--seconds"), QStringLiteral("--seed")};
 
 std::optional<Arguments> parseArguments(const QStringList &args, QString *problem)
 {
@@ -329,6 +332,8 @@ int tickets(const QStringList &arguments)
         return usage(QStringLiteral("--format は json か csv です。"));
     try {
         const QString &sub = args->subcommand;
+        if (sub == QLatin1String("add") && args->has(QStringLiteral("--wheel")))
+            return addWheelTickets(*args, ledgerPath(*args));
         if (sub == QLatin1String("add"))
             return add(*args);
         if (sub == QLatin1String("list"))
