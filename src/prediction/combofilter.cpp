@@ -3,6 +3,7 @@
 #include "analysis/groupdivision.h"
 #include "maintenance/ticket.h"
 #include "prediction/backtest.h"
+#include "prediction/bits.h"
 #include "prediction/candidates.h"
 
 #include <algorithm>
@@ -37,82 +38,141 @@ Division divisionOf(int groups)
     return d;
 }
 
-// What the filters measure, for a line built one number at a time in
-// ascending order.
-struct Partial
+using Mask = std::uint64_t; // bit n for the number n
+
+constexpr Mask bit(int n)
+{
+    return Mask(1) << n;
+}
+
+// The numbers lo … hi (clipped to 1 … 43).
+constexpr Mask numbersFrom(int lo, int hi)
+{
+    lo = std::max(lo, 1);
+    hi = std::min(hi, Highest);
+    return lo > hi ? 0 : (bit(hi + 1) - 1) & ~(bit(lo) - 1);
+}
+
+struct Sets
+{
+    Mask all = numbersFrom(1, Highest);
+    Mask odd = 0;
+    Mask low = numbersFrom(1, LowLimit);
+    std::array<Mask, 10> lastDigit{};
+    Sets()
+    {
+        for (int n = 1; n <= Highest; ++n) {
+            odd |= n % 2 ? bit(n) : 0;
+            lastDigit[size_t(n % 10)] |= bit(n);
+        }
+    }
+};
+const Sets Numbers;
+
+// The first five numbers of a line, ascending, and what the filters measure
+// on them.
+struct Prefix
 {
     int sum = 0;
     int odd = 0;
     int low = 0;
-    int consecutive = 0;
-    int digitPairs = 0;
+    int consecutive = 0; // pairs n, n + 1
+    int digitPairs = 0;  // pairs with the same last digit
     int previous = 0;
-    int last = -1;
-    int groupsHit = 0;
-    int groupMax = 0;
+    int last = -1; // no number yet: 1 starts no pair
     std::array<std::uint8_t, 10> digits{};
     std::array<std::uint8_t, MaxGroups> groups{};
 };
 
 struct Context
 {
-    std::uint64_t previousDraw = 0; // bit n for each main number n of the last draw
+    Mask previousDraw = 0;
     const Division *division = nullptr;
+    std::array<Mask, MaxGroups> groupNumbers{};
 };
 
-Partial extend(Partial q, int n, const Context &c)
+Prefix extend(Prefix q, int n, const Context &c)
 {
     q.sum += n;
     q.odd += n & 1;
     q.low += n <= LowLimit;
     q.consecutive += n == q.last + 1;
     q.digitPairs += q.digits[size_t(n % 10)]++;
-    q.previous += int((c.previousDraw >> n) & 1);
-    if (c.division) {
-        const int count = ++q.groups[c.division->groupOf[size_t(n)]];
-        q.groupsHit += count == 1;
-        q.groupMax = std::max(q.groupMax, count);
-    }
+    q.previous += (c.previousDraw & bit(n)) != 0;
+    if (c.division)
+        ++q.groups[c.division->groupOf[size_t(n)]];
     q.last = n;
     return q;
 }
 
-bool passes(const Filter &f, const Partial &q, const Context &c)
+// The sixth numbers n with which the line prefix + n passes the filter: a
+// whole set of lines is judged at once, which keeps a walk over all
+// C(43, 6) lines short.
+Mask passing(const Filter &f, const Prefix &q, const Context &c)
 {
     const auto within = [&](int v) { return v >= f.min && v <= f.max; };
+    // The numbers that add one to a count, and those that add nothing.
+    const auto split = [&](int count, Mask adding) {
+        return (within(count + 1) ? adding : 0) | (within(count) ? Numbers.all & ~adding : 0);
+    };
     switch (f.measure) {
     case Measure::Sum:
-        return within(q.sum);
+        return numbersFrom(f.min - q.sum, f.max - q.sum);
     case Measure::Odd:
-        return within(q.odd);
+        return split(q.odd, Numbers.odd);
     case Measure::Low:
-        return within(q.low);
+        return split(q.low, Numbers.low);
     case Measure::Consecutive:
-        return within(q.consecutive);
-    case Measure::LastDigit:
-        return within(q.digitPairs);
+        return split(q.consecutive, numbersFrom(q.last + 1, q.last + 1));
+    case Measure::LastDigit: {
+        Mask pass = 0;
+        for (size_t d = 0; d < 10; ++d)
+            pass |= within(q.digitPairs + q.digits[d]) ? Numbers.lastDigit[d] : 0;
+        return pass;
+    }
     case Measure::Previous:
-        return within(q.previous);
+        return split(q.previous, c.previousDraw);
     case Measure::Groups: {
-        if (q.groupMax > f.max)
-            return false;
-        int least = 0;
-        if (q.groupsHit == c.division->groups)
-            least = *std::min_element(q.groups.begin(), q.groups.begin() + c.division->groups);
-        return least >= f.min;
+        // Each group's count with n in group g: the fullest and the emptiest
+        // group follow from the counts without n.
+        const int groups = c.division->groups;
+        int fullest = 0;
+        int least = 255, leastTimes = 0, nextLeast = 255;
+        for (int g = 0; g < groups; ++g) {
+            const int k = q.groups[size_t(g)];
+            fullest = std::max(fullest, k);
+            if (k < least) {
+                nextLeast = least;
+                least = k;
+                leastTimes = 1;
+            } else if (k == least) {
+                ++leastTimes;
+            } else {
+                nextLeast = std::min(nextLeast, k);
+            }
+        }
+        Mask pass = 0;
+        for (int g = 0; g < groups; ++g) {
+            const int k = q.groups[size_t(g)] + 1;
+            const int most = std::max(fullest, k);
+            const int fewest = q.groups[size_t(g)] == least && leastTimes == 1 ? std::min(k, nextLeast) : least;
+            pass |= most <= f.max && fewest >= f.min ? c.groupNumbers[size_t(g)] : 0;
+        }
+        return pass;
     }
     }
-    return false;
+    return 0;
 }
 
-// Calls leaf(line, partial) for every six of pool (ascending numbers).
+// Calls leaf(line, prefix) for every five of pool (ascending numbers) that
+// leaves room for a sixth.
 template<int Depth, typename Leaf>
-void walk(const std::vector<int> &pool, size_t from, Line &line, const Partial &q, const Context &c, Leaf &leaf)
+void walk(const std::vector<int> &pool, size_t from, Line &line, const Prefix &q, const Context &c, Leaf &leaf)
 {
     for (size_t i = from; i + (5 - Depth) < pool.size(); ++i) {
         line[Depth] = pool[i];
-        const Partial next = extend(q, pool[i], c);
-        if constexpr (Depth == 5)
+        const Prefix next = extend(q, pool[i], c);
+        if constexpr (Depth == 4)
             leaf(line, next);
         else
             walk<Depth + 1>(pool, i + 1, line, next, c, leaf);
@@ -120,18 +180,23 @@ void walk(const std::vector<int> &pool, size_t from, Line &line, const Partial &
 }
 
 template<typename Leaf>
-void forEachLine(const std::vector<int> &pool, const Context &c, Leaf &&leaf)
+void forEachPrefix(const std::vector<int> &pool, const Context &c, Leaf &&leaf)
 {
     Line line{};
-    walk<0>(pool, 0, line, Partial{}, c, leaf);
+    walk<0>(pool, 0, line, Prefix{}, c, leaf);
 }
 
-std::uint64_t numbersMask(const Line &numbers)
+Mask numbersMask(const std::vector<int> &numbers)
 {
-    std::uint64_t mask = 0;
+    Mask mask = 0;
     for (int n : numbers)
-        mask |= std::uint64_t(1) << n;
+        mask |= bit(n);
     return mask;
+}
+
+Mask numbersMask(const Line &line)
+{
+    return numbersMask(std::vector<int>(line.begin(), line.end()));
 }
 
 std::vector<int> allNumbers()
@@ -214,6 +279,8 @@ Result run(const Request &request, const std::vector<Line> &history, const std::
         if (f.measure == Measure::Groups) {
             division = divisionOf(f.division);
             context.division = &division;
+            for (int n = 1; n <= Highest; ++n)
+                context.groupNumbers[division.groupOf[size_t(n)]] |= bit(n);
         }
     }
     if (!history.empty())
@@ -227,36 +294,39 @@ Result run(const Request &request, const std::vector<Line> &history, const std::
     for (size_t i = 0; i < history.size(); ++i) {
         Context past = context;
         past.previousDraw = i > 0 ? numbersMask(history[i - 1]) : 0;
-        Partial q;
-        for (int n : history[i])
-            q = extend(q, n, past);
+        Prefix q;
+        for (size_t k = 0; k < 5; ++k)
+            q = extend(q, history[i][k], past);
         for (FilterStat &stat : result.filters) {
             if (stat.filter.measure == Measure::Previous && i == 0)
                 continue;
             ++stat.pastDraws;
-            stat.pastPassed += passes(stat.filter, q, past);
+            stat.pastPassed += (passing(stat.filter, q, past) & bit(history[i][5])) != 0;
         }
     }
 
     // All lines once for each filter's exact chance; when there are no
     // candidates, the same walk gives the lines that pass them all.
-    const std::vector<int> all = allNumbers();
     const bool candidates = !request.numbers.empty();
     std::vector<long long> fair(filters.size(), 0);
-    const auto keep = [&](const Line &line) {
-        ++result.count;
-        if (sink)
+    const auto keep = [&](Line &line, Mask sixth) {
+        result.count += bitCount(sixth);
+        if (!sink)
+            return;
+        for (; sixth; sixth &= sixth - 1) {
+            line[5] = __builtin_ctzll(sixth);
             sink(line);
-    };
-    forEachLine(all, context, [&](const Line &line, const Partial &q) {
-        bool every = true;
-        for (size_t f = 0; f < filters.size(); ++f) {
-            const bool pass = passes(filters[f], q, context);
-            fair[f] += pass;
-            every = every && pass;
         }
-        if (every && !candidates)
-            keep(line);
+    };
+    forEachPrefix(allNumbers(), context, [&](Line &line, const Prefix &q) {
+        Mask every = numbersFrom(q.last + 1, Highest);
+        for (size_t f = 0; f < filters.size(); ++f) {
+            const Mask pass = passing(filters[f], q, context) & numbersFrom(q.last + 1, Highest);
+            fair[f] += bitCount(pass);
+            every &= pass;
+        }
+        if (!candidates)
+            keep(line, every);
     });
     for (size_t f = 0; f < filters.size(); ++f)
         result.filters[f].fairLines = fair[f];
@@ -267,10 +337,13 @@ Result run(const Request &request, const std::vector<Line> &history, const std::
     }
     std::vector<int> pool = request.numbers;
     std::sort(pool.begin(), pool.end());
+    const Mask candidateNumbers = numbersMask(pool);
     result.considered = Backtest::choose(int(pool.size()), 6);
-    forEachLine(pool, context, [&](const Line &line, const Partial &q) {
-        if (std::all_of(filters.begin(), filters.end(), [&](const Filter &f) { return passes(f, q, context); }))
-            keep(line);
+    forEachPrefix(pool, context, [&](Line &line, const Prefix &q) {
+        Mask every = candidateNumbers & numbersFrom(q.last + 1, Highest);
+        for (const Filter &f : filters)
+            every &= passing(f, q, context);
+        keep(line, every);
     });
     return result;
 }

@@ -203,6 +203,20 @@ Wheel Wheel::build(const WheelRequest &request, const std::function<bool(const W
     return wheel;
 }
 
+Wheel Wheel::movedTo(const std::vector<int> &otherNumbers) const
+{
+    Wheel moved = *this;
+    moved.numbers = otherNumbers;
+    std::sort(moved.numbers.begin(), moved.numbers.end());
+    for (Line &line : moved.lines) {
+        for (int &n : line)
+            n = moved.numbers[size_t(std::lower_bound(numbers.begin(), numbers.end(), n) - numbers.begin())];
+        std::sort(line.begin(), line.end());
+    }
+    std::sort(moved.lines.begin(), moved.lines.end());
+    return moved;
+}
+
 QString Wheel::tierText(int match)
 {
     switch (match) {

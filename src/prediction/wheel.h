@@ -79,6 +79,13 @@ struct Wheel
     // false cancels. The request must have passed problem().
     static Wheel build(const WheelRequest &request, const std::function<bool(const WheelProgress &)> &progress = {});
 
+    // The same wheel on other candidates of the same count: the i-th smallest
+    // of numbers stands where the i-th smallest candidate stood. The promise
+    // rests only on how the lines share candidates, so it carries over; a
+    // backtest builds one wheel per candidate count and moves it onto each
+    // draw's candidates.
+    Wheel movedTo(const std::vector<int> &otherNumbers) const;
+
     // Every m of numbers checked: the first m numbers that no line matches
     // in t, or nothing when the lines keep the promise.
     static std::optional<std::vector<int>> firstUnmatched(const std::vector<int> &numbers, const WheelCondition &condition,

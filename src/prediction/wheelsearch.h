@@ -1,5 +1,7 @@
 #pragma once
 
+#include "prediction/bits.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,17 +13,6 @@
 namespace WheelSearch {
 
 using Mask = std::uint64_t;
-
-// Bits set in x. GCC turns std::popcount into a library call unless the
-// whole program is built for processors with POPCNT, and this sits in the
-// innermost loops of the search and of the check.
-inline int bitCount(Mask x)
-{
-    x = x - ((x >> 1) & 0x5555555555555555ULL);
-    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return int((x * 0x0101010101010101ULL) >> 56);
-}
 
 struct Problem
 {
