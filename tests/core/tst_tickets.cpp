@@ -4,6 +4,7 @@
 #include "maintenance/ticketledger.h"
 #include "maintenance/ticketsources.h"
 #include "store/drawdatabase.h"
+#include "support/cliprocess.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
@@ -34,22 +35,6 @@ DrawResults results()
 {
     return DrawResults(Recordset({draw(10, {1, 2, 3, 4, 5, 6, 7}), draw(11, {1, 2, 3, 4, 5, 6, TestHistory::empty()}),
                                   draw(12, {1, 2, 3, 4, 5, Field(QStringLiteral("x")), 7})}));
-}
-
-struct CliResult
-{
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-CliResult cli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LOTO6_CLI), args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
@@ -262,20 +247,20 @@ TEST(Tickets, CommandLineChecksTheBundledHistory)
     QTemporaryDir dir;
     const QString ledger = dir.filePath(TicketLedger::FileName);
     const QString db = dir.filePath(DrawDatabase::FileName);
-    ASSERT_EQ(cli({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
+    ASSERT_EQ(CliProcess::run({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
                    QStringLiteral("--db"), db}).exitCode, 0);
     const QStringList where{QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db};
-    const auto add = [&](const QStringList &args) { return cli(QStringList{QStringLiteral("tickets"), QStringLiteral("add")} + args + where); };
+    const auto add = [&](const QStringList &args) { return CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("add")} + args + where); };
 
     EXPECT_EQ(add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("12,18,35,40,41,43")}).exitCode, 0);
     EXPECT_EQ(add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("12,18,35,40,41,3"),
                    QStringLiteral("--count"), QStringLiteral("2")}).exitCode, 0);
     EXPECT_EQ(add({QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6")}).exitCode, 0); // the next draw, 2131
-    const CliResult refused = add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("1,1,2,3,4,5")});
+    const CliProcess::Result refused = add({QStringLiteral("--draw"), QStringLiteral("2130"), QStringLiteral("--numbers"), QStringLiteral("1,1,2,3,4,5")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("同じ数字"))) << refused.err.toStdString();
 
-    const CliResult check = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--format"), QStringLiteral("csv")} + where);
+    const CliProcess::Result check = CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--format"), QStringLiteral("csv")} + where);
     ASSERT_EQ(check.exitCode, 0) << check.err.toStdString();
     const QStringList rows = check.out.trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(rows.size(), 4);
@@ -287,22 +272,22 @@ TEST(Tickets, CommandLineChecksTheBundledHistory)
 
     // Export and import through files; a file with one bad line adds nothing.
     const QString csv = dir.filePath(QStringLiteral("tickets.csv"));
-    ASSERT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("export"), csv} + where).exitCode, 0);
+    ASSERT_EQ(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("export"), csv} + where).exitCode, 0);
     const QString copy = dir.filePath(QStringLiteral("copy.db"));
     const QStringList toCopy{QStringLiteral("--ledger"), copy, QStringLiteral("--db"), db};
-    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy).out, QStringLiteral("{\"imported\":3}\n"));
+    EXPECT_EQ(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy).out, QStringLiteral("{\"imported\":3}\n"));
     DrawFile::writeBytes(csv, DrawFile::bytes(csv) + "2131,1,2,3,4,5,0,1,2026-08-21,\n");
-    const CliResult bad = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy);
+    const CliProcess::Result bad = CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csv} + toCopy);
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("5 行目"))) << bad.err.toStdString();
     EXPECT_EQ(TicketLedger::open(copy).tickets().size(), 3u);
-    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("2130"),
+    EXPECT_EQ(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("2130"),
                               QStringLiteral("--tier"), QStringLiteral("5"), QStringLiteral("--amount"), QStringLiteral("2000")} + where).exitCode, 1);
 
     // Re-creating the draw database does not touch the ledger.
     const QByteArray before = DrawFile::bytes(ledger);
-    ASSERT_EQ(cli({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
+    ASSERT_EQ(CliProcess::run({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
                    QStringLiteral("--db"), db, QStringLiteral("--force")}).exitCode, 0);
     EXPECT_EQ(DrawFile::bytes(ledger), before);
-    EXPECT_TRUE(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("check")} + where).out.contains(QStringLiteral("\"tier\":\"2等\"")));
+    EXPECT_TRUE(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("check")} + where).out.contains(QStringLiteral("\"tier\":\"2等\"")));
 }

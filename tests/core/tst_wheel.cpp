@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/cliprocess.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,22 +75,6 @@ std::vector<Wheel::Line> randomLines(std::mt19937 &random, const std::vector<int
         lines.push_back(line);
     }
     return lines;
-}
-
-struct CliResult
-{
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-CliResult cli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(LOTO6_CLI), args);
-    process.waitForFinished(120000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
@@ -296,7 +282,7 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
-    ASSERT_EQ(cli({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
+    ASSERT_EQ(CliProcess::run({QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv"),
                    QStringLiteral("--db"), db})
                   .exitCode,
               0);
@@ -304,7 +290,7 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
     const QStringList eight{QStringLiteral("--numbers"), QStringLiteral("3,8,15,22,29,36,40,43"), QStringLiteral("--if"),
                             QStringLiteral("5"), QStringLiteral("--match"), QStringLiteral("5"), QStringLiteral("--db"), db};
 
-    const CliResult json = cli(QStringList{QStringLiteral("wheel")} + eight);
+    const CliProcess::Result json = CliProcess::run(QStringList{QStringLiteral("wheel")} + eight);
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QJsonObject wheel = QJsonDocument::fromJson(json.out.toUtf8()).object();
     EXPECT_EQ(wheel.value(QStringLiteral("count")).toInt(), 12);
@@ -316,7 +302,7 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
     EXPECT_EQ(wheel.value(QStringLiteral("numbers")).toArray().size(), 8);
 
     // The CSV is the ledger's own: tickets import reads it, for the next draw.
-    const CliResult csv = cli(QStringList{QStringLiteral("wheel")} + eight + QStringList{QStringLiteral("--format"), QStringLiteral("csv")});
+    const CliProcess::Result csv = CliProcess::run(QStringList{QStringLiteral("wheel")} + eight + QStringList{QStringLiteral("--format"), QStringLiteral("csv")});
     ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
     const QString csvFile = dir.filePath(QStringLiteral("wheel.csv"));
     {
@@ -325,15 +311,15 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
         file.write(csv.out.toUtf8());
     }
     const QStringList where{QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db};
-    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csvFile} + where).out, QStringLiteral("{\"imported\":12}\n"));
+    EXPECT_EQ(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), csvFile} + where).out, QStringLiteral("{\"imported\":12}\n"));
     const QJsonArray listed =
-        QJsonDocument::fromJson(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("list")} + where).out.toUtf8()).array();
+        QJsonDocument::fromJson(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("list")} + where).out.toUtf8()).array();
     ASSERT_EQ(listed.size(), 12);
     EXPECT_EQ(listed.first().toObject().value(QStringLiteral("draw")).toInt(), 2131);
     EXPECT_TRUE(listed.first().toObject().value(QStringLiteral("memo")).toString().contains(QStringLiteral("5個一致（3等）を保証")));
 
     // tickets add --wheel builds and records in one step.
-    const CliResult added = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--wheel"),
+    const CliProcess::Result added = CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--wheel"),
                                             QStringLiteral("1,2,3,4,5,6,7"), QStringLiteral("--if"), QStringLiteral("5"),
                                             QStringLiteral("--match"), QStringLiteral("5"), QStringLiteral("--draw"),
                                             QStringLiteral("2135"), QStringLiteral("--count"), QStringLiteral("2")}
@@ -342,23 +328,23 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
     const QJsonObject addedJson = QJsonDocument::fromJson(added.out.toUtf8()).object();
     EXPECT_EQ(addedJson.value(QStringLiteral("added")).toInt(), 6);
     EXPECT_EQ(addedJson.value(QStringLiteral("cost")).toInt(), 2400);
-    EXPECT_EQ(QJsonDocument::fromJson(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("list")} + where).out.toUtf8()).array().size(), 18);
+    EXPECT_EQ(QJsonDocument::fromJson(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("list")} + where).out.toUtf8()).array().size(), 18);
 
     // Bad input: a message in Japanese, exit 2, nothing recorded.
-    const CliResult few = cli(QStringList{QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--wheel"),
+    const CliProcess::Result few = CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--wheel"),
                                           QStringLiteral("1,2,3,4,5"), QStringLiteral("--if"), QStringLiteral("3"),
                                           QStringLiteral("--match"), QStringLiteral("3")}
                               + where);
     EXPECT_EQ(few.exitCode, 2);
     EXPECT_TRUE(few.err.contains(QStringLiteral("候補の数字は 6 個から 43 個です"))) << few.err.toStdString();
-    EXPECT_EQ(QJsonDocument::fromJson(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("list")} + where).out.toUtf8()).array().size(), 18);
-    const CliResult noMatch = cli({QStringLiteral("wheel"), QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6,7"), QStringLiteral("--if"), QStringLiteral("4")});
+    EXPECT_EQ(QJsonDocument::fromJson(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("list")} + where).out.toUtf8()).array().size(), 18);
+    const CliProcess::Result noMatch = CliProcess::run({QStringLiteral("wheel"), QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6,7"), QStringLiteral("--if"), QStringLiteral("4")});
     EXPECT_EQ(noMatch.exitCode, 2);
     EXPECT_TRUE(noMatch.out.isEmpty());
     EXPECT_TRUE(noMatch.err.contains(QStringLiteral("--match"))) << noMatch.err.toStdString();
 
     // combos: the lines of the candidates that pass, at most --limit of them printed.
-    const CliResult combos = cli({QStringLiteral("combos"), QStringLiteral("--numbers"), QStringLiteral("１,2,3,4,5,6,7,8,9,10,11,12"),
+    const CliProcess::Result combos = CliProcess::run({QStringLiteral("combos"), QStringLiteral("--numbers"), QStringLiteral("１,2,3,4,5,6,7,8,9,10,11,12"),
                                   QStringLiteral("--sum"), QStringLiteral("30～50"), QStringLiteral("--odd"), QStringLiteral("3"),
                                   QStringLiteral("--limit"), QStringLiteral("2"), QStringLiteral("--db"), db});
     ASSERT_EQ(combos.exitCode, 0) << combos.err.toStdString();
@@ -376,13 +362,13 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
     {
         QFile file(linesFile);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(cli({QStringLiteral("combos"), QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6,7,8"), QStringLiteral("--format"),
+        file.write(CliProcess::run({QStringLiteral("combos"), QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6,7,8"), QStringLiteral("--format"),
                         QStringLiteral("csv"), QStringLiteral("--db"), db})
                        .out.toUtf8());
     }
-    EXPECT_EQ(cli(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), linesFile} + where).out, QStringLiteral("{\"imported\":28}\n"));
+    EXPECT_EQ(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("import"), linesFile} + where).out, QStringLiteral("{\"imported\":28}\n"));
 
-    const CliResult backwards = cli({QStringLiteral("combos"), QStringLiteral("--sum"), QStringLiteral("160-100"), QStringLiteral("--db"), db});
+    const CliProcess::Result backwards = CliProcess::run({QStringLiteral("combos"), QStringLiteral("--sum"), QStringLiteral("160-100"), QStringLiteral("--db"), db});
     EXPECT_EQ(backwards.exitCode, 2);
     EXPECT_TRUE(backwards.out.isEmpty());
     EXPECT_TRUE(backwards.err.contains(QStringLiteral("範囲は小さい方から"))) << backwards.err.toStdString();
