@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     for (const AnalysisWindow &w : analysisWindows()) {
         if (!w.build)
             continue;
-        window.showAnalysis(w.className);
+        window.openWindow(MenuCommands::analysis(w));
         QApplication::processEvents();
         opened += window.childWindow(w.className) ? 1 : 0;
     }

@@ -125,7 +125,7 @@ void TestBacktestWindow::badRangeIsExplainedAndKeepsTheResults()
     MainFrm frm(folder.path());
     frm.show();
     QVERIFY(frm.load());
-    frm.showBacktest();
+    frm.findChild<QAction *>(QStringLiteral("mnuYosoKensyo"))->trigger();
     auto *w = qobject_cast<BacktestWindow *>(frm.childWindow(QStringLiteral("予想の検証")));
     QVERIFY(w);
     const size_t before = w->result()->draws.size();

@@ -81,7 +81,7 @@ void TestImportWindow::pastedDrawsAreAddedAndThePredictionFollows()
     QTest::mouseClick(import->applyButton(), Qt::LeftButton);
     QCOMPARE(messages.shown.size(), 1);
     QCOMPARE(messages.shown[0].icon, QMessageBox::NoIcon);
-    QVERIFY2(messages.shown[0].text.contains(QStringLiteral("開き直すまで以前のデータを表示します")), qPrintable(messages.shown[0].text));
+    QVERIFY2(messages.shown[0].text.contains(QStringLiteral("新しいデータが反映されました")), qPrintable(messages.shown[0].text));
     QCOMPARE(DrawFile::bytes(folder.databasePath() + QStringLiteral(".bak")), before);
 
     // The store and the open prediction window now hold draws 2131 … 2133,

@@ -182,7 +182,7 @@ void TestMainFrm::reopeningBringsToFrontWithoutRecomputing()
     MainFrm window(folder.path());
     QVERIFY(startAndClosePrediction(window));
     window.show();
-    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
     auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("出現頻度分析")));
     QVERIFY(frame);
     // Mark the shown table: a recomputation would replace it.
@@ -191,7 +191,7 @@ void TestMainFrm::reopeningBringsToFrontWithoutRecomputing()
     auto *subWindow = qobject_cast<QMdiSubWindow *>(frame->parentWidget());
     subWindow->showMinimized();
 
-    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
     QCOMPARE(window.childWindow(QStringLiteral("出現頻度分析")), frame);
     QCOMPARE(&frame->grid()->sheet(), table);
     const QList<QMdiSubWindow *> open = window.mdiArea()->subWindowList();
@@ -207,7 +207,7 @@ void TestMainFrm::closeButtonUnloadsAndSetsPropEnd()
     ProgramFolder folder(SmallHistory);
     MainFrm window(folder.path());
     QVERIFY(startAndClosePrediction(window));
-    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
     QWidget *frame = window.childWindow(QStringLiteral("出現頻度分析"));
     QVERIFY(frame);
     QVERIFY(!window.propEnd());
@@ -309,8 +309,8 @@ void TestMainFrm::exitClosesEveryChild()
     MainFrm window(folder.path());
     QVERIFY(startAndClosePrediction(window));
     window.show();
-    window.showAnalysis(QStringLiteral("出現頻度分析"));
-    window.showAbout();
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    trigger(window, QStringLiteral("mnuAbout"));
     QVERIFY(!window.propEnd());
     trigger(window, QStringLiteral("mnuEnd"));
     QTRY_VERIFY(window.mdiArea()->subWindowList().isEmpty());
@@ -325,7 +325,7 @@ void TestMainFrm::arrangeTilesOpenWindows()
     MainFrm window(folder.path());
     QVERIFY(startAndClosePrediction(window));
     window.show();
-    window.showAnalysis(QStringLiteral("出現頻度分析"));
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
     QMdiSubWindow *sub = window.mdiArea()->subWindowList().first();
     QCOMPARE(sub->pos(), QPoint(0, 0)); // placed at the top-left corner
     trigger(window, QStringLiteral("mnuWindowHorizontal"));
@@ -348,8 +348,8 @@ void TestMainFrm::smallScreenCascadeAndFocus()
     QVERIFY(window.screen()->availableGeometry().contains(window.geometry()));
 
     // A new window's grid has the keyboard; a child too large can be scrolled to.
-    window.showAnalysis(QStringLiteral("出現頻度分析"));
-    window.showAnalysis(QStringLiteral("回数別出現分析"));
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    trigger(window, QStringLiteral("mnuSyutugenKaisu"));
     auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("回数別出現分析")));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(frame->grid()));
     QVERIFY(window.mdiArea()->horizontalScrollBar()->isVisible());

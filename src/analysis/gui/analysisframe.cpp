@@ -52,6 +52,7 @@ QWidget *legendWidget(const LegendItem &item, QWidget *parent)
 AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent, const QString &drawRange)
     : QWidget(parent)
     , m_description(description)
+    , m_drawRange(drawRange)
 {
     setObjectName(description.className);
     setWindowTitle(description.caption);
@@ -120,13 +121,13 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
 
     m_grid = new SheetView(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
-    m_grid->setSheet(std::move(sheet));
+    m_grid->setSheet(std::move(sheet), SheetView::View::Keep);
     // The grid takes the keyboard when the window opens (the frame gives
     // the focus to its child's focus proxy).
     setFocusProxy(m_grid);
     layOutGrid();
 
-    m_actions = new TableActions(this, {[this, drawRange] { return printDocument(m_description, m_grid->sheet(), drawRange); },
+    m_actions = new TableActions(this, {[this] { return printDocument(m_description, m_grid->sheet(), m_drawRange); },
                                         [this] { return SheetExport::csv(m_grid->sheet()); }});
     m_actions->addGrid(m_grid, description.drawColumn);
     if (const int drawColumn = description.drawColumn) {
@@ -146,6 +147,15 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
 }
 
 AnalysisFrame::~AnalysisFrame() = default;
+
+void AnalysisFrame::recompute(const DrawHistoryStore &store)
+{
+    // Built before anything changes: a table that cannot be computed leaves
+    // the window as it was.
+    Sheet sheet = m_description.build(store);
+    m_grid->setSheet(std::move(sheet), SheetView::View::Keep);
+    m_drawRange = TableOutput::drawRange(store);
+}
 
 void AnalysisFrame::resizeEvent(QResizeEvent *event)
 {

@@ -11,13 +11,12 @@
 class QLabel;
 class QPushButton;
 class SheetView;
-class MainFrm;
 class TableActions;
 
 // The one window frame of every analysis: Command1 "閉じる", Label1 with the
 // description, the legend, Command2 "印刷" where the window has one, and the
 // grid fpSpread1 showing the table its build function computed. The table is
-// computed once, when the frame is created; the frame never recomputes.
+// computed when the frame is created, and again when the draws change.
 class AnalysisFrame : public QWidget
 {
     Q_OBJECT
@@ -29,6 +28,11 @@ public:
     AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWidget *parent = nullptr,
                   const QString &drawRange = {});
     ~AnalysisFrame() override;
+
+    // Computes the table again from a newer history and shows it in place,
+    // scrolled as before with the same cells selected. Throws RuntimeError,
+    // leaving the window as it was.
+    void recompute(const DrawHistoryStore &store);
 
     const AnalysisWindow &description() const { return m_description; }
     SheetView *grid() const { return m_grid; }
@@ -53,6 +57,7 @@ private:
     void layOutGrid();
 
     const AnalysisWindow &m_description;
+    QString m_drawRange;
     SheetView *m_grid = nullptr;
     QPushButton *m_close = nullptr;
     QPushButton *m_print = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ui/gui/chartswap.h"
 #include "ui/gui/messages.h"
+#include "ui/gui/staleresultbar.h"
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
@@ -75,7 +76,7 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     m_rangeKind->addButton(all, 0);
     m_rangeKind->addButton(last, 1);
     m_rangeKind->addButton(span, 2);
-    const int lastDraw = std::max<int>(1, store.LastDrawNo);
+    const int lastDraw = m_lastDraw = std::max<int>(1, store.LastDrawNo);
     m_last = new QSpinBox;
     m_last->setObjectName(QStringLiteral("lastDraws"));
     m_last->setRange(1, 32767);
@@ -145,12 +146,31 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     splitter->setSizes({tableHeight, 2 * tableHeight});
     splitter->setStretchFactor(1, 1);
 
+    m_stale = new StaleResultBar;
+    connect(m_stale, &StaleResultBar::recomputeRequested, this, &RandomnessWindow::recomputeForNewDraws);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(range);
+    layout->addWidget(m_stale);
     layout->addWidget(m_summary);
     layout->addWidget(splitter, 1);
     layout->addLayout(buttons);
 
+    recompute();
+}
+
+void RandomnessWindow::markOutdated()
+{
+    m_stale->show();
+}
+
+void RandomnessWindow::recomputeForNewDraws()
+{
+    // A range that ran to the last draw runs to the new last draw.
+    const int last = std::max<int>(1, m_store.LastDrawNo);
+    if (m_to->value() == m_lastDraw)
+        m_to->setValue(last);
+    m_lastDraw = last;
     recompute();
 }
 

@@ -10,6 +10,7 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class StaleResultBar;
 
 // ランダム性の検定: the tests of the draws against a fair draw, a chart of the
 // selected test (observed bars, the expected line and its ±2σ band), and the
@@ -30,6 +31,10 @@ public:
     QChartView *chartView() const { return m_chart; }
     // Runs the tests again for the range the controls show.
     void recompute();
+    // The draws changed since the tests ran: the window says so, and its
+    // 再計算 button runs them again (recomputeForNewDraws).
+    void markOutdated();
+    void recomputeForNewDraws();
     void selectTest(int row);
     // Saves the chart as PNG or SVG (by the name's suffix); the error, or "".
     QString saveChart(const QString &fileName) const;
@@ -49,4 +54,7 @@ private:
     QTableWidget *m_table = nullptr;
     QChartView *m_chart = nullptr;
     QPushButton *m_save = nullptr;
+    StaleResultBar *m_stale = nullptr;
+    // The last draw when the range was last set from the history.
+    int m_lastDraw = 1;
 };

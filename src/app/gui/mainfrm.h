@@ -2,8 +2,10 @@
 
 #include "app/gui/aboutwindow.h"
 #include "app/gui/helpviewer.h"
+#include "app/gui/menucommands.h"
+#include "app/gui/windowcontext.h"
 #include "prediction/predictionengine.h"
-#include "store/globalbas.h"
+#include "store/drawstore.h"
 #include "ui/gui/messages.h"
 
 #include <QHash>
@@ -11,16 +13,16 @@
 #include <QPointer>
 #include <QUrl>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
 class QMdiArea;
 class QMdiSubWindow;
 
-
-// The program's only top-level frame: the menu, the child windows, start-up
-// and exit. It owns the draw history store and the one-window flag propEnd.
+// The program's only top-level frame: the menu tree with each entry's action
+// (menutree.h), the child windows and their arrangement, start-up and exit.
+// It owns the draw store, the prediction's flags and the one-window flag
+// propEnd; the windows it opens get a WindowContext instead of the frame.
 class MainFrm : public QMainWindow
 {
     Q_OBJECT
@@ -33,15 +35,16 @@ public:
     ~MainFrm() override;
 
     // The start-up sequence. Returns false when the store cannot be built
-    // (the user has been told which file and why) or the window was closed
-    // while it ran: either way the program must end.
+    // (the user has been told which file and why): the program must end.
     bool load();
-    // 終了 (or the close box) has been chosen: the program ends, even when
-    // that came while it was still starting.
+    // 終了 (or the close box) has been chosen.
     bool isClosing() const { return m_closing; }
 
-    const DrawHistoryStore &store() const { return *m_store; }
-    bool hasStore() const { return m_store.has_value(); }
+    // The draws as they are now (the store follows every write of the program).
+    const DrawHistoryStore &store() const { return m_store->history(); }
+    bool hasStore() const { return m_store != nullptr; }
+    // What the windows get; nullptr until load() has built the store.
+    const WindowContext *context() const { return m_context ? &*m_context : nullptr; }
     const QString &programFolder() const { return m_programFolder; }
     // The prediction's flags and tables, from start-up (ReadInitFile) to exit.
     PredictionEngine *prediction() const { return m_prediction.get(); }
@@ -66,27 +69,18 @@ public:
     const QUrl &downloadUrl() const { return m_downloadUrl; }
     void setDownloadUrl(const QUrl &url) { m_downloadUrl = url; }
 
-    // Opens a child window at the top-left corner with its size in twips,
-    // following the load steps every analysis-type window shares: hourglass,
-    // pending events once, propEnd false, placement, create, default pointer.
-    // create may throw RuntimeError: the window is not opened and the user is
-    // told. An open window of the same class is brought to the front instead.
-    QWidget *openChild(const QString &className, int heightTwips, int widthTwips,
-                       const std::function<QWidget *()> &create);
+    // Opens the factory's window as a child at the top-left corner, following
+    // the load steps every analysis-type window shares: hourglass, pending
+    // events once, propEnd false, placement, create, default pointer. A window
+    // that cannot be made does not open and the user is told. An open window
+    // of the same class is brought to the front instead. Returns the window's
+    // content, or nullptr.
+    QWidget *openWindow(const WindowFactory &factory);
 
-    // The menu actions.
-    void showAnalysis(const QString &className);
-    void arrange(int code);
+    // 一発ケルモン予想: the prediction window, also shown at every activation.
+    void showPrediction();
     void showAbout();
-    // 予想の検証, with the prediction window's current reflect options.
-    void showBacktest();
-    void showRandomness();
-
-    // The draw database was written by this program (an import): the store
-    // is read again, the prediction window recomputed and the open tickets
-    // checked against the new draws.
-    // Analysis windows already open keep what they computed.
-    void databaseChanged();
+    void showHelp();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -94,20 +88,13 @@ protected:
 
 private:
     void createMenus();
-    void runMenuItem(const QString &name);
-    void mnuYoso_Click();
     void showPrediction(bool fromActivation);
-    void mnuMasterInput_Click();
-    void mnuMasterUpdate_Click();
-    void mnuTickets_Click();
-    void mnuHelpFile_Click();
-    void mnuMasterImport_Click();
-    void mnuMasterExport_Click();
     QMdiSubWindow *subWindow(const QString &className) const;
 
     QString m_programFolder;
-    std::optional<DrawHistoryStore> m_store;
+    std::unique_ptr<DrawStore> m_store;
     std::unique_ptr<PredictionEngine> m_prediction;
+    std::optional<WindowContext> m_context;
     // The prediction window failed to open: activation does not try again
     // (its message would activate the main window, and so on); the menu does.
     bool m_predictionFailed = false;

@@ -48,6 +48,70 @@ void cascade(QMdiArea *area)
         area->setActiveSubWindow(active);
 }
 
+namespace {
+
+// Tiles the visible windows one above the other or side by side, the active
+// window first.
+void tile(QMdiArea *area, Layout layout)
+{
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *w : area->subWindowList(QMdiArea::StackingOrder)) {
+        if (!w->isMinimized() && w->isVisible())
+            windows << w;
+    }
+    if (windows.isEmpty())
+        return;
+    const QRect viewport = area->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = windows[n - 1 - i];
+        if (w->isMaximized())
+            w->showNormal();
+        if (layout == Layout::OneAboveTheOther) {
+            const int h = viewport.height() / n;
+            w->setGeometry(0, i * h, viewport.width(), h);
+        } else {
+            const int wd = viewport.width() / n;
+            w->setGeometry(i * wd, 0, wd, viewport.height());
+        }
+    }
+}
+
+// Minimised windows line up along the bottom, left to right.
+void arrangeIcons(QMdiArea *area)
+{
+    int x = 0;
+    const QRect viewport = area->viewport()->rect();
+    for (QMdiSubWindow *w : area->subWindowList(QMdiArea::CreationOrder)) {
+        if (!w->isMinimized())
+            continue;
+        const QSize size = w->size();
+        if (x + size.width() > viewport.width() && x > 0)
+            x = 0;
+        w->move(x, viewport.height() - size.height());
+        x += size.width();
+    }
+}
+
+} // namespace
+
+void arrange(QMdiArea *area, Layout layout)
+{
+    switch (layout) {
+    case Layout::Cascade:
+        // Qt's own cascade shrinks windows without a size hint to a title bar.
+        cascade(area);
+        return;
+    case Layout::OneAboveTheOther:
+    case Layout::SideBySide:
+        tile(area, layout);
+        return;
+    case Layout::Icons:
+        arrangeIcons(area);
+        return;
+    }
+}
+
 bool isModalDialog(QWindow *window)
 {
     if (!window)

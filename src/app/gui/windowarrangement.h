@@ -22,6 +22,11 @@ QRect fitOnScreen(const QSize &designed, const QRect &available, const QSize &fr
 // one would leave no title bar to grab. The active window ends on top.
 void cascade(QMdiArea *area);
 
+// The four arrangements of the ウィンドウ menu, numbered by the codes the
+// platform's arrange call takes.
+enum class Layout { Cascade = 0, OneAboveTheOther = 1, SideBySide = 2, Icons = 3 };
+void arrange(QMdiArea *area, Layout layout);
+
 // True when the window is one of the program's modal dialogs (its message
 // boxes, a progress dialog), which show over a child window and do not count
 // as another window of the program.

@@ -230,8 +230,7 @@ void DrawImportWindow::Cmd取込実行_Click()
     if (wrote)
         Q_EMIT databaseChanged();
     m_ask(Messages::information(
-        wrote ? result.message + QStringLiteral("\n予想と、これから開く分析ウィンドウには新しいデータが反映されます。"
-                                             "開いている分析ウィンドウは、開き直すまで以前のデータを表示します。")
+        wrote ? result.message + QStringLiteral("\n開いている分析ウィンドウと予想には、新しいデータが反映されました。")
               : result.message));
     // What is stored now: the written draws show as 同一.
     if (wrote)

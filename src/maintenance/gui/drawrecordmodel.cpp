@@ -78,6 +78,8 @@ bool DrawRecordModel::setData(const QModelIndex &index, const QVariant &value, i
         Q_EMIT writeFailed(result.message);
         return false;
     }
+    if (result.changedDatabase())
+        Q_EMIT recordsWritten();
     return true;
 }
 
@@ -91,6 +93,7 @@ EditResult DrawRecordModel::insertAfter(int row)
     endInsertRows();
     // The row numbers of the header column below the new row have moved.
     Q_EMIT headerDataChanged(Qt::Vertical, row + 1, count);
+    Q_EMIT recordsWritten();
     return result;
 }
 
@@ -100,5 +103,6 @@ EditResult DrawRecordModel::removeRecord(int row)
     if (result.status != EditResult::Status::Written)
         return result;
     endRemoveRows();
+    Q_EMIT recordsWritten();
     return result;
 }

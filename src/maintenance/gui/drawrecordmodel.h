@@ -33,6 +33,8 @@ public:
 Q_SIGNALS:
     // A committed cell could not be written; the cell shows the stored value again.
     void writeFailed(const QString &message);
+    // The database holds a change: a cell, a new record or a deleted one.
+    void recordsWritten();
 
 private:
     DrawRecordEditor m_editor;

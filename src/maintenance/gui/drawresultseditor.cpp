@@ -52,6 +52,8 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
     // middle of the grid closing its cell editor.
     connect(m_model, &DrawRecordModel::writeFailed, this,
             [this](const QString &text) { m_ask(Messages::error(text)); }, Qt::QueuedConnection);
+    // Likewise the windows that follow the draws recompute once the edit is over.
+    connect(m_model, &DrawRecordModel::recordsWritten, this, &DrawResultsEditor::drawsWritten, Qt::QueuedConnection);
 
     m_grid = new EditorGrid(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));

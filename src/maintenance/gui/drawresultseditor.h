@@ -55,6 +55,8 @@ public:
 Q_SIGNALS:
     // The close check passed: the frame closes the window.
     void closeRequested();
+    // A committed cell, an added or a deleted row is in the database.
+    void drawsWritten();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -5,6 +5,7 @@
 #include "ui/gui/chartswap.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/staleresultbar.h"
 
 #include <QApplication>
 #include <QAreaSeries>
@@ -29,6 +30,12 @@
 
 #include <memory>
 
+namespace {
+
+const QString SearchIntroduction = QStringLiteral("「設定の探索」を押すと、4096通りの反映設定を検証範囲の前半で試し、"
+                                                  "１発予想が最も当たった設定を後半で確かめます。");
+
+} // namespace
 
 BacktestWindow::BacktestWindow(const DrawHistoryStore &store, const ReflectFlags &flags, QWidget *parent)
     : QWidget(parent)
@@ -122,18 +129,21 @@ void BacktestWindow::createControls()
     m_searchText = new QPlainTextEdit(m_tabs);
     m_searchText->setObjectName(QStringLiteral("search"));
     m_searchText->setReadOnly(true);
-    m_searchText->setPlainText(QStringLiteral("「設定の探索」を押すと、4096通りの反映設定を検証範囲の前半で試し、"
-                                              "１発予想が最も当たった設定を後半で確かめます。"));
+    m_searchText->setPlainText(SearchIntroduction);
     m_tabs->addTab(m_searchText, QStringLiteral("設定の探索"));
+
+    m_stale = new StaleResultBar(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(options);
+    layout->addWidget(m_stale);
     layout->addWidget(m_status);
     layout->addWidget(m_summary);
     layout->addWidget(m_tabs, 1);
 
     connect(m_run, &QPushButton::clicked, this, [this] { runBacktest(); });
+    connect(m_stale, &StaleResultBar::recomputeRequested, this, &BacktestWindow::recomputeForNewDraws);
     connect(m_search, &QPushButton::clicked, this, [this] { runSearch(); });
     connect(m_close, &QPushButton::clicked, this, &BacktestWindow::closeRequested);
     connect(m_method, &QComboBox::currentIndexChanged, this, [this] { showChart(); });
@@ -202,6 +212,24 @@ bool BacktestWindow::runBacktest()
     m_result = std::move(result);
     showResult();
     return true;
+}
+
+void BacktestWindow::markOutdated()
+{
+    m_stale->show();
+}
+
+void BacktestWindow::recomputeForNewDraws()
+{
+    // A range that ran to the last draw runs to the new last draw.
+    const int last = std::max<int>(1, m_store.LastDrawNo);
+    const bool toTheEnd = m_to->value() == m_to->maximum();
+    m_from->setMaximum(last);
+    m_to->setMaximum(last);
+    if (toTheEnd)
+        m_to->setValue(last);
+    m_searchText->setPlainText(SearchIntroduction);
+    runBacktest();
 }
 
 bool BacktestWindow::runSearch()

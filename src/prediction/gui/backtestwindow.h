@@ -16,6 +16,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class SheetView;
+class StaleResultBar;
 
 // 予想の検証: the walk-forward test of the predictions over a range of draws,
 // each method beside random play, draw by draw and as a cumulative chart;
@@ -23,7 +24,8 @@ class SheetView;
 // tested on the second. The core computes everything; the window shows it.
 //
 // Object names: fromDraw, toDraw, reflect_k (k from 0), Cmd検証, Cmd探索,
-// Cmd閉じる, status, summary, draws, method, difference, chart, search.
+// Cmd閉じる, status, summary, draws, method, difference, chart, search, and
+// staleResult with Cmd再計算 once the draws have changed.
 class BacktestWindow : public QWidget
 {
     Q_OBJECT
@@ -38,6 +40,11 @@ public:
     // a cancelled run.
     bool runBacktest();
     bool runSearch();
+
+    // The draws changed since the results were computed: the window says so,
+    // and its 再計算 button runs the test again (recomputeForNewDraws).
+    void markOutdated();
+    void recomputeForNewDraws();
 
     const std::optional<Backtest::Result> &result() const { return m_result; }
     QString statusText() const;
@@ -65,6 +72,7 @@ private:
     QPushButton *m_run = nullptr;
     QPushButton *m_search = nullptr;
     QPushButton *m_close = nullptr;
+    StaleResultBar *m_stale = nullptr;
     QLabel *m_status = nullptr;
     SheetView *m_summary = nullptr;
     QTabWidget *m_tabs = nullptr;

@@ -29,18 +29,28 @@ SheetView::SheetView(QWidget *parent)
     applyZoomFont();
 }
 
-void SheetView::setSheet(Sheet sheet)
+void SheetView::setSheet(Sheet sheet, View view)
 {
+    const bool keep = view == View::Keep && hasSelection();
+    const Block selected = selection();
+    const QPoint anchor(m_anchorCol, m_anchorRow);
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
     m_sheet = std::move(sheet);
     applyZoomFont();
     const Block active = Block::cell(m_sheet.activeCol(), m_sheet.activeRow());
-    if (m_sheet.contains(active.col1, active.row1))
+    if (keep) {
+        // The same cells where the table still has them (selectBlock keeps
+        // them inside a table that shrank), the anchor where it was.
+        selectBlock(anchor.x(), anchor.y(), anchor.x() == selected.col1 ? selected.col2 : selected.col1,
+                    anchor.y() == selected.row1 ? selected.row2 : selected.row1);
+    } else if (m_sheet.contains(active.col1, active.row1)) {
         selectBlock(active.col1, active.row1, active.col1, active.row1);
-    else
+    } else {
         m_selCol1 = m_selRow1 = m_selCol2 = m_selRow2 = 0;
+    }
     recomputeMetrics();
-    horizontalScrollBar()->setValue(0);
-    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(view == View::Keep ? scrolled.x() : 0);
+    verticalScrollBar()->setValue(view == View::Keep ? scrolled.y() : 0);
     viewport()->update();
     updateGeometry();
 }

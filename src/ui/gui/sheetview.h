@@ -21,7 +21,11 @@ class SheetView : public QAbstractScrollArea
 public:
     explicit SheetView(QWidget *parent = nullptr);
 
-    void setSheet(Sheet sheet);
+    // Shows another table: from its top-left corner with its active cell
+    // selected, or, with View::Keep (the same table recomputed), scrolled
+    // as before with the same cells selected.
+    enum class View { Reset, Keep };
+    void setSheet(Sheet sheet, View view = View::Reset);
     const Sheet &sheet() const { return m_sheet; }
 
     // First scrolled (non-frozen) row and column in view.

@@ -1,0 +1,170 @@
+#include "app/gui/menucommands.h"
+
+#include "analysis/catalog.h"
+#include "analysis/gui/analysisframe.h"
+#include "analysis/gui/randomnesswindow.h"
+#include "app/gui/mainfrm.h"
+#include "app/gui/windowcontext.h"
+#include "maintenance/drawexportfile.h"
+#include "maintenance/gui/drawimportwindow.h"
+#include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/ticketwindow.h"
+#include "maintenance/gui/updateprogressdialog.h"
+#include "prediction/backtestsheets.h"
+#include "prediction/gui/backtestwindow.h"
+#include "prediction/gui/predictionwindow.h"
+#include "store/datalocation.h"
+#include "store/drawstore.h"
+#include "ui/tableoutput.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace MenuCommands {
+
+WindowFactory analysis(const AnalysisWindow &description)
+{
+    return {description.className, description.heightTwips, description.widthTwips,
+            [&description](const WindowContext &context) -> QWidget * {
+                const DrawHistoryStore &history = context.store.history();
+                auto *frame = new AnalysisFrame(description, description.build(history), nullptr,
+                                                TableOutput::drawRange(history));
+                context.follow(frame, [frame](const DrawHistoryStore &newer) { frame->recompute(newer); });
+                return frame;
+            }};
+}
+
+WindowFactory prediction()
+{
+    return {PredictionEngine::WindowName, 8400, 9360, [](const WindowContext &context) -> QWidget * {
+                auto *window = new PredictionWindow(context.prediction, context.store.history());
+                context.follow(window, [window](const DrawHistoryStore &newer) { window->recompute(newer); });
+                return window;
+            }};
+}
+
+WindowFactory backtest()
+{
+    return {BacktestSheets::WindowName, 11400, 18600, [](const WindowContext &context) -> QWidget * {
+                auto *window = new BacktestWindow(context.store.history(), context.prediction.flags());
+                context.follow(window, [window](const DrawHistoryStore &) { window->markOutdated(); });
+                return window;
+            }};
+}
+
+WindowFactory randomness()
+{
+    return {RandomnessWindow::ClassName, RandomnessWindow::HeightTwips, RandomnessWindow::WidthTwips,
+            [](const WindowContext &context) -> QWidget * {
+                auto *window = new RandomnessWindow(context.store.history());
+                context.follow(window, [window](const DrawHistoryStore &) { window->markOutdated(); });
+                return window;
+            }};
+}
+
+WindowFactory tickets()
+{
+    return {TicketWindow::ClassName, TicketWindow::HeightTwips, TicketWindow::WidthTwips,
+            [](const WindowContext &context) -> QWidget * {
+                // The ledger lives apart from the draw database, which an
+                // update replaces.
+                auto *window = new TicketWindow(
+                    TicketLedger::open(TicketLedger::defaultPath(context.programFolder)),
+                    TicketWindow::currentResults(context.store.history()),
+                    [&context] {
+                        PredictionEngine engine;
+                        engine.setFlags(context.prediction.flags());
+                        engine.SetUpPredictionGrids(context.store.history());
+                        return engine;
+                    },
+                    context.ask);
+                context.follow(window, [window](const DrawHistoryStore &newer) {
+                    window->setResults(TicketWindow::currentResults(newer));
+                });
+                return window;
+            }};
+}
+
+void updateDrawData(MainFrm &frame)
+{
+    const WindowContext *context = frame.context();
+    if (!context)
+        return;
+    if (frame.childWindow(DrawResultsEditor::ClassName)) {
+        frame.message(Messages::error(QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。")));
+        return;
+    }
+    frame.setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+    const DrawDataUpdate::Result result
+        = UpdateProgressDialog::run(&frame, frame.downloadUrl(), DataLocation::databaseFile(frame.programFolder()));
+    // Every open window shows the new draws before the user reads the outcome.
+    if (result.succeeded())
+        context->drawsWritten();
+    frame.unsetCursor();
+    frame.message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
+}
+
+void openEditor(MainFrm &frame)
+{
+    if (!frame.propEnd()) {
+        frame.message(Messages::error(QStringLiteral("表示中のウィンドウを閉じないと実行できません。")));
+        frame.unsetCursor();
+        return;
+    }
+    QWidget *content = frame.openWindow({DrawResultsEditor::ClassName, DrawResultsEditor::HeightTwips,
+                                         DrawResultsEditor::WidthTwips, [](const WindowContext &context) -> QWidget * {
+                                             // A connection of its own, opened for writing.
+                                             auto *editor = new DrawResultsEditor(
+                                                 DrawRecordEditor::open(context.store.history().ConnectString), context.ask);
+                                             QObject::connect(editor, &DrawResultsEditor::drawsWritten, editor,
+                                                              [&context] { context.drawsWritten(); });
+                                             return editor;
+                                         }});
+    // No minimise and no maximise button.
+    if (auto *window = content ? qobject_cast<QMdiSubWindow *>(content->parentWidget()) : nullptr) {
+        window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        window->show();
+        frame.mdiArea()->setActiveSubWindow(window);
+        content->setFocus();
+    }
+}
+
+void openImport(MainFrm &frame)
+{
+    if (frame.childWindow(DrawResultsEditor::ClassName)) {
+        frame.message(Messages::error(QStringLiteral("当選データ入力を閉じないと実行できません。")));
+        return;
+    }
+    frame.openWindow({DrawImportWindow::ClassName, DrawImportWindow::HeightTwips, DrawImportWindow::WidthTwips,
+                      [](const WindowContext &context) -> QWidget * {
+                          auto *window = new DrawImportWindow(context.databasePath(), context.ask);
+                          QObject::connect(window, &DrawImportWindow::databaseChanged, window,
+                                           [&context] { context.drawsWritten(); });
+                          return window;
+                      }});
+}
+
+void exportDraws(MainFrm &frame)
+{
+    const WindowContext *context = frame.context();
+    if (!context)
+        return;
+    const QString utf8 = QStringLiteral("CSV UTF-8 BOM付き (*.csv)");
+    const QString shiftJis = QStringLiteral("CSV Shift_JIS (*.csv)");
+    QString filter = utf8;
+    const QString out = QFileDialog::getSaveFileName(&frame, QStringLiteral("当選データ書出し"), QStringLiteral("loto6-history.csv"),
+                                                     utf8 + QStringLiteral(";;") + shiftJis, &filter);
+    if (out.isEmpty())
+        return;
+    frame.setCursor(Qt::WaitCursor);
+    const DrawExport::Result result = DrawExport::save(context->databasePath(), out,
+                                                       filter == shiftJis ? DrawExport::Encoding::ShiftJis : DrawExport::Encoding::Utf8Bom);
+    frame.unsetCursor();
+    frame.message(result.ok ? Messages::information(result.message) : Messages::error(result.message));
+}
+
+} // namespace MenuCommands

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ui/gui/messages.h"
+
+#include <QString>
+
+#include <functional>
+
+class DrawStore;
+class PredictionEngine;
+class QWidget;
+struct DrawHistoryStore;
+
+// What the menu's window factories get instead of the main window: the few
+// things the windows use.
+struct WindowContext
+{
+    // The draws, kept current; a window follows them through follow().
+    DrawStore &store;
+    // The reflect flags (and the prediction window's tables), from the
+    // start's ReadInitFile to the exit's WriteInitFile.
+    PredictionEngine &prediction;
+    // The executable's folder: DataLocation says where the data lives for it.
+    QString programFolder;
+    // Shows a message box (through the main window's presenter) and returns
+    // the button chosen.
+    std::function<QMessageBox::StandardButton(const MessageRequest &)> ask;
+
+    // Recomputes what window shows from the new history whenever the draws
+    // change, for as long as the window lives. A recomputation that fails
+    // (RuntimeError) closes the window with a message naming it, as a window
+    // that cannot be computed never opens.
+    void follow(QWidget *window, std::function<void(const DrawHistoryStore &)> recompute) const;
+
+    // The draw database was written: the store reads it again and every
+    // window that follows it recomputes. A database that cannot be read any
+    // more is told; the windows keep what they show.
+    void drawsWritten() const;
+
+    // The draw database file the store reads.
+    QString databasePath() const;
+};
