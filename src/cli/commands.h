@@ -1,14 +1,16 @@
 #pragma once
 
+#include "cli/options.h"
+
 #include <QStringList>
 
+#include <optional>
+
+// The commands of loto6kermon-cli (what they share is in commandsupport.h).
 namespace Cli {
 
-enum Exit { Success = 0, Failure = 1, Usage = 2 };
-
-// The draw database the program itself uses (made first for an installed
-// program's first start); throws DatabaseError when it cannot be made.
-QString programDatabase();
+// The options of every command but tickets.
+std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem);
 
 // Runs one command line (without the program name); output on stdout,
 // messages on stderr.

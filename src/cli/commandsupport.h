@@ -2,7 +2,6 @@
 
 // What the commands of loto6kermon-cli and its drawing helper share: output,
 // the command line, the database asked for and the windows named.
-#include "cli/commands.h"
 #include "cli/options.h"
 
 #include "analysis/catalog.h"
@@ -15,14 +14,16 @@
 
 namespace Cli {
 
+enum Exit { Success = 0, Failure = 1, Usage = 2 };
+
 void out(const QString &text);
 void err(const QString &text); // with a line break
 // The problem (if any) and the usage text on stderr; returns Exit::Usage.
 int usage(const QString &problem);
 
-// The options of every command but tickets.
-std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem);
-
+// The draw database the program itself uses (made first for an installed
+// program's first start); throws DatabaseError when it cannot be made.
+QString programDatabase();
 // --db, or the program's own database (made only when it is the one asked for).
 QString databasePath(const Options &options);
 DrawHistoryStore loadStore(const Options &options);

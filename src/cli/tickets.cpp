@@ -2,7 +2,7 @@
 // summary as the window 購入記録・当選チェック.
 #include "cli/tickets.h"
 
-#include "cli/commands.h"
+#include "cli/commandsupport.h"
 #include "cli/options.h"
 #include "cli/wheelcommands.h"
 #include "maintenance/ticketledger.h"
@@ -25,13 +25,6 @@ namespace Cli {
 
 namespace {
 
-void write(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 const char *const TicketsUsage =
     "使い方 / usage: loto6kermon-cli tickets SUBCOMMAND [--ledger FILE] [--db FILE]\n"
     "  add --numbers 1,2,3,4,5,6 [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
@@ -42,11 +35,11 @@ const char *const TicketsUsage =
     "  export FILE|-\n"
     "  prize --draw N --tier 1-4 --amount YEN|none\n";
 
-int usage(const QString &problem)
+int ticketsUsage(const QString &problem)
 {
     if (!problem.isEmpty())
-        write(stderr, problem + QLatin1Char('\n'));
-    write(stderr, QString::fromUtf8(TicketsUsage));
+        err(problem);
+    err(QString::fromUtf8(TicketsUsage).chopped(1));
     return Usage;
 }
 
@@ -168,12 +161,12 @@ QJsonArray rowsJson(const std::vector<SpendingRow> &rows)
 int add(const Arguments &args)
 {
     if (!args.has(QStringLiteral("--numbers")))
-        return usage(QStringLiteral("tickets add には --numbers が必要です。"));
+        return ticketsUsage(QStringLiteral("tickets add には --numbers が必要です。"));
     Ticket ticket;
     QString problem;
     const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(args.value(QStringLiteral("--numbers")), &problem);
     if (!numbers) {
-        write(stderr, problem + QLatin1Char('\n'));
+        err(problem);
         return Failure;
     }
     ticket.numbers = *numbers;
@@ -183,18 +176,18 @@ int add(const Arguments &args)
     else
         ticket.drawNo = loadDraws(args).LastDrawNo + 1; // the next draw
     if (!ok)
-        return usage(QStringLiteral("--draw は整数です: %1").arg(args.value(QStringLiteral("--draw"))));
+        return ticketsUsage(QStringLiteral("--draw は整数です: %1").arg(args.value(QStringLiteral("--draw"))));
     ticket.count = args.value(QStringLiteral("--count"), QStringLiteral("1")).toInt(&ok);
     if (!ok)
-        return usage(QStringLiteral("--count は整数です: %1").arg(args.value(QStringLiteral("--count"))));
+        return ticketsUsage(QStringLiteral("--count は整数です: %1").arg(args.value(QStringLiteral("--count"))));
     ticket.purchaseDate = args.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
     ticket.memo = args.value(QStringLiteral("--memo"));
     if (const std::optional<QString> wrong = TicketRules::problem(ticket)) {
-        write(stderr, *wrong + QLatin1Char('\n'));
+        err(*wrong);
         return Failure;
     }
     const Ticket added = openLedger(args).add(ticket);
-    write(stdout, QString::fromUtf8(QJsonDocument(ticketJson(added)).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    out(QString::fromUtf8(QJsonDocument(ticketJson(added)).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
     return Success;
 }
 
@@ -202,13 +195,13 @@ int list(const Arguments &args, const QString &format)
 {
     const std::vector<Ticket> tickets = readLedger(args).tickets;
     if (format == QLatin1String("csv")) {
-        write(stdout, TicketCsv::write(tickets));
+        out(TicketCsv::write(tickets));
         return Success;
     }
     QJsonArray array;
     for (const Ticket &ticket : tickets)
         array.append(ticketJson(ticket));
-    write(stdout, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    out(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
     return Success;
 }
 
@@ -232,7 +225,7 @@ int check(const Arguments &args, const QString &format)
                                pending ? QString() : (c.bonusMatched ? QStringLiteral("○") : QString()), tierName(c.tier),
                                pending ? QString() : amount ? QString::number(*amount * ticket.count) : QStringLiteral("不明"));
         }
-        write(stdout, text);
+        out(text);
         return Success;
     }
 
@@ -265,40 +258,40 @@ int check(const Arguments &args, const QString &format)
                                 QJsonObject{{QStringLiteral("months"), rowsJson(summary.months)},
                                             {QStringLiteral("years"), rowsJson(summary.years)},
                                             {QStringLiteral("overall"), rowJson(summary.overall)}}}};
-    write(stdout, QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    out(QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
     return Success;
 }
 
 int importFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
-        return usage(QStringLiteral("tickets import には CSV ファイルを一つ指定してください。"));
+        return ticketsUsage(QStringLiteral("tickets import には CSV ファイルを一つ指定してください。"));
     const QString path = args.positional.first();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        write(stderr, QStringLiteral("CSV ファイル「%1」を開けません。\n").arg(path));
+        err(QStringLiteral("CSV ファイル「%1」を開けません。").arg(path));
         return Failure;
     }
     const std::vector<Ticket> tickets = TicketCsv::parse(QString::fromUtf8(file.readAll()), path);
     const std::vector<Ticket> added = openLedger(args).addAll(tickets);
-    write(stdout, QStringLiteral("{\"imported\":%1}\n").arg(added.size()));
+    out(QStringLiteral("{\"imported\":%1}\n").arg(added.size()));
     return Success;
 }
 
 int exportFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
-        return usage(QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。"));
+        return ticketsUsage(QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。"));
     const QString text = TicketCsv::write(readLedger(args).tickets);
     const QString path = args.positional.first();
     if (path == QLatin1String("-")) {
-        write(stdout, text);
+        out(text);
         return Success;
     }
     QFile file(path);
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        write(stderr, QStringLiteral("CSV ファイル「%1」を書き込めません。\n").arg(path));
+        err(QStringLiteral("CSV ファイル「%1」を書き込めません。").arg(path));
         return Failure;
     }
     return Success;
@@ -314,7 +307,7 @@ int prize(const Arguments &args)
     bool amountOk = false;
     const qint64 amount = amountText.toLongLong(&amountOk);
     if (!drawOk || !tierOk || (!amountOk && amountText != QLatin1String("none")))
-        return usage(QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。"));
+        return ticketsUsage(QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。"));
     openLedger(args).setPrize(drawNo, tier, amountOk ? std::optional<qint64>(amount) : std::nullopt);
     return Success;
 }
@@ -326,10 +319,10 @@ int tickets(const QStringList &arguments)
     QString problem;
     const std::optional<Arguments> args = parseArguments(arguments, &problem);
     if (!args)
-        return usage(problem);
+        return ticketsUsage(problem);
     const QString format = args->value(QStringLiteral("--format"), QStringLiteral("json"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
+        return ticketsUsage(QStringLiteral("--format は json か csv です。"));
     try {
         const QString &sub = args->subcommand;
         if (sub == QLatin1String("add") && args->has(QStringLiteral("--wheel")))
@@ -347,13 +340,13 @@ int tickets(const QStringList &arguments)
         if (sub == QLatin1String("prize"))
             return prize(*args);
     } catch (const DatabaseError &error) {
-        write(stderr, error.message() + QLatin1Char('\n'));
+        err(error.message());
         return Failure;
     } catch (const RuntimeError &error) {
-        write(stderr, error.message() + QLatin1Char('\n'));
+        err(error.message());
         return Failure;
     }
-    return usage(args->subcommand.isEmpty() ? QString() : QStringLiteral("不明なサブコマンドです: %1").arg(args->subcommand));
+    return ticketsUsage(args->subcommand.isEmpty() ? QString() : QStringLiteral("不明なサブコマンドです: %1").arg(args->subcommand));
 }
 
 } // namespace Cli

@@ -1,8 +1,8 @@
 #include "maintenance/drawimportreader.h"
 
-#include "prediction/optionsfile.h"
 #include "store/drawcsv.h"
 #include "store/drawrecord.h"
+#include "store/textencoding.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -352,7 +352,7 @@ QString decode(const QByteArray &bytes)
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
-    return OptionsFile::decodeCp932(bytes);
+    return TextEncoding::decodeCp932(bytes);
 }
 
 QDate parseDate(const QString &text)

@@ -1,10 +1,10 @@
 #include "prediction/optionsfile.h"
 
+#include "store/textencoding.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
-
-#include <iconv.h>
 
 #include <cerrno>
 #include <cstring>
@@ -28,61 +28,6 @@ const QStringList &keys()
     return list;
 }
 
-namespace {
-
-// One iconv conversion over the whole input. On a byte sequence the source
-// code page lacks, writes replacement and skips one input byte.
-QByteArray convert(const char *to, const char *from, const QByteArray &input, const QByteArray &replacement,
-                   int skipOnInvalid)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return {};
-    QByteArray output;
-    output.reserve(input.size() * 2 + 16);
-    char buffer[1024];
-    char *in = const_cast<char *>(input.constData());
-    size_t inLeft = size_t(input.size());
-    while (inLeft > 0) {
-        char *out = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t done = iconv(cd, &in, &inLeft, &out, &outLeft);
-        output.append(buffer, qsizetype(sizeof buffer - outLeft));
-        if (done != size_t(-1))
-            break;
-        if (errno == E2BIG)
-            continue;
-        // EILSEQ or EINVAL (a sequence cut off at the end).
-        output.append(replacement);
-        const size_t skip = std::min(inLeft, size_t(skipOnInvalid));
-        in += skip;
-        inLeft -= skip;
-    }
-    iconv_close(cd);
-    return output;
-}
-
-} // namespace
-
-QString decodeCp932(const QByteArray &bytes)
-{
-    return QString::fromUtf8(convert("UTF-8", "CP932", bytes, QByteArray("\xEF\xBF\xBD"), 1));
-}
-
-QByteArray encodeCp932(const QString &text)
-{
-    // A character CP932 lacks is skipped whole: UTF-8 sequences are skipped
-    // byte by byte, and the continuation bytes are invalid on their own, so
-    // one "?" per lead byte would be wrong; encode character by character.
-    QByteArray out;
-    for (const uint ucs : text.toUcs4()) {
-        const QByteArray utf8 = QString::fromUcs4(reinterpret_cast<const char32_t *>(&ucs), 1).toUtf8();
-        const QByteArray encoded = convert("CP932", "UTF-8", utf8, QByteArray(), int(utf8.size()));
-        out.append(encoded.isEmpty() ? QByteArray("?") : encoded);
-    }
-    return out;
-}
-
 std::optional<bool> toBoolean(const QString &text)
 {
     const QString value = text.trimmed();
@@ -98,7 +43,7 @@ std::optional<bool> toBoolean(const QString &text)
 
 ReadResult apply(const QByteArray &contents, ReflectFlags &flags)
 {
-    const QString text = decodeCp932(contents);
+    const QString text = TextEncoding::decodeCp932(contents);
     // Lines end with CR LF; a lone CR or LF ends a line too. The terminator
     // of the last line does not start another one.
     QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
@@ -132,7 +77,7 @@ QByteArray contents(const ReflectFlags &flags)
         text += keys()[k] + QLatin1Char('=') + (flags[size_t(k)] ? QLatin1String("True") : QLatin1String("False"))
             + QLatin1String("\r\n");
     }
-    return encodeCp932(text);
+    return TextEncoding::encodeCp932(text);
 }
 
 ReadResult read(const QString &path, ReflectFlags &flags)

@@ -60,9 +60,4 @@ QString write(const QString &path, const ReflectFlags &flags);
 // ignored. Nothing for other text.
 std::optional<bool> toBoolean(const QString &text);
 
-// CP932 (Shift_JIS as Windows writes it) to and from Unicode. Bytes that are
-// not CP932 decode to U+FFFD; characters CP932 lacks encode to "?".
-QString decodeCp932(const QByteArray &bytes);
-QByteArray encodeCp932(const QString &text);
-
 } // namespace OptionsFile

@@ -1,7 +1,6 @@
 #include "ui/tableoutput.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "store/textencoding.h"
 
 #include <algorithm>
 
@@ -9,36 +8,20 @@ namespace TableOutput {
 
 namespace {
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
-// ICU's Windows-31J: Shift_JIS as Japanese Windows writes it, with the
-// full-width tilde "～" and the circled digits.
-const char *const ShiftJisName = "windows-31j";
 } // namespace
 
 std::optional<QByteArray> encode(const QString &csv, Encoding encoding)
 {
     if (encoding == Encoding::Utf8Bom)
         return Utf8Bom + csv.toUtf8();
-    QStringEncoder encoder(ShiftJisName);
-    if (!encoder.isValid())
-        encoder = QStringEncoder("Shift_JIS");
-    QByteArray bytes = encoder.encode(csv);
-    if (encoder.hasError())
-        return std::nullopt;
-    // A character without a Shift_JIS form comes out as a substitute rather
-    // than an error with some converters: check that the text survives.
-    if (decode(bytes) != csv)
-        return std::nullopt;
-    return bytes;
+    return TextEncoding::encodeCp932Exactly(csv);
 }
 
 QString decode(const QByteArray &bytes)
 {
     if (bytes.startsWith(Utf8Bom))
         return QString::fromUtf8(bytes.mid(Utf8Bom.size()));
-    QStringDecoder decoder(ShiftJisName);
-    if (!decoder.isValid())
-        decoder = QStringDecoder("Shift_JIS");
-    return decoder.decode(bytes);
+    return TextEncoding::decodeCp932(bytes);
 }
 
 std::vector<QStringList> parseCsv(const QString &text)

@@ -4,8 +4,8 @@
 // import does not name left exactly as they were).
 #include "maintenance/drawexportfile.h"
 #include "maintenance/drawimportplan.h"
-#include "prediction/optionsfile.h"
 #include "store/drawdatabase.h"
+#include "store/textencoding.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
@@ -62,7 +62,7 @@ TEST(DrawImportReader, EveryLayoutAndEncoding)
                               "2131,2026-12-03,3,11,19,27,33,41,8\r\n2132,2026/12/07,2,9,14,22,38,43,17\r\n").toUtf8(),
          {Draw2131, Draw2132}},
         {"Shift_JIS, columns reordered, prize columns with quoted amounts",
-         OptionsFile::encodeCp932(QStringLiteral("ボーナス数字,本数字6,本数字5,本数字4,本数字3,本数字2,本数字1,1等口数,1等賞金,回別,抽せん日\n"
+         TextEncoding::encodeCp932(QStringLiteral("ボーナス数字,本数字6,本数字5,本数字4,本数字3,本数字2,本数字1,1等口数,1等賞金,回別,抽せん日\n"
                                                  "8,41,33,27,19,11,3,2,\"200,000,000\",第2131回,2026年12月3日\n")),
          {Draw2131}},
         {"TSV without BOM, LF, a title above, 開催回/日付/数字N/BONUS, blank lines",
@@ -85,7 +85,7 @@ TEST(DrawImportReader, EveryLayoutAndEncoding)
          QStringLiteral("第2132回\t02\t09\t14\t22\t38\t43\tボーナス 17").toUtf8(),
          {Draw2132NoDate}},
         {"pasted: full-width digits, 令和 date with weekday, Shift_JIS",
-         OptionsFile::encodeCp932(QStringLiteral("第２１３１回　令和８年１２月３日（木）　０３　１１　１９　２７　３３　４１　（０８）")),
+         TextEncoding::encodeCp932(QStringLiteral("第２１３１回　令和８年１２月３日（木）　０３　１１　１９　２７　３３　４１　（０８）")),
          {Draw2131}},
         {"pasted: a block over lines with labels and prize lines, two draws",
          QStringLiteral("ロト6 当せん番号\n第2131回 抽せん日 2026/12/03\n本数字 03 11 19 27 33 41\nボーナス数字 08\n"
@@ -272,7 +272,7 @@ TEST_F(ImportFile, ExportReadsBackInBothEncodings)
         EXPECT_EQ(result.records, 40);
         const QByteArray bytes = DrawFile::bytes(out);
         EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), encoding == DrawExport::Encoding::Utf8Bom);
-        EXPECT_TRUE(bytes.contains(encoding == DrawExport::Encoding::ShiftJis ? OptionsFile::encodeCp932(QStringLiteral("ボーナス数字"))
+        EXPECT_TRUE(bytes.contains(encoding == DrawExport::Encoding::ShiftJis ? TextEncoding::encodeCp932(QStringLiteral("ボーナス数字"))
                                                                                : QStringLiteral("ボーナス数字").toUtf8()));
         const DrawImport::Plan plan = DrawImport::preview(DrawImport::readBytes(bytes), m_dir.filePath(QStringLiteral("complete.mdb")));
         EXPECT_EQ(plan.count(DrawImport::PlanEntry::Kind::Identical), 40);

@@ -2,6 +2,7 @@
 // file replaced only when the new one is complete.
 #include "prediction/optionsfile.h"
 #include "prediction/predictionengine.h"
+#include "store/textencoding.h"
 #include "support/drawfile.h"
 
 #include <QDir>
@@ -27,7 +28,7 @@ ReflectFlags only(std::initializer_list<int> set)
 
 QByteArray sjis(const char *utf8)
 {
-    return OptionsFile::encodeCp932(QString::fromUtf8(utf8));
+    return TextEncoding::encodeCp932(QString::fromUtf8(utf8));
 }
 
 // Runs a test in a temporary working directory, as the file is found there.
@@ -62,7 +63,7 @@ TEST(OptionsFile, WritesTwelveCrLfLinesInKeyOrder)
     EXPECT_EQ(bytes.count("\r\n"), 12);
     EXPECT_EQ(bytes.count('\n'), 12);
 
-    const QStringList lines = OptionsFile::decodeCp932(bytes).split(QStringLiteral("\r\n"));
+    const QStringList lines = TextEncoding::decodeCp932(bytes).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 13);
     EXPECT_EQ(lines[0], QStringLiteral("頻度分析Opt=False"));
     EXPECT_EQ(lines[1], QStringLiteral("間隔分析Opt=True"));
@@ -146,13 +147,13 @@ TEST(OptionsFile, Cp932RoundTripsItsOwnCharacters)
 {
     // ～ and ① are where plain Shift_JIS and the Windows code page part ways.
     const QString text = QStringLiteral("～①髙﨑ｶﾅ―∥－￠￡￢頻度分析Opt");
-    const QByteArray bytes = OptionsFile::encodeCp932(text);
+    const QByteArray bytes = TextEncoding::encodeCp932(text);
     EXPECT_EQ(bytes.left(4), QByteArray("\x81\x60\x87\x40"));
     EXPECT_FALSE(bytes.contains('?'));
-    EXPECT_EQ(OptionsFile::decodeCp932(bytes), text);
+    EXPECT_EQ(TextEncoding::decodeCp932(bytes), text);
     // A byte that starts no character is replaced, the rest is kept.
-    EXPECT_EQ(OptionsFile::decodeCp932(QByteArray("\xA0" "Opt")), QStringLiteral("\uFFFDOpt"));
-    EXPECT_EQ(OptionsFile::encodeCp932(QStringLiteral("a😀b")), QByteArray("a?b"));
+    EXPECT_EQ(TextEncoding::decodeCp932(QByteArray("\xA0" "Opt")), QStringLiteral("\uFFFDOpt"));
+    EXPECT_EQ(TextEncoding::encodeCp932(QStringLiteral("a😀b")), QByteArray("a?b"));
 }
 
 TEST_F(InTemporaryDirectory, EngineReadsAndWritesTheFileInTheWorkingDirectory)

@@ -5,6 +5,7 @@
 #include "prediction/gui/predictionwindow.h"
 #include "prediction/optionsfile.h"
 #include "store/drawcsv.h"
+#include "store/textencoding.h"
 #include "support/history.h"
 #include "ui/gui/sheetview.h"
 
@@ -237,7 +238,7 @@ void TestPredictionWindow::restartKeepsTheOptionsThroughTheFile()
     }
     QFile file(OptionsFile::FileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = OptionsFile::decodeCp932(file.readAll());
+    const QString text = TextEncoding::decodeCp932(file.readAll());
     QVERIFY(text.contains(QStringLiteral("間隔分析Opt=True\r\n")));
     QVERIFY(text.endsWith(QStringLiteral("下一桁連続出現回数分析Opt=True\r\n")));
 

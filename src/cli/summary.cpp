@@ -1,4 +1,4 @@
-#include "store/summary.h"
+#include "cli/summary.h"
 
 #include "ui/sheetexport.h"
 
