@@ -17,6 +17,9 @@ export BIN=$bin PAIRED=$paired PAIRED_ARGS="$*"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# The database key is remembered here by the warm-up runs, as by a user's
+# first start: the timed runs are the starts after it.
+export XDG_CACHE_HOME=$work/cache
 xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" bash -c '
   export QT_QPA_PLATFORM=xcb
   python3 "$PAIRED" --runs 40 $PAIRED_ARGS --label-a barewindow --label-b startprobe "$BIN/barewindow" "$BIN/startprobe"' 2>&1 | grep -v XDG_RUNTIME_DIR

@@ -52,6 +52,15 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The program on draws 1 … 20, its message boxes recorded; not loaded yet.
+struct Program
+{
+    Program() { messages.install(frame); }
+    Folder folder{20};
+    MainFrm frame{folder.path()};
+    MessageRecorder messages;
+};
+
 // Imports the pasted text through the menu's window, as a user does.
 void importPasted(MainFrm &frame, MessageRecorder &messages, const QString &text)
 {
@@ -90,10 +99,8 @@ void TestFollowDraws::openWindowsShowTheNewDraws()
 {
     QFETCH(QString, writer);
     QFETCH(int, lastDraw);
-    const Folder folder(20);
-    MainFrm frame(folder.path());
-    MessageRecorder messages;
-    messages.install(frame);
+    Program program;
+    auto &[folder, frame, messages] = program;
     frame.resize(1280, 960);
     frame.show();
     QVERIFY(frame.load());
@@ -159,10 +166,8 @@ void TestFollowDraws::openWindowsShowTheNewDraws()
 
 void TestFollowDraws::slowResultsAreMarkedOutdatedUntilRecomputed()
 {
-    const Folder folder(20);
-    MainFrm frame(folder.path());
-    MessageRecorder messages;
-    messages.install(frame);
+    Program program;
+    auto &[folder, frame, messages] = program;
     QVERIFY(frame.load());
     trigger(frame, QStringLiteral("mnuRandomness"));
     trigger(frame, QStringLiteral("mnuYosoKensyo"));
@@ -192,10 +197,8 @@ void TestFollowDraws::aWindowThatCannotFollowClosesAndSaysWhy()
 {
     // 10000 is within the store's totals table but beyond the frequency
     // window's running counts: the new data loads, that window cannot show it.
-    const Folder folder(20);
-    MainFrm frame(folder.path());
-    MessageRecorder messages;
-    messages.install(frame);
+    Program program;
+    auto &[folder, frame, messages] = program;
     QVERIFY(frame.load());
     trigger(frame, QStringLiteral("mnuSyutugenHindo"));
     QVERIFY(frame.childWindow(QStringLiteral("出現頻度分析")));
