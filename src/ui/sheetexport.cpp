@@ -159,6 +159,21 @@ QString errorJson(const QString &window, const QString &error)
     return out.text();
 }
 
+namespace {
+
+bool isBonusDot(const QString &text, const CellStyle &style)
+{
+    return style.fore == Colours::BonusDot && text == Dot;
+}
+
+} // namespace
+
+QString plainText(const Sheet &sheet, int col, int row)
+{
+    const QString text = sheet.text(col, row);
+    return isBonusDot(text, sheet.style(col, row)) ? BonusMark : text;
+}
+
 void writeCsv(ExportOutput &out, const Sheet &sheet)
 {
     for (int r = 1; r <= sheet.maxRows(); ++r) {
@@ -166,10 +181,12 @@ void writeCsv(ExportOutput &out, const Sheet &sheet)
             if (c > 1)
                 out.put(',');
             const Sheet::TextRef text = sheet.textRef(c, r);
-            if (text.string)
-                out.putCsvField(*text.string);
-            else
+            if (!text.string)
                 out.putNumber(text.number);
+            else if (isBonusDot(*text.string, sheet.style(c, r)))
+                out.putCsvField(BonusMark);
+            else
+                out.putCsvField(*text.string);
         }
         out.put('\n');
     }

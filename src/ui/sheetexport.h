@@ -27,7 +27,16 @@ void writeWindowJson(ExportOutput &out, const QString &window, const QString &ca
 // {"window": NAME, "error": "…"} for a window whose build failed.
 QString errorJson(const QString &window, const QString &error);
 
-// The grid's texts, one line per row 1 … R, columns 1 … C.
+// Text outputs (CSV, copies) cannot show colour: a dot drawn in the bonus
+// colour is written as this mark, so that a number's appearances as a main
+// number ("●") and as the bonus number stay apart. JSON keeps the colours.
+inline const QString Dot = QStringLiteral("●");
+inline const QString BonusMark = QStringLiteral("○");
+// The cell's text as text outputs write it.
+QString plainText(const Sheet &sheet, int col, int row);
+
+// The grid's texts, one line per row 1 … R, columns 1 … C, bonus dots as
+// BonusMark.
 QString csv(const Sheet &sheet);
 void writeCsv(ExportOutput &out, const Sheet &sheet);
 

@@ -1,6 +1,7 @@
 #include "ui/tableoutput.h"
 
 #include "store/textencoding.h"
+#include "ui/sheetexport.h"
 
 #include <algorithm>
 
@@ -121,7 +122,7 @@ QString textWithCaptions(const Sheet &sheet, Block block, Captions captions)
         for (size_t i = 0; i < cols.size(); ++i) {
             if (i > 0)
                 text += QLatin1Char('\t');
-            text += sheet.text(cols[i], r);
+            text += SheetExport::plainText(sheet, cols[i], r);
         }
         text += QLatin1Char('\n');
     }

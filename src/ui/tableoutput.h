@@ -43,7 +43,8 @@ struct Captions
 Captions captions(const Sheet &sheet, int drawColumn = 0);
 
 // The block's texts with the caption rows above them and the caption columns
-// before them, tab-separated, each row ended by a newline.
+// before them, tab-separated, each row ended by a newline; bonus dots as
+// SheetExport::BonusMark.
 QString textWithCaptions(const Sheet &sheet, Block block, Captions captions);
 
 // "第1回〜第N回": the first and last complete draws of the history; empty for

@@ -1,6 +1,7 @@
 #include "ui/gui/sheetview.h"
 
 #include "ui/gui/metrics.h"
+#include "ui/tableoutput.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -286,18 +287,7 @@ void SheetView::selectBlock(int col1, int row1, int col2, int row2)
 
 QString SheetView::selectedText() const
 {
-    if (!hasSelection())
-        return {};
-    QString text;
-    for (int r = m_selRow1; r <= m_selRow2; ++r) {
-        for (int c = m_selCol1; c <= m_selCol2; ++c) {
-            if (c > m_selCol1)
-                text += QLatin1Char('\t');
-            text += m_sheet.text(c, r);
-        }
-        text += QLatin1Char('\n');
-    }
-    return text;
+    return hasSelection() ? TableOutput::textWithCaptions(m_sheet, selection(), {}) : QString();
 }
 
 void SheetView::copySelection() const

@@ -37,7 +37,8 @@ public:
     bool hasSelection() const { return m_selCol1 > 0 && m_selRow1 > 0; }
     Block selection() const;
     void selectBlock(int col1, int row1, int col2, int row2);
-    // The selected cells as tab-separated text, rows ended by newlines.
+    // The selected cells as tab-separated text, rows ended by newlines,
+    // bonus dots as SheetExport::BonusMark.
     QString selectedText() const;
     void copySelection() const;
 
