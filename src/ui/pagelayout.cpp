@@ -63,18 +63,66 @@ double pieceHeight(const Table &table, const Band &rows)
     return height;
 }
 
+double widthFit(const std::vector<Table> &tables, double bodyWidth)
+{
+    double widest = 0;
+    for (const Table &table : tables)
+        widest = std::max(widest, table.width());
+    return widest > bodyWidth && widest > 0 ? bodyWidth / widest : 1.0;
+}
+
 } // namespace
 
 Result split(const std::vector<Table> &tables, double bodyWidth, double bodyHeight, bool fitWidth, double gap)
 {
-    Result result;
-    if (fitWidth) {
-        double widest = 0;
-        for (const Table &table : tables)
-            widest = std::max(widest, table.width());
-        if (widest > bodyWidth && widest > 0)
-            result.scale = bodyWidth / widest;
+    return splitAt(tables, bodyWidth, bodyHeight, fitWidth ? widthFit(tables, bodyWidth) : 1.0, gap);
+}
+
+Result fit(const std::vector<Table> &tables, double bodyWidth, double bodyHeight, bool fitWidth, double gap)
+{
+    const double width = widthFit(tables, bodyWidth);
+    std::vector<double> scales{1.0, width};
+    for (const Table &table : tables) {
+        // The rows on one page, the repeated ones counted once.
+        if (table.height() > bodyHeight) {
+            // (a hair less, so that rounding cannot push the last row over)
+            const double rows = bodyHeight / table.height() * (1 - 1e-9);
+            scales.push_back(rows);
+            scales.push_back(std::min(rows, width));
+        }
     }
+    Result best;
+    bool found = false;
+    for (double scale : scales) {
+        if (fitWidth)
+            scale = std::min(scale, width);
+        if (scale < MinScale && !(fitWidth && scale == width))
+            continue;
+        Result candidate = splitAt(tables, bodyWidth, bodyHeight, scale, gap);
+        if (!found || candidate.pages.size() < best.pages.size()
+            || (candidate.pages.size() == best.pages.size() && candidate.scale > best.scale)) {
+            best = std::move(candidate);
+            found = true;
+        }
+    }
+    return best;
+}
+
+bool fitsBetterLandscape(const std::vector<Table> &tables, Body portrait, Body landscape, bool fitWidth, double gap)
+{
+    const Result upright = fit(tables, portrait.width, portrait.height, fitWidth, gap);
+    const Result across = fit(tables, landscape.width, landscape.height, fitWidth, gap);
+    if (upright.pages.size() != across.pages.size())
+        return across.pages.size() < upright.pages.size();
+    if (upright.scale != across.scale)
+        return across.scale > upright.scale;
+    return prefersLandscape(tables, portrait.width, landscape.width);
+}
+
+Result splitAt(const std::vector<Table> &tables, double bodyWidth, double bodyHeight, double scale, double gap)
+{
+    Result result;
+    result.scale = scale;
     const double width = bodyWidth / result.scale;
     const double height = bodyHeight / result.scale;
 

@@ -58,11 +58,36 @@ struct Result
 };
 
 // Splits the tables, one after the other, over pages whose body is
-// bodyWidth × bodyHeight. A table that fits whole in what is left of the
-// current page goes there, below the previous one (gap apart); any other
-// starts a new page. fitWidth scales everything down so that the widest
+// bodyWidth × bodyHeight, at scale (layout unit → body unit). A table that
+// fits whole in what is left of the current page goes there, below the
+// previous one (gap apart); any other starts a new page.
+Result splitAt(const std::vector<Table> &tables, double bodyWidth, double bodyHeight, double scale, double gap = 0);
+
+// The same at scale 1, or with fitWidth scaled down so that the widest
 // table's columns fit the page width.
 Result split(const std::vector<Table> &tables, double bodyWidth, double bodyHeight, bool fitWidth, double gap = 0);
+
+// The smallest scale chosen to save paper: below it the cells' text gets
+// hard to read.
+inline constexpr double MinScale = 0.7;
+
+// The split that takes the fewest pages, and of equal counts the one at the
+// largest scale. Tried are scale 1, the scale at which the widest table's
+// columns fit the page width, the scales at which each table's rows fit one
+// page height, and both together, as long as they are not below MinScale: a
+// table a little too tall or too wide for the paper then fills its pages
+// instead of spilling a few rows or columns onto pages of their own.
+// fitWidth takes the width fit whatever its scale, and nothing larger.
+Result fit(const std::vector<Table> &tables, double bodyWidth, double bodyHeight, bool fitWidth, double gap = 0);
+
+// Portrait or landscape: the orientation whose fit takes fewer pages, of
+// equal counts the one at the larger scale, and of those prefersLandscape.
+struct Body
+{
+    double width = 0;
+    double height = 0;
+};
+bool fitsBetterLandscape(const std::vector<Table> &tables, Body portrait, Body landscape, bool fitWidth, double gap = 0);
 
 // Landscape paper suits tables wider than they are tall, and tables whose
 // columns fit across a landscape page (body width landscapeWidth) but not

@@ -149,3 +149,86 @@ TEST(TableOutput, DrawRowsAndCopyWithCaptions)
     EXPECT_EQ(captions.cols, 1);
     EXPECT_EQ(dispersion.text(1, captions.rows + 1), QStringLiteral("1"));
 }
+
+TEST(PageLayout, TableALittleTooBigIsScaledToFillItsPages)
+{
+    struct Case
+    {
+        const char *name;
+        PageLayout::Table table;
+        bool fitWidth;
+        size_t pages;
+        double scale;
+    };
+    // A 440 × 660 body; MinScale keeps tables far too big at full size.
+    const Case cases[] = {
+        {"45 rows of 16 on a 660-high page: one page", table(5, 40, 45, 16, 1, 2), false, 1, 660.0 / 720},
+        {"fits as it is", table(5, 40, 40, 16, 1, 2), false, 1, 1.0},
+        {"12 columns of 40 on a 440-wide page: one page", table(12, 40, 10, 16, 1, 1), false, 1, 440.0 / 480},
+        {"200 rows: whole pages at full size", table(5, 40, 200, 16, 1, 2), false, 6, 1.0},
+        {"100 columns: not shrunk below MinScale", table(100, 40, 10, 16, 1, 1), false, 10, 1.0},
+        {"100 columns fitted to the width on request", table(100, 40, 10, 16, 1, 1), true, 1, 440.0 / 4000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const PageLayout::Result result = PageLayout::fit({c.table}, 440, 660, c.fitWidth);
+        EXPECT_EQ(result.pages.size(), c.pages);
+        EXPECT_NEAR(result.scale, c.scale, 1e-6);
+        // Every row and column is printed.
+        int lastRow = 0;
+        int lastCol = 0;
+        for (const PageLayout::Page &page : result.pages) {
+            lastRow = std::max(lastRow, page.pieces[0].rows.last);
+            lastCol = std::max(lastCol, page.pieces[0].cols.last);
+        }
+        EXPECT_EQ(lastRow, int(c.table.rowHeights.size()));
+        EXPECT_EQ(lastCol, int(c.table.colWidths.size()));
+    }
+}
+
+TEST(PageLayout, OrientationIsTheOneWithFewerPages)
+{
+    // A4 bodies as the printer lays them out: 718 × 997 upright, 1047 × 668 across.
+    const PageLayout::Body portrait{718, 997};
+    const PageLayout::Body landscape{1047, 668};
+    // 出現頻度分析: 43 number rows under two caption rows, 365 columns of dots.
+    PageLayout::Table frequency = table(366, 16, 45, 16, 1, 2);
+    frequency.colWidths[0] = 40;
+    frequency.rowHeights[0] = frequency.rowHeights[1] = 24;
+    ASSERT_TRUE(PageLayout::fitsBetterLandscape({frequency}, portrait, landscape, false));
+    const PageLayout::Result across = PageLayout::fit({frequency}, landscape.width, landscape.height, false);
+    EXPECT_LE(across.pages.size(), 7u);
+    for (const PageLayout::Page &page : across.pages)
+        EXPECT_EQ(page.pieces[0].rows, (Band{3, 45})); // every number on every page
+    // バラツキ分析: 45 columns a little wider than an upright page, 2133 rows.
+    PageLayout::Table dispersion = table(45, 16, 2133, 16, 0, 2);
+    dispersion.colWidths.front() = dispersion.colWidths.back() = 40;
+    EXPECT_FALSE(PageLayout::fitsBetterLandscape({dispersion}, portrait, landscape, false));
+    const PageLayout::Result upright = PageLayout::fit({dispersion}, portrait.width, portrait.height, false);
+    const PageLayout::Result sideways = PageLayout::fit({dispersion}, landscape.width, landscape.height, false);
+    EXPECT_LT(upright.pages.size(), sideways.pages.size());
+    EXPECT_EQ(upright.pages.front().pieces[0].cols, (Band{1, 45}));
+    // Of equal counts the larger print, then the shape decides.
+    EXPECT_FALSE(PageLayout::fitsBetterLandscape({table(5, 40, 20, 16, 1, 1)}, portrait, landscape, false));
+    EXPECT_TRUE(PageLayout::fitsBetterLandscape({table(20, 40, 10, 16, 1, 1)}, portrait, landscape, false));
+}
+
+TEST(TableOutput, TextOutputsWriteTheBonusDotWithItsOwnMark)
+{
+    Sheet sheet;
+    sheet.setMaxCols(4);
+    sheet.setMaxRows(2);
+    sheet.setText(1, 1, QStringLiteral("回"));
+    for (int c = 2; c <= 4; ++c)
+        sheet.setText(c, 1, SheetExport::Dot);
+    sheet.setForeColour(Block::cell(2, 1), Colours::MainDot);
+    sheet.setForeColour(Block::cell(3, 1), Colours::BonusDot);
+    sheet.setText(1, 2, QStringLiteral("B"));
+    sheet.setForeColour(Block::cell(1, 2), Colours::BonusDot); // only a dot becomes the mark
+    EXPECT_EQ(SheetExport::csv(sheet), QStringLiteral("回,●,○,●\nB,,,\n"));
+    EXPECT_EQ(TableOutput::textWithCaptions(sheet, Block::cells(1, 1, 4, 2), {}), QStringLiteral("回\t●\t○\t●\nB\t\t\t\n"));
+    // JSON keeps the dot and tells them apart by colour.
+    const QString json = SheetExport::windowJson(QStringLiteral("w"), QStringLiteral("w"), sheet);
+    EXPECT_FALSE(json.contains(SheetExport::BonusMark));
+    EXPECT_TRUE(json.contains(QStringLiteral("\"text\": \"●\", \"fg\": \"#FF80C0\"")));
+}

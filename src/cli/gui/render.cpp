@@ -55,14 +55,15 @@ int renderPdf(const Options &options)
         document = AnalysisFrame::printDocument(*w, loadStore(options));
     }
     QString problem;
-    const int pages = SheetPrinter::writePdf(path, document, options.has(QStringLiteral("--fit-width")), &problem);
+    const bool fitWidth = options.has(QStringLiteral("--fit-width"));
+    const int pages = SheetPrinter::writePdf(path, document, fitWidth, &problem);
     if (pages == 0) {
         err(problem);
         return Failure;
     }
     out(QStringLiteral("{\"window\": %1, \"pdf\": %2, \"pages\": %3, \"landscape\": %4}\n")
             .arg(SheetExport::jsonString(name), SheetExport::jsonString(path), QString::number(pages),
-                 SheetPrinter::prefersLandscape(document) ? QStringLiteral("true") : QStringLiteral("false")));
+                 SheetPrinter::prefersLandscape(document, fitWidth) ? QStringLiteral("true") : QStringLiteral("false")));
     return Success;
 }
 

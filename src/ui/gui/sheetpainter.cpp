@@ -49,7 +49,7 @@ const QStaticText &TextCache::text(const QString &text)
 }
 
 void paint(QPainter &painter, const Sheet &sheet, const std::vector<Span> &cols, const std::vector<Span> &rows,
-           const std::vector<int> &colPixels, TextCache &texts, const Selection &selection)
+           const std::vector<int> &colPixels, TextCache &texts, const Selection &selection, int captionRows)
 {
     if (cols.empty() || rows.empty())
         return;
@@ -171,12 +171,34 @@ void paint(QPainter &painter, const Sheet &sheet, const std::vector<Span> &cols,
             painter.restore();
         }
         // A left-aligned text in a column scrolled out of view still runs on
-        // into the empty cells that are in view.
+        // into the empty cells that are in view; a caption is carried.
         if (overflow) {
             size_t first = 0;
             while (first < cols.size() && cols[first].index <= frozenCols)
                 ++first;
-            if (first < cols.size() && cols[first].index > frozenCols + 1) {
+            if (first < cols.size() && cols[first].index > frozenCols + 1 && row.index <= captionRows) {
+                int anchor = cols[first].index - 1;
+                while (anchor > frozenCols && sheet.cell(anchor, row.index).text.isEmpty())
+                    --anchor;
+                const Cell caption = sheet.cell(anchor, row.index);
+                if (anchor > frozenCols && caption.hAlign == HAlign::Left) {
+                    int x2 = cols[first].start;
+                    for (size_t j = first; j < cols.size(); ++j) {
+                        if (!sheet.cell(cols[j].index, row.index).text.isEmpty())
+                            break;
+                        x2 = cols[j].start + cols[j].length;
+                    }
+                    int offset = 0;
+                    for (int c = frozenCols + 1; c < anchor; ++c)
+                        offset += colPixels[size_t(c)];
+                    const int width = int(std::ceil(texts.text(caption.text).size().width())) + 2 * TextPadding;
+                    const int x = std::max(cols[first].start, std::min(cols[first].start + offset, x2 - width));
+                    painter.save();
+                    painter.setClipRect(QRect(cols[first].start, row.start, x2 - cols[first].start, row.length));
+                    drawAligned(caption, QRect(x, row.start, x2 - x, row.length), TextPadding);
+                    painter.restore();
+                }
+            } else if (first < cols.size() && cols[first].index > frozenCols + 1) {
                 int x = cols[first].start;
                 const int lookBackLimit = std::max(frozenCols + 1, cols[first].index - OverflowLookBack);
                 for (int c = cols[first].index - 1; c >= lookBackLimit; --c) {

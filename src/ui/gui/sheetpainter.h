@@ -50,8 +50,12 @@ struct Selection
 // Paints the cells at the crossings of cols and rows (frozen ones first, in
 // order, each list ascending within its frozen and scrolled parts).
 // colPixels gives every column's size (index 0 … maxCols), so that text of a
-// column left of the scrolled ones can still run on into view.
+// column left of the scrolled ones can still run on into view. In the first
+// captionRows rows a caption spanning the empty cells of its row is carried
+// into view when its own cell is out of view to the left (a printed page
+// that continues the table), at the same distance from the scrolled columns'
+// start as it has from the table's.
 void paint(QPainter &painter, const Sheet &sheet, const std::vector<Span> &cols, const std::vector<Span> &rows,
-           const std::vector<int> &colPixels, TextCache &texts, const Selection &selection = {});
+           const std::vector<int> &colPixels, TextCache &texts, const Selection &selection = {}, int captionRows = 0);
 
 } // namespace SheetPainter

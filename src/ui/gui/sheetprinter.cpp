@@ -108,18 +108,35 @@ std::vector<PageLayout::Table> tables(const Document &document)
     return result;
 }
 
-bool prefersLandscape(const Document &document)
+namespace {
+
+QPageLayout pageLayout(QPageLayout::Orientation orientation)
 {
-    // Body widths of A4 within the margins, in the layout unit.
-    const QSizeF paper = QPageSize(QPageSize::A4).size(QPageSize::Millimeter);
-    auto layoutUnits = [](double mm) { return (mm - 2 * MarginMillimetres) / 25.4 * Metrics::logicalDpi(); };
-    return PageLayout::prefersLandscape(tables(document), layoutUnits(paper.width()), layoutUnits(paper.height()));
+    return QPageLayout(QPageSize(QPageSize::A4), orientation,
+                       QMarginsF(MarginMillimetres, MarginMillimetres, MarginMillimetres, MarginMillimetres),
+                       QPageLayout::Millimeter);
 }
 
-void setUpPrinter(QPrinter &printer, const Document &document)
+// The page body between header and footer, in the layout unit.
+PageLayout::Body body(const QPageLayout &page)
+{
+    const QRectF inches = page.paintRect(QPageLayout::Inch);
+    const double dpi = Metrics::logicalDpi();
+    return {inches.width() * dpi, inches.height() * dpi - HeaderHeight - FooterHeight};
+}
+
+} // namespace
+
+bool prefersLandscape(const Document &document, bool fitWidth)
+{
+    return PageLayout::fitsBetterLandscape(tables(document), body(pageLayout(QPageLayout::Portrait)),
+                                           body(pageLayout(QPageLayout::Landscape)), fitWidth, TableGap);
+}
+
+void setUpPrinter(QPrinter &printer, const Document &document, bool fitWidth)
 {
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(prefersLandscape(document) ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(prefersLandscape(document, fitWidth) ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setPageMargins(QMarginsF(MarginMillimetres, MarginMillimetres, MarginMillimetres, MarginMillimetres),
                            QPageLayout::Millimeter);
     printer.setDocName(document.caption);
@@ -127,10 +144,8 @@ void setUpPrinter(QPrinter &printer, const Document &document)
 
 PageLayout::Result layout(QPrinter &printer, const Document &document, bool fitWidth)
 {
-    const double scale = deviceScale(printer);
-    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
-    return PageLayout::split(tables(document), paper.width() / scale,
-                             paper.height() / scale - HeaderHeight - FooterHeight, fitWidth, TableGap);
+    const PageLayout::Body page = body(printer.pageLayout());
+    return PageLayout::fit(tables(document), page.width, page.height, fitWidth, TableGap);
 }
 
 int print(QPrinter &printer, const Document &document, bool fitWidth)
@@ -175,7 +190,7 @@ int print(QPrinter &printer, const Document &document, bool fitWidth)
             const auto cols = spans(piece.frozenCols, piece.cols, [&](int c) { return pixels[size_t(c)]; });
             const auto rows = spans(piece.frozenRows, piece.rows,
                                     [&](int r) { return Metrics::rowPixels(sheet.rowHeight(r)); });
-            SheetPainter::paint(painter, sheet, cols, rows, pixels, texts);
+            SheetPainter::paint(painter, sheet, cols, rows, pixels, texts, {}, piece.frozenRows);
             painter.restore();
         }
         drawFooter(painter, p + 1, count, date, height - FooterHeight, width);
@@ -190,7 +205,7 @@ int writePdf(const QString &path, const Document &document, bool fitWidth, QStri
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     printer.setCreator(QStringLiteral("ロト6ケルモンLite"));
-    setUpPrinter(printer, document);
+    setUpPrinter(printer, document, fitWidth);
     const int pages = print(printer, document, fitWidth);
     if (pages == 0 || !QFileInfo(path).isFile()) {
         if (error)

@@ -36,12 +36,13 @@ struct Document
 // The tables in the unit the pages are laid out in (the screen's pixels at 100 %).
 std::vector<PageLayout::Table> tables(const Document &document);
 
-// Paper, orientation and margins for the document: A4, landscape when the
-// tables are wider than tall or fit across only a landscape page.
-void setUpPrinter(QPrinter &printer, const Document &document);
-bool prefersLandscape(const Document &document);
+// Paper, orientation and margins for the document: A4, in the orientation
+// that takes fewer pages (PageLayout::fitsBetterLandscape).
+void setUpPrinter(QPrinter &printer, const Document &document, bool fitWidth = false);
+bool prefersLandscape(const Document &document, bool fitWidth = false);
 
-// The pages as they would print on this printer.
+// The pages as they would print on this printer, at the scale that takes
+// the fewest (PageLayout::fit).
 PageLayout::Result layout(QPrinter &printer, const Document &document, bool fitWidth);
 
 // Prints every page; returns the page count (0 when the printer could not
