@@ -4,6 +4,10 @@
 #include "store/drawdatabase.h"
 #include "store/runtimeerror.h"
 
+#include <QStringList>
+
+#include <algorithm>
+
 namespace {
 
 const QString Table = QStringLiteral("結果マスタ");
@@ -25,6 +29,28 @@ void inTransaction(const Database &db, Work &&work)
 QString drawNoText(const DrawRecord &record)
 {
     return record.drawNo.toText();
+}
+
+const QString NotANumber = QStringLiteral("1～43の整数ではありません");
+
+QString repeats(int position)
+{
+    return QStringLiteral("%1と同じ数字です").arg(FieldName::numberField(position));
+}
+
+// A value as a number 1 … 43, or nothing (Null, '', other text, out of range).
+std::optional<int> numberOf(const Field &value)
+{
+    if (value.isInteger()) {
+        const long long n = value.integer();
+        return n >= NumberCheck::Lowest && n <= NumberCheck::Highest ? std::optional<int>(int(n)) : std::nullopt;
+    }
+    if (value.isText() && !value.textValue().isEmpty()) {
+        const std::optional<Field> read = NumberCheck::valueOf(value.textValue());
+        if (read && read->isInteger())
+            return int(read->integer());
+    }
+    return std::nullopt;
 }
 
 // The record as read is not what the file holds any more.
@@ -79,31 +105,149 @@ QString DrawRecordEditor::text(int column, int row) const
     return kept ? *kept : r.record.number(position).toText();
 }
 
+std::array<std::optional<int>, 7> DrawRecordEditor::shownNumbers(const Row &r)
+{
+    std::array<std::optional<int>, 7> shown;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const std::optional<Field> value = r.kept[i] ? NumberCheck::valueOf(*r.kept[i]) : std::nullopt;
+        shown[i] = r.kept[i] ? numberOf(value.value_or(Field())) : numberOf(r.record.numbers[i]);
+    }
+    return shown;
+}
+
+std::optional<CellProblem> DrawRecordEditor::problemAt(const Row &r, int row, int position) const
+{
+    const size_t i = static_cast<size_t>(position - 1);
+    const bool kept = r.kept[i].has_value();
+    const Field &stored = r.record.numbers[i];
+    if (!kept && stored.isEmpty())
+        return std::nullopt;
+    CellProblem problem{{position + 1, row}, kept ? *r.kept[i] : stored.toText(), {}, kept};
+    const std::array<std::optional<int>, 7> shown = shownNumbers(r);
+    if (!shown[i]) {
+        if (kept && NumberCheck::isAcceptable(*r.kept[i]))
+            return std::nullopt; // an emptied cell waiting to be written is no fault
+        problem.reason = NotANumber;
+        return problem;
+    }
+    // Of two cells showing one number, the one typed over the stored one is
+    // wrong, and between equals the later one.
+    for (size_t q = 0; q < shown.size(); ++q) {
+        if (q == i || shown[q] != shown[i])
+            continue;
+        const bool qKept = r.kept[q].has_value();
+        if ((kept && !qKept) || (kept == qKept && q < i)) {
+            problem.reason = repeats(int(q) + 1);
+            return problem;
+        }
+    }
+    if (!kept)
+        return std::nullopt;
+    // Kept although it repeats nothing on screen: the file still holds the
+    // number in a cell whose new value could not be saved either.
+    for (size_t q = 0; q < shown.size(); ++q) {
+        if (q != i && r.kept[q] && numberOf(r.record.numbers[q]) == shown[i]) {
+            problem.reason = repeats(int(q) + 1);
+            return problem;
+        }
+    }
+    problem.reason = QStringLiteral("保存できませんでした");
+    return problem;
+}
+
+std::optional<CellProblem> DrawRecordEditor::problem(int column, int row) const
+{
+    if (!isEditable(column))
+        return std::nullopt;
+    return problemAt(rowAt(row), row, column - 1);
+}
+
 EditResult DrawRecordEditor::setText(int column, int row, const QString &text)
 {
     if (!isEditable(column))
         return {EditResult::Status::Refused, QStringLiteral("回数の欄は変更できません。")};
     Row &r = rowAt(row);
-    const int position = column - 1;
-    std::optional<QString> &kept = r.kept[static_cast<size_t>(position - 1)];
+    const size_t index = static_cast<size_t>(column - 2);
     const std::optional<Field> value = NumberCheck::valueOf(text);
     if (!value) {
-        kept = text;
+        r.kept[index] = text;
         return {EditResult::Status::Kept, {}};
     }
-    kept.reset();
-    Field &stored = r.record.numbers[static_cast<size_t>(position - 1)];
-    if (*value == stored || (value->isNull() && stored.isEmpty()))
-        return {EditResult::Status::Unchanged, {}};
+    const Field &stored = r.record.numbers[index];
+    const bool unchanged = *value == stored || (value->isNull() && stored.isEmpty());
+    if (unchanged)
+        r.kept[index].reset();
+    else
+        r.kept[index] = text; // shown, and written below unless it repeats a number
 
-    const QString field = FieldName::numberField(position);
+    // What goes to the file: every typed value of the row that repeats no
+    // number the row shows, as long as the file's row then holds no number
+    // twice either (a stored number may still stand where a typed one was kept).
+    const std::array<std::optional<int>, 7> shown = shownNumbers(r);
+    std::array<std::optional<Field>, 7> writes;
+    for (size_t p = 0; p < writes.size(); ++p) {
+        if (!r.kept[p])
+            continue;
+        const std::optional<Field> typed = NumberCheck::valueOf(*r.kept[p]);
+        if (!typed)
+            continue;
+        const bool repeated = shown[p] && std::count(shown.begin(), shown.end(), shown[p]) > 1;
+        if (!repeated)
+            writes[p] = *typed;
+    }
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        std::array<std::optional<int>, 7> file;
+        for (size_t p = 0; p < file.size(); ++p)
+            file[p] = writes[p] ? numberOf(*writes[p]) : numberOf(r.record.numbers[p]);
+        for (size_t p = 0; p < writes.size(); ++p) {
+            if (writes[p] && file[p] && std::count(file.begin(), file.end(), file[p]) > 1) {
+                writes[p].reset();
+                dropped = true;
+            }
+        }
+    }
+    const bool anyWrite = std::any_of(writes.begin(), writes.end(), [](const auto &w) { return w.has_value(); });
+    if (anyWrite) {
+        const EditResult written = write(r, writes);
+        if (written.status == EditResult::Status::Failed) {
+            r.kept[index].reset(); // the cell shows the stored value again
+            return written;
+        }
+    }
+    if (r.kept[index])
+        return {EditResult::Status::Kept, {}};
+    return {writes[index] ? EditResult::Status::Written : EditResult::Status::Unchanged, {}};
+}
+
+EditResult DrawRecordEditor::write(Row &r, const std::array<std::optional<Field>, 7> &values)
+{
+    QStringList fields;
+    QStringList sets;
+    QStringList conditions;
+    for (size_t p = 0; p < values.size(); ++p) {
+        if (!values[p])
+            continue;
+        const QString field = FieldName::numberField(int(p) + 1);
+        fields << field;
+        sets << QStringLiteral("\"%1\" = ?").arg(field);
+        conditions << QStringLiteral("\"%1\" IS ?").arg(field);
+    }
     try {
         inTransaction(m_db, [&] {
-            Statement update = m_db.prepare(QStringLiteral("UPDATE %1 SET \"%2\" = ? WHERE 回数 = ? AND \"%2\" IS ?")
-                                                .arg(Table, field));
-            update.bind(1, *value);
-            update.bind(2, r.record.drawNo);
-            update.bind(3, stored);
+            Statement update = m_db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE 回数 = ? AND %3")
+                                                .arg(Table, sets.join(QStringLiteral(", ")),
+                                                     conditions.join(QStringLiteral(" AND "))));
+            int at = 1;
+            for (const std::optional<Field> &value : values) {
+                if (value)
+                    update.bind(at++, *value);
+            }
+            update.bind(at++, r.record.drawNo);
+            for (size_t p = 0; p < values.size(); ++p) {
+                if (values[p])
+                    update.bind(at++, r.record.numbers[p]);
+            }
             update.step();
             if (m_db.changes() != 1)
                 conflict(r.record);
@@ -111,9 +255,14 @@ EditResult DrawRecordEditor::setText(int column, int row, const QString &text)
     } catch (const DatabaseError &error) {
         return {EditResult::Status::Failed,
                 QStringLiteral("回数%1の%2を保存できませんでした。元の値のままです。\n%3")
-                    .arg(drawNoText(r.record), field, error.message())};
+                    .arg(drawNoText(r.record), fields.join(QStringLiteral("、")), error.message())};
     }
-    stored = *value;
+    for (size_t p = 0; p < values.size(); ++p) {
+        if (values[p]) {
+            r.record.numbers[p] = *values[p];
+            r.kept[p].reset();
+        }
+    }
     return {EditResult::Status::Written, {}};
 }
 
@@ -126,22 +275,29 @@ bool DrawRecordEditor::drawNoTaken(long long drawNo) const
     return false;
 }
 
-EditResult DrawRecordEditor::insertAfter(int row, const std::function<void()> &aboutToChange)
+std::optional<QString> DrawRecordEditor::insertRefusal(int row) const
 {
     long long drawNo = 1;
     if (row != 0) {
         const DrawRecord &previous = record(row);
-        // 回数 is a 16-bit draw number; the next one must be one as well.
-        if (!previous.drawNo.isInteger() || previous.drawNo.integer() >= 32767 || previous.drawNo.integer() < 0) {
-            return {EditResult::Status::Refused,
-                    QStringLiteral("回数%1のうしろには行を追加できません。").arg(drawNoText(previous))};
-        }
+        if (!previous.drawNo.isInteger() || previous.drawNo.integer() < 0)
+            return QStringLiteral("回数%1のうしろには行を追加できません。").arg(drawNoText(previous));
         drawNo = previous.drawNo.integer() + 1;
     }
-    if (drawNoTaken(drawNo)) {
-        return {EditResult::Status::Refused,
-                QStringLiteral("回数%1のデータはすでにあります。行を追加できません。").arg(drawNo)};
+    // Every window must be able to show the draw.
+    if (drawNo > DrawRecord::MaxDrawNumber) {
+        return QStringLiteral("回数%1の行は追加できません。回数は%2までです。").arg(drawNo).arg(DrawRecord::MaxDrawNumber);
     }
+    if (drawNoTaken(drawNo))
+        return QStringLiteral("回数%1のデータはすでにあります。行を追加できません。").arg(drawNo);
+    return std::nullopt;
+}
+
+EditResult DrawRecordEditor::insertAfter(int row, const std::function<void()> &aboutToChange)
+{
+    if (const std::optional<QString> refusal = insertRefusal(row))
+        return {EditResult::Status::Refused, *refusal};
+    const long long drawNo = row == 0 ? 1 : record(row).drawNo.integer() + 1;
 
     DrawRecord added;
     added.drawNo = Field(drawNo);
@@ -187,25 +343,35 @@ EditResult DrawRecordEditor::deleteRow(int row, const std::function<void()> &abo
     return {EditResult::Status::Written, {}};
 }
 
-std::optional<CellAddress> DrawRecordEditor::firstWrongCell() const
+std::vector<CellProblem> DrawRecordEditor::wrongCells() const
 {
+    std::vector<CellProblem> cells;
     for (int row = 1; row <= rowCount(); ++row) {
-        for (int column = 2; column <= ColumnCount; ++column) {
-            if (!NumberCheck::isAcceptable(text(column, row)))
-                return CellAddress{column, row};
+        for (int position = 1; position <= 7; ++position) {
+            if (std::optional<CellProblem> problem = problemAt(m_rows[size_t(row - 1)], row, position))
+                cells.push_back(std::move(*problem));
         }
     }
-    return std::nullopt;
+    return cells;
 }
 
-std::vector<CellAddress> DrawRecordEditor::keptCells() const
+std::optional<CellAddress> DrawRecordEditor::firstWrongCell() const
 {
-    std::vector<CellAddress> cells;
+    const std::vector<CellProblem> cells = wrongCells();
+    return cells.empty() ? std::nullopt : std::optional<CellAddress>(cells.front().cell);
+}
+
+std::vector<CellProblem> DrawRecordEditor::keptCells() const
+{
+    std::vector<CellProblem> cells;
     for (int row = 1; row <= rowCount(); ++row) {
-        const Row &r = m_rows[static_cast<size_t>(row - 1)];
-        for (int column = 2; column <= ColumnCount; ++column) {
-            if (r.kept[static_cast<size_t>(column - 2)])
-                cells.push_back(CellAddress{column, row});
+        const Row &r = m_rows[size_t(row - 1)];
+        for (int position = 1; position <= 7; ++position) {
+            if (!r.kept[size_t(position - 1)])
+                continue;
+            std::optional<CellProblem> problem = problemAt(r, row, position);
+            cells.push_back(problem ? std::move(*problem)
+                                    : CellProblem{{position + 1, row}, *r.kept[size_t(position - 1)], {}, true});
         }
     }
     return cells;

@@ -19,13 +19,23 @@ struct CellAddress
     bool operator==(const CellAddress &) const = default;
 };
 
+// A number cell that cannot be saved as it reads, and why.
+struct CellProblem
+{
+    CellAddress cell;
+    QString text;   // what the cell shows
+    QString reason; // "1～43の整数ではありません", "第2数字と同じ数字です"
+    bool kept = false; // typed and kept off the database (not just read wrong)
+};
+
 // What became of one change the user asked for.
 struct EditResult
 {
     enum class Status {
         Written,   // the database holds the change
         Unchanged, // nothing to write: the record already holds that value
-        Kept,      // the text is wrong for a number cell: shown, never written
+        Kept,      // the text is wrong for a number cell, or repeats another
+                   // number of its draw: shown, never written
         Refused,   // the change cannot be made; nothing changed; message says why
         Failed,    // the database refused the write; nothing changed; message says why
     };
@@ -60,14 +70,24 @@ public:
     QString text(int column, int row) const;
 
     // The user committed text to a number cell. An empty cell stores Null,
-    // a whole number 1 … 43 stores that number, anything else is Kept.
+    // a whole number 1 … 43 stores that number, unless the draw already
+    // shows it in another number cell (a draw holds seven different
+    // numbers); anything else is Kept. A value written may free typed values
+    // of the same draw that were kept because they repeated it: those are
+    // written with it, in the same transaction (so two numbers can swap).
     EditResult setText(int column, int row, const QString &text);
+
+    // Why that number cell cannot be saved as it reads; nothing when it can.
+    std::optional<CellProblem> problem(int column, int row) const;
+
+    // Why no row can be added after that row, or nothing when one can.
+    std::optional<QString> insertRefusal(int row) const;
 
     // A new, empty record after row (0 = before the first row) with the next
     // draw number, 回数 of that row + 1 (1 when row is 0), when that number
-    // is free. On success the new record is row + 1. aboutToChange runs once
-    // the file holds the change and before the rows here change (a view's
-    // model announces the row there).
+    // is free and at most DrawRecord::MaxDrawNumber. On success the new
+    // record is row + 1. aboutToChange runs once the file holds the change
+    // and before the rows here change (a view's model announces the row there).
     EditResult insertAfter(int row, const std::function<void()> &aboutToChange = {});
 
     // Removes the record of that row; aboutToChange as above.
@@ -76,10 +96,12 @@ public:
     // The first cell the close check refuses, rows in ascending order and
     // within a row columns 2 … 8; nothing when every number cell is right.
     std::optional<CellAddress> firstWrongCell() const;
+    // Every cell the close check refuses, in that order.
+    std::vector<CellProblem> wrongCells() const;
 
     // The cells whose typed text was kept off the database (Kept), in the
     // order of the close check: they are lost when the window closes.
-    std::vector<CellAddress> keptCells() const;
+    std::vector<CellProblem> keptCells() const;
 
     const Database &database() const { return m_db; }
 
@@ -92,6 +114,12 @@ private:
     const Row &rowAt(int row) const;
     Row &rowAt(int row);
     bool drawNoTaken(long long drawNo) const;
+    // The numbers the row shows, position 1 … 7 at index 0 … 6: its typed
+    // text where kept, else the stored value; nothing where that is empty or
+    // not a number 1 … 43.
+    static std::array<std::optional<int>, 7> shownNumbers(const Row &r);
+    std::optional<CellProblem> problemAt(const Row &r, int row, int position) const;
+    EditResult write(Row &r, const std::array<std::optional<Field>, 7> &values);
 
     Database m_db;
     std::vector<Row> m_rows;

@@ -24,6 +24,11 @@ QStringList required();
 // text) exactly as the database yields them.
 struct DrawRecord
 {
+    // The largest draw number every window can show: the tables with the
+    // most rows (出現間隔分析 and its kind) hold four rows more than the last
+    // draw number, and a row count is a 16-bit integer.
+    static constexpr int MaxDrawNumber = 32763;
+
     Field drawNo;
     std::array<Field, 7> numbers; // positions 1 … 7 at indexes 0 … 6
     Field drawDate;

@@ -224,3 +224,96 @@ TEST_F(EditorFile, RecordChangedElsewhereIsNotOverwritten)
     EXPECT_EQ(editor.deleteRow(1).status, EditResult::Status::Failed);
     EXPECT_EQ(DrawFile::lines(m_path).first(), QStringLiteral("1|1|20|3|4|5|6|7"));
 }
+
+TEST_F(EditorFile, ANumberTwiceInADrawIsKeptOffTheFile)
+{
+    // Draw 1 is 1 2 3 4 5 6 + 7. Each case types into one cell of it.
+    struct Case
+    {
+        const char *name;
+        int column;
+        QString text;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"a main number repeating another", 2, QStringLiteral("2"), QStringLiteral("第2数字と同じ数字です")},
+        {"a main number equal to the bonus", 4, QStringLiteral("7"), QStringLiteral("ボーナス数字と同じ数字です")},
+        {"a bonus equal to a main number", 8, QStringLiteral("3"), QStringLiteral("第3数字と同じ数字です")},
+        {"full-width digits are the same number", 3, QStringLiteral("１"), QStringLiteral("第1数字と同じ数字です")},
+    };
+    const QStringList before = DrawFile::lines(m_path);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        DrawRecordEditor editor = openEditor();
+        EXPECT_EQ(editor.setText(c.column, 1, c.text).status, EditResult::Status::Kept);
+        EXPECT_EQ(editor.text(c.column, 1), c.text);
+        const std::optional<CellProblem> problem = editor.problem(c.column, 1);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->reason, c.reason);
+        EXPECT_TRUE(problem->kept);
+        EXPECT_EQ(editor.firstWrongCell(), (CellAddress{c.column, 1}));
+        ASSERT_EQ(editor.keptCells().size(), 1u);
+        EXPECT_FALSE(editor.problem(c.column == 2 ? 3 : 2, 1)); // the number it repeats is no fault
+        EXPECT_EQ(DrawFile::lines(m_path), before);
+    }
+    // Out of range and repeated at once: the range is the reason.
+    DrawRecordEditor editor = openEditor();
+    editor.setText(2, 1, QStringLiteral("44"));
+    EXPECT_EQ(editor.problem(2, 1)->reason, QStringLiteral("1～43の整数ではありません"));
+}
+
+TEST_F(EditorFile, TypedNumbersThatWereKeptAreWrittenOnceFree)
+{
+    {
+        DrawRecordEditor editor = openEditor();
+        // Swapping 第1数字 and 第2数字: the first is kept until the second frees it,
+        // then both go to the file in one write.
+        EXPECT_EQ(editor.setText(2, 1, QStringLiteral("2")).status, EditResult::Status::Kept);
+        EXPECT_EQ(editor.setText(3, 1, QStringLiteral("1")).status, EditResult::Status::Written);
+        EXPECT_TRUE(editor.keptCells().empty());
+        // Emptying the cell a kept number repeated frees it too.
+        EXPECT_EQ(editor.setText(8, 3, QStringLiteral("21")).status, EditResult::Status::Kept);
+        EXPECT_EQ(editor.setText(2, 3, QString()).status, EditResult::Status::Written);
+        EXPECT_EQ(editor.firstWrongCell(), std::nullopt);
+        // A kept number that still repeats one stays kept.
+        EXPECT_EQ(editor.setText(5, 2, QStringLiteral("11")).status, EditResult::Status::Kept);
+        EXPECT_EQ(editor.setText(6, 2, QStringLiteral("40")).status, EditResult::Status::Written);
+        EXPECT_EQ(editor.keptCells().size(), 1u);
+    }
+    EXPECT_EQ(DrawFile::lines(m_path),
+              QStringList({QStringLiteral("1|2|1|3|4|5|6|7"), QStringLiteral("2|11|12|13|14|40|16|NULL"),
+                           QStringLiteral("3|NULL|22|23|24|25|26|21")}));
+}
+
+TEST_F(EditorFile, StoredRepeatsAndImpossibleDrawNumbersAreNamed)
+{
+    {
+        // A file made elsewhere with a number twice in draw 2 and the bonus
+        // equal to a main number in draw 3.
+        const Database db = Database::open(m_path, DrawDatabase::password(), Database::Mode::ReadWrite);
+        db.exec(QStringLiteral("UPDATE 結果マスタ SET 第3数字 = 11 WHERE 回数 = 2"));
+        db.exec(QStringLiteral("UPDATE 結果マスタ SET ボーナス数字 = 21 WHERE 回数 = 3"));
+        db.exec(QStringLiteral("INSERT INTO 結果マスタ (回数) VALUES (32762)"));
+    }
+    DrawRecordEditor editor = openEditor();
+    const std::vector<CellProblem> wrong = editor.wrongCells();
+    ASSERT_EQ(wrong.size(), 2u);
+    EXPECT_EQ(wrong[0].cell, (CellAddress{4, 2}));
+    EXPECT_EQ(wrong[0].reason, QStringLiteral("第1数字と同じ数字です"));
+    EXPECT_FALSE(wrong[0].kept);
+    EXPECT_EQ(wrong[1].cell, (CellAddress{8, 3}));
+    EXPECT_EQ(wrong[1].reason, QStringLiteral("第1数字と同じ数字です"));
+
+    // 32763 is the last draw every window can show.
+    EXPECT_FALSE(editor.insertRefusal(4));
+    ASSERT_EQ(editor.insertAfter(4).status, EditResult::Status::Written);
+    EXPECT_EQ(editor.text(1, 5), QStringLiteral("32763"));
+    const QStringList before = DrawFile::lines(m_path);
+    const EditResult refused = editor.insertAfter(5);
+    EXPECT_EQ(refused.status, EditResult::Status::Refused);
+    EXPECT_TRUE(refused.message.contains(QStringLiteral("32763"))) << refused.message.toStdString();
+    EXPECT_EQ(editor.insertRefusal(5), refused.message);
+    EXPECT_EQ(DrawFile::lines(m_path), before);
+    // A taken draw number is refused before anything is asked or written.
+    EXPECT_TRUE(editor.insertRefusal(1)->contains(QStringLiteral("回数2のデータはすでにあります")));
+}

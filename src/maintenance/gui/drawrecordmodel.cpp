@@ -7,6 +7,8 @@ namespace {
 const QColor DrawNoText(0, 0, 255);
 const QColor BonusText(255, 0, 0);
 const QColor BonusBack(197, 255, 255);
+// A cell that cannot be saved as it reads: marked the moment it is typed.
+const QColor WrongBack(255, 150, 150);
 constexpr int BonusColumn = 7; // model column of ボーナス数字
 } // namespace
 
@@ -40,10 +42,16 @@ QVariant DrawRecordModel::data(const QModelIndex &index, int role) const
         if (index.column() == 0)
             return QBrush(DrawNoText);
         if (index.column() == BonusColumn)
-            return QBrush(BonusText);
+            return problem(index) ? QBrush(Qt::black) : QBrush(BonusText);
         return {};
     case Qt::BackgroundRole:
+        if (problem(index))
+            return QBrush(WrongBack);
         return index.column() == BonusColumn ? QVariant(QBrush(BonusBack)) : QVariant();
+    case Qt::ToolTipRole:
+        if (const std::optional<CellProblem> wrong = problem(index))
+            return wrong->reason + (wrong->kept ? QStringLiteral("。保存していません。") : QStringLiteral("。"));
+        return {};
     default:
         return {};
     }
@@ -60,6 +68,11 @@ QVariant DrawRecordModel::headerData(int section, Qt::Orientation orientation, i
     return section == 0 ? FieldName::DrawNo : FieldName::numberField(section);
 }
 
+std::optional<CellProblem> DrawRecordModel::problem(const QModelIndex &index) const
+{
+    return m_editor.problem(index.column() + 1, index.row() + 1);
+}
+
 Qt::ItemFlags DrawRecordModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
@@ -73,7 +86,9 @@ bool DrawRecordModel::setData(const QModelIndex &index, const QVariant &value, i
     if (!index.isValid() || role != Qt::EditRole)
         return false;
     const EditResult result = m_editor.setText(index.column() + 1, index.row() + 1, value.toString());
-    Q_EMIT dataChanged(index, index);
+    // A value may mark or clear its neighbours (a number twice in a draw)
+    // and be written together with them.
+    Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     if (result.status == EditResult::Status::Failed || result.status == EditResult::Status::Refused) {
         Q_EMIT writeFailed(result.message);
         return false;

@@ -28,6 +28,9 @@ public:
     EditResult removeRecord(int row);
 
     const DrawRecordEditor &editor() const { return m_editor; }
+    // Why the cell cannot be saved as it reads (shown red, with the reason
+    // as its tooltip); nothing when it can.
+    std::optional<CellProblem> problem(const QModelIndex &index) const;
     QModelIndex indexOf(const CellAddress &cell) const { return index(cell.row - 1, cell.column - 1); }
 
 Q_SIGNALS:

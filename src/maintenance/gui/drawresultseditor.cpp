@@ -225,14 +225,19 @@ void DrawResultsEditor::fpSpread1_RightClick(const QPoint &pos)
 
 void DrawResultsEditor::mnuAddLine_Click()
 {
-    // A cell being typed into is set aside while the question is open: No
-    // leaves it exactly as it was, Yes commits it like any move would.
+    // A cell being typed into is set aside while a box is open: No (or a
+    // refusal) leaves it exactly as it was, Yes commits it like any move would.
     const std::optional<NumberCellDelegate::Pending> pending = m_delegate->takeOpenEditor();
     const int row = pending ? pending->index.row() : activeRow();
     if (row < 0)
         return;
     const int column = pending ? pending->index.column() : m_grid->currentIndex().column();
-    if (m_ask(Messages::confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) != QMessageBox::Yes) {
+    // A row that cannot be added is refused at once, without the question.
+    const std::optional<QString> refusal = m_model->editor().insertRefusal(row + 1);
+    if (refusal)
+        m_ask(Messages::error(*refusal));
+    if (refusal
+        || m_ask(Messages::confirm(QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？"))) != QMessageBox::Yes) {
         if (pending)
             m_delegate->reopen(m_grid, *pending);
         return;
@@ -280,12 +285,32 @@ void DrawResultsEditor::goToCell(const CellAddress &cell)
     m_grid->setFocus(Qt::OtherFocusReason);
 }
 
+QString DrawResultsEditor::cellList(const std::vector<CellProblem> &cells) const
+{
+    QStringList lines;
+    for (size_t i = 0; i < cells.size() && i < size_t(ListedCells); ++i) {
+        const CellProblem &cell = cells[i];
+        QString line = QStringLiteral("回数%1の%2「%3」")
+                           .arg(m_model->editor().text(1, cell.cell.row), FieldName::numberField(cell.cell.column - 1),
+                                cell.text);
+        if (!cell.reason.isEmpty())
+            line += QStringLiteral("：") + cell.reason;
+        lines << line;
+    }
+    if (cells.size() > size_t(ListedCells))
+        lines << QStringLiteral("ほか%1個").arg(cells.size() - size_t(ListedCells));
+    return lines.join(QLatin1Char('\n'));
+}
+
 void DrawResultsEditor::Command1_Click()
 {
     m_delegate->commitOpenEditor();
-    if (const std::optional<CellAddress> wrong = m_model->editor().firstWrongCell()) {
-        m_ask(Messages::error(QStringLiteral("結果マスタの数字に誤りがあります。")));
-        goToCell(*wrong);
+    const std::vector<CellProblem> wrong = m_model->editor().wrongCells();
+    if (!wrong.empty()) {
+        m_ask(Messages::error(QStringLiteral("次のセルの数字に誤りがあります。\n%1\n\n"
+                                             "1～43の整数を、同じ回の数字と重ならないように入力するか、空欄にしてください。")
+                                  .arg(cellList(wrong))));
+        goToCell(wrong.front().cell);
         return;
     }
     Q_EMIT closeRequested();
@@ -293,24 +318,15 @@ void DrawResultsEditor::Command1_Click()
 
 bool DrawResultsEditor::confirmLosingKeptCells()
 {
-    const std::vector<CellAddress> kept = m_model->editor().keptCells();
+    const std::vector<CellProblem> kept = m_model->editor().keptCells();
     if (kept.empty())
         return true;
-    QStringList lines;
-    for (size_t i = 0; i < kept.size() && i < size_t(ListedCells); ++i) {
-        const CellAddress &cell = kept[i];
-        lines << QStringLiteral("回数%1の%2「%3」")
-                     .arg(m_model->editor().text(1, cell.row), FieldName::numberField(cell.column - 1),
-                          m_model->editor().text(cell.column, cell.row));
-    }
-    if (kept.size() > size_t(ListedCells))
-        lines << QStringLiteral("ほか%1個").arg(kept.size() - size_t(ListedCells));
-    const QString text = QStringLiteral("次のセルは1～43の整数ではないため保存されていません。\n%1\n\n"
+    const QString text = QStringLiteral("次のセルは保存されていません。\n%1\n\n"
                                         "保存せずに閉じてよろしいですか？")
-                             .arg(lines.join(QLatin1Char('\n')));
+                             .arg(cellList(kept));
     if (m_ask(Messages::confirm(text)) == QMessageBox::Yes)
         return true;
-    goToCell(kept.front());
+    goToCell(kept.front().cell);
     return false;
 }
 

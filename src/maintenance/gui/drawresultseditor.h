@@ -72,6 +72,8 @@ private:
     // Asks whether to close although typed values were not saved; false
     // when the user goes back to them.
     bool confirmLosingKeptCells();
+    // "回数5のボーナス数字「44」：1～43の整数ではありません", one a line.
+    QString cellList(const std::vector<CellProblem> &cells) const;
 
     Ask m_ask;
     DrawRecordModel *m_model = nullptr;
