@@ -84,6 +84,22 @@ int rowOfDraw(const Sheet &sheet, int column, int drawNo)
     return 0;
 }
 
+std::pair<int, int> drawsIn(const Sheet &sheet, int column)
+{
+    std::pair<int, int> range{0, 0};
+    if (column < 1 || column > sheet.maxCols())
+        return range;
+    for (int r = std::max(sheet.frozenRows(), 0) + 1; r <= sheet.maxRows(); ++r) {
+        bool number = false;
+        const int drawNo = sheet.text(column, r).trimmed().toInt(&number);
+        if (!number)
+            continue;
+        range.first = range.first == 0 ? drawNo : std::min(range.first, drawNo);
+        range.second = range.second == 0 ? drawNo : std::max(range.second, drawNo);
+    }
+    return range;
+}
+
 Captions captions(const Sheet &sheet, int drawColumn)
 {
     Captions result{std::clamp(sheet.frozenRows(), 0, sheet.maxRows()), std::clamp(sheet.frozenCols(), 0, sheet.maxCols())};

@@ -30,6 +30,9 @@ std::vector<QStringList> parseCsv(const QString &text);
 // The row whose text in `column` is drawNo, among the rows below the frozen
 // ones; 0 when there is none.
 int rowOfDraw(const Sheet &sheet, int column, int drawNo);
+// The smallest and largest draw numbers in `column` below the frozen rows;
+// (0, 0) when there is none.
+std::pair<int, int> drawsIn(const Sheet &sheet, int column);
 
 // The caption rows and columns of a table, which a printed page repeats and a
 // copy with captions adds: the frozen ones, and in a table whose rows are

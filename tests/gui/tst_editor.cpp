@@ -2,13 +2,16 @@
 // its own: the close check, the pop-up menu of the header column, adding and
 // deleting rows, and that closing the main window skips the check.
 #include "app/gui/mainfrm.h"
+#include "app/gui/programsetup.h"
 #include "maintenance/gui/drawrecordmodel.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/tableactions.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +34,7 @@ struct Edit
     QString text;
 };
 
-const QString WrongNumbers = QStringLiteral("結果マスタの数字に誤りがあります。");
+const QString WrongNumbers = QStringLiteral("次のセルの数字に誤りがあります。");
 const QString AddQuestion = QStringLiteral("選択された行のうしろに行を追加します。よろしいですか？");
 const QString DeleteQuestion = QStringLiteral("選択された行を削除します。よろしいですか？");
 
@@ -71,6 +74,9 @@ private Q_SLOTS:
     void shortcutsWhileTyping();
     void closeBoxNamesUnsavedCells();
     void wrongCellIsReadyAfterTheRealBox();
+    void refusedValueIsMarkedAtOnce_data();
+    void refusedValueIsMarkedAtOnce();
+    void copiesBlocksWithAndWithoutCaptions();
     void screenshot();
 
 private:
@@ -239,7 +245,11 @@ void TestEditor::closeCheck()
         expectedFile[edit.row - 1] = fields.join(QLatin1Char('|'));
     } else {
         QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].text, WrongNumbers);
+        QVERIFY(m_messages[0].text.startsWith(WrongNumbers));
+        // The box names the cell the cursor goes to (回数 is the row here).
+        const QString field = cursor.column == 8 ? QStringLiteral("ボーナス数字") : QStringLiteral("第%1数字").arg(cursor.column - 1);
+        QVERIFY2(m_messages[0].text.contains(QStringLiteral("回数%1の%2「").arg(cursor.row).arg(field)),
+                 qPrintable(m_messages[0].text));
         QCOMPARE(m_messages[0].title, QStringLiteral("メッセ－ジ"));
         QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
         QCOMPARE(m_messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
@@ -294,6 +304,14 @@ void TestEditor::rowMenu()
     m_editor->findChild<QAction *>(item)->trigger();
 
     QVERIFY(!m_messages.isEmpty());
+    if (!refusal.isEmpty()) {
+        // Refused at once: no question first, nothing written.
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].text.contains(refusal));
+        QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+        QCOMPARE(DrawFile::lines(dbPath()), before);
+        return;
+    }
     const MessageRequest &question = m_messages.first();
     QCOMPARE(question.text, item == QLatin1String("mnuAddLine") ? AddQuestion : DeleteQuestion);
     QCOMPARE(question.title, QStringLiteral("ロト6ケルモンLite"));
@@ -302,10 +320,7 @@ void TestEditor::rowMenu()
     QCOMPARE(question.icon, QMessageBox::Warning);
 
     QStringList expected = before;
-    if (!refusal.isEmpty()) {
-        QCOMPARE(m_messages.size(), 2);
-        QVERIFY(m_messages[1].text.contains(refusal));
-    } else if (m_answer == QMessageBox::Yes && item == QLatin1String("mnuAddLine")) {
+    if (m_answer == QMessageBox::Yes && item == QLatin1String("mnuAddLine")) {
         expected.insert(row, QStringLiteral("%1|NULL|NULL|NULL|NULL|NULL|NULL|NULL").arg(row + 1));
         QCOMPARE(grid->currentIndex(), grid->model()->index(row, 3));
         QCOMPARE(grid->model()->index(row, 0).data().toString(), QString::number(row + 1));
@@ -313,8 +328,7 @@ void TestEditor::rowMenu()
         expected.removeAt(row - 1);
         QCOMPARE(grid->model()->index(row - 1, 0).data().toString(), QString::number(row + 1));
     }
-    if (refusal.isEmpty())
-        QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.size(), 1);
     QCOMPARE(grid->model()->rowCount(), expected.size());
     QCOMPARE(DrawFile::lines(dbPath()), expected);
 }
@@ -454,7 +468,8 @@ void TestEditor::closeBoxNamesUnsavedCells()
     auto *window = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
     window->close();
     QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5のボーナス数字「44」\n回数12の第2数字「1.5」")));
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5のボーナス数字「44」：1～43の整数ではありません\n"
+                                                       "回数12の第2数字「1.5」：1～43の整数ではありません")));
     QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
     QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(4, 7));
     m_answer = QMessageBox::Yes;
@@ -483,6 +498,94 @@ void TestEditor::wrongCellIsReadyAfterTheRealBox()
     QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(19, 5));
 }
 
+void TestEditor::refusedValueIsMarkedAtOnce_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("sameAs"); // the column whose number is typed, or 0
+    QTest::addColumn<QString>("text"); // typed when sameAs is 0
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("44") << 5 << 0 << QStringLiteral("44") << QStringLiteral("1～43の整数ではありません");
+    QTest::newRow("a letter") << 3 << 0 << QStringLiteral("x") << QStringLiteral("1～43の整数ではありません");
+    QTest::newRow("第1数字 repeating 第2数字") << 2 << 3 << QString() << QStringLiteral("第2数字と同じ数字です");
+    QTest::newRow("第6数字 equal to the bonus") << 7 << 8 << QString() << QStringLiteral("ボーナス数字と同じ数字です");
+    QTest::newRow("bonus equal to 第3数字") << 8 << 4 << QString() << QStringLiteral("第3数字と同じ数字です");
+}
+
+void TestEditor::refusedValueIsMarkedAtOnce()
+{
+    // Typed and Enter: the cell turns red with the reason as its tooltip, the
+    // file keeps its value, and the close check names the cell and reason.
+    QFETCH(int, column);
+    QFETCH(int, sameAs);
+    QFETCH(QString, text);
+    QFETCH(QString, reason);
+    const int row = 12;
+    QAbstractItemModel *model = m_editor->grid()->model();
+    if (sameAs)
+        text = model->index(row - 1, sameAs - 1).data().toString();
+    const QModelIndex cell = model->index(row - 1, column - 1);
+    QVERIFY(!cell.data(Qt::ToolTipRole).isValid());
+    const QColor normal = cell.data(Qt::BackgroundRole).value<QBrush>().color();
+    const QStringList before = DrawFile::lines(dbPath());
+
+    type({column, row, text});
+    QCOMPARE(cell.data().toString(), text);
+    QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 150, 150));
+    QVERIFY(normal != QColor(255, 150, 150));
+    QVERIFY2(cell.data(Qt::ToolTipRole).toString().startsWith(reason), qPrintable(cell.data(Qt::ToolTipRole).toString()));
+    QVERIFY(m_messages.isEmpty()); // marked, not boxed
+    QCOMPARE(DrawFile::lines(dbPath()), before);
+
+    QTest::mouseClick(m_editor->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    QCOMPARE(m_messages.size(), 1);
+    const QString field = column == 8 ? QStringLiteral("ボーナス数字") : QStringLiteral("第%1数字").arg(column - 1);
+    QVERIFY2(m_messages[0].text.contains(QStringLiteral("回数%1の%2「%3」：%4").arg(row).arg(field, text, reason)),
+             qPrintable(m_messages[0].text));
+    QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
+    QCOMPARE(m_editor->grid()->currentIndex(), cell);
+    QCOMPARE(DrawFile::lines(dbPath()), before);
+}
+
+void TestEditor::copiesBlocksWithAndWithoutCaptions()
+{
+    // Draws 3 … 4, 第2数字 … 第4数字 selected.
+    QTableView *grid = m_editor->grid();
+    QAbstractItemModel *model = grid->model();
+    grid->setCurrentIndex(model->index(2, 2));
+    grid->selectionModel()->select(QItemSelection(model->index(2, 2), model->index(3, 4)), QItemSelectionModel::ClearAndSelect);
+    auto cells = [&](int row) {
+        QStringList texts;
+        for (int c = 2; c <= 4; ++c)
+            texts << model->index(row, c).data().toString();
+        return texts.join(QLatin1Char('\t'));
+    };
+    const QString block = cells(2) + QStringLiteral("\n") + cells(3) + QStringLiteral("\n");
+
+    QApplication::clipboard()->clear();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), block);
+
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("回数\t第2数字\t第3数字\t第4数字\n3\t%1\n4\t%2\n")
+                                                     .arg(cells(2), cells(3)));
+
+    // The grid's context menu offers both.
+    rightClick(grid->viewport(), grid->visualRect(model->index(3, 3)).center());
+    QMenu *menu = m_editor->tableActions()->menu();
+    QVERIFY(menu->isVisible());
+    for (const char *name : {"actCopy", "actCopyWithCaptions"}) {
+        QAction *action = m_editor->findChild<QAction *>(QLatin1String(name));
+        QVERIFY2(action && menu->actions().contains(action) && action->isVisible() && action->isEnabled(), name);
+    }
+    QApplication::clipboard()->clear();
+    m_editor->findChild<QAction *>(QStringLiteral("actCopy"))->trigger();
+    menu->hide();
+    QCOMPARE(QApplication::clipboard()->text(), block);
+    QVERIFY(m_messages.isEmpty());
+}
+
 void TestEditor::screenshot()
 {
     // Not a check: with LOTO6_SCREENSHOT=FILE it pictures the editor on the
@@ -490,6 +593,7 @@ void TestEditor::screenshot()
     const QString target = qEnvironmentVariable("LOTO6_SCREENSHOT");
     if (target.isEmpty())
         QSKIP("LOTO6_SCREENSHOT not set");
+    ProgramSetup::setIconNow(); // as the program shows it
     const QString bundled = QCoreApplication::applicationDirPath() + QStringLiteral("/") + DrawDatabase::FileName;
     if (QFile::exists(bundled)) {
         cleanup();
@@ -504,8 +608,12 @@ void TestEditor::screenshot()
         m_editor = open();
         QVERIFY(m_editor);
     }
+    // The last draw with its 第1数字 typed over by its 第2数字: refused, red.
+    QAbstractItemModel *model = m_editor->grid()->model();
+    const int last = model->rowCount();
+    type({2, last, model->index(last - 1, 2).data().toString()});
     m_editor->grid()->scrollToBottom();
-    m_editor->grid()->setCurrentIndex(m_editor->grid()->model()->index(m_editor->grid()->model()->rowCount() - 1, 1));
+    m_editor->grid()->setCurrentIndex(model->index(last - 1, 4));
     QTest::qWait(300);
     QVERIFY(m_frm->grab().save(target));
 }

@@ -118,6 +118,18 @@ void TestRandomnessWindow::rangeAndImages()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("<svg"));
     QVERIFY(!w->saveChart(dir.filePath(QStringLiteral("missing/chart.png"))).isEmpty());
+
+    // 画像で保存 offers the window's name, and next time the folder used.
+    QTemporaryDir home;
+    useTemporaryHome(home);
+    auto offered = answerNextFileDialog(dir.filePath(QStringLiteral("picked.png")));
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("saveChart")), Qt::LeftButton);
+    QVERIFY(offered->seen);
+    QCOMPARE(offered->file, home.filePath(QStringLiteral("ランダム性の検定.png")));
+    QVERIFY(!QImage(dir.filePath(QStringLiteral("picked.png"))).isNull());
+    offered = answerNextFileDialog({});
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("saveChart")), Qt::LeftButton);
+    QCOMPARE(offered->folder, dir.path());
 }
 
 QTEST_MAIN(TestRandomnessWindow)

@@ -140,7 +140,8 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
             m_grid->scrollToCell(col, row);
             m_grid->setFocus();
             return true;
-        });
+        },
+        [this, drawColumn] { return TableOutput::drawsIn(m_grid->sheet(), drawColumn); });
     }
     if (m_print)
         connect(m_print, &QPushButton::clicked, m_actions, &TableActions::printPreview);

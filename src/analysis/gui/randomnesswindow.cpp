@@ -1,6 +1,7 @@
 #include "analysis/gui/randomnesswindow.h"
 
 #include "ui/gui/chartswap.h"
+#include "ui/gui/filedialogs.h"
 #include "ui/gui/messages.h"
 #include "ui/gui/staleresultbar.h"
 
@@ -314,10 +315,12 @@ QString RandomnessWindow::saveChart(const QString &fileName) const
 void RandomnessWindow::saveChartAs()
 {
     QString filter;
-    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("画像で保存"), QString(),
-                                                    QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg)"), &filter);
+    QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("画像で保存"), FileDialogs::suggestion(FileDialogs::Kind::Image, windowTitle() + QStringLiteral(".png")),
+        QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg)"), &filter);
     if (fileName.isEmpty())
         return;
+    FileDialogs::remember(FileDialogs::Kind::Image, fileName);
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += filter.startsWith(QLatin1String("SVG")) ? QStringLiteral(".svg") : QStringLiteral(".png");
     const QString error = saveChart(fileName);

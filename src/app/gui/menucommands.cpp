@@ -15,6 +15,7 @@
 #include "prediction/gui/predictionwindow.h"
 #include "store/datalocation.h"
 #include "store/drawstore.h"
+#include "ui/gui/filedialogs.h"
 #include "ui/tableoutput.h"
 
 #include <QApplication>
@@ -156,8 +157,10 @@ void exportDraws(MainFrm &frame)
     const QString utf8 = QStringLiteral("CSV UTF-8 BOM付き (*.csv)");
     const QString shiftJis = QStringLiteral("CSV Shift_JIS (*.csv)");
     QString filter = utf8;
-    const QString out = QFileDialog::getSaveFileName(&frame, QStringLiteral("当選データ書出し"), QStringLiteral("loto6-history.csv"),
+    const QString out = QFileDialog::getSaveFileName(&frame, QStringLiteral("当選データ書出し"),
+                                                     FileDialogs::suggestion(FileDialogs::Kind::DrawData, QStringLiteral("loto6-history.csv")),
                                                      utf8 + QStringLiteral(";;") + shiftJis, &filter);
+    FileDialogs::remember(FileDialogs::Kind::DrawData, out);
     if (out.isEmpty())
         return;
     frame.setCursor(Qt::WaitCursor);

@@ -1,6 +1,7 @@
 #include "maintenance/gui/drawimportwindow.h"
 
 #include "store/runtimeerror.h"
+#include "ui/gui/filedialogs.h"
 #include "ui/gui/metrics.h"
 
 #include <QFile>
@@ -119,8 +120,10 @@ void DrawImportWindow::createControls()
 
 void DrawImportWindow::Cmdファイル_Click()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("当選データファイルを開く"), QString(),
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("当選データファイルを開く"),
+                                                      FileDialogs::folder(FileDialogs::Kind::DrawData),
                                                       QStringLiteral("当選データ (*.csv *.tsv *.txt);;すべてのファイル (*)"));
+    FileDialogs::remember(FileDialogs::Kind::DrawData, path);
     if (!path.isEmpty())
         loadFile(path);
 }

@@ -103,7 +103,7 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
                                         },
                                         [this] { return SheetExport::csv(recordsSheet()); }});
     m_actions->setPresenter([this](QWidget *, const MessageRequest &request) { return m_ask(request); });
-    m_actions->addGrid(m_grid);
+    m_actions->addGrid(m_grid, [this] { return recordsSheet(); });
     m_actions->enableGoToDraw([this](int drawNo) {
         for (int row = 0; row < m_model->rowCount(); ++row) {
             if (m_model->data(m_model->index(row, 0)).toString().trimmed() == QString::number(drawNo)) {
@@ -115,7 +115,8 @@ DrawResultsEditor::DrawResultsEditor(DrawRecordEditor records, Ask ask, QWidget 
             }
         }
         return false;
-    });
+    },
+    [this] { return TableOutput::drawsIn(recordsSheet(), 1); });
 }
 
 Sheet DrawResultsEditor::recordsSheet() const

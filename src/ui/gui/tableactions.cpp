@@ -1,12 +1,12 @@
 #include "ui/gui/tableactions.h"
 
+#include "ui/gui/filedialogs.h"
 #include "ui/gui/sheetprinter.h"
 #include "ui/gui/sheetview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QTableView>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -57,13 +58,15 @@ int tableViewZoom(const QTableView *view)
     return view->property("zoom").isValid() ? view->property("zoom").toInt() : 100;
 }
 
-// Ctrl+wheel and Ctrl++ / Ctrl+- / Ctrl+0 over the editor's grid.
-class TableViewZoomFilter : public QObject
+// Ctrl+wheel and Ctrl++ / Ctrl+- / Ctrl+0 over the editor's grid, and its
+// Ctrl+C, which copies the selected block instead of the current cell only.
+class TableViewKeyFilter : public QObject
 {
 public:
-    TableViewZoomFilter(QTableView *view)
+    TableViewKeyFilter(QTableView *view, std::function<void()> copy)
         : QObject(view)
         , m_view(view)
+        , m_copy(std::move(copy))
     {
     }
 
@@ -80,6 +83,10 @@ protected:
         }
         if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
+            if (key->matches(QKeySequence::Copy)) {
+                m_copy();
+                return true;
+            }
             if (!(key->modifiers() & Qt::ControlModifier))
                 return false;
             if (key->key() == Qt::Key_Plus || key->key() == Qt::Key_Equal)
@@ -97,7 +104,28 @@ protected:
 
 private:
     QTableView *m_view;
+    std::function<void()> m_copy;
 };
+
+// The selected cells of an item view as a block of the table asSheet gives
+// (model row r is row r + 2, column c is column c + 1); the current cell
+// when nothing is selected.
+Block tableViewBlock(const QTableView *view)
+{
+    QModelIndexList cells = view->selectionModel() ? view->selectionModel()->selectedIndexes() : QModelIndexList();
+    if (cells.isEmpty() && view->currentIndex().isValid())
+        cells << view->currentIndex();
+    if (cells.isEmpty())
+        return Block::cells(0, 0, 0, 0);
+    int row1 = cells.front().row(), row2 = row1, col1 = cells.front().column(), col2 = col1;
+    for (const QModelIndex &cell : cells) {
+        row1 = std::min(row1, cell.row());
+        row2 = std::max(row2, cell.row());
+        col1 = std::min(col1, cell.column());
+        col2 = std::max(col2, cell.column());
+    }
+    return Block::cells(col1 + 1, row1 + 2, col2 + 1, row2 + 2);
+}
 
 } // namespace
 
@@ -118,14 +146,20 @@ TableActions::TableActions(QWidget *window, Source source)
     m_copy->setObjectName(QStringLiteral("actCopy"));
     m_copy->setShortcut(QKeySequence::Copy);
     m_copy->setShortcutContext(Qt::WidgetShortcut); // the grid's own Ctrl+C does the work
-    connect(m_copy, &QAction::triggered, this, [this] {
-        if (auto *grid = qobject_cast<SheetView *>(m_menuGrid.data()))
-            grid->copySelection();
-    });
+    connect(m_copy, &QAction::triggered, this, [this] { copy(false); });
     m_copyWithCaptions = addAction(QStringLiteral("actCopyWithCaptions"), QStringLiteral("見出し付きでコピー"),
                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TableActions::copyWithCaptions);
     m_menu->addAction(m_copyWithCaptions);
     m_menu->addSeparator();
+    // The menu's actions act on the grid it was opened over; once it has
+    // closed (and its action has run), keys act on the grid with the focus.
+    connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            m_menuGrid = nullptr;
+            m_copy->setEnabled(true);
+            m_copyWithCaptions->setEnabled(true);
+        });
+    });
     const std::pair<QString, int> zooms[] = {
         {QStringLiteral("拡大"), SheetView::ZoomStep}, {QStringLiteral("縮小"), -SheetView::ZoomStep}, {QStringLiteral("100%"), 0}};
     const QKeySequence zoomKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Minus),
@@ -161,19 +195,25 @@ void TableActions::addGrid(SheetView *grid, int drawColumn)
             [this, grid](const QPoint &pos) { showMenu(grid, grid->mapToGlobal(pos)); });
 }
 
-void TableActions::addGrid(QTableView *grid)
+void TableActions::addGrid(QTableView *grid, std::function<Sheet()> asSheet)
 {
+    m_tableGrids.push_back({grid, std::move(asSheet)});
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this,
             [this, grid](const QPoint &pos) { showMenu(grid, grid->viewport()->mapToGlobal(pos)); });
-    auto *zoom = new TableViewZoomFilter(grid);
-    grid->installEventFilter(zoom);          // keys
-    grid->viewport()->installEventFilter(zoom); // wheel
+    auto *keys = new TableViewKeyFilter(grid, [this, grid] {
+        m_menuGrid = grid;
+        copy(false);
+        m_menuGrid = nullptr;
+    });
+    grid->installEventFilter(keys);          // keys
+    grid->viewport()->installEventFilter(keys); // wheel
 }
 
-void TableActions::enableGoToDraw(std::function<bool(int)> goTo)
+void TableActions::enableGoToDraw(std::function<bool(int)> goTo, std::function<DrawRange()> range)
 {
     m_goToDraw = std::move(goTo);
+    m_drawRange = std::move(range);
     m_goTo = addAction(QStringLiteral("actGoToDraw"), QStringLiteral("回数へ移動..."), QKeySequence(Qt::CTRL | Qt::Key_G),
                        &TableActions::goToDraw);
     m_menu->insertAction(m_zoomActions.front(), m_goTo);
@@ -183,11 +223,13 @@ void TableActions::enableGoToDraw(std::function<bool(int)> goTo)
 void TableActions::showMenu(QWidget *grid, const QPoint &globalPos)
 {
     m_menuGrid = grid;
-    const auto *sheetGrid = qobject_cast<SheetView *>(grid);
-    m_copy->setVisible(sheetGrid != nullptr);
-    m_copyWithCaptions->setVisible(sheetGrid != nullptr);
-    m_copy->setEnabled(sheetGrid && sheetGrid->hasSelection());
-    m_copyWithCaptions->setEnabled(sheetGrid && sheetGrid->hasSelection());
+    bool selected = false;
+    if (const auto *sheetGrid = qobject_cast<SheetView *>(grid))
+        selected = sheetGrid->hasSelection();
+    else if (const auto *tableGrid = qobject_cast<QTableView *>(grid))
+        selected = tableViewBlock(tableGrid).col1 > 0;
+    m_copy->setEnabled(selected);
+    m_copyWithCaptions->setEnabled(selected);
     m_menu->popup(globalPos);
 }
 
@@ -200,33 +242,57 @@ void TableActions::zoomActive(int step)
         zoomTableView(tableGrid, step == 0 ? 100 : tableViewZoom(tableGrid) + step);
 }
 
-void TableActions::copyWithCaptions()
+QWidget *TableActions::copySource() const
 {
-    // From the menu, the grid it was opened over; by key, the grid with the focus.
-    const Grid *grid = nullptr;
-    for (const Grid &candidate : m_sheetGrids) {
-        if (candidate.view && (candidate.view == m_menuGrid || candidate.view->hasFocus()))
-            grid = &candidate;
+    if (m_menuGrid)
+        return m_menuGrid;
+    QWidget *focus = QApplication::focusWidget();
+    QWidget *first = nullptr;
+    auto consider = [&](QWidget *grid) {
+        if (!grid)
+            return false;
+        if (!first)
+            first = grid;
+        return focus && (grid == focus || grid->isAncestorOf(focus));
+    };
+    for (const Grid &grid : m_sheetGrids) {
+        if (consider(grid.view))
+            return grid.view;
     }
-    if (!grid && !m_sheetGrids.empty())
-        grid = &m_sheetGrids.front();
-    if (!grid || !grid->view || !grid->view->hasSelection())
+    for (const TableGrid &grid : m_tableGrids) {
+        if (consider(grid.view))
+            return grid.view;
+    }
+    return first;
+}
+
+void TableActions::copy(bool withCaptions)
+{
+    const QWidget *source = copySource();
+    for (const Grid &grid : m_sheetGrids) {
+        if (grid.view != source || !grid.view->hasSelection())
+            continue;
+        const Sheet &sheet = grid.view->sheet();
+        QApplication::clipboard()->setText(TableOutput::textWithCaptions(
+            sheet, grid.view->selection(), withCaptions ? TableOutput::captions(sheet, grid.drawColumn) : TableOutput::Captions{}));
         return;
-    const Sheet &sheet = grid->view->sheet();
-    QApplication::clipboard()->setText(
-        TableOutput::textWithCaptions(sheet, grid->view->selection(), TableOutput::captions(sheet, grid->drawColumn)));
+    }
+    for (const TableGrid &grid : m_tableGrids) {
+        if (grid.view != source)
+            continue;
+        const Block block = tableViewBlock(grid.view);
+        if (block.col1 == 0)
+            return;
+        // The column captions and the draw numbers are the table's captions.
+        QApplication::clipboard()->setText(TableOutput::textWithCaptions(
+            grid.asSheet(), block, withCaptions ? TableOutput::Captions{1, 1} : TableOutput::Captions{}));
+        return;
+    }
 }
 
 void TableActions::error(const QString &text)
 {
     m_presenter(m_window, Messages::error(text));
-}
-
-QString TableActions::suggestedPath(const QString &suffix) const
-{
-    QString name = m_window->windowTitle();
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    return QDir::home().filePath(name + suffix);
 }
 
 void TableActions::printPreview()
@@ -236,8 +302,10 @@ void TableActions::printPreview()
 
 void TableActions::savePdf()
 {
-    const QString path = QFileDialog::getSaveFileName(m_window, QStringLiteral("PDFで保存"), suggestedPath(QStringLiteral(".pdf")),
-                                                      QStringLiteral("PDF (*.pdf)"));
+    const QString path = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("PDFで保存"), FileDialogs::suggestion(FileDialogs::Kind::Pdf, m_window->windowTitle() + QStringLiteral(".pdf")),
+        QStringLiteral("PDF (*.pdf)"));
+    FileDialogs::remember(FileDialogs::Kind::Pdf, path);
     if (!path.isEmpty())
         writePdf(path);
 }
@@ -255,12 +323,14 @@ bool TableActions::writePdf(const QString &path, bool fitWidth)
 
 void TableActions::saveCsv()
 {
-    QFileDialog dialog(m_window, QStringLiteral("CSVで保存"), suggestedPath(QStringLiteral(".csv")));
+    QFileDialog dialog(m_window, QStringLiteral("CSVで保存"),
+                       FileDialogs::suggestion(FileDialogs::Kind::Csv, m_window->windowTitle() + QStringLiteral(".csv")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({Utf8Filter, ShiftJisFilter});
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    FileDialogs::remember(FileDialogs::Kind::Csv, dialog.selectedFiles().constFirst());
     writeCsv(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter() == ShiftJisFilter
                                                       ? TableOutput::Encoding::ShiftJis
                                                       : TableOutput::Encoding::Utf8Bom);
@@ -286,18 +356,54 @@ void TableActions::goToDraw()
 {
     if (!m_goToDraw)
         return;
-    bool ok = false;
-    const int drawNo = QInputDialog::getInt(m_window, QStringLiteral("回数へ移動"), QStringLiteral("回数:"), 1, 1, 32767, 1, &ok);
-    if (ok)
-        moveToDraw(drawNo);
+    // Typed as text: a number box would drop the digits past its limit and
+    // go to another draw without a word.
+    const DrawRange range = m_drawRange();
+    QInputDialog dialog(m_window);
+    dialog.setObjectName(QStringLiteral("dlgGoToDraw"));
+    dialog.setWindowTitle(QStringLiteral("回数へ移動"));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(range.second > 0 ? QStringLiteral("回数（%1〜%2）:").arg(range.first).arg(range.second)
+                                         : QStringLiteral("回数:"));
+    if (dialog.exec() == QDialog::Accepted)
+        moveToDraw(dialog.textValue());
+}
+
+bool TableActions::moveToDraw(const QString &typed)
+{
+    if (!m_goToDraw)
+        return false;
+    QString text = typed.normalized(QString::NormalizationForm_KC).trimmed();
+    if (text.startsWith(QStringLiteral("第")) && text.endsWith(QStringLiteral("回")))
+        text = text.mid(1, text.size() - 2).trimmed();
+    bool number = false;
+    const qlonglong drawNo = text.toLongLong(&number);
+    if (!number) {
+        m_presenter(m_window, Messages::information(QStringLiteral("「%1」は回数として読めません。数字で入力してください。").arg(typed)));
+        return false;
+    }
+    return moveToDrawNumber(drawNo);
 }
 
 bool TableActions::moveToDraw(int drawNo)
 {
+    return moveToDrawNumber(drawNo);
+}
+
+bool TableActions::moveToDrawNumber(qlonglong drawNo)
+{
     if (!m_goToDraw)
         return false;
-    if (m_goToDraw(drawNo))
+    const DrawRange range = m_drawRange();
+    const bool inRange = range.second > 0 && drawNo >= range.first && drawNo <= range.second;
+    if (inRange && m_goToDraw(int(drawNo)))
         return true;
-    m_presenter(m_window, Messages::information(QStringLiteral("第%1回はこの表にありません。").arg(drawNo)));
+    m_presenter(m_window, Messages::information(
+                              inRange || range.second == 0
+                                  ? QStringLiteral("第%1回はこの表にありません。").arg(drawNo)
+                                  : QStringLiteral("第%1回はこの表の範囲（第%2回〜第%3回）の外です。")
+                                        .arg(drawNo)
+                                        .arg(range.first)
+                                        .arg(range.second)));
     return false;
 }

@@ -4,7 +4,12 @@
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
 
 ProgramFolder::ProgramFolder(const QString &csvRows)
 {
@@ -31,4 +36,41 @@ void MessageRecorder::install(MainFrm &window)
         shown << request;
         return answers.isEmpty() ? QMessageBox::No : answers.takeFirst();
     });
+}
+
+std::shared_ptr<OfferedFile> answerNextFileDialog(const QString &choose)
+{
+    auto offered = std::make_shared<OfferedFile>();
+    auto *poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, offered, choose] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        offered->seen = true;
+        offered->folder = dialog->directory().absolutePath();
+        const QStringList selected = dialog->selectedFiles();
+        offered->file = selected.isEmpty() ? QString() : selected.first();
+        if (choose.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Typed into the name box, as selectFile() leaves a box that has the focus alone.
+        dialog->setDirectory(QFileInfo(choose).absolutePath());
+        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            name->setText(QFileInfo(choose).fileName());
+        else
+            dialog->selectFile(QFileInfo(choose).fileName());
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, which checks the name
+    });
+    poll->start();
+    return offered;
+}
+
+void useTemporaryHome(const QTemporaryDir &home)
+{
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
 }

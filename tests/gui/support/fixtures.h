@@ -8,6 +8,8 @@
 #include <QList>
 #include <QTemporaryDir>
 
+#include <memory>
+
 class MainFrm;
 
 // A temporary program folder holding Loto6Kermon.mdb made from CSV rows
@@ -32,3 +34,20 @@ public:
     QList<MessageRequest> shown;
     QList<QMessageBox::StandardButton> answers;
 };
+
+// The folder and file a file dialog offered when it opened.
+struct OfferedFile
+{
+    QString folder;
+    QString file; // the full path of the suggested file, or empty
+    bool seen = false;
+};
+
+// Answers the next file dialog that opens, as a user would: notes what it
+// offers, then chooses `choose` (a full path), or cancels when it is empty.
+std::shared_ptr<OfferedFile> answerNextFileDialog(const QString &choose);
+
+// Points the user's home and configuration folders at a temporary folder
+// for the rest of the test program, so that nothing it remembers reaches
+// the real ones.
+void useTemporaryHome(const QTemporaryDir &home);
