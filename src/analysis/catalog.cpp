@@ -100,6 +100,10 @@ std::vector<AnalysisWindow> makeCatalog()
     for (AnalysisWindow &w : windows) {
         if (w.className != QStringLiteral("出現頻度分析") && w.className != QStringLiteral("回数別出現分析"))
             w.drawColumn = 1;
+        // A chart two thousand draws long is read against its number row
+        // (回, 1 … 43), which stays in view as the draws scroll.
+        if (w.className == QStringLiteral("バラツキ分析"))
+            w.frozenRowsOnScreen = 2;
     }
     return windows;
 }

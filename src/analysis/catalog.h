@@ -46,6 +46,9 @@ struct AnalysisWindow
     BuildFunction build = nullptr;
     // The column holding the draw number when the rows are draws, else 0.
     int drawColumn = 0;
+    // Caption rows the window keeps in view while the draws scroll, where
+    // the table itself freezes fewer.
+    int frozenRowsOnScreen = 0;
 };
 
 // The analysis windows in menu order.

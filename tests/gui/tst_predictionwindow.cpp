@@ -159,6 +159,14 @@ void TestPredictionWindow::startsWithThePredictionAndNothingReflected()
     QCOMPARE(results(w, 2, 3), (QStringList{"16", "17", "18", "19", "20", "21"}));
     QCOMPARE(results(w, 3, 2), results(w, 2, 2));
     QVERIFY(m_messages.isEmpty());
+    // Each table ends where its columns and rows do: no empty band beside
+    // or below it.
+    for (int k = 0; k < 4; ++k) {
+        const SheetView *grid = w->grid(k);
+        const QSize view = grid->viewport()->size();
+        QCOMPARE(grid->cellAt(QPoint(view.width() - 1, 1)).x(), grid->sheet().maxCols());
+        QCOMPARE(grid->cellAt(QPoint(1, view.height() - 1)).y(), grid->sheet().maxRows());
+    }
 }
 
 void TestPredictionWindow::optionClickMovesEveryLookBackAndBack()

@@ -122,10 +122,12 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     m_grid = new SheetView(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_grid->setSheet(std::move(sheet), SheetView::View::Keep);
+    m_grid->setFrozenRowsOnScreen(description.frozenRowsOnScreen);
     // The grid takes the keyboard when the window opens (the frame gives
     // the focus to its child's focus proxy).
     setFocusProxy(m_grid);
     layOutGrid();
+    connect(m_grid, &SheetView::zoomChanged, this, &AnalysisFrame::layOutGrid);
 
     m_actions = new TableActions(this, {[this] { return printDocument(m_description, m_grid->sheet(), m_drawRange); },
                                         [this] { return SheetExport::csv(m_grid->sheet()); }});
@@ -156,6 +158,7 @@ void AnalysisFrame::recompute(const DrawHistoryStore &store)
     Sheet sheet = m_description.build(store);
     m_grid->setSheet(std::move(sheet), SheetView::View::Keep);
     m_drawRange = TableOutput::drawRange(store);
+    layOutGrid(); // the grid ends where the new table does
 }
 
 void AnalysisFrame::resizeEvent(QResizeEvent *event)
@@ -173,8 +176,10 @@ void AnalysisFrame::layOutGrid()
         top = std::max(top, strip->totalHeightForWidth(width()));
     const int left = Metrics::twipsToPixels(GridLeftTwips);
     m_strip->setGeometry(0, 0, width(), top);
-    // The grid fits the client area at its offset, its scroll bars in view.
-    m_grid->setGeometry(left, top, std::max(0, width() - 2 * left), std::max(0, height() - top - left));
+    // The grid fits the client area at its offset, its scroll bars in view,
+    // and ends where the table does.
+    const QSize room(std::max(0, width() - 2 * left), std::max(0, height() - top - left));
+    m_grid->setGeometry(QRect(QPoint(left, top), m_grid->fittedSize(room)));
 }
 
 SheetPrinter::Document AnalysisFrame::printDocument(const AnalysisWindow &description, const Sheet &sheet,

@@ -34,6 +34,8 @@ const std::array<const char *, ReflectFlagCount> OptionCaptions{
     "■下一桁連続出現回数分析",
 };
 
+constexpr int GridWidthTwips = 4680;
+
 QRect twips(int left, int top, int width, int height)
 {
     return {Metrics::twipsToPixels(left), Metrics::twipsToPixels(top), Metrics::twipsToPixels(width),
@@ -111,14 +113,10 @@ void PredictionWindow::recompute(const DrawHistoryStore &store)
 void PredictionWindow::fitGridHeights()
 {
     // The layout's heights were made for a smaller row unit than ours: a grid
-    // grows downwards until all its rows show (the gaps below take it).
-    for (SheetView *view : m_grids) {
-        int height = 2 * view->frameWidth();
-        for (int r = 1; r <= view->sheet().maxRows(); ++r)
-            height += Metrics::rowPixels(view->sheet().rowHeight(r));
-        if (height > view->height())
-            view->resize(view->width(), height);
-    }
+    // grows downwards until all its rows show (the gaps below take it), and
+    // it ends where its columns do.
+    for (SheetView *view : m_grids)
+        view->resize(view->fittedSize(QSize(Metrics::twipsToPixels(GridWidthTwips), QWIDGETSIZE_MAX)));
 }
 
 void PredictionWindow::createControls()
@@ -164,7 +162,7 @@ void PredictionWindow::createControls()
         auto *view = new SheetView(this);
         view->setObjectName(QStringLiteral("fpSpread1_%1").arg(k));
         view->setProperty("index", k);
-        view->setGeometry(twips(4320, gridTops[k], 4680, gridHeights[k]));
+        view->setGeometry(twips(4320, gridTops[k], GridWidthTwips, gridHeights[k]));
         view->viewport()->installEventFilter(this);
         m_grids[size_t(k)] = view;
     }

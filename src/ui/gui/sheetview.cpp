@@ -72,69 +72,99 @@ void SheetView::recomputeMetrics()
     updateScrollBars();
 }
 
+namespace {
+
+// The frozen entries (1 … frozen) and as many scrolled ones, counted from
+// the end, as fit in room with them: how many scrolled ones, and the pixels
+// all of them take.
+struct Fit
+{
+    int count = 0;
+    int pixels = 0;
+};
+Fit fitFromEnd(const std::vector<int> &pixels, int frozen, int room)
+{
+    Fit fit;
+    for (int i = 1; i <= frozen && i < int(pixels.size()); ++i)
+        fit.pixels += pixels[size_t(i)];
+    for (int i = int(pixels.size()) - 1; i > frozen && fit.pixels + pixels[size_t(i)] <= room; --i) {
+        fit.pixels += pixels[size_t(i)];
+        ++fit.count;
+    }
+    return fit;
+}
+
+int total(const std::vector<int> &pixels)
+{
+    int sum = 0;
+    for (size_t i = 1; i < pixels.size(); ++i)
+        sum += pixels[i];
+    return sum;
+}
+
+} // namespace
+
 int SheetView::pagedRows() const
 {
     // How many scrolled rows fit below the frozen ones, counted from the end,
     // so the last row can be brought fully into view.
-    const int frozen = std::min(m_sheet.frozenRows(), m_sheet.maxRows());
-    int height = viewport()->height();
-    for (int r = 1; r <= frozen; ++r)
-        height -= m_rowPixels[size_t(r)];
-    int fit = 0;
-    for (int r = m_sheet.maxRows(); r > frozen; --r) {
-        height -= m_rowPixels[size_t(r)];
-        if (height < 0)
-            break;
-        ++fit;
-    }
-    return std::max(fit, 1);
+    return std::max(fitFromEnd(m_rowPixels, frozenRows(), viewport()->height()).count, 1);
 }
 
 int SheetView::pagedCols() const
 {
-    const int frozen = std::min(m_sheet.frozenCols(), m_sheet.maxCols());
-    int width = viewport()->width();
-    for (int c = 1; c <= frozen; ++c)
-        width -= m_colPixels[size_t(c)];
-    int fit = 0;
-    for (int c = m_sheet.maxCols(); c > frozen; --c) {
-        width -= m_colPixels[size_t(c)];
-        if (width < 0)
-            break;
-        ++fit;
-    }
-    return std::max(fit, 1);
+    return std::max(fitFromEnd(m_colPixels, std::min(m_sheet.frozenCols(), m_sheet.maxCols()), viewport()->width()).count, 1);
+}
+
+SheetView::Bars SheetView::neededBars(QSize room) const
+{
+    // Each bar takes room from the other direction.
+    const int width = total(m_colPixels);
+    const int height = total(m_rowPixels);
+    Bars bars;
+    bars.horizontal = width > room.width();
+    bars.vertical = height > room.height() - (bars.horizontal ? horizontalScrollBar()->sizeHint().height() : 0);
+    bars.horizontal = bars.horizontal || width > room.width() - (bars.vertical ? verticalScrollBar()->sizeHint().width() : 0);
+    return bars;
 }
 
 void SheetView::updateScrollBars()
 {
     // A table that fits the area without bars gets none: the bars a smaller
-    // viewport once needed must not keep the viewport small.
+    // viewport once needed must not keep the viewport small. The ranges are
+    // those of the viewport the bars will leave.
     const QSize room = maximumViewportSize();
-    int contentWidth = 0;
-    int contentHeight = 0;
-    for (int c = 1; c <= m_sheet.maxCols() && contentWidth <= room.width(); ++c)
-        contentWidth += m_colPixels[size_t(c)];
-    for (int r = 1; r <= m_sheet.maxRows() && contentHeight <= room.height(); ++r)
-        contentHeight += m_rowPixels[size_t(r)];
-    if (contentWidth <= room.width() && contentHeight <= room.height()) {
-        verticalScrollBar()->setRange(0, 0);
-        horizontalScrollBar()->setRange(0, 0);
-        return;
-    }
-    const int scrollRows = std::max(0, m_sheet.maxRows() - std::min(m_sheet.frozenRows(), m_sheet.maxRows()));
-    const int scrollCols = std::max(0, m_sheet.maxCols() - std::min(m_sheet.frozenCols(), m_sheet.maxCols()));
-    verticalScrollBar()->setRange(0, std::max(0, scrollRows - pagedRows()));
-    verticalScrollBar()->setPageStep(std::max(1, pagedRows() - 1));
+    const Bars bars = neededBars(room);
+    const int width = room.width() - (bars.vertical ? verticalScrollBar()->sizeHint().width() : 0);
+    const int height = room.height() - (bars.horizontal ? horizontalScrollBar()->sizeHint().height() : 0);
+    const int frozenCols = std::min(m_sheet.frozenCols(), m_sheet.maxCols());
+    const int pagedRows = std::max(fitFromEnd(m_rowPixels, frozenRows(), height).count, 1);
+    const int pagedCols = std::max(fitFromEnd(m_colPixels, frozenCols, width).count, 1);
+    const int scrollRows = std::max(0, m_sheet.maxRows() - frozenRows());
+    const int scrollCols = std::max(0, m_sheet.maxCols() - frozenCols);
+    verticalScrollBar()->setRange(0, bars.vertical ? std::max(0, scrollRows - pagedRows) : 0);
+    verticalScrollBar()->setPageStep(std::max(1, pagedRows - 1));
     verticalScrollBar()->setSingleStep(1);
-    horizontalScrollBar()->setRange(0, std::max(0, scrollCols - pagedCols()));
-    horizontalScrollBar()->setPageStep(std::max(1, pagedCols() - 1));
+    horizontalScrollBar()->setRange(0, bars.horizontal ? std::max(0, scrollCols - pagedCols) : 0);
+    horizontalScrollBar()->setPageStep(std::max(1, pagedCols - 1));
     horizontalScrollBar()->setSingleStep(1);
+}
+
+void SheetView::setFrozenRowsOnScreen(int rows)
+{
+    m_frozenRowsOnScreen = std::max(0, rows);
+    updateScrollBars();
+    viewport()->update();
+}
+
+int SheetView::frozenRows() const
+{
+    return std::min(std::max(m_sheet.frozenRows(), m_frozenRowsOnScreen), m_sheet.maxRows());
 }
 
 int SheetView::topRow() const
 {
-    return std::min(m_sheet.frozenRows(), m_sheet.maxRows()) + 1 + verticalScrollBar()->value();
+    return frozenRows() + 1 + verticalScrollBar()->value();
 }
 
 int SheetView::leftCol() const
@@ -144,15 +174,15 @@ int SheetView::leftCol() const
 
 void SheetView::scrollToCell(int col, int row)
 {
-    const int frozenRows = std::min(m_sheet.frozenRows(), m_sheet.maxRows());
+    const int frozenRowCount = frozenRows();
     const int frozenCols = std::min(m_sheet.frozenCols(), m_sheet.maxCols());
-    if (row > frozenRows) {
+    if (row > frozenRowCount) {
         const int first = topRow();
         const int last = first + pagedRows() - 1;
         if (row < first)
-            verticalScrollBar()->setValue(row - frozenRows - 1);
+            verticalScrollBar()->setValue(row - frozenRowCount - 1);
         else if (row > last)
-            verticalScrollBar()->setValue(row - frozenRows - pagedRows());
+            verticalScrollBar()->setValue(row - frozenRowCount - pagedRows());
     }
     if (col > frozenCols) {
         const int first = leftCol();
@@ -185,7 +215,7 @@ std::vector<SheetView::Span> SheetView::visibleRows() const
 {
     std::vector<Span> spans;
     const int height = viewport()->height();
-    const int frozen = std::min(m_sheet.frozenRows(), m_sheet.maxRows());
+    const int frozen = frozenRows();
     int y = 0;
     for (int r = 1; r <= frozen && y < height; ++r) {
         spans.push_back({r, y, m_rowPixels[size_t(r)]});
@@ -408,6 +438,22 @@ void SheetView::keyPressEvent(QKeyEvent *event)
     const int row = std::clamp(m_anchorRow + dr, 1, m_sheet.maxRows());
     selectBlock(col, row, col, row);
     scrollToCell(col, row);
+}
+
+QSize SheetView::fittedSize(QSize room) const
+{
+    // Whole rows and columns only: scrolled to the end, the last row and
+    // column then meet the frame as well, with no empty band beside them.
+    const int frame = 2 * frameWidth();
+    const Bars bars = neededBars(room - QSize(frame, frame));
+    const int vbar = bars.vertical ? verticalScrollBar()->sizeHint().width() : 0;
+    const int hbar = bars.horizontal ? horizontalScrollBar()->sizeHint().height() : 0;
+    const int width = bars.horizontal
+        ? fitFromEnd(m_colPixels, std::min(m_sheet.frozenCols(), m_sheet.maxCols()), room.width() - frame - vbar).pixels
+        : total(m_colPixels);
+    const int height = bars.vertical ? fitFromEnd(m_rowPixels, frozenRows(), room.height() - frame - hbar).pixels
+                                     : total(m_rowPixels);
+    return QSize(frame + width + vbar, frame + height + hbar).boundedTo(room);
 }
 
 QSize SheetView::sizeHint() const

@@ -28,6 +28,12 @@ public:
     void setSheet(Sheet sheet, View view = View::Reset);
     const Sheet &sheet() const { return m_sheet; }
 
+    // Rows kept in view while scrolling, at least the sheet's frozen rows:
+    // a window may hold its caption rows on screen without changing the
+    // table it exports.
+    void setFrozenRowsOnScreen(int rows);
+    int frozenRows() const;
+
     // First scrolled (non-frozen) row and column in view.
     int topRow() const;
     int leftCol() const;
@@ -53,6 +59,10 @@ public:
     void setZoom(int percent);
 
     QSize sizeHint() const override;
+    // The size within room that shows the table without an empty band
+    // beside or below its cells: all of it, or whole rows and columns with
+    // scroll bars for the rest.
+    QSize fittedSize(QSize room) const;
 
 Q_SIGNALS:
     void zoomChanged(int percent);
@@ -75,6 +85,13 @@ private:
     std::vector<Span> visibleRows() const;
     int pagedRows() const;
     int pagedCols() const;
+    struct Bars
+    {
+        bool horizontal = false;
+        bool vertical = false;
+    };
+    // The scroll bars a viewport of at most room (without bars) needs.
+    Bars neededBars(QSize room) const;
     void applyZoomFont();
 
     Sheet m_sheet;
@@ -84,4 +101,5 @@ private:
     int m_anchorCol = 0, m_anchorRow = 0;
     SheetPainter::TextCache m_texts;
     int m_zoom = 100;
+    int m_frozenRowsOnScreen = 0;
 };
