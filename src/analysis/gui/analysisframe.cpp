@@ -4,6 +4,7 @@
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
 #include "ui/gui/tableactions.h"
+#include "ui/gui/wrappinglabel.h"
 #include "ui/sheetexport.h"
 
 #include <QApplication>
@@ -66,10 +67,9 @@ AnalysisFrame::AnalysisFrame(const AnalysisWindow &description, Sheet sheet, QWi
     strip->setSpacing(6);
     column->addLayout(strip);
 
-    m_label = new QLabel(description.label, m_strip);
-    m_label->setObjectName(QStringLiteral("Label1"));
     // Narrow windows wrap their description onto a second line of the strip.
-    m_label->setWordWrap(true);
+    m_label = new WrappingLabel(description.label, m_strip);
+    m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setToolTip(description.label);
     QSizePolicy wrapping(QSizePolicy::Preferred, QSizePolicy::Preferred);
     wrapping.setHeightForWidth(true); // so the strip can grow to every line of it

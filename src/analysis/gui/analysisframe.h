@@ -12,6 +12,7 @@ class QLabel;
 class QPushButton;
 class SheetView;
 class TableActions;
+class WrappingLabel;
 
 // The one window frame of every analysis: Command1 "閉じる", Label1 with the
 // description, the legend, Command2 "印刷" where the window has one, and the
@@ -61,7 +62,7 @@ private:
     SheetView *m_grid = nullptr;
     QPushButton *m_close = nullptr;
     QPushButton *m_print = nullptr;
-    QLabel *m_label = nullptr;
+    WrappingLabel *m_label = nullptr;
     QWidget *m_strip = nullptr;
     TableActions *m_actions = nullptr;
 };

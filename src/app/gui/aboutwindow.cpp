@@ -2,7 +2,9 @@
 
 #include "ui/gui/legendpictures.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/wrappinglabel.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -42,9 +44,10 @@ QPixmap makeBackground(QSize size)
     return pixmap;
 }
 
-QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, int pointSize, bool bold, QRect geometry)
+template<typename Label = QLabel>
+Label *addLabel(QWidget *parent, const QString &name, const QString &text, int pointSize, bool bold, QRect geometry)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new Label(text, parent);
     label->setObjectName(name);
     QFont font = Metrics::gridFont();
     font.setPointSize(pointSize);
@@ -71,10 +74,9 @@ AboutWindow::AboutWindow(QWidget *mainWindow)
     addLabel(this, QStringLiteral("Label3"), QStringLiteral(" Ver3.60"), 11, false, QRect(24, 70, 150, 22));
     addLabel(this, QStringLiteral("Label4"), QStringLiteral("過去の当選数字から、次の一発を読み解く。"), 10, false,
              QRect(24, 104, 370, 22));
-    QLabel *notice = addLabel(this, QStringLiteral("Label2"),
-                              QStringLiteral("ロト6ケルモンLite 開発チーム　本ソフトウェアは当選を保証するものではありません。"), 8,
-                              false, QRect(24, 140, 300, 40));
-    notice->setWordWrap(true);
+    addLabel<WrappingLabel>(this, QStringLiteral("Label2"),
+                            QStringLiteral("ロト6ケルモンLite 開発チーム　本ソフトウェアは当選を保証するものではありません。"), 8,
+                            false, QRect(24, 140, 300, 40));
 
     auto *close = new QPushButton(QStringLiteral("閉じる"), this);
     close->setObjectName(QStringLiteral("Command1"));

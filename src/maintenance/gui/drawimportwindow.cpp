@@ -3,6 +3,7 @@
 #include "store/runtimeerror.h"
 #include "ui/gui/filedialogs.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/wrappinglabel.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -63,10 +64,9 @@ DrawImportWindow::DrawImportWindow(QString databasePath, Ask ask, QWidget *paren
 void DrawImportWindow::createControls()
 {
     auto *layout = new QVBoxLayout(this);
-    auto *intro = new QLabel(QStringLiteral("CSV・TSV ファイルを開くか、当選結果のページの文字を下に貼り付けて「確認」を押してください。"
-                                            "取込実行を押すまで、当選データファイルには何も書き込みません。"),
-                             this);
-    intro->setWordWrap(true);
+    auto *intro = new WrappingLabel(QStringLiteral("CSV・TSV ファイルを開くか、当選結果のページの文字を下に貼り付けて「確認」を押してください。"
+                                                   "取込実行を押すまで、当選データファイルには何も書き込みません。"),
+                                    this);
     layout->addWidget(intro);
 
     auto *sourceRow = new QHBoxLayout;

@@ -5,6 +5,7 @@
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
 #include "ui/gui/tableactions.h"
+#include "ui/gui/wrappinglabel.h"
 #include "ui/tableoutput.h"
 
 #include <QApplication>
@@ -42,10 +43,10 @@ QRect twips(int left, int top, int width, int height)
             Metrics::twipsToPixels(height)};
 }
 
+// A description, wrapped by the Japanese line-breaking rules.
 QLabel *textLabel(const QString &text, const QRect &geometry, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    label->setWordWrap(true);
+    auto *label = new WrappingLabel(text, parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(geometry);
     // Our font's lines are taller than the layout's: a description that
@@ -154,10 +155,13 @@ void PredictionWindow::createControls()
     const int gridTops[4] = {1680, 3480, 5040, 6360};
     const int gridHeights[4] = {1092, 912, 612, 672};
     for (int k = 0; k < PredictionEngine::GridCount; ++k) {
-        QLabel *caption = textLabel(PredictionGrids::caption(k),
-                                    twips(120, captionTops[k], k == 3 ? 4452 : 4812, k == 0 ? 372 : 252), results);
+        // One line each, at least as tall as the font's line.
+        auto *caption = new QLabel(PredictionGrids::caption(k), results);
         caption->setObjectName(QStringLiteral("lblPrediction_%1").arg(k));
-        caption->setWordWrap(false);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        QRect at = twips(120, captionTops[k], k == 3 ? 4452 : 4812, k == 0 ? 372 : 252);
+        at.setHeight(std::max(at.height(), caption->sizeHint().height()));
+        caption->setGeometry(at);
 
         auto *view = new SheetView(this);
         view->setObjectName(QStringLiteral("fpSpread1_%1").arg(k));
