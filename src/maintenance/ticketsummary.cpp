@@ -1,6 +1,6 @@
 #include "maintenance/ticketsummary.h"
 
-#include <QLocale>
+#include "ui/numbertext.h"
 
 #include <algorithm>
 
@@ -108,14 +108,14 @@ SpendingSummary summarize(const std::vector<Ticket> &tickets, const DrawResults 
 
 QString formatYen(qint64 yen)
 {
-    return QLocale(QLocale::English).toString(yen) + QStringLiteral("円");
+    return groupedDigits(yen) + QStringLiteral("円");
 }
 
 QString wonText(const SpendingRow &row)
 {
     QString text = formatYen(row.won);
     if (row.unknownLines > 0)
-        text += QStringLiteral("＋不明%1口").arg(row.unknownLines);
+        text += QStringLiteral("＋不明%1口").arg(groupedDigits(row.unknownLines));
     return text;
 }
 

@@ -1,6 +1,7 @@
 #include "prediction/backtestsheets.h"
 
-#include <QLocale>
+#include "ui/numbertext.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -77,8 +78,8 @@ Sheet summary(const Result &result)
         sheet.setText(6, row, fixed(s.p, 3));
         sheet.setText(7, row, fixed(s.adjustedP, 3));
         sheet.setText(8, row, verdictText(s));
-        sheet.setText(9, row, s.tickets);
-        sheet.setText(10, row, QLocale::c().toString(s.cost));
+        sheet.setText(9, row, groupedDigits(s.tickets));
+        sheet.setText(10, row, groupedDigits(s.cost));
         for (int t = 0; t < TierCount; ++t) {
             // Observed beside expected: "3 (2.41)".
             const double e = s.expectedTiers[size_t(t)];

@@ -74,7 +74,12 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
         QCOMPARE(summary.text(1, m + 2), Backtest::methodName(m));
         QCOMPARE(summary.text(3, m + 2), QString::number(expected->methods[size_t(m)].hits));
         QCOMPARE(summary.text(8, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
+        // Lines and their cost with the digits grouped: 4,323,034,400.
+        const QLocale grouped(QLocale::English);
+        QCOMPARE(summary.text(9, m + 2), grouped.toString(expected->methods[size_t(m)].tickets));
+        QCOMPARE(summary.text(10, m + 2), grouped.toString(expected->methods[size_t(m)].cost));
     }
+    QVERIFY(summary.text(10, 2).contains(QLatin1Char(',')));
     // The chart of the one-shot method ends at its total hits, shown as the
     // difference from the expectation or as they are.
     const auto lastHits = [w] {

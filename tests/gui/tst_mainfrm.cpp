@@ -301,6 +301,13 @@ void TestMainFrm::aboutWindowPlacementAndFlag()
     QCOMPARE(window.aboutWindow(), about);
     QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     QTRY_VERIFY(!window.aboutWindow());
+
+    // Esc closes it too, as it would a box.
+    trigger(window, QStringLiteral("mnuAbout"));
+    about = window.aboutWindow();
+    QVERIFY(about);
+    QTest::keyClick(about->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::Key_Escape);
+    QTRY_VERIFY(!window.aboutWindow());
 }
 
 void TestMainFrm::exitClosesEveryChild()

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QBrush>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSpinBox>
 #include <QStandardItemModel>
@@ -117,7 +118,7 @@ void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
     recorder.answers << QMessageBox::Yes;
     window->addFromPrediction(TicketSources::Source::Elimination);
     const int added = model->rowCount() - 3;
-    QVERIFY(recorder.shown[1].text.contains(QStringLiteral("%1口").arg(added)));
+    QVERIFY(recorder.shown[1].text.contains(QLocale(QLocale::English).toString(added) + QStringLiteral("口")));
     QCOMPARE(qint64(TicketLedger::open(cwd.ledgerPath()).tickets().size()), qint64(3 + added));
     QCOMPARE(model->index(3, TicketTableModel::DrawColumn).data().toInt(), 2131);
 
@@ -141,6 +142,28 @@ void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
     QCOMPARE(stored[stored.size() - 4].numbers, (std::array<int, 6>{3, 12, 18, 35, 40, 41}));
     for (size_t i = stored.size() - 3; i < stored.size(); ++i)
         QVERIFY(!TicketRules::problem(stored[i]).has_value());
+
+    // Typed like a spreadsheet: Enter on a cell moves to the line below, and
+    // Enter after typing commits and moves down too.
+    QTableView *grid = window->grid();
+    grid->setFocus();
+    grid->setCurrentIndex(model->index(0, TicketTableModel::MemoColumn));
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(grid->currentIndex(), model->index(1, TicketTableModel::MemoColumn));
+    grid->edit(grid->currentIndex());
+    auto *line = grid->viewport()->findChild<QLineEdit *>();
+    QVERIFY(line);
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("note"));
+    QTest::keyClick(line, Qt::Key_Return);
+    QTRY_COMPARE(grid->currentIndex(), model->index(2, TicketTableModel::MemoColumn));
+    QCOMPARE(TicketLedger::open(cwd.ledgerPath()).tickets()[1].memo, QStringLiteral("note"));
+    QVERIFY(model->setData(model->index(1, TicketTableModel::CountColumn), 2500));
+    // The sums group their digits: 2,500 lines and more.
+    const QStandardItemModel *sums = window->summary();
+    QString lines = sums->item(sums->rowCount() - 1, 1)->text();
+    QVERIFY2(lines.contains(QLatin1Char(',')) && lines.remove(QLatin1Char(',')).toInt() > 2500, qPrintable(lines));
+    QVERIFY(sums->item(sums->rowCount() - 1, 2)->text().contains(QStringLiteral(",")));
 }
 
 void TestTicketWindow::damagedLedgerKeepsTheWindowShut()

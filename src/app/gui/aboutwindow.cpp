@@ -96,6 +96,15 @@ QPointF AboutWindow::placement(double mainLeft, double mainTop, double mainWidth
     return QPointF((mainWidth - mainLeft) / 3.0, (mainHeight - mainTop) / 3.0);
 }
 
+void AboutWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void AboutWindow::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -7,7 +7,7 @@ class QLabel;
 class QPushButton;
 
 // バージョン情報: a top-level window of its own, placed from the main window's
-// position and size, closed by its button.
+// position and size, closed by its button or Esc, as a box would be.
 class AboutWindow : public QWidget
 {
     Q_OBJECT
@@ -21,6 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QPixmap m_background;

@@ -2,6 +2,7 @@
 // the same command line ("render WINDOW …"), without a display unless one
 // is chosen.
 #include "cli/commands.h"
+#include "app/gui/programsetup.h"
 #include "cli/gui/render.h"
 #include "store/runtimeerror.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The windows are pictured as the program shows them, with its icon.
+    ProgramSetup::setIconNow();
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) != QLatin1String("render"))
         return Cli::usage(QStringLiteral("loto6kermon-render は render だけを実行します。"));

@@ -2,12 +2,12 @@
 
 #include <QTableView>
 
-// The editor's grid, made to behave like a spreadsheet: whatever is typed
-// goes into the current cell and nowhere else. There is no type-to-find (a
-// typed digit would otherwise jump to another draw whose cell starts with
-// it), a click on the current cell opens it at once instead of after the
-// double-click interval (keys typed in that interval went to the jump), and
-// Enter moves on to the cell below.
+// An editable grid (the editor's, the ticket table) made to behave like a
+// spreadsheet: whatever is typed goes into the current cell and nowhere
+// else. There is no type-to-find (a typed digit would otherwise jump to
+// another draw whose cell starts with it), a click on the current cell
+// opens it at once instead of after the double-click interval (keys typed in
+// that interval went to the jump), and Enter moves on to the cell below.
 class EditorGrid : public QTableView
 {
     Q_OBJECT

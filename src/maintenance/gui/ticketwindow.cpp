@@ -1,9 +1,11 @@
 #include "maintenance/gui/ticketwindow.h"
 
+#include "maintenance/gui/editorgrid.h"
 #include "maintenance/gui/ticketmodel.h"
 #include "store/drawdatabase.h"
 #include "store/runtimeerror.h"
 #include "ui/gui/metrics.h"
+#include "ui/numbertext.h"
 
 #include <QDate>
 #include <QHBoxLayout>
@@ -93,7 +95,8 @@ TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, Prediction 
     connect(quickPick, &QPushButton::clicked, this, &TicketWindow::Cmdクイックピック_Click);
     connect(close, &QPushButton::clicked, this, &TicketWindow::closeRequested);
 
-    m_grid = new QTableView(this);
+    // Typed like a spreadsheet: Enter moves on to the line below.
+    m_grid = new EditorGrid(this);
     m_grid->setObjectName(QStringLiteral("fpSpread1"));
     m_grid->setModel(m_model);
     m_prizeGrid = new QTableView(this);
@@ -191,8 +194,8 @@ void TicketWindow::refreshSummary()
         if (row.expectedPartial)
             expected += QStringLiteral("＋不明");
         QList<QStandardItem *> items;
-        for (const QString &text : {row.period, QString::number(row.lines), formatYen(row.spent),
-                                    row.pendingLines ? QStringLiteral("%1口").arg(row.pendingLines) : QString(), wonText(row),
+        for (const QString &text : {row.period, groupedDigits(row.lines), formatYen(row.spent),
+                                    row.pendingLines ? groupedDigits(row.pendingLines) + QStringLiteral("口") : QString(), wonText(row),
                                     rateText(row.returnRate()), expected, rateText(row.expectedRate())}) {
             auto *item = new QStandardItem(text);
             item->setTextAlignment(items.isEmpty() ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
@@ -318,8 +321,7 @@ void TicketWindow::addFromPrediction(TicketSources::Source source)
         const QString question = QStringLiteral("%1の数字 %2個のすべての組合せ %3口（%4）を第%5回の購入記録に追加します。よろしいですか？")
                                      .arg(name)
                                      .arg(TicketSources::shownNumbers(*engine, source).size())
-                                     .arg(count)
-                                     .arg(formatYen(count * TicketRules::PricePerLine))
+                                     .arg(groupedDigits(count), formatYen(count * TicketRules::PricePerLine))
                                      .arg(m_model->nextDrawNo());
         if (m_ask(Messages::confirm(question)) != QMessageBox::Yes)
             return;
