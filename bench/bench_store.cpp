@@ -87,7 +87,7 @@ void BM_CreateDbFromBundledCsv(benchmark::State &state)
     const QString csv = QStringLiteral(LOTO6_SOURCE_DIR "/data/loto6-history.csv");
     const QString out = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
     for (auto _ : state)
-        DrawCsv::createDatabase(csv, out, true);
+        DrawFile::createFromCsv(csv, out, true);
 }
 BENCHMARK(BM_CreateDbFromBundledCsv)->Unit(benchmark::kMillisecond);
 

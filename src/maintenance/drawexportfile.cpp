@@ -9,7 +9,8 @@ namespace DrawExport {
 
 QByteArray csvBytes(const QString &databasePath, Encoding encoding)
 {
-    const std::optional<QByteArray> bytes = TableOutput::encode(DrawCsv::dumpDatabase(databasePath), encoding);
+    // A missing value is an empty field, as spreadsheets and the import read it.
+    const std::optional<QByteArray> bytes = TableOutput::encode(DrawCsv::dumpDatabase(databasePath, DrawCsv::Nulls::AsEmpty), encoding);
     if (!bytes)
         throw DatabaseError(QStringLiteral("Shift_JIS で表せない文字を含む当選データがあります。UTF-8 で書き出してください。"));
     return *bytes;

@@ -6,8 +6,9 @@
 #include <QString>
 
 // 当選データ書出し: every record of the draw database as a CSV file in the
-// form dump-db writes (header 回数,[抽選日,]第1数字,…,ボーナス数字), in the
-// encoding a spreadsheet on the user's side reads.
+// form dump-db writes (header 回数,[抽選日,]第1数字,…,ボーナス数字) but with
+// a missing value as an empty field, in the encoding a spreadsheet on the
+// user's side reads. The import reads it back unchanged.
 namespace DrawExport {
 
 // The same two encodings, written the same way, as every table's CSVで保存.

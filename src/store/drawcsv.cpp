@@ -54,9 +54,6 @@ QString quote(const QString &text)
 
 namespace {
 
-// The store holds 回数 and the number of draws as 16-bit integers.
-constexpr long long MaxDrawNo = 32767;
-
 Field parseField(const QString &text)
 {
     if (text == QLatin1String("NULL"))
@@ -68,10 +65,10 @@ Field parseField(const QString &text)
     return Field(text);
 }
 
-QString formatField(const Field &field)
+QString formatField(const Field &field, Nulls nulls)
 {
     if (field.isNull())
-        return QStringLiteral("NULL");
+        return nulls == Nulls::AsNull ? QStringLiteral("NULL") : QString();
     return quote(field.toText());
 }
 
@@ -130,15 +127,16 @@ Table parse(const QString &text, const QString &sourceName)
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」が整数ではありません。")
                                     .arg(sourceName).arg(i + 1).arg(fields[0]));
         }
-        // The store holds 回数 and the number of draws as 16-bit integers: a
-        // file beyond that would be written and then fail at every start.
-        if (record.drawNo.integer() > MaxDrawNo || record.drawNo.integer() < -MaxDrawNo - 1) {
+        // 回数 and the number of draws are 16-bit in the store and the
+        // windows: a file beyond what they show would be written and then
+        // fail at every start or in some window.
+        if (record.drawNo.integer() > DrawRecord::MaxDrawNumber || record.drawNo.integer() < -32768) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」は読み込める範囲（%4 まで）を超えています。")
-                                    .arg(sourceName).arg(i + 1).arg(fields[0]).arg(MaxDrawNo));
+                                    .arg(sourceName).arg(i + 1).arg(fields[0]).arg(DrawRecord::MaxDrawNumber));
         }
-        if (table.records.size() >= size_t(MaxDrawNo)) {
+        if (table.records.size() >= size_t(DrawRecord::MaxDrawNumber)) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 当選データが読み込める件数（%3 件）を超えています。")
-                                    .arg(sourceName).arg(i + 1).arg(MaxDrawNo));
+                                    .arg(sourceName).arg(i + 1).arg(DrawRecord::MaxDrawNumber));
         }
         if (table.withDate)
             record.drawDate = parseField(fields[column++]);
@@ -149,32 +147,23 @@ Table parse(const QString &text, const QString &sourceName)
     return table;
 }
 
-QString write(const Table &table)
+QString write(const Table &table, Nulls nulls)
 {
     QString out = header(table.withDate).join(QLatin1Char(',')) + QLatin1Char('\n');
     for (const DrawRecord &record : table.records) {
-        QStringList fields{formatField(record.drawNo)};
+        QStringList fields{formatField(record.drawNo, nulls)};
         if (table.withDate)
-            fields << formatField(record.drawDate);
+            fields << formatField(record.drawDate, nulls);
         for (const Field &f : record.numbers)
-            fields << formatField(f);
+            fields << formatField(f, nulls);
         out += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
     }
     return out;
 }
 
-void createDatabase(const QString &csvPath, const QString &dbPath, bool force)
+void createDatabase(const QString &csvText, const QString &sourceName, const QString &dbPath, bool force)
 {
-    QFile csv(csvPath);
-    if (!csv.open(QIODevice::ReadOnly))
-        throw DatabaseError(QStringLiteral("CSV ファイル「%1」を開けません。").arg(csvPath));
-    // Read one byte past the limit: a device such as /dev/zero has no size.
-    const QByteArray bytes = csv.read(MaxCsvBytes + 1);
-    if (bytes.size() > MaxCsvBytes) {
-        throw DatabaseError(QStringLiteral("CSV ファイル「%1」が大きすぎます（%2 MB まで）。")
-                                .arg(csvPath).arg(MaxCsvBytes / (1024 * 1024)));
-    }
-    const Table table = parse(QString::fromUtf8(bytes), csvPath);
+    const Table table = parse(csvText, sourceName);
 
     if (QFileInfo::exists(dbPath) && !force) {
         throw DatabaseError(QStringLiteral("データベースファイル「%1」は既にあります。置き換えるには --force を付けてください。")
@@ -215,13 +204,13 @@ void createDatabase(const QString &csvPath, const QString &dbPath, bool force)
     }
 }
 
-QString dumpDatabase(const QString &dbPath)
+QString dumpDatabase(const QString &dbPath, Nulls nulls)
 {
     const Database db = Database::open(dbPath, DrawDatabase::password(), Database::Mode::ReadOnly);
     Table table;
     table.withDate = DrawDatabase::hasDateColumn(db);
     table.records = DrawDatabase::readAll(db).records();
-    return write(table);
+    return write(table, nulls);
 }
 
 } // namespace DrawCsv

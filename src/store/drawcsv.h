@@ -25,17 +25,18 @@ QStringList textLines(const QString &text);
 
 // Throws DatabaseError with the line number for a malformed file.
 Table parse(const QString &text, const QString &sourceName);
-QString write(const Table &table);
 
-// The largest CSV file createDatabase reads; a real history is well under 1 MB.
-constexpr qint64 MaxCsvBytes = 64 * 1024 * 1024;
+// How a Null field is written: as NULL, which parse reads back as Null, or
+// as an empty field, as spreadsheets and the import read a missing value.
+enum class Nulls { AsNull, AsEmpty };
+QString write(const Table &table, Nulls nulls = Nulls::AsNull);
 
-// Creates dbPath from a CSV file. The new file is written beside the target
-// and renamed over it only when complete; without force an existing file is
-// refused.
-void createDatabase(const QString &csvPath, const QString &dbPath, bool force);
+// Creates dbPath from the text of a CSV file (sourceName names it in
+// messages). The new file is written beside the target and renamed over it
+// only when complete; without force an existing file is refused.
+void createDatabase(const QString &csvText, const QString &sourceName, const QString &dbPath, bool force);
 
 // The records of a draw database as CSV.
-QString dumpDatabase(const QString &dbPath);
+QString dumpDatabase(const QString &dbPath, Nulls nulls = Nulls::AsNull);
 
 } // namespace DrawCsv

@@ -61,7 +61,7 @@ TEST(CrashRecovery, HotJournalIsRolledBackIntoItsOwnFile)
         } else {
             const QString csv = dir.filePath(QStringLiteral("fresh.csv"));
             ASSERT_TRUE(DrawFile::writeBytes(csv, DrawCsv::write({false, freshRecords}).toUtf8()));
-            DrawCsv::createDatabase(csv, target, true);
+            DrawFile::createFromCsv(csv, target, true);
         }
         EXPECT_EQ(integrity(target), QStringLiteral("ok"));
         if (QByteArray(after) == "start") {
@@ -91,10 +91,11 @@ TEST(CrashRecovery, ShortLocksAreWaitedForAndEndlessInputsRefused)
                              "SELECT n + 1 FROM r) SELECT n AS 回数, 1 AS 第1数字, 2 AS 第2数字, 3 AS 第3数字, "
                              "4 AS 第4数字, 5 AS 第5数字, 6 AS 第6数字, 7 AS ボーナス数字 FROM r"));
     EXPECT_TRUE(DrawDataUpdate::checkDatabaseFile(endless).contains(QStringLiteral("レコードが 32767 件を超えています")));
-    try {
-        DrawCsv::createDatabase(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("out.mdb")), false);
-        ADD_FAILURE() << "/dev/zero was taken as a CSV file";
-    } catch (const DatabaseError &error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("大きすぎます（64 MB まで）")));
-    }
+    QProcess createDb;
+    createDb.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("create-db"), QStringLiteral("--from-csv"), QStringLiteral("/dev/zero"),
+                                               QStringLiteral("--db"), dir.filePath(QStringLiteral("out.mdb"))});
+    ASSERT_TRUE(createDb.waitForFinished(60000));
+    EXPECT_EQ(createDb.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(createDb.readAllStandardError()).contains(QStringLiteral("長すぎます（1行 64 KB まで）")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.mdb"))));
 }

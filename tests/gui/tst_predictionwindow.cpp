@@ -6,6 +6,7 @@
 #include "prediction/optionsfile.h"
 #include "store/drawcsv.h"
 #include "store/textencoding.h"
+#include "support/drawfile.h"
 #include "support/history.h"
 #include "ui/gui/sheetview.h"
 
@@ -83,7 +84,7 @@ void TestPredictionWindow::init()
     QVERIFY(csv.open(QIODevice::WriteOnly));
     csv.write(DrawCsv::write(table).toUtf8());
     csv.close();
-    DrawCsv::createDatabase(csv.fileName(), m_dir->filePath(QStringLiteral("Loto6Kermon.mdb")), true);
+    DrawFile::createFromCsv(csv.fileName(), m_dir->filePath(QStringLiteral("Loto6Kermon.mdb")), true);
     // The options file lives in the working directory.
     m_previousDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));

@@ -3,6 +3,7 @@
 // Draw database files for tests: written with the program's own schema, read
 // back as plain lines so that a test can compare a file before and after.
 
+#include "store/drawcsv.h"
 #include "store/drawdatabase.h"
 
 #include <QFile>
@@ -52,6 +53,12 @@ inline bool writeBytes(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+// A database made from a UTF-8 CSV file in create-db's form.
+inline void createFromCsv(const QString &csvPath, const QString &dbPath, bool force)
+{
+    DrawCsv::createDatabase(QString::fromUtf8(bytes(csvPath)), csvPath, dbPath, force);
 }
 
 } // namespace DrawFile
