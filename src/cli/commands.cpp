@@ -9,9 +9,12 @@
 #include "analysis/catalog.h"
 #include "analysis/randomness.h"
 #include "maintenance/drawdataupdate.h"
+#include "maintenance/drawimportreader.h"
+#include "maintenance/ticketledger.h"
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
 #include "prediction/predictionexport.h"
+#include "store/boundedinput.h"
 #include "store/datalocation.h"
 #include "store/drawcsv.h"
 #include "store/drawdatabase.h"
@@ -40,7 +43,14 @@ int createDb(const Options &options)
 {
     if (!options.has(QStringLiteral("--from-csv")) || !options.has(QStringLiteral("--db")))
         return usage(QStringLiteral("create-db には --from-csv と --db が必要です。"));
-    DrawCsv::createDatabase(options.value(QStringLiteral("--from-csv")), options.value(QStringLiteral("--db")),
+    const QString csv = options.value(QStringLiteral("--from-csv"));
+    const BoundedInput::Result input = BoundedInput::readFile(csv);
+    if (!input.ok()) {
+        err(input.problem);
+        return Failure;
+    }
+    // The encodings a spreadsheet saves and save-csv writes.
+    DrawCsv::createDatabase(DrawImport::decode(input.bytes), csv, options.value(QStringLiteral("--db")),
                             options.has(QStringLiteral("--force")));
     return Success;
 }
@@ -422,7 +432,8 @@ int importOrSave(const QString &command, const Options &options)
                                       options.value(QStringLiteral("--encoding")), json);
         return status == Usage ? usage({}) : status;
     }
-    return runImport({options.positional.first(), databasePath(options),
+    const QString ledger = options.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(QCoreApplication::applicationDirPath()));
+    return runImport({options.positional.first(), databasePath(options), ledger,
                       options.has(QStringLiteral("--dry-run")), options.has(QStringLiteral("--overwrite")), json});
 }
 
@@ -456,7 +467,7 @@ std::optional<Options> parseCommandLine(const QStringList &rest, QString *proble
     QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
                        QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
                        QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
-                       QStringLiteral("--pdf"), QStringLiteral("--encoding")};
+                       QStringLiteral("--pdf"), QStringLiteral("--encoding"), QStringLiteral("--ledger")};
     QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
                       QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
     valued += wheelValuedOptions();

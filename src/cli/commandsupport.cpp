@@ -39,11 +39,13 @@ const char *const UsageText =
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
     "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
-    "  import FILE|- [--dry-run] [--overwrite] [--format text|json]\n"
+    "  import FILE|- [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
     "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n"
     "  wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]\n"
     "  combos [--numbers 1,2,...] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B] [--last-digit A-B]\n"
-    "         [--previous A-B] [--groups D:A-B] [--count-only] [--limit N] [--format json|csv] [--draw N]\n";
+    "         [--previous A-B] [--groups D:A-B] [--count-only] [--limit N] [--format json|csv] [--draw N]\n"
+    "終了コード / exit status: 0 成功（または何もすることがない）、1 失敗（何も書き込んでいない）、\n"
+    "  2 使い方の誤り、3 import の一部の行だけを書き込み、ほかの行はエラー\n";
 
 } // namespace
 

@@ -14,7 +14,9 @@
 
 namespace Cli {
 
-enum Exit { Success = 0, Failure = 1, Usage = 2 };
+// 0: done (or nothing to do); 1: failed, nothing written; 2: a usage error;
+// 3: an import wrote some rows and refused others.
+enum Exit { Success = 0, Failure = 1, Usage = 2, Partial = 3 };
 
 void out(const QString &text);
 void err(const QString &text); // with a line break

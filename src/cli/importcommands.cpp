@@ -1,7 +1,9 @@
 #include "cli/importcommands.h"
 
+#include "cli/commands.h"
 #include "maintenance/drawexportfile.h"
 #include "maintenance/drawimportplan.h"
+#include "store/boundedinput.h"
 #include "store/runtimeerror.h"
 
 #include <QFile>
@@ -59,19 +61,45 @@ QJsonArray numbersJson(const DrawRecord &record)
     return numbers;
 }
 
+QJsonValue amountJson(const std::optional<qint64> &amount)
+{
+    return amount ? QJsonValue(double(*amount)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray prizesJson(const DrawImport::ImportedDraw &draw)
+{
+    QJsonArray prizes;
+    for (int tier = 1; tier <= 5; ++tier) {
+        const DrawImport::TierPrize &prize = draw.prizes[size_t(tier - 1)];
+        if (!prize.given())
+            continue;
+        prizes.append(QJsonObject{{QStringLiteral("tier"), tier},
+                                  {QStringLiteral("winners"), amountJson(prize.winners)},
+                                  {QStringLiteral("amount"), amountJson(prize.amount)},
+                                  {QStringLiteral("noWinner"), prize.noWinner}});
+    }
+    return prizes;
+}
+
 QString entryLine(const DrawImport::PlanEntry &entry, bool overwrite)
 {
     using Kind = DrawImport::PlanEntry::Kind;
     const QString kind = DrawImport::kindName(entry.kind);
-    if (entry.kind == Kind::Error)
-        return QStringLiteral("%1\t%2 行目\t%3").arg(kind).arg(entry.line).arg(entry.reason);
+    if (entry.kind == Kind::Error) {
+        const QString drawNo = entry.drawNo > 0 ? QStringLiteral("\t第%1回").arg(entry.drawNo) : QString();
+        return QStringLiteral("%1\t%2 行目%3\t%4").arg(kind).arg(entry.line).arg(drawNo, entry.reason);
+    }
     QString line = QStringLiteral("%1\t第%2回\t%3").arg(kind).arg(entry.drawNo).arg(DrawImport::numbersText(*entry.incoming));
     if (entry.incoming->date.isValid())
         line += QLatin1Char('\t') + entry.incoming->date.toString(Qt::ISODate);
-    if (entry.kind == Kind::Different) {
-        line += QStringLiteral("\t登録済み %1\t%2").arg(DrawImport::numbersText(*entry.stored),
-                                                   overwrite ? QStringLiteral("上書きします") : QStringLiteral("登録済みのままにします"));
-    }
+    if (entry.kind == Kind::Different)
+        line += QStringLiteral("\t登録済み %1").arg(DrawImport::numbersText(*entry.stored));
+    if (const QString prizes = DrawImport::prizesText(*entry.incoming); !prizes.isEmpty())
+        line += QStringLiteral("\t当選金 ") + prizes;
+    if (const QString note = DrawImport::entryNote(entry); !note.isEmpty())
+        line += QLatin1Char('\t') + note;
+    if (entry.overwritable())
+        line += QLatin1Char('\t') + (overwrite ? QStringLiteral("上書きします") : QStringLiteral("登録済みのままにします"));
     return line;
 }
 
@@ -80,16 +108,25 @@ QJsonObject entryJson(const DrawImport::PlanEntry &entry, bool overwrite)
     using Kind = DrawImport::PlanEntry::Kind;
     QJsonObject object{{QStringLiteral("kind"), DrawImport::kindName(entry.kind)}, {QStringLiteral("line"), entry.line}};
     if (entry.kind == Kind::Error) {
+        if (entry.drawNo > 0)
+            object.insert(QStringLiteral("drawNo"), entry.drawNo);
         object.insert(QStringLiteral("reason"), entry.reason);
         return object;
     }
     object.insert(QStringLiteral("drawNo"), entry.drawNo);
     object.insert(QStringLiteral("numbers"), numbersJson(*entry.incoming));
+    object.insert(QStringLiteral("reordered"), entry.incoming->reordered);
     if (entry.incoming->date.isValid())
         object.insert(QStringLiteral("date"), entry.incoming->date.toString(Qt::ISODate));
     if (entry.stored)
         object.insert(QStringLiteral("stored"), numbersJson(*entry.stored));
-    if (entry.kind == Kind::Different)
+    if (!entry.differences.isEmpty())
+        object.insert(QStringLiteral("differences"), QJsonArray::fromStringList(entry.differences));
+    if (entry.incoming->hasPrizes())
+        object.insert(QStringLiteral("prizes"), prizesJson(*entry.incoming));
+    if (!entry.notes.isEmpty())
+        object.insert(QStringLiteral("notes"), QJsonArray::fromStringList(entry.notes));
+    if (entry.overwritable())
         object.insert(QStringLiteral("overwrite"), overwrite);
     return object;
 }
@@ -98,33 +135,25 @@ QJsonObject entryJson(const DrawImport::PlanEntry &entry, bool overwrite)
 
 int runImport(const ImportRequest &request)
 {
-    QByteArray bytes;
-    if (request.source == QLatin1String("-")) {
-        QFile input;
-        if (input.open(stdin, QIODevice::ReadOnly))
-            bytes = input.readAll();
-    } else {
-        QFile input(request.source);
-        if (!input.open(QIODevice::ReadOnly)) {
-            print(stderr, QStringLiteral("ファイル「%1」を開けません。").arg(request.source));
-            return 1;
-        }
-        bytes = input.readAll();
+    const BoundedInput::Result input = BoundedInput::readFile(request.source);
+    if (!input.ok()) {
+        print(stderr, input.problem + QStringLiteral("\n当選データファイルは変更していません。"));
+        return Failure;
     }
-    const QString &database = request.database;
-
-    const DrawImport::ReadResult read = DrawImport::readBytes(bytes);
+    const DrawImport::ReadResult read = DrawImport::readBytes(input.bytes);
     DrawImport::Plan plan;
     try {
-        plan = DrawImport::preview(read, database);
+        plan = DrawImport::preview(read, request.database, request.ledger);
     } catch (const DatabaseError &error) {
         print(stderr, error.message());
-        return 1;
+        return Failure;
     }
     using Kind = DrawImport::PlanEntry::Kind;
-    const std::set<int> overwrite = request.overwrite ? DrawImport::differentDraws(plan) : std::set<int>{};
+    const std::set<int> overwrite = request.overwrite ? DrawImport::overwritableDraws(plan) : std::set<int>{};
 
-    DrawImport::ApplyResult applied{true, 0, 0, {}, QStringLiteral("確認のみです（--dry-run）。当選データファイルは変更していません。")};
+    DrawImport::ApplyResult applied;
+    applied.ok = true;
+    applied.message = QStringLiteral("確認のみです（--dry-run）。当選データファイルと購入記録は変更していません。");
     if (!request.dryRun)
         applied = DrawImport::apply(plan, overwrite);
 
@@ -135,7 +164,8 @@ int runImport(const ImportRequest &request)
         const QJsonObject object{
             {QStringLiteral("source"), request.source},
             {QStringLiteral("layout"), layoutName(read.layout)},
-            {QStringLiteral("database"), database},
+            {QStringLiteral("database"), request.database},
+            {QStringLiteral("ledger"), request.ledger},
             {QStringLiteral("dryRun"), request.dryRun},
             {QStringLiteral("added"), plan.count(Kind::Add)},
             {QStringLiteral("identical"), plan.count(Kind::Identical)},
@@ -143,8 +173,11 @@ int runImport(const ImportRequest &request)
             {QStringLiteral("errors"), plan.count(Kind::Error)},
             {QStringLiteral("entries"), entries},
             {QStringLiteral("gaps"), QJsonArray::fromStringList(plan.gapWarnings)},
-            {QStringLiteral("applied"), !request.dryRun && applied.ok && applied.added + applied.overwritten > 0},
-            {QStringLiteral("written"), QJsonObject{{QStringLiteral("added"), applied.added}, {QStringLiteral("overwritten"), applied.overwritten}}},
+            {QStringLiteral("notes"), QJsonArray::fromStringList(plan.notes)},
+            {QStringLiteral("applied"), !request.dryRun && applied.wroteAnything()},
+            {QStringLiteral("written"), QJsonObject{{QStringLiteral("added"), applied.added},
+                                                    {QStringLiteral("overwritten"), applied.overwritten},
+                                                    {QStringLiteral("prizes"), applied.prizes}}},
             {QStringLiteral("backup"), applied.backupPath},
             {QStringLiteral("message"), applied.message},
         };
@@ -161,9 +194,13 @@ int runImport(const ImportRequest &request)
             print(stdout, entryLine(entry, overwrite.count(entry.drawNo) > 0));
         for (const QString &gap : plan.gapWarnings)
             print(stdout, QStringLiteral("警告\t") + gap);
+        for (const QString &note : plan.notes)
+            print(stdout, QStringLiteral("注意\t") + note);
         print(applied.ok ? stdout : stderr, applied.message);
     }
-    return applied.ok && !plan.hasErrors() ? 0 : 1;
+    if (applied.wroteAnything())
+        return applied.ok && !plan.hasErrors() ? Success : Partial;
+    return applied.ok && !plan.hasErrors() ? Success : Failure;
 }
 
 int runSaveCsv(const QString &database, const QString &out, const QString &encoding, bool json)

@@ -9,14 +9,17 @@ struct ImportRequest
 {
     QString source;   // a file, or "-" for text on standard input
     QString database;
+    QString ledger;   // where prize amounts are recorded
     bool dryRun = false;
-    bool overwrite = false; // overwrite every draw stored differently
+    bool overwrite = false; // overwrite every draw (and prize amount) stored differently
     bool json = false;
 };
 
 // Prints the preview (counts, then one line per draw and per error, then gap
-// warnings) and applies it unless dryRun. Exit 0 when applied or nothing to
-// do, 1 when a row was refused or the import failed.
+// warnings and notes) and applies it unless dryRun. Exit 0 when everything
+// was applied or there was nothing to do, 1 when nothing was written (a
+// refused row in a dry run, an input over the limits, a failed write), 3
+// when some rows were written and others refused.
 int runImport(const ImportRequest &request);
 
 // Writes every record as CSV to out; encoding "utf-8" (with a byte order

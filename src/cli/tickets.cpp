@@ -5,7 +5,9 @@
 #include "cli/commandsupport.h"
 #include "cli/options.h"
 #include "cli/wheelcommands.h"
+#include "maintenance/drawimportreader.h"
 #include "maintenance/ticketledger.h"
+#include "store/boundedinput.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/runtimeerror.h"
@@ -33,7 +35,8 @@ const char *const TicketsUsage =
     "  check [--format json|csv]\n"
     "  import FILE\n"
     "  export FILE|-\n"
-    "  prize --draw N --tier 1-4 --amount YEN|none\n";
+    "  prize --draw N --tier 1-4 --amount YEN|none\n"
+    "終了コード / exit status: 0 成功、1 失敗（何も書き込んでいない）、2 使い方の誤り\n";
 
 int ticketsUsage(const QString &problem)
 {
@@ -83,19 +86,16 @@ TicketLedger openLedger(const Arguments &args)
 }
 
 // What the commands that only read see: no ledger yet is no tickets, and
-// reading never creates the file (or a folder for a mistyped path).
-struct LedgerContents
+// reading never writes (no file, no folder for a mistyped path, no schema).
+TicketLedger::Contents readLedger(const Arguments &args)
 {
-    std::vector<Ticket> tickets;
-    PrizeBook prizes;
-};
+    return TicketLedger::read(ledgerPath(args));
+}
 
-LedgerContents readLedger(const Arguments &args)
+// A prize of count lines, in the width that cannot overflow.
+YenSum linesPrize(qint64 amount, int count)
 {
-    if (!QFileInfo::exists(ledgerPath(args)))
-        return {};
-    const TicketLedger ledger = openLedger(args);
-    return {ledger.tickets(), ledger.prizes()};
+    return YenSum(amount) * count;
 }
 
 DrawHistoryStore loadDraws(const Arguments &args)
@@ -122,17 +122,18 @@ QJsonObject ticketJson(const Ticket &ticket)
             {QStringLiteral("memo"), ticket.memo}};
 }
 
-QJsonValue amountJson(std::optional<qint64> amount)
-{
-    return amount ? QJsonValue(double(*amount)) : QJsonValue(QJsonValue::Null);
-}
-
 QJsonObject rowJson(const SpendingRow &row)
 {
     QJsonArray wins;
     for (qint64 lines : row.wins)
         wins.append(double(lines));
-    const auto rate = [](std::optional<double> r) { return r ? QJsonValue(*r) : QJsonValue(QJsonValue::Null); };
+    const auto rate = [](std::optional<double> r, bool complete) {
+        return r && complete ? QJsonValue(*r) : QJsonValue(QJsonValue::Null);
+    };
+    // A rate from known amounts only is a lower bound, never the rate.
+    const auto atLeast = [](std::optional<double> r, bool complete) {
+        return r && !complete ? QJsonValue(*r) : QJsonValue(QJsonValue::Null);
+    };
     return {{QStringLiteral("period"), row.period},
             {QStringLiteral("lines"), double(row.lines)},
             {QStringLiteral("spent"), double(row.spent)},
@@ -142,12 +143,16 @@ QJsonObject rowJson(const SpendingRow &row)
             {QStringLiteral("won"), double(row.won)},
             {QStringLiteral("unknownLines"), double(row.unknownLines)},
             {QStringLiteral("wins"), wins},
-            {QStringLiteral("returnRate"), rate(row.returnRate())},
+            {QStringLiteral("returnRate"), rate(row.returnRate(), row.returnRateComplete())},
+            {QStringLiteral("returnRateAtLeast"), atLeast(row.returnRate(), row.returnRateComplete())},
+            {QStringLiteral("returnRateText"), returnRateText(row)},
             {QStringLiteral("expected"), row.expected()},
             {QStringLiteral("expectedNumerator"), double(row.expectedNumerator)},
             {QStringLiteral("expectedDenominator"), double(TierOdds::Combinations)},
             {QStringLiteral("expectedPartial"), row.expectedPartial},
-            {QStringLiteral("expectedRate"), rate(row.expectedRate())}};
+            {QStringLiteral("expectedRate"), rate(row.expectedRate(), !row.expectedPartial)},
+            {QStringLiteral("expectedRateAtLeast"), atLeast(row.expectedRate(), !row.expectedPartial)},
+            {QStringLiteral("expectedRateText"), expectedRateText(row)}};
 }
 
 QJsonArray rowsJson(const std::vector<SpendingRow> &rows)
@@ -180,7 +185,8 @@ int add(const Arguments &args)
     ticket.count = args.value(QStringLiteral("--count"), QStringLiteral("1")).toInt(&ok);
     if (!ok)
         return ticketsUsage(QStringLiteral("--count は整数です: %1").arg(args.value(QStringLiteral("--count"))));
-    ticket.purchaseDate = args.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
+    const QString date = args.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
+    ticket.purchaseDate = TicketRules::normalizedDate(date).value_or(date);
     ticket.memo = args.value(QStringLiteral("--memo"));
     if (const std::optional<QString> wrong = TicketRules::problem(ticket)) {
         err(*wrong);
@@ -207,7 +213,7 @@ int list(const Arguments &args, const QString &format)
 
 int check(const Arguments &args, const QString &format)
 {
-    const LedgerContents ledger = readLedger(args);
+    const TicketLedger::Contents ledger = readLedger(args);
     const std::vector<Ticket> &tickets = ledger.tickets;
     const PrizeBook &prizes = ledger.prizes;
     const DrawHistoryStore store = loadDraws(args);
@@ -223,7 +229,8 @@ int check(const Arguments &args, const QString &format)
                     + QStringLiteral(",%1,%2,%3,%4\n")
                           .arg(pending ? QString() : QString::number(c.mainMatches),
                                pending ? QString() : (c.bonusMatched ? QStringLiteral("○") : QString()), tierName(c.tier),
-                               pending ? QString() : amount ? QString::number(*amount * ticket.count) : QStringLiteral("不明"));
+                               pending ? QString() : amount ? groupedDigits(linesPrize(*amount, ticket.count)).remove(QLatin1Char(','))
+                                                            : QStringLiteral("不明"));
         }
         out(text);
         return Success;
@@ -246,8 +253,8 @@ int check(const Arguments &args, const QString &format)
         }
         const std::optional<qint64> amount = prizes.amount(ticket.drawNo, c.tier);
         // Null for a prize not known yet: an amount not recorded, or a draw not held.
-        object.insert(QStringLiteral("prize"), amountJson(amount && c.tier != Tier::Pending ? std::optional<qint64>(*amount * ticket.count)
-                                                                                         : std::nullopt));
+        object.insert(QStringLiteral("prize"), amount && c.tier != Tier::Pending ? QJsonValue(double(linesPrize(*amount, ticket.count)))
+                                                                                 : QJsonValue(QJsonValue::Null));
         checked.append(object);
     }
     const SpendingSummary summary = summarize(tickets, results, prizes);
@@ -267,12 +274,13 @@ int importFile(const Arguments &args)
     if (args.positional.size() != 1)
         return ticketsUsage(QStringLiteral("tickets import には CSV ファイルを一つ指定してください。"));
     const QString path = args.positional.first();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err(QStringLiteral("CSV ファイル「%1」を開けません。").arg(path));
+    const BoundedInput::Result input = BoundedInput::readFile(path);
+    if (!input.ok()) {
+        err(input.problem + QStringLiteral("\n何も取り込んでいません。"));
         return Failure;
     }
-    const std::vector<Ticket> tickets = TicketCsv::parse(QString::fromUtf8(file.readAll()), path);
+    // The encodings the draw import reads: a spreadsheet saves Shift_JIS.
+    const std::vector<Ticket> tickets = TicketCsv::parse(DrawImport::decode(input.bytes), path);
     const std::vector<Ticket> added = openLedger(args).addAll(tickets);
     out(QStringLiteral("{\"imported\":%1}\n").arg(added.size()));
     return Success;

@@ -1,5 +1,6 @@
 #include "maintenance/drawimportplan.h"
 
+#include "maintenance/ticketledger.h"
 #include "store/database.h"
 #include "store/drawdatabase.h"
 #include "store/runtimeerror.h"
@@ -37,16 +38,67 @@ QString fieldText(const Field &field)
     return field.toText();
 }
 
-bool sameDraw(const ImportedDraw &incoming, const DrawRecord &stored)
+// What differs between a draw as read and as stored. The main numbers are
+// compared as a set: the same six in another order are the same draw. A
+// date counts only where both sides have one.
+QStringList differences(const ImportedDraw &incoming, const DrawRecord &stored)
 {
-    for (int p = 1; p <= 7; ++p) {
-        if (!(stored.number(p) == Field(incoming.numbers[size_t(p - 1)])))
-            return false;
+    QStringList found;
+    std::array<long long, 6> storedMain{};
+    bool whole = true;
+    for (int p = 1; p <= 6; ++p) {
+        const Field &field = stored.number(p);
+        whole = whole && field.isInteger();
+        storedMain[size_t(p - 1)] = whole ? field.integer() : 0;
     }
-    // A date counts only where both sides have one.
+    std::sort(storedMain.begin(), storedMain.end());
+    if (!whole || !std::equal(storedMain.begin(), storedMain.end(), incoming.numbers.begin()))
+        found << QStringLiteral("本数字");
+    if (!(stored.bonus() == Field(incoming.numbers[6])))
+        found << QStringLiteral("ボーナス数字");
     const QString storedDate = stored.drawDate.isEmpty() ? QString() : stored.drawDate.toText();
-    return storedDate.isEmpty() || !incoming.date.isValid()
-        || storedDate == incoming.date.toString(Qt::ISODate);
+    if (!storedDate.isEmpty() && incoming.date.isValid() && storedDate != incoming.date.toString(Qt::ISODate))
+        found << QStringLiteral("日付");
+    return found;
+}
+
+// The dated draws of the database, for the years of dates given without one.
+std::map<int, QDate> storedDates(const QHash<int, DrawRecord> &stored)
+{
+    std::map<int, QDate> dates;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        const QDate date = QDate::fromString(it->drawDate.toText(), Qt::ISODate);
+        if (date.isValid())
+            dates.emplace(it.key(), date);
+    }
+    return dates;
+}
+
+// Whether the entry's draw is to be written (added, or overwritten as asked).
+bool taken(const PlanEntry &entry, const std::set<int> &overwrite)
+{
+    return entry.kind == PlanEntry::Kind::Add || entry.kind == PlanEntry::Kind::Identical
+        || (entry.kind == PlanEntry::Kind::Different && overwrite.count(entry.drawNo) > 0);
+}
+
+// The ledger records of the amounts the plan brings: those the ledger lacks,
+// and for the draws in overwrite those it holds otherwise. 5等 is fixed.
+std::vector<TicketLedger::PrizeRecord> prizeRecords(const Plan &plan, const std::set<int> &overwrite)
+{
+    std::vector<TicketLedger::PrizeRecord> records;
+    for (const PlanEntry &entry : plan.entries) {
+        if (!entry.incoming || !taken(entry, overwrite))
+            continue;
+        for (int tier = 1; tier <= 4; ++tier) {
+            const std::optional<qint64> amount = entry.incoming->prizes[size_t(tier - 1)].perLine();
+            const std::optional<qint64> &stored = entry.storedPrizes[size_t(tier - 1)];
+            if (!amount || stored == amount)
+                continue;
+            if (!stored || overwrite.count(entry.drawNo) > 0)
+                records.push_back({entry.drawNo, tier, *amount, stored.has_value()});
+        }
+    }
+    return records;
 }
 
 QStringList gaps(const std::set<int> &drawNos)
@@ -185,11 +237,11 @@ bool Plan::writesAnything(const std::set<int> &overwrite) const
     });
 }
 
-std::set<int> differentDraws(const Plan &plan)
+std::set<int> overwritableDraws(const Plan &plan)
 {
     std::set<int> drawNos;
     for (const PlanEntry &entry : plan.entries) {
-        if (entry.kind == PlanEntry::Kind::Different)
+        if (entry.overwritable())
             drawNos.insert(entry.drawNo);
     }
     return drawNos;
@@ -211,20 +263,61 @@ QString numbersText(const DrawRecord &record)
     return main.join(QLatin1Char(' ')) + QStringLiteral(" (%1)").arg(fieldText(record.bonus()));
 }
 
-Plan preview(const ReadResult &read, const QString &databasePath)
+QString prizesText(const ImportedDraw &draw)
+{
+    QStringList tiers;
+    for (int tier = 1; tier <= 5; ++tier) {
+        const TierPrize &prize = draw.prizes[size_t(tier - 1)];
+        if (!prize.given())
+            continue;
+        QString text = QStringLiteral("%1等").arg(tier);
+        if (prize.noWinner)
+            text += QStringLiteral(" 該当なし");
+        else if (prize.winners)
+            text += QStringLiteral(" %1口").arg(groupedDigits(*prize.winners));
+        if (prize.amount)
+            text += QLatin1Char(' ') + formatYen(*prize.amount);
+        tiers << text;
+    }
+    return tiers.join(QStringLiteral("、"));
+}
+
+QString entryNote(const PlanEntry &entry)
+{
+    QStringList parts;
+    if (!entry.differences.isEmpty())
+        parts << QStringLiteral("%1が違います").arg(entry.differences.join(QStringLiteral("・")));
+    if (entry.prizeDiffers) {
+        QStringList stored;
+        for (int tier = 1; tier <= 4; ++tier) {
+            if (const std::optional<qint64> &amount = entry.storedPrizes[size_t(tier - 1)])
+                stored << QStringLiteral("%1等 %2").arg(tier).arg(formatYen(*amount));
+        }
+        parts << QStringLiteral("購入記録の当選金額（%1）と違います").arg(stored.join(QStringLiteral("、")));
+    }
+    parts << entry.notes;
+    if (!entry.reason.isEmpty())
+        parts << entry.reason;
+    return parts.join(QStringLiteral("。"));
+}
+
+Plan preview(const ReadResult &read, const QString &databasePath, const QString &ledgerPath)
 {
     Plan plan;
     plan.databasePath = databasePath;
+    plan.ledgerPath = ledgerPath;
     const Database db = Database::open(databasePath, DrawDatabase::password(), Database::Mode::ReadOnly);
     const Recordset records = DrawDatabase::readAll(db);
     plan.databaseHasDate = DrawDatabase::hasDateColumn(db);
     const QHash<int, DrawRecord> stored = byDrawNo(records);
+    const PrizeBook prizes = ledgerPath.isEmpty() ? PrizeBook() : TicketLedger::read(ledgerPath).prizes;
 
     std::set<int> drawNos;
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
         drawNos.insert(it.key());
 
     std::vector<ImportedDraw> draws = read.draws;
+    resolveYears(draws, storedDates(stored));
     std::sort(draws.begin(), draws.end(), [](const ImportedDraw &a, const ImportedDraw &b) { return a.drawNo < b.drawNo; });
     for (const ImportedDraw &draw : draws) {
         PlanEntry entry;
@@ -237,7 +330,23 @@ Plan preview(const ReadResult &read, const QString &databasePath)
             drawNos.insert(draw.drawNo);
         } else {
             entry.stored = *found;
-            entry.kind = sameDraw(draw, *found) ? PlanEntry::Kind::Identical : PlanEntry::Kind::Different;
+            entry.differences = differences(draw, *found);
+            entry.kind = entry.differences.isEmpty() ? PlanEntry::Kind::Identical : PlanEntry::Kind::Different;
+        }
+        if (draw.reordered && entry.kind != PlanEntry::Kind::Identical)
+            entry.notes << QStringLiteral("並べ替えて登録");
+        if (draw.yearUnknown()) {
+            entry.notes << QStringLiteral("日付 %1月%2日 の年が前後の回から分からないため、日付なしで読みました")
+                               .arg(draw.month)
+                               .arg(draw.day);
+        }
+        if (!ledgerPath.isEmpty()) {
+            entry.storedPrizes = prizes.recorded(draw.drawNo);
+            for (int tier = 1; tier <= 4; ++tier) {
+                const std::optional<qint64> amount = draw.prizes[size_t(tier - 1)].perLine();
+                const std::optional<qint64> &kept = entry.storedPrizes[size_t(tier - 1)];
+                entry.prizeDiffers = entry.prizeDiffers || (amount && kept && *amount != *kept);
+            }
         }
         plan.entries.push_back(std::move(entry));
     }
@@ -245,9 +354,12 @@ Plan preview(const ReadResult &read, const QString &databasePath)
         PlanEntry entry;
         entry.kind = PlanEntry::Kind::Error;
         entry.line = error.line;
+        entry.drawNo = error.drawNo;
         entry.reason = error.reason;
         plan.entries.push_back(std::move(entry));
     }
+    for (const QString &note : read.notes)
+        plan.notes << note;
     plan.gapWarnings = gaps(drawNos);
     return plan;
 }
@@ -255,36 +367,66 @@ Plan preview(const ReadResult &read, const QString &databasePath)
 ApplyResult apply(const Plan &plan, const std::set<int> &overwrite)
 {
     ApplyResult result;
-    if (!plan.writesAnything(overwrite)) {
-        result.ok = true;
-        result.message = QStringLiteral("取り込む当選データはありません。") + Unchanged;
-        return result;
+    for (const PlanEntry &entry : plan.entries) {
+        result.identical += entry.kind == PlanEntry::Kind::Identical ? 1 : 0;
+        result.errors += entry.kind == PlanEntry::Kind::Error ? 1 : 0;
+        result.skipped += entry.kind == PlanEntry::Kind::Different && !overwrite.count(entry.drawNo) ? 1 : 0;
     }
-    const QString path = QFileInfo(plan.databasePath).absoluteFilePath();
-    const QString backup = path + QStringLiteral(".bak");
-    try {
-        const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadWrite);
-        // The write lock comes first, so the copy is the file as the
-        // transaction finds it.
-        db.begin();
+    result.skipped += int(plan.notes.size());
+    const auto counts = [&result] {
+        return QStringLiteral("追加 %1 件、上書き %2 件、同一 %3 件、スキップ %4 件、エラー %5 件")
+            .arg(result.added)
+            .arg(result.overwritten)
+            .arg(result.identical)
+            .arg(result.skipped)
+            .arg(result.errors);
+    };
+
+    if (plan.writesAnything(overwrite)) {
+        const QString path = QFileInfo(plan.databasePath).absoluteFilePath();
+        const QString backup = path + QStringLiteral(".bak");
         try {
-            keepBackup(path, backup);
-            write(db, plan, overwrite, result);
-            db.commit();
-        } catch (...) {
-            db.rollback();
-            throw;
+            const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadWrite);
+            // The write lock comes first, so the copy is the file as the
+            // transaction finds it.
+            db.begin();
+            try {
+                keepBackup(path, backup);
+                write(db, plan, overwrite, result);
+                db.commit();
+            } catch (...) {
+                db.rollback();
+                throw;
+            }
+        } catch (const DatabaseError &error) {
+            result.added = result.overwritten = 0;
+            result.message = QStringLiteral("当選データを取り込めませんでした。\n%1\n%2").arg(error.message(), Unchanged);
+            return result;
         }
-    } catch (const DatabaseError &error) {
-        return {false, 0, 0, {},
-                QStringLiteral("当選データを取り込めませんでした。\n%1\n%2").arg(error.message(), Unchanged)};
+        result.backupPath = backup;
     }
-    result.ok = true;
-    result.backupPath = backup;
-    result.message = QStringLiteral("当選データを取り込みました（追加 %1 件、上書き %2 件）。\n元のファイルは %3 として残しました。")
-                         .arg(result.added)
-                         .arg(result.overwritten)
-                         .arg(backup);
+
+    QString prizeProblem;
+    const std::vector<TicketLedger::PrizeRecord> records = plan.ledgerPath.isEmpty() ? std::vector<TicketLedger::PrizeRecord>()
+                                                                                     : prizeRecords(plan, overwrite);
+    if (!records.empty()) {
+        try {
+            result.prizes = TicketLedger::open(plan.ledgerPath).recordPrizes(records);
+        } catch (const DatabaseError &error) {
+            prizeProblem = QStringLiteral("当選金額を購入記録に記録できませんでした。\n%1").arg(error.message());
+        }
+    }
+
+    result.ok = prizeProblem.isEmpty();
+    QStringList lines;
+    lines << (result.wroteAnything() ? QStringLiteral("当選データを取り込みました（%1）。").arg(counts())
+                                     : QStringLiteral("取り込む当選データはありません（%1）。").arg(counts()));
+    if (result.prizes > 0)
+        lines << QStringLiteral("当選金額 %1 件を購入記録に記録しました。").arg(result.prizes);
+    if (!prizeProblem.isEmpty())
+        lines << prizeProblem;
+    lines << (result.backupPath.isEmpty() ? Unchanged : QStringLiteral("元のファイルは %1 として残しました。").arg(result.backupPath));
+    result.message = lines.join(QLatin1Char('\n'));
     return result;
 }
 

@@ -5,28 +5,62 @@
 #include <QString>
 
 #include <array>
+#include <map>
+#include <optional>
 #include <vector>
 
 // Reading draw results that come from outside: CSV or TSV files in the
-// layouts results sites publish, and text pasted from a results page. The
-// reader only reads and checks; what becomes of each draw is decided against
-// the database (drawimportplan.h).
+// layouts results sites and spreadsheets use, and text pasted from a results
+// page. The reader is a function of the text alone (no file, no database):
+// it only reads and checks; what becomes of each draw is decided against the
+// database (drawimportplan.h).
+//
+// A number is taken as a drawn number only where the layout puts drawn
+// numbers: in a table, the columns its header names; in pasted text, the
+// numbers left once every labelled field (draw numbers, dates, product names,
+// prize lines, amounts, set balls) is taken out, in the sections the labels
+// 本数字 and ボーナス数字 open. Whatever does not come out as exactly six main
+// numbers and one bonus is an error, never trimmed, padded or guessed.
 namespace DrawImport {
 
-// One draw as read, already checked: 回 positive, six distinct main numbers
-// and a bonus not among them, all in 1 … 43, a date that exists (or none).
+// One tier of a draw's prize table as the source gives it.
+struct TierPrize
+{
+    std::optional<qint64> winners; // 口数
+    std::optional<qint64> amount;  // 円 for one line
+    bool noWinner = false;         // 該当なし
+
+    bool given() const { return winners || amount || noWinner; }
+    // What one line of this tier won: the amount; 0 when nobody won; nothing
+    // when the source does not say.
+    std::optional<qint64> perLine() const;
+};
+
+// One draw as read, already checked: 回 from 1 to DrawRecord::MaxDrawNumber,
+// six distinct main numbers and a bonus not among them, all in 1 … 43, a date
+// that exists (or none).
 struct ImportedDraw
 {
     int line = 0; // where the draw starts in the source, from 1
     int drawNo = 0;
-    QDate date; // null when the source gives none
-    std::array<int, 7> numbers{}; // 第1数字 … 第6数字 in the source's order, then the bonus
+    QDate date; // null when the source gives none, or no year for it is known
+    // A date given without its year ("9月7日", "9/7") whose year is not
+    // known yet: it comes from the draws around it (resolveYears).
+    int month = 0;
+    int day = 0;
+    std::array<int, 7> numbers{}; // the six main numbers ascending, then the bonus
+    bool reordered = false;       // the source gave the main numbers in another order
+    std::array<TierPrize, 5> prizes; // 1等 … 5等
+
+    bool yearUnknown() const { return !date.isValid() && month > 0; }
+    bool hasPrizes() const;
 };
 
 // A row or block that cannot be taken, with the reason in Japanese.
 struct RowError
 {
     int line = 0;
+    int drawNo = 0; // 0 when the 回 itself could not be read
     QString reason;
 };
 
@@ -34,29 +68,53 @@ struct ReadResult
 {
     enum class Layout { Empty, Csv, Tsv, Text };
     Layout layout = Layout::Empty;
-    std::vector<ImportedDraw> draws;
-    std::vector<RowError> errors; // in line order
+    std::vector<ImportedDraw> draws; // in the source's order
+    std::vector<RowError> errors;    // in line order
+    // Blocks and rows left out on purpose (a notice of the next draw, a row
+    // without numbers), as sentences for the user.
+    std::vector<QString> notes;
 };
 
-// The bytes of a file as text: UTF-8 with or without a byte order mark, or
-// CP932 (Shift_JIS as Windows writes it) when the bytes are not UTF-8.
+// Reading stops after this many errors: a file that is no draw file at all
+// is said so in a screenful, not in a million lines.
+inline constexpr int MaxErrors = 1000;
+
+// The bytes of a file as text: UTF-8 with or without a byte order mark,
+// UTF-16 with one, or CP932 (Shift_JIS as Windows writes it) when the bytes
+// are not UTF-8.
 QString decode(const QByteArray &bytes);
 
 // Reads text in any of the layouts: a table with a header line (columns in
-// any order, by any of their usual names; other columns ignored), a table
-// without one (回, [date,] six numbers, bonus), or pasted text with one draw
-// per 第N回 block. A draw number met twice is an error on its second row.
+// any order, by any of their usual names, the six main numbers in six
+// columns, in one, or under one merged 本数字 cell over a second header
+// line; other columns ignored but the prize columns), a table without one
+// (回, [date,] six numbers, bonus), or pasted text with one draw per block
+// that starts at a line whose first words are 第N回. A draw number met twice
+// is an error on its second row. Dates without a year take it from the
+// draws around them in the text.
 ReadResult read(const QString &text);
+// The same for a file's bytes, decoded a part at a time: a large file is
+// never held twice.
+ReadResult readBytes(const QByteArray &bytes);
 
-inline ReadResult readBytes(const QByteArray &bytes)
+// A date as results pages write it: 2026-08-24, 2026/8/24, 2026.08.24,
+// 2026年8月24日, 令和8年8月24日 (元年 for the first year), 平成30年1月4日,
+// R8.8.24, H30.1.4, 26/08/24, or without a year 8月24日 and 8/24; a weekday in
+// brackets after it is allowed.
+struct ParsedDate
 {
-    return read(decode(bytes));
-}
+    bool ok = false;  // the text is a date of one of these forms that exists
+    QDate date;       // when the year is given
+    int month = 0;    // when it is not
+    int day = 0;
+};
+ParsedDate parseDate(const QString &text);
 
-// A date as results pages write it: 2026-12-03, 2026/12/3, 2026年12月3日,
-// 令和8年12月3日 (元年 for the first year), 平成30年…; a weekday in
-// brackets after it is allowed. A null date when the text is none of these
-// or names a day that does not exist.
-QDate parseDate(const QString &text);
+// Gives each draw whose date has no year its year: that of the same draw in
+// known (dated draws by 回, e.g. from the database) when it is the same day,
+// or else the one that puts it after the nearest earlier dated draw (lacking
+// one, before the nearest later one) among the draws themselves and known,
+// when that draw is close enough for the year to be certain.
+void resolveYears(std::vector<ImportedDraw> &draws, const std::map<int, QDate> &known);
 
 } // namespace DrawImport

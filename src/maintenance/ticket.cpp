@@ -1,5 +1,6 @@
 #include "maintenance/ticket.h"
 
+#include "maintenance/drawimportreader.h"
 #include "maintenance/numbercheck.h"
 
 #include <QDate>
@@ -23,6 +24,15 @@ std::optional<int> parseWhole(const QString &text, int min, int max)
 bool isValidDate(const QString &text)
 {
     return text.size() == 10 && QDate::fromString(text, Qt::ISODate).isValid();
+}
+
+std::optional<QString> normalizedDate(const QString &text)
+{
+    // The spellings the draw import reads; a date needs its year here.
+    const DrawImport::ParsedDate date = DrawImport::parseDate(text);
+    if (!date.ok || !date.date.isValid())
+        return std::nullopt;
+    return date.date.toString(Qt::ISODate);
 }
 
 std::optional<QString> problem(const Ticket &ticket)

@@ -23,8 +23,12 @@ struct Ticket
 namespace TicketRules {
 
 inline constexpr int PricePerLine = 200; // 円
-inline constexpr int HighestDrawNo = 32767;
-inline constexpr int HighestCount = 99999;
+// A ticket for a draw the windows cannot show could never be checked.
+inline constexpr int HighestDrawNo = DrawRecord::MaxDrawNumber;
+inline constexpr int HighestCount = 100'000;
+// The largest prize of one line the ledger records: above any Loto 6 prize,
+// carry-over included.
+inline constexpr qint64 HighestPrize = 1'000'000'000;
 
 // Why the ticket cannot be recorded, in words for the user; nothing when it can.
 std::optional<QString> problem(const Ticket &ticket);
@@ -41,6 +45,10 @@ QString numbersText(const std::array<int, 6> &numbers, const QString &separator 
 // A whole number from min to max typed by the user (full-width digits too).
 std::optional<int> parseWhole(const QString &text, int min, int max);
 bool isValidDate(const QString &text);
+// A purchase date as people write it (2026-1-1, 2026/01/01, 2026年1月1日 …)
+// in the one form the ledger stores, 2026-01-01; nothing for text that is
+// no date.
+std::optional<QString> normalizedDate(const QString &text);
 
 } // namespace TicketRules
 

@@ -6,7 +6,14 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +62,19 @@ void refuseIfWrong(const Ticket &ticket)
         throw DatabaseError(*problem);
 }
 
+void refuseIfWrongPrize(int drawNo, int tier, std::optional<qint64> amount)
+{
+    if (drawNo < 1 || drawNo > TicketRules::HighestDrawNo)
+        throw DatabaseError(QStringLiteral("回は 1 から %1 までの整数です: %2").arg(TicketRules::HighestDrawNo).arg(drawNo));
+    if (tier < 1 || tier > 4)
+        throw DatabaseError(QStringLiteral("当選金額を記録できるのは 1等 から 4等 です（5等は 1,000円 の固定です）: %1").arg(tier));
+    if (amount && (*amount < 0 || *amount > TicketRules::HighestPrize)) {
+        throw DatabaseError(QStringLiteral("当選金額は 0 から %1 までの整数（円、1口あたり）です: %2")
+                                .arg(formatYen(TicketRules::HighestPrize))
+                                .arg(*amount));
+    }
+}
+
 void bindTicket(Statement &statement, const Ticket &ticket)
 {
     statement.bind(1, Field(ticket.drawNo));
@@ -77,17 +97,12 @@ TicketLedger::TicketLedger(Database db)
 {
 }
 
-TicketLedger TicketLedger::open(const QString &path)
+std::pair<Database, int> TicketLedger::openChecked(const QString &path, bool exists, bool readOnly)
 {
-    const QFileInfo info(path);
-    const bool exists = info.exists();
-    if (!exists && !QDir().mkpath(info.absolutePath()))
-        throw DatabaseError(QStringLiteral("購入記録のフォルダー「%1」を作れません。").arg(info.absolutePath()));
-
     std::optional<Database> opened;
     int version = 0;
     try {
-        opened.emplace(Database::open(path, QString(), exists ? Database::Mode::ReadWrite : Database::Mode::Create));
+        opened.emplace(Database::open(path, QString(), readOnly ? Database::Mode::ReadOnly : Database::Mode::ReadWrite));
         Statement check = opened->prepare(QStringLiteral("PRAGMA quick_check"));
         if (!check.step() || check.value(0).toText() != QLatin1String("ok"))
             unreadable(path, check.value(0).toText());
@@ -121,7 +136,26 @@ TicketLedger TicketLedger::open(const QString &path)
             throw;
         unreadable(path, error.message());
     }
-    TicketLedger ledger(std::move(*opened));
+    return {std::move(*opened), version};
+}
+
+TicketLedger TicketLedger::open(const QString &path)
+{
+    const QFileInfo info(path);
+    const bool exists = info.exists();
+    if (!exists) {
+        if (!QDir().mkpath(info.absolutePath()))
+            throw DatabaseError(QStringLiteral("購入記録のフォルダー「%1」を作れません。").arg(info.absolutePath()));
+        // An empty file is a new database to SQLite; made here, it gets its
+        // mode from the start instead of being opened to others for a moment.
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            throw DatabaseError(QStringLiteral("購入記録ファイル「%1」を作れません。%2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        if (fd >= 0)
+            ::close(fd);
+    }
+    auto [db, version] = openChecked(path, exists, false);
+    TicketLedger ledger(std::move(db));
     if (version < SchemaVersion) {
         ledger.transaction([&] {
             // Another copy of the program may have upgraded it meanwhile.
@@ -131,6 +165,17 @@ TicketLedger TicketLedger::open(const QString &path)
         });
     }
     return ledger;
+}
+
+TicketLedger::Contents TicketLedger::read(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return {};
+    auto [db, version] = openChecked(path, true, true);
+    if (version < 1)
+        return {};
+    const TicketLedger ledger(std::move(db));
+    return {ledger.tickets(), ledger.prizes()};
 }
 
 template<typename Work> void TicketLedger::transaction(Work work) const
@@ -225,12 +270,7 @@ PrizeBook TicketLedger::prizes() const
 
 void TicketLedger::setPrize(int drawNo, int tier, std::optional<qint64> amount)
 {
-    if (drawNo < 1 || drawNo > TicketRules::HighestDrawNo)
-        throw DatabaseError(QStringLiteral("回は 1 から %1 までの整数です: %2").arg(TicketRules::HighestDrawNo).arg(drawNo));
-    if (tier < 1 || tier > 4)
-        throw DatabaseError(QStringLiteral("当選金額を記録できるのは 1等 から 4等 です（5等は 1,000円 の固定です）: %1").arg(tier));
-    if (amount && *amount < 0)
-        throw DatabaseError(QStringLiteral("当選金額は 0 以上の整数（円）です: %1").arg(*amount));
+    refuseIfWrongPrize(drawNo, tier, amount);
     transaction([&] {
         Statement statement = m_db->prepare(amount ? QStringLiteral("INSERT OR REPLACE INTO prizes (draw, tier, amount) VALUES (?, ?, ?)")
                                                    : QStringLiteral("DELETE FROM prizes WHERE draw = ? AND tier = ?"));
@@ -240,6 +280,27 @@ void TicketLedger::setPrize(int drawNo, int tier, std::optional<qint64> amount)
             statement.bind(3, Field(*amount));
         statement.step();
     });
+}
+
+int TicketLedger::recordPrizes(const std::vector<PrizeRecord> &records)
+{
+    for (const PrizeRecord &record : records)
+        refuseIfWrongPrize(record.drawNo, record.tier, record.amount);
+    int written = 0;
+    transaction([&] {
+        Statement keep = m_db->prepare(QStringLiteral("INSERT OR IGNORE INTO prizes (draw, tier, amount) VALUES (?, ?, ?)"));
+        Statement replace = m_db->prepare(QStringLiteral("INSERT OR REPLACE INTO prizes (draw, tier, amount) VALUES (?, ?, ?)"));
+        for (const PrizeRecord &record : records) {
+            Statement &statement = record.replace ? replace : keep;
+            statement.bind(1, Field(record.drawNo));
+            statement.bind(2, Field(record.tier));
+            statement.bind(3, Field(record.amount));
+            statement.step();
+            statement.reset();
+            written += int(m_db->changes());
+        }
+    });
+    return written;
 }
 
 namespace TicketCsv {
@@ -298,7 +359,7 @@ std::vector<Ticket> parse(const QString &text, const QString &sourceName)
         if (!count.isEmpty() && !ok)
             fail(QStringLiteral("口数「%1」が整数ではありません。").arg(count));
         const QString date = fields.value(8).trimmed();
-        ticket.purchaseDate = date.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : date;
+        ticket.purchaseDate = date.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : TicketRules::normalizedDate(date).value_or(date);
         ticket.memo = fields.value(9);
         if (const std::optional<QString> wrong = TicketRules::problem(ticket))
             fail(*wrong);

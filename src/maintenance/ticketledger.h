@@ -28,8 +28,18 @@ public:
     static QString defaultPath(const QString &programFolder);
 
     // Opens the ledger, creating an empty one (and its folder) when there is
-    // no file, and brings an older schema up to date.
+    // no file, and brings an older schema up to date. A new file is the
+    // user's alone (mode 0600): what someone buys is nobody else's business.
     static TicketLedger open(const QString &path);
+
+    // What a ledger holds, read without writing anything: no file, or an
+    // empty one not set up yet, holds nothing.
+    struct Contents
+    {
+        std::vector<Ticket> tickets;
+        PrizeBook prizes;
+    };
+    static Contents read(const QString &path);
 
     const QString &path() const { return m_db->path(); }
 
@@ -42,11 +52,26 @@ public:
     void remove(qint64 id);
 
     PrizeBook prizes() const;
-    // tier 1 … 4; nothing forgets the amount. Amounts are whole yen ≥ 0.
+    // tier 1 … 4; nothing forgets the amount. Amounts are whole yen from 0
+    // to TicketRules::HighestPrize.
     void setPrize(int drawNo, int tier, std::optional<qint64> amount);
+
+    // Amounts from a results page or file, all in one transaction: an amount
+    // already recorded stays unless its record says replace. Returns how
+    // many amounts were written.
+    struct PrizeRecord
+    {
+        int drawNo = 0;
+        int tier = 0;
+        qint64 amount = 0;
+        bool replace = false;
+    };
+    int recordPrizes(const std::vector<PrizeRecord> &records);
 
 private:
     explicit TicketLedger(Database db);
+    // The file opened as a ledger this program reads, and its schema version.
+    static std::pair<Database, int> openChecked(const QString &path, bool exists, bool readOnly);
     void insert(Ticket &ticket) const;
     template<typename Work> void transaction(Work work) const;
 

@@ -67,14 +67,14 @@ void add(SpendingRow &row, const Ticket &ticket, const DrawResults &results, con
     if (const int tier = tierNumber(check.tier)) {
         row.wins[size_t(tier - 1)] += lines;
         if (const std::optional<qint64> amount = prizes.amount(ticket.drawNo, check.tier))
-            row.won += *amount * lines;
+            row.won += YenSum(*amount) * lines;
         else
             row.unknownLines += lines;
     }
     for (int tier = 1; tier <= 5; ++tier) {
         const std::optional<qint64> amount = prizes.amount(ticket.drawNo, static_cast<Tier>(tier));
         if (amount)
-            row.expectedNumerator += TierOdds::Ways[size_t(tier - 1)] * *amount * lines;
+            row.expectedNumerator += YenSum(TierOdds::Ways[size_t(tier - 1)]) * *amount * lines;
         else
             row.expectedPartial = true;
     }
@@ -106,7 +106,7 @@ SpendingSummary summarize(const std::vector<Ticket> &tickets, const DrawResults 
     return summary;
 }
 
-QString formatYen(qint64 yen)
+QString formatYen(YenSum yen)
 {
     return groupedDigits(yen) + QStringLiteral("円");
 }
@@ -119,7 +119,23 @@ QString wonText(const SpendingRow &row)
     return text;
 }
 
-QString rateText(std::optional<double> rate)
+QString rateText(std::optional<double> rate, bool complete)
 {
-    return rate ? QString::number(*rate, 'f', 1) + QLatin1Char('%') : QStringLiteral("—");
+    if (!rate)
+        return QStringLiteral("—");
+    if (complete)
+        return QString::number(*rate, 'f', 1) + QLatin1Char('%');
+    if (*rate == 0.0)
+        return QStringLiteral("不明");
+    return QString::number(*rate, 'f', 1) + QStringLiteral("% 以上");
+}
+
+QString returnRateText(const SpendingRow &row)
+{
+    return rateText(row.returnRate(), row.returnRateComplete());
+}
+
+QString expectedRateText(const SpendingRow &row)
+{
+    return rateText(row.expectedRate(), !row.expectedPartial);
 }

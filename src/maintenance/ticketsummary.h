@@ -1,6 +1,7 @@
 #pragma once
 
 #include "maintenance/ticket.h"
+#include "ui/numbertext.h"
 
 #include <QString>
 
@@ -35,6 +36,13 @@ inline constexpr qint64 Combinations = 6096454;
 inline constexpr std::array<qint64, 5> Ways{1, 6, 216, 9990, 155400};
 } // namespace TierOdds
 
+// Sums of yen over a ledger. One line wins at most TicketRules::HighestPrize
+// and one ticket counts up to TicketRules::HighestCount lines, so a sum over
+// many tickets (and the expectation's numerator, which also multiplies by a
+// tier's ways) needs more than 64 bits; 128 bits cannot overflow for any
+// ledger that fits on a disk.
+using YenSum = WideInteger;
+
 // One row of the spending summary. Tickets whose draw is not yet in the
 // history count as bought and spent but take no part in 回収率: the rate and
 // the expectation compare what the checked lines cost with what they won.
@@ -45,17 +53,20 @@ struct SpendingRow
     qint64 spent = 0;
     qint64 checkedLines = 0;
     qint64 checkedSpent = 0;
-    qint64 won = 0;           // known amounts only
+    YenSum won = 0;           // known amounts only
     qint64 unknownLines = 0;  // winning lines whose amount is not recorded
     qint64 pendingLines = 0;
     std::array<qint64, 5> wins{}; // lines won per tier 1 … 5
     // Expected return of the checked lines at random, exactly: the sum of
     // ways × amount over the tiers, over TierOdds::Combinations.
-    qint64 expectedNumerator = 0;
+    YenSum expectedNumerator = 0;
     bool expectedPartial = false; // a tier amount of some checked draw is unknown
 
-    std::optional<double> returnRate() const; // percent of checkedSpent
-    double expected() const;                  // 円
+    // Percent of checkedSpent won, from the known amounts. With a won line
+    // of unknown amount this is only a lower bound (returnRateComplete false).
+    std::optional<double> returnRate() const;
+    bool returnRateComplete() const { return unknownLines == 0; }
+    double expected() const; // 円; a lower bound when expectedPartial
     std::optional<double> expectedRate() const;
 };
 
@@ -69,7 +80,11 @@ struct SpendingSummary
 SpendingSummary summarize(const std::vector<Ticket> &tickets, const DrawResults &results, const PrizeBook &prizes);
 
 // "12,345円"; with unknown amounts "12,345円＋不明2口".
-QString formatYen(qint64 yen);
+QString formatYen(YenSum yen);
 QString wonText(const SpendingRow &row);
-// "37.5%" with one decimal; "—" when nothing is checked.
-QString rateText(std::optional<double> rate);
+// "37.5%" with one decimal; "—" when nothing is checked. A rate that is only
+// a lower bound reads "37.5% 以上", or "不明" when it is nothing yet.
+QString rateText(std::optional<double> rate, bool complete = true);
+// 回収率 and 期待回収率 of a row as the summary shows them.
+QString returnRateText(const SpendingRow &row);
+QString expectedRateText(const SpendingRow &row);

@@ -1,14 +1,18 @@
-// Importing draw results: every layout and encoding the reader accepts, every
-// rule a row can break, the preview against a real database file, and the
-// write in one transaction (the .bak, a failure part-way through, records the
-// import does not name left exactly as they were).
+// Importing draw results against real files: the preview against a draw
+// database (numbers compared as sets, what differs, years from the stored
+// draws, the ledger's prize amounts), the write in one transaction (the .bak,
+// a failure part-way through, records the import does not name left exactly
+// as they were), the prize amounts in the ticket ledger, and the command line
+// with its exit statuses.
 #include "maintenance/drawexportfile.h"
 #include "maintenance/drawimportplan.h"
+#include "maintenance/ticketledger.h"
 #include "store/drawdatabase.h"
 #include "store/textencoding.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -21,134 +25,36 @@ using TestHistory::empty;
 
 namespace {
 
-// A draw as "回|date|six numbers|bonus", dates ISO, for comparing whole reads.
-QString describe(const DrawImport::ImportedDraw &d)
+struct CliRun
 {
-    QStringList main;
-    for (int p = 0; p < 6; ++p)
-        main << QString::number(d.numbers[size_t(p)]);
-    return QStringLiteral("%1|%2|%3|%4").arg(d.drawNo).arg(d.date.toString(Qt::ISODate), main.join(QLatin1Char(',')))
-        .arg(d.numbers[6]);
+    int status;
+    QString output; // stdout and stderr
+};
+
+CliRun runCli(const QStringList &args, const QByteArray &input = {})
+{
+    QProcess cli;
+    cli.start(QStringLiteral(LOTO6_CLI), args);
+    cli.write(input);
+    cli.closeWriteChannel();
+    cli.waitForFinished(120000);
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError())};
 }
 
-QStringList describe(const DrawImport::ReadResult &read)
+// A draw database with the date column, as the bundled one has.
+void writeDated(const QString &path, const std::vector<std::pair<DrawRecord, QString>> &draws)
 {
-    QStringList out;
-    for (const DrawImport::ImportedDraw &d : read.draws)
-        out << describe(d);
-    for (const DrawImport::RowError &e : read.errors)
-        out << QStringLiteral("error %1: %2").arg(e.line).arg(e.reason);
-    return out;
+    const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::Create);
+    db.begin();
+    DrawDatabase::createSchema(db, true);
+    for (auto [record, date] : draws) {
+        record.drawDate = date.isEmpty() ? Field::null() : Field(date);
+        DrawDatabase::insert(db, record, true);
+    }
+    db.commit();
 }
-
-const QString Draw2131 = QStringLiteral("2131|2026-12-03|3,11,19,27,33,41|8");
-const QString Draw2132 = QStringLiteral("2132|2026-12-07|2,9,14,22,38,43|17");
-const QString Draw2132NoDate = QStringLiteral("2132||2,9,14,22,38,43|17");
 
 } // namespace
-
-TEST(DrawImportReader, EveryLayoutAndEncoding)
-{
-    struct Case
-    {
-        const char *name;
-        QByteArray bytes;
-        QStringList expected;
-    };
-    const QByteArray bom("\xEF\xBB\xBF");
-    const std::vector<Case> cases = {
-        {"UTF-8 with BOM, CR LF, the dump-db header",
-         bom + QStringLiteral("回数,抽選日,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\r\n"
-                              "2131,2026-12-03,3,11,19,27,33,41,8\r\n2132,2026/12/07,2,9,14,22,38,43,17\r\n").toUtf8(),
-         {Draw2131, Draw2132}},
-        {"Shift_JIS, columns reordered, prize columns with quoted amounts",
-         TextEncoding::encodeCp932(QStringLiteral("ボーナス数字,本数字6,本数字5,本数字4,本数字3,本数字2,本数字1,1等口数,1等賞金,回別,抽せん日\n"
-                                                 "8,41,33,27,19,11,3,2,\"200,000,000\",第2131回,2026年12月3日\n")),
-         {Draw2131}},
-        {"TSV without BOM, LF, a title above, 開催回/日付/数字N/BONUS, blank lines",
-         QStringLiteral("ロト6 当せん番号一覧\n開催回\t日付\t数字1\t数字2\t数字3\t数字4\t数字5\t数字6\tBonus\tキャリーオーバー\n\n"
-                        "2131\t2026.12.3\t03\t11\t19\t27\t33\t41\t08\t0\n").toUtf8(),
-         {Draw2131}},
-        {"第N回 and B数字 headers, no date column",
-         QStringLiteral("第N回,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,B数字\n2132,2,9,14,22,38,43,17\n").toUtf8(),
-         {Draw2132NoDate}},
-        {"回 / ボーナス headers",
-         QStringLiteral("回,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス\n2132,2,9,14,22,38,43,17\n").toUtf8(),
-         {Draw2132NoDate}},
-        {"no header: 回, date, six, bonus and 回, six, bonus",
-         QStringLiteral("2131,2026/12/03,3,11,19,27,33,41,8\n2132,2,9,14,22,38,43,17\n").toUtf8(),
-         {Draw2131, Draw2132NoDate}},
-        {"pasted: one line with the bonus in brackets",
-         QStringLiteral("第2131回 2026年12月3日 03 11 19 27 33 41 (08)\n").toUtf8(),
-         {Draw2131}},
-        {"pasted: tabs and ボーナス label",
-         QStringLiteral("第2132回\t02\t09\t14\t22\t38\t43\tボーナス 17").toUtf8(),
-         {Draw2132NoDate}},
-        {"pasted: full-width digits, 令和 date with weekday, Shift_JIS",
-         TextEncoding::encodeCp932(QStringLiteral("第２１３１回　令和８年１２月３日（木）　０３　１１　１９　２７　３３　４１　（０８）")),
-         {Draw2131}},
-        {"pasted: a block over lines with labels and prize lines, two draws",
-         QStringLiteral("ロト6 当せん番号\n第2131回 抽せん日 2026/12/03\n本数字 03 11 19 27 33 41\nボーナス数字 08\n"
-                        "1等 2口 200,000,000円\n\n第2132回\n西暦2026年12月7日\n第1数字 02\n09 14 22 38 43\nBONUS:17\n")
-             .toUtf8(),
-         {Draw2131, Draw2132}},
-        {"pasted: 令和元年, and a 平成 date that does not exist",
-         QStringLiteral("第1000回 令和元年5月2日 1 2 3 4 5 6 (7)\n第900回 平成30年2月29日 1 2 3 4 5 6 (7)").toUtf8(),
-         {QStringLiteral("1000|2019-05-02|1,2,3,4,5,6|7"),
-          QStringLiteral("error 2: 日付「平成30年2月29日」が正しい日付ではありません。")}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(describe(DrawImport::readBytes(c.bytes)).join(QLatin1Char('\n')).toStdString(),
-                  c.expected.join(QLatin1Char('\n')).toStdString());
-    }
-}
-
-TEST(DrawImportReader, EveryRuleNamesTheLineAndTheReason)
-{
-    const QString text = QStringLiteral(
-        "回,抽選日,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n"
-        "2131,2026-12-03,3,11,19,27,33,41,8\n" // 2: fine
-        "0,,1,2,3,4,5,6,7\n"                    // 3
-        "x,,1,2,3,4,5,6,7\n"                    // 4
-        "2133,,1,2,3,4,5,44,7\n"                // 5
-        "2134,,0,2,3,4,5,6,7\n"                 // 6
-        "2135,,1,2,3,4,5,5,7\n"                 // 7
-        "2136,,1,2,3,4,5,6,6\n"                 // 8
-        "2137,,1,2,3.5,4,5,6,7\n"               // 9
-        "2138,2026-02-30,1,2,3,4,5,6,7\n"       // 10
-        "2139,,1,2,3,4,5,6\n"                   // 11
-        "2131,,1,2,3,4,5,6,7\n"                 // 12: 2131 again
-        "2140,,1,2,3,4,5,6,\n"                  // 13
-        "40000,,1,2,3,4,5,6,7\n");              // 14
-    const DrawImport::ReadResult read = DrawImport::read(text);
-    EXPECT_EQ(read.layout, DrawImport::ReadResult::Layout::Csv);
-    ASSERT_EQ(read.draws.size(), 1u);
-    EXPECT_EQ(describe(read.draws[0]), Draw2131);
-    const QStringList expected = {
-        QStringLiteral("error 3: 回「0」が正の整数ではありません。"),
-        QStringLiteral("error 4: 回「x」が正の整数ではありません。"),
-        QStringLiteral("error 5: 第6数字 44 が 1～43 の範囲にありません。"),
-        QStringLiteral("error 6: 第1数字 0 が 1～43 の範囲にありません。"),
-        QStringLiteral("error 7: 本数字 5 が2回あります。"),
-        QStringLiteral("error 8: ボーナス数字 6 が本数字と同じです。"),
-        QStringLiteral("error 9: 第3数字「3.5」が整数ではありません。"),
-        QStringLiteral("error 10: 日付「2026-02-30」が正しい日付ではありません。"),
-        QStringLiteral("error 11: 項目が足りません（8個）。"),
-        QStringLiteral("error 12: 第2131回は 2 行目にもあります。"),
-        QStringLiteral("error 13: ボーナス数字がありません。"),
-        QStringLiteral("error 14: 回「40000」が大きすぎます（32767まで）。"),
-    };
-    EXPECT_EQ(describe(read).mid(1), expected);
-
-    // A header without a needed column, and text that is no layout at all.
-    EXPECT_EQ(describe(DrawImport::read(QStringLiteral("回,第1数字,第2数字\n1,2,3\n"))),
-              QStringList{QStringLiteral("error 1: 見出しに「第3数字」「第4数字」「第5数字」「第6数字」「ボーナス数字」の列がありません。")});
-    EXPECT_EQ(describe(DrawImport::read(QStringLiteral("\nこんにちは\n"))),
-              QStringList{QStringLiteral("error 2: 当選データとして読めません（見出し行も「第N回」もありません）。")});
-    EXPECT_EQ(describe(DrawImport::read(QStringLiteral("第5回 1 2 3 4 5\n"))),
-              QStringList{QStringLiteral("error 1: 本数字が6個ありません（5個）。")});
-}
 
 namespace {
 
@@ -284,19 +190,19 @@ TEST_F(ImportFile, CommandLinePreviewsDryRunsAndApplies)
 {
     const QString csv = m_dir.filePath(QStringLiteral("new.csv"));
     ASSERT_TRUE(DrawFile::writeBytes(csv, "6,1,2,3,4,5,6,7\n7,1,2,3,4,5,6,8\n3,15,16,17,18,19,20,43\n"));
+    const QString ledger = m_dir.filePath(QStringLiteral("ledger.db"));
     const auto run = [&](QStringList args, const QByteArray &input = {}) {
-        QProcess cli;
-        cli.start(QStringLiteral(LOTO6_CLI), QStringList{QStringLiteral("import")} + args + QStringList{QStringLiteral("--db"), m_path});
-        cli.write(input);
-        cli.closeWriteChannel();
-        cli.waitForFinished(60000);
-        return std::make_pair(cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError()));
+        const CliRun result = runCli(QStringList{QStringLiteral("import")} + args
+                                         + QStringList{QStringLiteral("--db"), m_path, QStringLiteral("--ledger"), ledger},
+                                     input);
+        return std::make_pair(result.status, result.output);
     };
 
     auto [status, output] = run({csv, QStringLiteral("--dry-run")});
     EXPECT_EQ(status, 0) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("追加 2 件、同一 0 件、相違 1 件、エラー 0 件"))) << output.toStdString();
-    EXPECT_TRUE(output.contains(QStringLiteral("相違\t第3回\t15 16 17 18 19 20 (43)\t登録済み 15 16 17 18 19 20 (21)\t登録済みのままにします")));
+    EXPECT_TRUE(output.contains(QStringLiteral("相違\t第3回\t15 16 17 18 19 20 (43)\t登録済み 15 16 17 18 19 20 (21)\t"
+                                               "ボーナス数字が違います\t登録済みのままにします"))) << output.toStdString();
     EXPECT_EQ(DrawFile::bytes(m_path), m_before);
     EXPECT_FALSE(QFile::exists(m_path + QStringLiteral(".bak")));
 
@@ -308,9 +214,198 @@ TEST_F(ImportFile, CommandLinePreviewsDryRunsAndApplies)
     EXPECT_TRUE(json.value(QStringLiteral("applied")).toBool());
     EXPECT_EQ(DrawFile::lines(m_path).mid(5), QStringList({QStringLiteral("6|1|2|3|4|5|6|7"), QStringLiteral("7|1|2|3|4|5|6|8")}));
 
-    // Pasted text on standard input with a wrong block: refused by its line, exit 1.
-    std::tie(status, output) = run({QStringLiteral("-")}, QStringLiteral("第9回 1 2 3 4 5 6 (7)\n\n第10回 1 2 3 4 5 44 (7)\n").toUtf8());
+    // Pasted text on standard input with a wrong block: as a dry run nothing
+    // is written (exit 1); applied, the good block is written and the wrong
+    // one refused by its line and 回 (exit 3).
+    const QByteArray pasted = QStringLiteral("第9回 1 2 3 4 5 6 (7)\n\n第10回 1 2 3 4 5 44 (7)\n").toUtf8();
+    std::tie(status, output) = run({QStringLiteral("-"), QStringLiteral("--dry-run")}, pasted);
     EXPECT_EQ(status, 1);
-    EXPECT_TRUE(output.contains(QStringLiteral("エラー\t3 行目\t第6数字 44 が 1～43 の範囲にありません。"))) << output.toStdString();
+    std::tie(status, output) = run({QStringLiteral("-")}, pasted);
+    EXPECT_EQ(status, 3);
+    EXPECT_TRUE(output.contains(QStringLiteral("エラー\t3 行目\t第10回\t第6数字 44 が 1～43 の範囲にありません。"))) << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("警告\t第8回がありません。")));
+    EXPECT_TRUE(output.contains(QStringLiteral("（追加 1 件、上書き 0 件、同一 0 件、スキップ 0 件、エラー 1 件）")));
+    EXPECT_EQ(DrawFile::lines(m_path).last(), QStringLiteral("9|1|2|3|4|5|6|7"));
+    // Again: nothing new, one refused: nothing written, exit 1; nothing
+    // refused and nothing to do: exit 0.
+    std::tie(status, output) = run({QStringLiteral("-")}, pasted);
+    EXPECT_EQ(status, 1);
+    std::tie(status, output) = run({QStringLiteral("-")}, QByteArray("第9回 6 5 4 3 2 1 (7)\n"));
+    EXPECT_EQ(status, 0) << output.toStdString();
+    EXPECT_FALSE(QFile::exists(ledger)); // no prize amounts, no ledger
+
+    // Endless input is refused before it fills the memory, and names the limit.
+    const QByteArray before = DrawFile::bytes(m_path);
+    std::tie(status, output) = run({QStringLiteral("/dev/zero")});
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("ファイル「/dev/zero」の 1 行目が長すぎます（1行 64 KB まで）"))) << output.toStdString();
+    EXPECT_EQ(DrawFile::bytes(m_path), before);
+}
+
+TEST(ImportPlan, ComparesDrawsAsSetsAndSaysWhatDiffers)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(DrawDatabase::FileName);
+    writeDated(path, {{draw(3, {15, 16, 17, 18, 19, 20, 21}), QStringLiteral("2026-08-24")}, {draw(4, {1, 2, 3, 4, 5, 6, 7}), {}}});
+    struct Case
+    {
+        const char *row;
+        const char *kind;
+        QString note;
+    };
+    const Case cases[] = {
+        {"3,2026-08-24,15,16,17,18,19,20,21", "同一", {}},
+        {"3,2026-08-24,20,19,18,17,16,15,21", "同一", {}}, // drawn order, the same six
+        {"3,,15,16,17,18,19,20,21", "同一", {}},           // no date: not compared
+        {"4,2026-08-27,6,5,4,3,2,1,7", "同一", {}},        // no stored date
+        {"3,2026-08-24,15,16,17,18,19,20,43", "相違", QStringLiteral("ボーナス数字が違います")},
+        {"3,2026-08-24,15,16,17,18,19,42,21", "相違", QStringLiteral("本数字が違います")},
+        {"3,2026-08-27,15,16,17,18,19,20,21", "相違", QStringLiteral("日付が違います")},
+        {"3,2026-08-24,42,16,17,18,19,20,43", "相違", QStringLiteral("本数字・ボーナス数字が違います。並べ替えて登録")},
+        {"5,,42,16,17,18,19,20,43", "追加", QStringLiteral("並べ替えて登録")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.row);
+        const DrawImport::Plan plan = DrawImport::preview(DrawImport::read(QString::fromUtf8(c.row)), path);
+        ASSERT_EQ(plan.entries.size(), 1u);
+        EXPECT_EQ(DrawImport::kindName(plan.entries[0].kind), QString::fromUtf8(c.kind));
+        EXPECT_EQ(DrawImport::entryNote(plan.entries[0]), c.note);
+    }
+
+    // Overwritten, a draw given in drawn order is stored ascending.
+    const DrawImport::Plan plan = DrawImport::preview(DrawImport::read(QStringLiteral("3,,42,16,17,18,19,20,21")), path);
+    ASSERT_TRUE(DrawImport::apply(plan, {3}).ok);
+    EXPECT_EQ(DrawFile::lines(path).first(), QStringLiteral("3|16|17|18|19|20|42|21"));
+}
+
+TEST(ImportPlan, DatesWithoutAYearTakeItFromTheStoredDraws)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(DrawDatabase::FileName);
+    writeDated(path, {{draw(2134, {1, 2, 3, 4, 5, 6, 7}), QStringLiteral("2026-12-28")},
+                      {draw(2135, {1, 2, 3, 4, 5, 6, 7}), QStringLiteral("2027-01-04")}});
+    const DrawImport::Plan plan = DrawImport::preview(
+        DrawImport::read(QStringLiteral("第2135回 1月4日 1 2 3 4 5 6 (7)\n第2136回 1/8 01 06 18 25 31 39 (12)\n"
+                                        "第2300回 9月7日(月) 01 06 18 25 31 39 (12)\n")),
+        path);
+    ASSERT_EQ(plan.entries.size(), 3u);
+    EXPECT_EQ(DrawImport::kindName(plan.entries[0].kind), QStringLiteral("同一"));
+    EXPECT_EQ(plan.entries[1].incoming->date, QDate(2027, 1, 8));
+    // Too far from any dated draw: the numbers, never a guessed year.
+    EXPECT_FALSE(plan.entries[2].incoming->date.isValid());
+    EXPECT_EQ(plan.entries[2].incoming->numbers, (std::array<int, 7>{1, 6, 18, 25, 31, 39, 12}));
+    EXPECT_EQ(DrawImport::entryNote(plan.entries[2]), QStringLiteral("日付 9月7日 の年が前後の回から分からないため、日付なしで読みました"));
+}
+
+TEST(ImportPlan, PrizeAmountsGoToTheLedgerAndTypedOnesStay)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(DrawDatabase::FileName);
+    const QString ledgerPath = dir.filePath(TicketLedger::FileName);
+    DrawFile::write(path, {draw(2130, {1, 2, 3, 4, 5, 6, 7})});
+    TicketLedger::open(ledgerPath).setPrize(2130, 3, 300000); // typed by the user
+    const QString page = QStringLiteral("第2130回 1 2 3 4 5 6 (7)\n1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n"
+                                        "第2131回 03 11 19 27 33 41 (08)\n4等 9,000口 7,100円\n");
+    const DrawImport::Plan plan = DrawImport::preview(DrawImport::read(page), path, ledgerPath);
+    ASSERT_EQ(plan.entries.size(), 2u);
+    EXPECT_TRUE(plan.entries[0].prizeDiffers);
+    EXPECT_TRUE(plan.entries[0].overwritable());
+    EXPECT_EQ(DrawImport::entryNote(plan.entries[0]), QStringLiteral("購入記録の当選金額（3等 300,000円）と違います"));
+    EXPECT_EQ(DrawImport::prizesText(*plan.entries[1].incoming), QStringLiteral("4等 9,000口 7,100円"));
+    EXPECT_EQ(DrawImport::overwritableDraws(plan), (std::set<int>{2130}));
+    EXPECT_EQ(TicketLedger::read(ledgerPath).prizes.recorded(2130)[0], std::nullopt); // a preview writes nothing
+
+    struct Case
+    {
+        std::set<int> overwrite;
+        int written;
+        std::array<std::optional<qint64>, 4> draw2130;
+    };
+    // 該当なし is no winner: 0 for a line, not unknown.
+    const Case cases[] = {{{}, 4, {0, 10234500, 300000, 6800}}, {{2130}, 5, {0, 10234500, 312300, 6800}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.overwrite.size());
+        TicketLedger::open(ledgerPath).setPrize(2130, 1, std::nullopt);
+        TicketLedger::open(ledgerPath).setPrize(2130, 2, std::nullopt);
+        TicketLedger::open(ledgerPath).setPrize(2130, 3, 300000);
+        TicketLedger::open(ledgerPath).setPrize(2130, 4, std::nullopt);
+        TicketLedger::open(ledgerPath).setPrize(2131, 4, std::nullopt);
+        const DrawImport::ApplyResult result = DrawImport::apply(DrawImport::preview(DrawImport::read(page), path, ledgerPath), c.overwrite);
+        ASSERT_TRUE(result.ok) << result.message.toStdString();
+        EXPECT_EQ(result.prizes, c.written);
+        const PrizeBook prizes = TicketLedger::read(ledgerPath).prizes;
+        EXPECT_EQ(prizes.recorded(2130), c.draw2130);
+        EXPECT_EQ(prizes.recorded(2131)[3], 7100);
+    }
+}
+
+TEST(ImportCommandLine, SaveCsvThenImportChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(DrawDatabase::FileName);
+    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(LOTO6_CLI)).absolutePath() + QStringLiteral("/") + DrawDatabase::FileName, db));
+    // A draw without a date, as the editor leaves a new one.
+    {
+        const Database database = Database::open(db, DrawDatabase::password(), Database::Mode::ReadWrite);
+        database.exec(QStringLiteral("UPDATE 結果マスタ SET 抽選日 = NULL WHERE 回数 = 2130"));
+    }
+    const QByteArray before = DrawFile::bytes(db);
+    for (const QString encoding : {QStringLiteral("utf-8"), QStringLiteral("shift_jis")}) {
+        SCOPED_TRACE(encoding.toStdString());
+        const QString csv = dir.filePath(QStringLiteral("saved.csv"));
+        ASSERT_EQ(runCli({QStringLiteral("save-csv"), csv, QStringLiteral("--encoding"), encoding, QStringLiteral("--db"), db}).status, 0);
+        EXPECT_FALSE(DrawFile::bytes(csv).contains("NULL"));
+        const CliRun imported = runCli({QStringLiteral("import"), csv, QStringLiteral("--db"), db, QStringLiteral("--format"), QStringLiteral("json"),
+                                        QStringLiteral("--ledger"), dir.filePath(QStringLiteral("ledger.db"))});
+        EXPECT_EQ(imported.status, 0) << imported.output.toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(imported.output.toUtf8()).object();
+        EXPECT_EQ(json.value(QStringLiteral("identical")).toInt(), 2130);
+        EXPECT_EQ(json.value(QStringLiteral("entries")).toArray().size(), 2130);
+        EXPECT_EQ(DrawFile::bytes(db), before);
+
+        // create-db reads the same file, whatever its encoding.
+        const QString created = dir.filePath(QStringLiteral("created-%1.mdb").arg(encoding));
+        const CliRun create = runCli({QStringLiteral("create-db"), QStringLiteral("--from-csv"), csv, QStringLiteral("--db"), created});
+        ASSERT_EQ(create.status, 0) << create.output.toStdString();
+        EXPECT_EQ(DrawFile::lines(created), DrawFile::lines(db));
+    }
+    EXPECT_FALSE(QFile::exists(db + QStringLiteral(".bak")));
+}
+
+TEST(ImportCommandLine, APastedPageGivesItsDrawAndATicketItsPrize)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(DrawDatabase::FileName);
+    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(LOTO6_CLI)).absolutePath() + QStringLiteral("/") + DrawDatabase::FileName, db));
+    const QString ledger = dir.filePath(TicketLedger::FileName);
+    const QString page = QStringLiteral(
+        "ロト6 抽せん結果\n"
+        "第2131回 ロト6 抽せん日 2026年8月24日(月) 本数字 03 11 19 27 33 41 ボーナス数字 (08)\n"
+        "1等 該当なし 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n5等 200,000口 1,000円\n"
+        "キャリーオーバー 500,000,000円\n"
+        "第2132回 8月27日(木) 41 03 33 11 27 19 (09)\n"
+        "次回 第2133回 8月31日(月)\n");
+    const CliRun imported = runCli({QStringLiteral("import"), QStringLiteral("-"), QStringLiteral("--db"), db, QStringLiteral("--ledger"), ledger},
+                                   page.toUtf8());
+    ASSERT_EQ(imported.status, 0) << imported.output.toStdString();
+    EXPECT_TRUE(imported.output.contains(QStringLiteral("当選金額 4 件を購入記録に記録しました。"))) << imported.output.toStdString();
+    const Database database = Database::open(db, DrawDatabase::password(), Database::Mode::ReadOnly);
+    QStringList stored;
+    for (const DrawRecord &record : DrawDatabase::readAll(database)) {
+        if (record.drawNo.integer() > 2130)
+            stored << DrawFile::line(record) + QLatin1Char('|') + record.drawDate.toText();
+    }
+    EXPECT_EQ(stored, QStringList({QStringLiteral("2131|3|11|19|27|33|41|8|2026-08-24"), QStringLiteral("2132|3|11|19|27|33|41|9|2026-08-27")}));
+
+    // A 4等 ticket of that draw shows its prize with nothing typed; a new
+    // ledger is the user's alone.
+    ASSERT_EQ(runCli({QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--draw"), QStringLiteral("2131"), QStringLiteral("--numbers"),
+                      QStringLiteral("3,11,19,27,1,2"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--ledger"), ledger})
+                  .status,
+              0);
+    EXPECT_EQ(QFileInfo(ledger).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther), 0);
+    const CliRun check = runCli({QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db});
+    const QJsonObject ticket = QJsonDocument::fromJson(check.output.toUtf8()).object().value(QStringLiteral("tickets")).toArray().first().toObject();
+    EXPECT_EQ(ticket.value(QStringLiteral("tier")).toString(), QStringLiteral("4等"));
+    EXPECT_EQ(ticket.value(QStringLiteral("prize")).toDouble(), 13600);
 }

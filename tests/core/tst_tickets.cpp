@@ -4,11 +4,15 @@
 #include "maintenance/ticketledger.h"
 #include "maintenance/ticketsources.h"
 #include "store/drawdatabase.h"
+#include "store/textencoding.h"
 #include "support/cliprocess.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -290,4 +294,125 @@ TEST(Tickets, CommandLineChecksTheBundledHistory)
                    QStringLiteral("--db"), db, QStringLiteral("--force")}).exitCode, 0);
     EXPECT_EQ(DrawFile::bytes(ledger), before);
     EXPECT_TRUE(CliProcess::run(QStringList{QStringLiteral("tickets"), QStringLiteral("check")} + where).out.contains(QStringLiteral("\"tier\":\"2等\"")));
+}
+
+TEST(Tickets, SumsNeverMislead)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<Ticket> tickets;
+        QString returnRate;
+        QString expectedRate;
+    };
+    PrizeBook prizes;
+    prizes.set(10, 3, 300000);
+    const Ticket third = ticket(10, {1, 2, 3, 4, 5, 43}); // 3等, amount known
+    const Ticket fourth = ticket(10, {1, 2, 3, 4, 7, 43}); // 4等, amount unknown
+    const Ticket none = ticket(10, {1, 2, 7, 41, 42, 43});
+    const Case cases[] = {
+        {"every amount known", {third, none}, QStringLiteral("75000.0%"), QStringLiteral("18.1% 以上")},
+        {"a won line of unknown amount and nothing known", {fourth, none}, QStringLiteral("不明"), QStringLiteral("18.1% 以上")},
+        {"the known part alone", {third, fourth}, QStringLiteral("75000.0% 以上"), QStringLiteral("18.1% 以上")},
+        {"nothing won", {none}, QStringLiteral("0.0%"), QStringLiteral("18.1% 以上")},
+        {"nothing checked", {ticket(13, {1, 2, 3, 4, 5, 6})}, QStringLiteral("—"), QStringLiteral("—")},
+    };
+    for (const Case &c : cases) {
+        const SpendingRow row = summarize(c.tickets, results(), prizes).overall;
+        EXPECT_EQ(returnRateText(row), c.returnRate) << c.name;
+        EXPECT_EQ(expectedRateText(row), c.expectedRate) << c.name;
+    }
+    PrizeBook all;
+    for (int tier = 1; tier <= 4; ++tier)
+        all.set(10, tier, tier * 1000);
+    EXPECT_EQ(expectedRateText(summarize({none}, results(), all).overall), QStringLiteral("%1%").arg(
+        QString::number(100.0 * (1000 + 6 * 2000 + 216 * 3000 + 9990 * 4000 + 155400 * 1000) / 6096454 / 200, 'f', 1)));
+
+    // The largest amounts and counts the ledger takes, over many tickets:
+    // beyond 64 bits, and still exact.
+    PrizeBook top;
+    for (int tier = 1; tier <= 4; ++tier)
+        top.set(10, tier, TicketRules::HighestPrize);
+    const std::vector<Ticket> many(100, ticket(10, {6, 5, 4, 3, 2, 1}, TicketRules::HighestCount));
+    const SpendingRow row = summarize(many, results(), top).overall;
+    const YenSum won = YenSum(100) * TicketRules::HighestCount * TicketRules::HighestPrize;
+    EXPECT_TRUE(row.won == won);
+    EXPECT_EQ(formatYen(row.won), QStringLiteral("10,000,000,000,000,000円"));
+    const YenSum numerator = YenSum(100) * TicketRules::HighestCount
+        * ((1 + 6 + 216 + 9990) * YenSum(TicketRules::HighestPrize) + 155400 * YenSum(PrizeBook::FifthPrize));
+    EXPECT_TRUE(row.expectedNumerator == numerator);
+    EXPECT_GT(row.expected(), 0.0);
+    EXPECT_GT(*row.returnRate(), 0.0);
+}
+
+TEST(Tickets, DatesOneFormAndAmountsWithinLimits)
+{
+    const std::pair<const char *, std::optional<QString>> dates[] = {
+        {"2026/1/1", QStringLiteral("2026-01-01")}, {"2026/01/01", QStringLiteral("2026-01-01")},
+        {"2026-1-1", QStringLiteral("2026-01-01")}, {"2026年1月1日", QStringLiteral("2026-01-01")},
+        {"2026-01-01", QStringLiteral("2026-01-01")}, {"1/1", std::nullopt}, {"2026-02-30", std::nullopt}, {"x", std::nullopt},
+    };
+    for (const auto &[text, expected] : dates)
+        EXPECT_EQ(TicketRules::normalizedDate(QString::fromUtf8(text)), expected) << text;
+
+    EXPECT_FALSE(TicketRules::problem(ticket(1, {1, 2, 3, 4, 5, 6}, 100000)).has_value());
+    EXPECT_TRUE(TicketRules::problem(ticket(1, {1, 2, 3, 4, 5, 6}, 100001)).has_value());
+    EXPECT_TRUE(TicketRules::problem(ticket(32764, {1, 2, 3, 4, 5, 6})).has_value());
+
+    QTemporaryDir dir;
+    TicketLedger ledger = TicketLedger::open(dir.filePath(TicketLedger::FileName));
+    ledger.setPrize(10, 1, TicketRules::HighestPrize);
+    try {
+        ledger.setPrize(10, 1, TicketRules::HighestPrize + 1);
+        ADD_FAILURE() << "a prize above the limit was recorded";
+    } catch (const DatabaseError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("当選金額は 0 から 1,000,000,000円 までの整数（円、1口あたり）です: 1000000001"));
+    }
+    EXPECT_THROW(ledger.recordPrizes({{10, 2, 5000, false}, {10, 3, -1, false}}), DatabaseError);
+    EXPECT_EQ(ledger.prizes().recorded(10), (std::array<std::optional<qint64>, 4>{TicketRules::HighestPrize, {}, {}, {}}));
+    EXPECT_EQ(ledger.recordPrizes({{10, 1, 5, false}, {10, 2, 5000, false}}), 1); // 1等 kept
+    EXPECT_EQ(ledger.recordPrizes({{10, 1, 5, true}}), 1);
+    EXPECT_EQ(ledger.prizes().recorded(10), (std::array<std::optional<qint64>, 4>{5, 5000, {}, {}}));
+}
+
+TEST(Tickets, CommandLineReadsWithoutWritingAndImportsSpreadsheetFiles)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(DrawDatabase::FileName);
+    DrawFile::write(db, {draw(10, {1, 2, 3, 4, 5, 6, 7})});
+
+    // A ledger a first run left empty is read as empty, and stays empty.
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    DrawFile::writeBytes(empty, QByteArray());
+    for (const char *command : {"list", "check"}) {
+        const CliResult read = cli({QStringLiteral("tickets"), QString::fromUtf8(command), QStringLiteral("--ledger"), empty, QStringLiteral("--db"), db});
+        EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+        EXPECT_EQ(QFileInfo(empty).size(), 0) << command;
+    }
+
+    // Shift_JIS from a spreadsheet, dates in three spellings: one month.
+    const QString csv = dir.filePath(QStringLiteral("tickets.csv"));
+    DrawFile::writeBytes(csv, TextEncoding::encodeCp932(QStringLiteral("回,数字1,数字2,数字3,数字4,数字5,数字6,口数,購入日,メモ\n"
+                                                                      "10,1,2,3,4,5,43,1,2026/1/1,ｶﾅのメモ\n"
+                                                                      "10,1,2,3,4,7,43,1,2026/01/01,\n10,1,2,3,41,42,43,1,2026-1-1,\n")));
+    const QString ledger = dir.filePath(TicketLedger::FileName);
+    const CliResult imported = cli({QStringLiteral("tickets"), QStringLiteral("import"), csv, QStringLiteral("--ledger"), ledger});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    const CliResult check = cli({QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db});
+    const QJsonObject summary = QJsonDocument::fromJson(check.out.toUtf8()).object().value(QStringLiteral("summary")).toObject();
+    const QJsonArray months = summary.value(QStringLiteral("months")).toArray();
+    ASSERT_EQ(months.size(), 1);
+    EXPECT_EQ(months[0].toObject().value(QStringLiteral("period")).toString(), QStringLiteral("2026-01"));
+    // 3等 and 4等 of unknown amount, 5等 known: a lower bound, never a rate.
+    const QJsonObject overall = summary.value(QStringLiteral("overall")).toObject();
+    EXPECT_TRUE(overall.value(QStringLiteral("returnRate")).isNull());
+    EXPECT_EQ(overall.value(QStringLiteral("returnRateText")).toString(), QStringLiteral("166.7% 以上"));
+    EXPECT_TRUE(TicketLedger::read(ledger).tickets.front().memo.startsWith(QStringLiteral("ｶﾅ")));
+
+    // Checked money: an amount above any prize is refused, in Japanese.
+    const CliResult huge = cli({QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("10"),
+                                QStringLiteral("--tier"), QStringLiteral("1"), QStringLiteral("--amount"), QStringLiteral("9223372036854775807"),
+                                QStringLiteral("--ledger"), ledger});
+    EXPECT_EQ(huge.exitCode, 1);
+    EXPECT_TRUE(huge.err.contains(QStringLiteral("当選金額は 0 から 1,000,000,000円 まで"))) << huge.err.toStdString();
 }

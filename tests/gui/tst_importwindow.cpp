@@ -4,6 +4,8 @@
 #include "app/gui/mainfrm.h"
 #include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/gui/ticketmodel.h"
+#include "maintenance/gui/ticketwindow.h"
 #include "prediction/gui/predictionwindow.h"
 #include "support/drawfile.h"
 #include "support/fixtures.h"
@@ -55,6 +57,8 @@ private Q_SLOTS:
     void differentDrawIsOverwrittenOnlyWhenTicked_data();
     void differentDrawIsOverwrittenOnlyWhenTicked();
     void editorAndImportExcludeEachOther();
+    void pastedPageBringsItsPrizesToTheTicketWindow();
+    void fileReplacesThePasteBoxAndLimitsAreSaid();
     void screenshot();
 };
 
@@ -154,6 +158,81 @@ void TestImportWindow::editorAndImportExcludeEachOther()
     trigger(window, QStringLiteral("mnuMasterImport"));
     QVERIFY(!importWindow(window));
     QCOMPARE(messages.shown.last().text, QStringLiteral("当選データ入力を閉じないと実行できません。"));
+    QCOMPARE(messages.shown.last().title, Messages::ErrorTitle);
+}
+
+void TestImportWindow::pastedPageBringsItsPrizesToTheTicketWindow()
+{
+    WorkingDirectory cwd;
+    ProgramFolder folder; // the bundled history, 1 … 2130
+    Ticket fourth;
+    fourth.drawNo = 2131;
+    fourth.numbers = {3, 11, 19, 27, 1, 2};
+    fourth.purchaseDate = QStringLiteral("2026-08-20");
+    TicketLedger::open(cwd.ledgerPath()).add(fourth);
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuTickets"));
+    auto *tickets = qobject_cast<TicketWindow *>(window.childWindow(TicketWindow::ClassName));
+    QVERIFY(tickets);
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    DrawImportWindow *import = importWindow(window);
+    QVERIFY(import);
+
+    import->pasteBox()->setPlainText(QStringLiteral("第2131回 ロト6 抽せん日 2026年8月24日(月) 本数字 33 11 19 27 03 41 ボーナス数字 (08)\n"
+                                                    "1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n"
+                                                    "第2132回 本数字 03 11 19 27 33 ボーナス数字 08\n次回 第2133回 8月31日(月)\n"));
+    import->Cmd確認_Click();
+    QCOMPARE(column(*import->table(), DrawImportWindow::KindColumn), QStringList({QStringLiteral("追加"), QStringLiteral("エラー")}));
+    QCOMPARE(import->table()->item(0, DrawImportWindow::IncomingColumn)->text(), QStringLiteral("03 11 19 27 33 41 (08)  2026/08/24"));
+    QCOMPARE(import->table()->item(0, DrawImportWindow::PrizeColumn)->text(),
+             QStringLiteral("1等 該当なし、2等 6口 10,234,500円、3等 250口 312,300円、4等 12,000口 6,800円"));
+    QCOMPARE(import->table()->item(0, DrawImportWindow::NoteColumn)->text(), QStringLiteral("並べ替えて登録"));
+    // An error row shows the 回 it could read.
+    QCOMPARE(import->table()->item(1, DrawImportWindow::DrawNoColumn)->text(), QStringLiteral("2132"));
+    QCOMPARE(import->table()->item(1, DrawImportWindow::NoteColumn)->text(), QStringLiteral("本数字が6個ではありません（5個）。"));
+    QVERIFY2(import->summary()->text().contains(QStringLiteral("注意: 7 行目: 第2133回には当選数字がないため")), qPrintable(import->summary()->text()));
+
+    messages.answers << QMessageBox::Ok;
+    import->Cmd取込実行_Click();
+    QVERIFY2(messages.shown.last().text.startsWith(QStringLiteral("当選データを取り込みました（追加 1 件、上書き 0 件、同一 0 件、スキップ 1 件、エラー 1 件）。\n"
+                                                                  "当選金額 4 件を購入記録に記録しました。")),
+             qPrintable(messages.shown.last().text));
+    QCOMPARE(DrawFile::lines(folder.databasePath()).last(), QStringLiteral("2131|3|11|19|27|33|41|8"));
+    // The open ticket window shows the draw's 4等 amount without any typing.
+    const QModelIndex prize = tickets->model()->index(0, TicketTableModel::PrizeColumn);
+    QCOMPARE(tickets->model()->index(0, TicketTableModel::TierColumn).data().toString(), QStringLiteral("4等"));
+    QCOMPARE(prize.data().toString(), QStringLiteral("6,800円"));
+}
+
+void TestImportWindow::fileReplacesThePasteBoxAndLimitsAreSaid()
+{
+    ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n"));
+    QTemporaryDir dir;
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    DrawImportWindow *import = importWindow(window);
+    QVERIFY(import);
+
+    const QString file = dir.filePath(QStringLiteral("draws.csv"));
+    QVERIFY(DrawFile::writeBytes(file, "2,1,2,3,4,5,6,7\n"));
+    import->pasteBox()->setPlainText(QStringLiteral("第5回 1 2 3 4 5 6 (7)"));
+    import->loadFile(file);
+    QVERIFY(import->pasteBox()->toPlainText().isEmpty());
+    QCOMPARE(column(*import->table(), DrawImportWindow::DrawNoColumn), QStringList{QStringLiteral("2")});
+
+    // Too long a line, in a file or pasted: said with its limit, nothing previewed.
+    QVERIFY(DrawFile::writeBytes(file, QByteArray(70000, '1')));
+    import->loadFile(file);
+    QVERIFY2(messages.shown.last().text.contains(QStringLiteral("の 1 行目が長すぎます（1行 64 KB まで）")), qPrintable(messages.shown.last().text));
+    import->pasteBox()->setPlainText(QString(70000, QLatin1Char('1')));
+    import->Cmd確認_Click();
+    QCOMPARE(messages.shown.last().text, QStringLiteral("貼り付けた文字の 1 行目が長すぎます（1行 64 KB まで）。読み込みをやめました。"));
     QCOMPARE(messages.shown.last().title, Messages::ErrorTitle);
 }
 

@@ -33,19 +33,6 @@ Ticket ticket(int drawNo, std::array<int, 6> numbers)
     return t;
 }
 
-// Works in a folder of its own: the ledger lies in the working directory.
-class WorkingDirectory
-{
-public:
-    WorkingDirectory() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~WorkingDirectory() { QDir::setCurrent(m_previous); }
-    QString ledgerPath() const { return m_dir.filePath(TicketLedger::FileName); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-};
-
 } // namespace
 
 class TestTicketWindow : public QObject

@@ -142,7 +142,8 @@ void openImport(MainFrm &frame)
     }
     frame.openWindow({DrawImportWindow::ClassName, DrawImportWindow::HeightTwips, DrawImportWindow::WidthTwips,
                       [](const WindowContext &context) -> QWidget * {
-                          auto *window = new DrawImportWindow(context.databasePath(), context.ask);
+                          auto *window = new DrawImportWindow(context.databasePath(),
+                                                              TicketLedger::defaultPath(context.programFolder), context.ask);
                           QObject::connect(window, &DrawImportWindow::databaseChanged, window,
                                            [&context] { context.drawsWritten(); });
                           return window;

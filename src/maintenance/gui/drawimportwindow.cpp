@@ -1,5 +1,6 @@
 #include "maintenance/gui/drawimportwindow.h"
 
+#include "store/boundedinput.h"
 #include "store/runtimeerror.h"
 #include "ui/gui/filedialogs.h"
 #include "ui/gui/metrics.h"
@@ -49,9 +50,10 @@ QColor kindColour(DrawImport::PlanEntry::Kind kind)
 
 } // namespace
 
-DrawImportWindow::DrawImportWindow(QString databasePath, Ask ask, QWidget *parent)
+DrawImportWindow::DrawImportWindow(QString databasePath, QString ledgerPath, Ask ask, QWidget *parent)
     : QWidget(parent)
     , m_databasePath(std::move(databasePath))
+    , m_ledgerPath(std::move(ledgerPath))
     , m_ask(std::move(ask))
 {
     setObjectName(ClassName);
@@ -97,7 +99,7 @@ void DrawImportWindow::createControls()
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setObjectName(QStringLiteral("tbl取込"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("区分"), QStringLiteral("行"), QStringLiteral("回"),
-                                        QStringLiteral("取込データ"), QStringLiteral("登録済みデータ"),
+                                        QStringLiteral("取込データ"), QStringLiteral("登録済みデータ"), QStringLiteral("当選金"),
                                         QStringLiteral("上書き"), QStringLiteral("内容")});
     m_table->verticalHeader()->setVisible(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -130,24 +132,34 @@ void DrawImportWindow::Cmdファイル_Click()
 
 void DrawImportWindow::loadFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_ask(Messages::error(QStringLiteral("ファイル「%1」を開けません。\n%2").arg(path, file.errorString())));
+    // The preview is of the file from now on: text left in the box would
+    // look as if it were being imported too.
+    m_paste->clear();
+    setCursor(Qt::WaitCursor);
+    const BoundedInput::Result input = BoundedInput::readFile(path);
+    unsetCursor();
+    if (!input.ok()) {
+        m_ask(Messages::error(input.problem));
         return;
     }
-    preview(DrawImport::decode(file.readAll()), QFileInfo(path).absoluteFilePath());
+    preview(DrawImport::readBytes(input.bytes), QFileInfo(path).absoluteFilePath());
 }
 
 void DrawImportWindow::Cmd確認_Click()
 {
-    preview(m_paste->toPlainText(), QStringLiteral("貼り付けた文字"));
+    const QString text = m_paste->toPlainText();
+    if (const QString problem = BoundedInput::check(text, QStringLiteral("貼り付けた文字")); !problem.isEmpty()) {
+        m_ask(Messages::error(problem));
+        return;
+    }
+    preview(DrawImport::read(text), QStringLiteral("貼り付けた文字"));
 }
 
-void DrawImportWindow::preview(const QString &text, const QString &sourceName)
+void DrawImportWindow::preview(DrawImport::ReadResult read, const QString &sourceName)
 {
     setCursor(Qt::WaitCursor);
     try {
-        m_plan = DrawImport::preview(DrawImport::read(text), m_databasePath);
+        m_plan = DrawImport::preview(read, m_databasePath, m_ledgerPath);
     } catch (const DatabaseError &error) {
         unsetCursor();
         m_plan = {};
@@ -155,7 +167,7 @@ void DrawImportWindow::preview(const QString &text, const QString &sourceName)
         m_ask(Messages::error(error.message()));
         return;
     }
-    m_sourceText = text;
+    m_read = std::move(read);
     m_sourceName = sourceName;
     m_source->setText(QStringLiteral("取込元: %1").arg(sourceName));
     showPlan();
@@ -177,16 +189,17 @@ void DrawImportWindow::showPlan()
         const QString cells[ColumnCount] = {
             DrawImport::kindName(entry.kind),
             QString::number(entry.line),
-            entry.kind == Kind::Error ? QString() : QString::number(entry.drawNo),
+            entry.drawNo > 0 ? QString::number(entry.drawNo) : QString(),
             incoming,
             entry.stored ? DrawImport::numbersText(*entry.stored) : QString(),
+            entry.incoming ? DrawImport::prizesText(*entry.incoming) : QString(),
             QString(),
-            entry.reason,
+            DrawImport::entryNote(entry),
         };
         for (int column = 0; column < ColumnCount; ++column) {
             QTableWidgetItem *item = cell(cells[column]);
             item->setBackground(kindColour(entry.kind));
-            if (column == OverwriteColumn && entry.kind == Kind::Different) {
+            if (column == OverwriteColumn && entry.overwritable()) {
                 item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
                 item->setCheckState(Qt::Unchecked);
                 item->setText(QStringLiteral("上書き"));
@@ -201,10 +214,12 @@ void DrawImportWindow::showPlan()
                           .arg(m_plan.count(Kind::Identical))
                           .arg(m_plan.count(Kind::Different))
                           .arg(m_plan.count(Kind::Error));
-    if (m_plan.count(Kind::Different) > 0)
-        summary += QStringLiteral("\n相違の回は、「上書き」に印を付けたものだけを書き換えます。");
+    if (!overwritableDraws(m_plan).empty())
+        summary += QStringLiteral("\n相違の回と購入記録と違う当選金額は、「上書き」に印を付けたものだけを書き換えます。");
     for (const QString &gap : m_plan.gapWarnings)
         summary += QStringLiteral("\n警告: ") + gap;
+    for (const QString &note : m_plan.notes)
+        summary += QStringLiteral("\n注意: ") + note;
     m_summary->setText(summary);
     m_apply->setEnabled(!m_plan.entries.empty());
 }
@@ -225,17 +240,20 @@ void DrawImportWindow::Cmd取込実行_Click()
     setCursor(Qt::WaitCursor);
     const DrawImport::ApplyResult result = DrawImport::apply(m_plan, tickedOverwrites());
     unsetCursor();
-    if (!result.ok) {
-        m_ask(Messages::error(result.message));
-        return;
-    }
-    const bool wrote = result.added + result.overwritten > 0;
+    const bool wrote = result.wroteAnything();
     if (wrote)
         Q_EMIT databaseChanged();
+    if (!result.ok) {
+        m_ask(Messages::error(result.message));
+        if (wrote)
+            preview(m_read, m_sourceName);
+        return;
+    }
     m_ask(Messages::information(
-        wrote ? result.message + QStringLiteral("\n開いている分析ウィンドウと予想には、新しいデータが反映されました。")
-              : result.message));
+        result.added + result.overwritten > 0
+            ? result.message + QStringLiteral("\n開いている分析ウィンドウと予想には、新しいデータが反映されました。")
+            : result.message));
     // What is stored now: the written draws show as 同一.
     if (wrote)
-        preview(m_sourceText, m_sourceName);
+        preview(m_read, m_sourceName);
 }

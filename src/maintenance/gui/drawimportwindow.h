@@ -13,9 +13,10 @@ class QPushButton;
 class QTableWidget;
 
 // The window 当選データ取込: draw results from a CSV/TSV file or from pasted
-// text, previewed per draw (追加, 同一, 相違 with both sides, エラー with line
-// and reason) and written only by 取込実行. A 相違 row is kept as stored
-// unless its 上書き box is ticked.
+// text, previewed per draw (追加, 同一, 相違 with both sides and what differs,
+// エラー with line and reason, the prize table where the source has one) and
+// written only by 取込実行. A 相違 row, or a prize amount other than the one
+// in the ticket ledger, is kept as stored unless its 上書き box is ticked.
 class DrawImportWindow : public QWidget
 {
     Q_OBJECT
@@ -25,13 +26,24 @@ public:
     static constexpr int HeightTwips = 9600;
     static constexpr int WidthTwips = 12600;
     // Preview columns.
-    enum Column { KindColumn, LineColumn, DrawNoColumn, IncomingColumn, StoredColumn, OverwriteColumn, NoteColumn, ColumnCount };
+    enum Column {
+        KindColumn,
+        LineColumn,
+        DrawNoColumn,
+        IncomingColumn,
+        StoredColumn,
+        PrizeColumn,
+        OverwriteColumn,
+        NoteColumn,
+        ColumnCount
+    };
 
     using Ask = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
 
-    // databasePath: the draw database to compare with and write to; ask shows
-    // a message box (MainFrm::message).
-    DrawImportWindow(QString databasePath, Ask ask, QWidget *parent = nullptr);
+    // databasePath: the draw database to compare with and write to;
+    // ledgerPath: the ticket ledger that records prize amounts; ask shows a
+    // message box (MainFrm::message).
+    DrawImportWindow(QString databasePath, QString ledgerPath, Ask ask, QWidget *parent = nullptr);
 
     QPlainTextEdit *pasteBox() const { return m_paste; }
     QTableWidget *table() const { return m_table; }
@@ -39,7 +51,9 @@ public:
     QPushButton *applyButton() const { return m_apply; }
     const DrawImport::Plan &plan() const { return m_plan; }
 
-    // Reads a file and shows its preview; a file that cannot be read is said so.
+    // Reads a file and shows its preview; a file that cannot be read, or is
+    // beyond the input limits, is said so. The paste box is emptied: what is
+    // previewed is the file.
     void loadFile(const QString &path);
     // Shows the preview of the text in the paste box.
     void Cmd確認_Click();
@@ -49,18 +63,20 @@ public:
 
 Q_SIGNALS:
     void closeRequested();
-    // The database file now holds new draws: the frame reloads what it shows.
+    // The database file now holds new draws (or the ledger new prize
+    // amounts): the frame reloads what it shows.
     void databaseChanged();
 
 private:
     void createControls();
-    void preview(const QString &text, const QString &sourceName);
+    void preview(DrawImport::ReadResult read, const QString &sourceName);
     void showPlan();
     std::set<int> tickedOverwrites() const;
 
     QString m_databasePath;
+    QString m_ledgerPath;
     Ask m_ask;
-    QString m_sourceText;
+    DrawImport::ReadResult m_read;
     QString m_sourceName;
     DrawImport::Plan m_plan;
     QPlainTextEdit *m_paste = nullptr;

@@ -85,7 +85,7 @@ QVariant TicketTableModel::data(const QModelIndex &index, int role) const
             if (!checked || check.tier == Tier::None)
                 return QString();
             const std::optional<qint64> amount = m_prizes.amount(ticket.drawNo, check.tier);
-            return amount ? formatYen(*amount * ticket.count) : QStringLiteral("不明");
+            return amount ? formatYen(YenSum(*amount) * ticket.count) : QStringLiteral("不明");
         }
         default:
             return {};
@@ -175,7 +175,7 @@ std::optional<Ticket> TicketTableModel::edited(const Ticket &ticket, int column,
         }
         (column == DrawColumn ? changed.drawNo : changed.count) = *value;
     } else if (column == DateColumn) {
-        changed.purchaseDate = text.normalized(QString::NormalizationForm_KC).trimmed();
+        changed.purchaseDate = TicketRules::normalizedDate(text).value_or(text.trimmed());
     } else if (column == MemoColumn) {
         changed.memo = text;
     } else {
@@ -267,9 +267,18 @@ bool TicketTableModel::setPrize(int drawNo, int tier, std::optional<qint64> amou
 
 void TicketTableModel::setResults(DrawResults results)
 {
+    // The prize amounts too: an import records those of the draws it brings.
+    QString problem;
     beginResetModel();
     m_results = std::move(results);
+    try {
+        m_prizes = m_ledger.prizes();
+    } catch (const DatabaseError &error) {
+        problem = error.message();
+    }
     endResetModel();
+    if (!problem.isEmpty())
+        Q_EMIT writeFailed(problem);
     Q_EMIT ledgerChanged();
 }
 

@@ -190,13 +190,13 @@ void TicketWindow::refreshSummary()
                                           QStringLiteral("未抽選"), QStringLiteral("当選金"), QStringLiteral("回収率"),
                                           QStringLiteral("期待値"), QStringLiteral("期待回収率")});
     const auto addRow = [this](const SpendingRow &row) {
-        QString expected = formatYen(qRound64(row.expected()));
+        QString expected = formatYen(YenSum(row.expected() + 0.5));
         if (row.expectedPartial)
             expected += QStringLiteral("＋不明");
         QList<QStandardItem *> items;
         for (const QString &text : {row.period, groupedDigits(row.lines), formatYen(row.spent),
                                     row.pendingLines ? groupedDigits(row.pendingLines) + QStringLiteral("口") : QString(), wonText(row),
-                                    rateText(row.returnRate()), expected, rateText(row.expectedRate())}) {
+                                    returnRateText(row), expected, expectedRateText(row)}) {
             auto *item = new QStandardItem(text);
             item->setTextAlignment(items.isEmpty() ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
             items << item;

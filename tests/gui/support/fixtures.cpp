@@ -1,10 +1,13 @@
 #include "support/fixtures.h"
 
 #include "app/gui/mainfrm.h"
+#include "maintenance/ticketledger.h"
 #include "store/drawcsv.h"
+#include "support/drawfile.h"
 #include "store/drawdatabase.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,7 +25,23 @@ ProgramFolder::ProgramFolder(const QString &csvRows)
             csv.write(csvRows.toUtf8());
         }
     }
-    DrawCsv::createDatabase(csvPath, databasePath(), true);
+    DrawFile::createFromCsv(csvPath, databasePath(), true);
+}
+
+WorkingDirectory::WorkingDirectory()
+    : m_previous(QDir::currentPath())
+{
+    QDir::setCurrent(m_dir.path());
+}
+
+WorkingDirectory::~WorkingDirectory()
+{
+    QDir::setCurrent(m_previous);
+}
+
+QString WorkingDirectory::ledgerPath() const
+{
+    return m_dir.filePath(TicketLedger::FileName);
 }
 
 QString ProgramFolder::databasePath() const

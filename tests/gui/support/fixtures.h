@@ -25,6 +25,21 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Works in a folder of its own for as long as it lives: the options file
+// and the ticket ledger of a program run from its folder lie in the working
+// directory.
+class WorkingDirectory
+{
+public:
+    WorkingDirectory();
+    ~WorkingDirectory();
+    QString ledgerPath() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
 // Records every message box and answers with the next queued button (No
 // when nothing is queued, as a cautious user would).
 class MessageRecorder
