@@ -5,7 +5,6 @@
 #include "cli/commandsupport.h"
 #include "cli/options.h"
 #include "cli/wheelcommands.h"
-#include "maintenance/drawimportreader.h"
 #include "maintenance/ticketledger.h"
 #include "store/boundedinput.h"
 #include "store/drawdatabase.h"
@@ -279,10 +278,8 @@ int importFile(const Arguments &args)
         err(input.problem + QStringLiteral("\n何も取り込んでいません。"));
         return Failure;
     }
-    // The encodings the draw import reads: a spreadsheet saves Shift_JIS.
-    const std::vector<Ticket> tickets = TicketCsv::parse(DrawImport::decode(input.bytes), path);
-    const std::vector<Ticket> added = openLedger(args).addAll(tickets);
-    out(QStringLiteral("{\"imported\":%1}\n").arg(added.size()));
+    const int added = openLedger(args).importCsv(input.bytes, path);
+    out(QStringLiteral("{\"imported\":%1}\n").arg(added));
     return Success;
 }
 

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <functional>
 
 namespace DrawImport {
 
@@ -511,8 +512,8 @@ QString decodeAs(const QByteArray &bytes, Encoding encoding)
     return TextEncoding::decodeCp932(bytes);
 }
 
-// Feeds the lines of text (ended by LF, CR LF or CR) to the reader.
-void feedLines(Reader &reader, QStringView text)
+// Hands each line of text (ended by LF, CR LF or CR) to take.
+void eachLine(QStringView text, const std::function<void(QStringView line)> &take)
 {
     qsizetype start = 0;
     const qsizetype size = text.size();
@@ -520,13 +521,13 @@ void feedLines(Reader &reader, QStringView text)
         const QChar c = text[i];
         if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
             continue;
-        reader.take(plain(text.mid(start, i - start)));
+        take(text.mid(start, i - start));
         if (c == QLatin1Char('\r') && i + 1 < size && text[i + 1] == QLatin1Char('\n'))
             ++i;
         start = i + 1;
     }
     if (start < size)
-        reader.take(plain(text.mid(start)));
+        take(text.mid(start));
 }
 
 } // namespace
@@ -543,18 +544,24 @@ ReadResult read(const QString &text)
     QStringView body(text);
     if (body.startsWith(QChar(0xFEFF)))
         body = body.mid(1);
-    feedLines(reader, body);
+    eachLine(body, [&reader](QStringView line) { reader.take(plain(line)); });
     return reader.finish();
 }
 
 ReadResult readBytes(const QByteArray &bytes)
+{
+    Reader reader;
+    forEachLine(bytes, [&reader](QStringView line) { reader.take(plain(line)); });
+    return reader.finish();
+}
+
+void forEachLine(const QByteArray &bytes, const std::function<void(QStringView line)> &take)
 {
     const Detected detected = detect(bytes);
     const bool wide = detected.encoding == Encoding::Utf16Le || detected.encoding == Encoding::Utf16Be;
     // About a megabyte at a time, cut after a line break so that no line
     // and no character is split.
     constexpr qsizetype Part = 1 << 20;
-    Reader reader;
     qsizetype start = detected.skip;
     const qsizetype size = bytes.size();
     while (start < size) {
@@ -573,10 +580,9 @@ ReadResult readBytes(const QByteArray &bytes)
         QString part = decodeAs(bytes.mid(start, end - start), detected.encoding);
         if (start == detected.skip && part.startsWith(QChar(0xFEFF)))
             part.remove(0, 1);
-        feedLines(reader, part);
+        eachLine(part, take);
         start = end;
     }
-    return reader.finish();
 }
 
 void resolveYears(std::vector<ImportedDraw> &draws, const std::map<int, QDate> &known)

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -83,6 +84,10 @@ inline constexpr int MaxErrors = 1000;
 // UTF-16 with one, or CP932 (Shift_JIS as Windows writes it) when the bytes
 // are not UTF-8.
 QString decode(const QByteArray &bytes);
+
+// The lines of a file's bytes (ended by LF, CR LF or CR), decoded as decode
+// does, a part at a time: a large file is never held twice.
+void forEachLine(const QByteArray &bytes, const std::function<void(QStringView line)> &take);
 
 // Reads text in any of the layouts: a table with a header line (columns in
 // any order, by any of their usual names, the six main numbers in six

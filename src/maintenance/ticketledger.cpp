@@ -1,5 +1,6 @@
 #include "maintenance/ticketledger.h"
 
+#include "maintenance/drawimportreader.h"
 #include "store/datalocation.h"
 #include "store/drawcsv.h"
 #include "store/runtimeerror.h"
@@ -303,6 +304,27 @@ int TicketLedger::recordPrizes(const std::vector<PrizeRecord> &records)
     return written;
 }
 
+int TicketLedger::importCsv(const QByteArray &bytes, const QString &sourceName)
+{
+    int added = 0;
+    transaction([&] {
+        Statement insert = m_db->prepare(QStringLiteral(
+            "INSERT INTO tickets (draw, n1, n2, n3, n4, n5, n6, count, purchased, memo) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        TicketCsv::LineReader reader(sourceName);
+        DrawImport::forEachLine(bytes, [&](QStringView line) {
+            if (const std::optional<Ticket> ticket = reader.take(line)) {
+                bindTicket(insert, *ticket);
+                insert.step();
+                insert.reset();
+                ++added;
+            }
+        });
+        if (!reader.sawHeader())
+            reader.finish();
+    });
+    return added;
+}
+
 namespace TicketCsv {
 
 namespace {
@@ -328,43 +350,64 @@ QString write(const std::vector<Ticket> &tickets)
     return text;
 }
 
+LineReader::LineReader(QString sourceName)
+    : m_source(std::move(sourceName))
+{
+}
+
+std::optional<Ticket> LineReader::take(QStringView text)
+{
+    ++m_line;
+    const auto fail = [this](const QString &why) {
+        throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: %3 何も取り込んでいません。").arg(m_source).arg(m_line).arg(why));
+    };
+    if (m_line == 1) {
+        if (DrawCsv::splitLine(text.toString()).mid(0, 9) != Header.mid(0, 9))
+            finish();
+        return std::nullopt;
+    }
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
+    const QStringList fields = DrawCsv::splitLine(text.toString());
+    if (fields.size() < 7 || fields.size() > 10)
+        fail(QStringLiteral("項目の数が %1 です（回、数字6個、口数、購入日、メモ）。").arg(fields.size()));
+    Ticket ticket;
+    bool ok = false;
+    ticket.drawNo = fields[0].normalized(QString::NormalizationForm_KC).trimmed().toInt(&ok);
+    if (!ok)
+        fail(QStringLiteral("回「%1」が整数ではありません。").arg(fields[0]));
+    QString problem;
+    const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(fields.mid(1, 6).join(QLatin1Char(',')), &problem);
+    if (!numbers)
+        fail(problem);
+    ticket.numbers = *numbers;
+    const QString count = fields.value(7).trimmed();
+    ticket.count = count.isEmpty() ? 1 : count.normalized(QString::NormalizationForm_KC).toInt(&ok);
+    if (!count.isEmpty() && !ok)
+        fail(QStringLiteral("口数「%1」が整数ではありません。").arg(count));
+    const QString date = fields.value(8).trimmed();
+    ticket.purchaseDate = date.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : TicketRules::normalizedDate(date).value_or(date);
+    ticket.memo = fields.value(9);
+    if (const std::optional<QString> wrong = TicketRules::problem(ticket))
+        fail(*wrong);
+    return ticket;
+}
+
+void LineReader::finish() const
+{
+    throw DatabaseError(QStringLiteral("CSV ファイル「%1」の見出し行が正しくありません（%2）。").arg(m_source, Header.join(QLatin1Char(','))));
+}
+
 std::vector<Ticket> parse(const QString &text, const QString &sourceName)
 {
-    const QStringList lines = DrawCsv::textLines(text);
-    if (lines.isEmpty() || DrawCsv::splitLine(lines.first()).mid(0, 9) != Header.mid(0, 9))
-        throw DatabaseError(QStringLiteral("CSV ファイル「%1」の見出し行が正しくありません（%2）。").arg(sourceName, Header.join(QLatin1Char(','))));
-
+    LineReader reader(sourceName);
     std::vector<Ticket> tickets;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (lines[i].trimmed().isEmpty())
-            continue;
-        const auto fail = [&](const QString &why) {
-            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: %3 何も取り込んでいません。").arg(sourceName).arg(i + 1).arg(why));
-        };
-        const QStringList fields = DrawCsv::splitLine(lines[i]);
-        if (fields.size() < 7 || fields.size() > 10)
-            fail(QStringLiteral("項目の数が %1 です（回、数字6個、口数、購入日、メモ）。").arg(fields.size()));
-        Ticket ticket;
-        bool ok = false;
-        ticket.drawNo = fields[0].normalized(QString::NormalizationForm_KC).trimmed().toInt(&ok);
-        if (!ok)
-            fail(QStringLiteral("回「%1」が整数ではありません。").arg(fields[0]));
-        QString problem;
-        const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(fields.mid(1, 6).join(QLatin1Char(',')), &problem);
-        if (!numbers)
-            fail(problem);
-        ticket.numbers = *numbers;
-        const QString count = fields.value(7).trimmed();
-        ticket.count = count.isEmpty() ? 1 : count.normalized(QString::NormalizationForm_KC).toInt(&ok);
-        if (!count.isEmpty() && !ok)
-            fail(QStringLiteral("口数「%1」が整数ではありません。").arg(count));
-        const QString date = fields.value(8).trimmed();
-        ticket.purchaseDate = date.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : TicketRules::normalizedDate(date).value_or(date);
-        ticket.memo = fields.value(9);
-        if (const std::optional<QString> wrong = TicketRules::problem(ticket))
-            fail(*wrong);
-        tickets.push_back(ticket);
+    for (const QString &line : DrawCsv::textLines(text)) {
+        if (std::optional<Ticket> ticket = reader.take(line))
+            tickets.push_back(std::move(*ticket));
     }
+    if (!reader.sawHeader())
+        reader.finish();
     return tickets;
 }
 

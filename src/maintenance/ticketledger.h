@@ -51,6 +51,12 @@ public:
     void update(const Ticket &ticket);
     void remove(qint64 id);
 
+    // Records every ticket of a CSV file in the form TicketCsv writes, in
+    // any encoding the draw import reads, or none when a line is refused
+    // (a DatabaseError naming the line). The file is read a line at a time:
+    // memory does not grow with it. Returns how many were recorded.
+    int importCsv(const QByteArray &bytes, const QString &sourceName);
+
     PrizeBook prizes() const;
     // tier 1 … 4; nothing forgets the amount. Amounts are whole yen from 0
     // to TicketRules::HighestPrize.
@@ -82,8 +88,26 @@ private:
 namespace TicketCsv {
 
 QString write(const std::vector<Ticket> &tickets);
-// Every line or none: throws DatabaseError naming the line of the first
-// ticket that cannot be recorded.
+
+// The file a line at a time: the header, then a ticket a line (blank lines
+// skipped). Throws DatabaseError naming the line of the first ticket that
+// cannot be recorded.
+class LineReader
+{
+public:
+    explicit LineReader(QString sourceName);
+    // The ticket of the line; nothing for the header and a blank line.
+    std::optional<Ticket> take(QStringView line);
+    bool sawHeader() const { return m_line > 0; }
+    // Refuses the file for its header line.
+    [[noreturn]] void finish() const;
+
+private:
+    QString m_source;
+    qint64 m_line = 0;
+};
+
+// Every line or none.
 std::vector<Ticket> parse(const QString &text, const QString &sourceName);
 
 } // namespace TicketCsv

@@ -350,7 +350,7 @@ TEST(ImportCommandLine, SaveCsvThenImportChangesNothing)
         database.exec(QStringLiteral("UPDATE 結果マスタ SET 抽選日 = NULL WHERE 回数 = 2130"));
     }
     const QByteArray before = DrawFile::bytes(db);
-    for (const QString encoding : {QStringLiteral("utf-8"), QStringLiteral("shift_jis")}) {
+    for (const QString &encoding : {QStringLiteral("utf-8"), QStringLiteral("shift_jis")}) {
         SCOPED_TRACE(encoding.toStdString());
         const QString csv = dir.filePath(QStringLiteral("saved.csv"));
         ASSERT_EQ(runCli({QStringLiteral("save-csv"), csv, QStringLiteral("--encoding"), encoding, QStringLiteral("--db"), db}).status, 0);

@@ -38,6 +38,16 @@ DrawImportWindow *importWindow(const MainFrm &window)
     return qobject_cast<DrawImportWindow *>(window.childWindow(DrawImportWindow::ClassName));
 }
 
+// Loads the main window, its messages recorded, and opens 当選データ取込.
+DrawImportWindow *openImport(MainFrm &window, MessageRecorder &messages)
+{
+    messages.install(window);
+    if (!window.load())
+        return nullptr;
+    window.findChild<QAction *>(QStringLiteral("mnuMasterImport"))->trigger();
+    return importWindow(window);
+}
+
 QStringList column(const QTableWidget &table, int column)
 {
     QStringList texts;
@@ -67,10 +77,7 @@ void TestImportWindow::pastedDrawsAreAddedAndThePredictionFollows()
     ProgramFolder folder;
     MainFrm window(folder.path());
     MessageRecorder messages;
-    messages.install(window);
-    QVERIFY(window.load());
-    trigger(window, QStringLiteral("mnuMasterImport"));
-    DrawImportWindow *import = importWindow(window);
+    DrawImportWindow *import = openImport(window, messages);
     QVERIFY(import);
 
     import->pasteBox()->setPlainText(ThreeNewDraws);
@@ -117,10 +124,7 @@ void TestImportWindow::differentDrawIsOverwrittenOnlyWhenTicked()
     ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n2,1,2,3,4,5,6,7\n"));
     MainFrm window(folder.path());
     MessageRecorder messages;
-    messages.install(window);
-    QVERIFY(window.load());
-    trigger(window, QStringLiteral("mnuMasterImport"));
-    DrawImportWindow *import = importWindow(window);
+    DrawImportWindow *import = openImport(window, messages);
     QVERIFY(import);
     import->pasteBox()->setPlainText(QStringLiteral("第2回 1 2 3 4 5 43 (7)"));
     import->Cmd確認_Click();
@@ -172,14 +176,11 @@ void TestImportWindow::pastedPageBringsItsPrizesToTheTicketWindow()
     TicketLedger::open(cwd.ledgerPath()).add(fourth);
     MainFrm window(folder.path());
     MessageRecorder messages;
-    messages.install(window);
-    QVERIFY(window.load());
+    DrawImportWindow *import = openImport(window, messages);
+    QVERIFY(import);
     trigger(window, QStringLiteral("mnuTickets"));
     auto *tickets = qobject_cast<TicketWindow *>(window.childWindow(TicketWindow::ClassName));
     QVERIFY(tickets);
-    trigger(window, QStringLiteral("mnuMasterImport"));
-    DrawImportWindow *import = importWindow(window);
-    QVERIFY(import);
 
     import->pasteBox()->setPlainText(QStringLiteral("第2131回 ロト6 抽せん日 2026年8月24日(月) 本数字 33 11 19 27 03 41 ボーナス数字 (08)\n"
                                                     "1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n"
@@ -213,10 +214,7 @@ void TestImportWindow::fileReplacesThePasteBoxAndLimitsAreSaid()
     QTemporaryDir dir;
     MainFrm window(folder.path());
     MessageRecorder messages;
-    messages.install(window);
-    QVERIFY(window.load());
-    trigger(window, QStringLiteral("mnuMasterImport"));
-    DrawImportWindow *import = importWindow(window);
+    DrawImportWindow *import = openImport(window, messages);
     QVERIFY(import);
 
     const QString file = dir.filePath(QStringLiteral("draws.csv"));
