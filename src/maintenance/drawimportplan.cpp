@@ -263,7 +263,7 @@ QString numbersText(const DrawRecord &record)
     return main.join(QLatin1Char(' ')) + QStringLiteral(" (%1)").arg(fieldText(record.bonus()));
 }
 
-QString prizesText(const ImportedDraw &draw)
+QString prizesText(const ImportedDraw &draw, const QString &separator)
 {
     QStringList tiers;
     for (int tier = 1; tier <= 5; ++tier) {
@@ -279,7 +279,7 @@ QString prizesText(const ImportedDraw &draw)
             text += QLatin1Char(' ') + formatYen(*prize.amount);
         tiers << text;
     }
-    return tiers.join(QStringLiteral("、"));
+    return tiers.join(separator);
 }
 
 QString entryNote(const PlanEntry &entry)

@@ -74,9 +74,9 @@ Plan preview(const ReadResult &read, const QString &databasePath, const QString 
 // an empty stored field shows as "--".
 QString numbersText(const ImportedDraw &draw);
 QString numbersText(const DrawRecord &record);
-// A draw's prize table as the preview shows it: "1等 該当なし、2等 6口 10,234,500円、…";
-// empty when the source gives none.
-QString prizesText(const ImportedDraw &draw);
+// A draw's prize table as the preview shows it: "1等 該当なし、2等 6口 10,234,500円、…"
+// (tiers joined by separator); empty when the source gives none.
+QString prizesText(const ImportedDraw &draw, const QString &separator = QStringLiteral("、"));
 // An entry's notes and differences in one line for the preview.
 QString entryNote(const PlanEntry &entry);
 

@@ -189,7 +189,7 @@ void TestImportWindow::pastedPageBringsItsPrizesToTheTicketWindow()
     QCOMPARE(column(*import->table(), DrawImportWindow::KindColumn), QStringList({QStringLiteral("追加"), QStringLiteral("エラー")}));
     QCOMPARE(import->table()->item(0, DrawImportWindow::IncomingColumn)->text(), QStringLiteral("03 11 19 27 33 41 (08)  2026/08/24"));
     QCOMPARE(import->table()->item(0, DrawImportWindow::PrizeColumn)->text(),
-             QStringLiteral("1等 該当なし、2等 6口 10,234,500円、3等 250口 312,300円、4等 12,000口 6,800円"));
+             QStringLiteral("1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円"));
     QCOMPARE(import->table()->item(0, DrawImportWindow::NoteColumn)->text(), QStringLiteral("並べ替えて登録"));
     // An error row shows the 回 it could read.
     QCOMPARE(import->table()->item(1, DrawImportWindow::DrawNoColumn)->text(), QStringLiteral("2132"));
@@ -251,9 +251,12 @@ void TestImportWindow::screenshot()
     trigger(window, QStringLiteral("mnuMasterImport"));
     DrawImportWindow *import = importWindow(window);
     QVERIFY(import);
-    import->pasteBox()->setPlainText(QStringLiteral("第2129回 2026年8月17日 02 04 06 16 25 41 (40)\n"
-                                                    "第2130回 2026年8月20日 12 18 35 40 41 42 (03)\n")
-                                     + ThreeNewDraws + QStringLiteral("第2135回 2026年12月17日 01 02 03 04 05 44 (06)\n"));
+    import->pasteBox()->setPlainText(QStringLiteral("第2130回 2026年8月20日 12 18 35 40 41 42 (03)\n"
+                                                    "第2131回 ロト6 抽せん日 2026年8月24日(月) 本数字 33 11 19 27 03 41 ボーナス数字 (08)\n"
+                                                    "1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n"
+                                                    "第2132回 8月27日(木) 02 09 14 22 38 43 (17)\n"
+                                                    "第2134回 9月3日(木) 01 02 03 04 05 44 (06)\n"
+                                                    "次回 第2135回 9月7日(月)\n"));
     import->Cmd確認_Click();
     QTest::qWait(300);
     QVERIFY(window.grab().save(target));

@@ -99,8 +99,8 @@ void DrawImportWindow::createControls()
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setObjectName(QStringLiteral("tbl取込"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("区分"), QStringLiteral("行"), QStringLiteral("回"),
-                                        QStringLiteral("取込データ"), QStringLiteral("登録済みデータ"), QStringLiteral("当選金"),
-                                        QStringLiteral("上書き"), QStringLiteral("内容")});
+                                        QStringLiteral("取込データ"), QStringLiteral("登録済みデータ"), QStringLiteral("上書き"),
+                                        QStringLiteral("内容"), QStringLiteral("当選金")});
     m_table->verticalHeader()->setVisible(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -192,9 +192,10 @@ void DrawImportWindow::showPlan()
             entry.drawNo > 0 ? QString::number(entry.drawNo) : QString(),
             incoming,
             entry.stored ? DrawImport::numbersText(*entry.stored) : QString(),
-            entry.incoming ? DrawImport::prizesText(*entry.incoming) : QString(),
             QString(),
             DrawImport::entryNote(entry),
+            // A tier a line: the table stays narrow enough to read.
+            entry.incoming ? DrawImport::prizesText(*entry.incoming, QStringLiteral("\n")) : QString(),
         };
         for (int column = 0; column < ColumnCount; ++column) {
             QTableWidgetItem *item = cell(cells[column]);
@@ -208,6 +209,7 @@ void DrawImportWindow::showPlan()
         }
     }
     m_table->resizeColumnsToContents();
+    m_table->resizeRowsToContents();
 
     QString summary = QStringLiteral("追加 %1 件、同一 %2 件、相違 %3 件、エラー %4 件")
                           .arg(m_plan.count(Kind::Add))

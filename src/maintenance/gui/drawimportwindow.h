@@ -24,7 +24,7 @@ class DrawImportWindow : public QWidget
 public:
     static inline const QString ClassName = QStringLiteral("当選データ取込");
     static constexpr int HeightTwips = 9600;
-    static constexpr int WidthTwips = 12600;
+    static constexpr int WidthTwips = 15600;
     // Preview columns.
     enum Column {
         KindColumn,
@@ -32,9 +32,9 @@ public:
         DrawNoColumn,
         IncomingColumn,
         StoredColumn,
-        PrizeColumn,
         OverwriteColumn,
         NoteColumn,
+        PrizeColumn,
         ColumnCount
     };
 
