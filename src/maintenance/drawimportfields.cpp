@@ -437,11 +437,12 @@ std::optional<RawDraw> blockDraw(int line, const QString &drawNo, QString text)
             raw.date = m.captured(0);
     }
     text.replace(datePattern(), QStringLiteral(" "));
+    // A unit belongs to the number on its own line only.
     static const QRegularExpression amounts(QStringLiteral(
-        "(?:\\d[\\d,]*\\s*億)?(?:\\d[\\d,]*\\s*万)?\\d[\\d,]*\\s*円"   // yen
-        "|\\d[\\d,]*\\s*[億万]\\s*円?"
-        "|\\d[\\d,]*\\s*口"                                              // lines sold or won
-        "|(?<![\\d,])\\d{1,3}(?:,\\d{3})+(?![\\d,])"));                 // 1,234,567
+        "(?:\\d[\\d,]*[ \\t]*億)?(?:\\d[\\d,]*[ \\t]*万)?\\d[\\d,]*[ \\t]*円"   // yen
+        "|\\d[\\d,]*[ \\t]*[億万][ \\t]*円?"
+        "|\\d[\\d,]*[ \\t]*口"                                                // lines sold or won
+        "|(?<![\\d,])\\d{1,3}(?:,\\d{3})+(?![\\d,])"));                     // 1,234,567
     text.replace(amounts, QStringLiteral(" "));
     static const QRegularExpression labels(
         QStringLiteral("(ボーナス数字|ボーナス|BONUS数字|BONUS|B数字|(?<![A-Z])B(?![A-Z]))"

@@ -310,7 +310,20 @@ Plan preview(const ReadResult &read, const QString &databasePath, const QString 
     const Recordset records = DrawDatabase::readAll(db);
     plan.databaseHasDate = DrawDatabase::hasDateColumn(db);
     const QHash<int, DrawRecord> stored = byDrawNo(records);
-    const PrizeBook prizes = ledgerPath.isEmpty() ? PrizeBook() : TicketLedger::read(ledgerPath).prizes;
+    // The ledger matters only for prize amounts; one it cannot read keeps
+    // them out, never the draws.
+    PrizeBook prizes;
+    const bool anyPrizes = std::any_of(read.draws.begin(), read.draws.end(), [](const ImportedDraw &d) { return d.hasPrizes(); });
+    if (!anyPrizes) {
+        plan.ledgerPath.clear();
+    } else if (!ledgerPath.isEmpty()) {
+        try {
+            prizes = TicketLedger::read(ledgerPath).prizes;
+        } catch (const DatabaseError &error) {
+            plan.ledgerPath.clear();
+            plan.notes << QStringLiteral("当選金額は記録しません。%1").arg(error.message());
+        }
+    }
 
     std::set<int> drawNos;
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
@@ -340,7 +353,7 @@ Plan preview(const ReadResult &read, const QString &databasePath, const QString 
                                .arg(draw.month)
                                .arg(draw.day);
         }
-        if (!ledgerPath.isEmpty()) {
+        if (!plan.ledgerPath.isEmpty()) {
             entry.storedPrizes = prizes.recorded(draw.drawNo);
             for (int tier = 1; tier <= 4; ++tier) {
                 const std::optional<qint64> amount = draw.prizes[size_t(tier - 1)].perLine();
@@ -360,6 +373,7 @@ Plan preview(const ReadResult &read, const QString &databasePath, const QString 
     }
     for (const QString &note : read.notes)
         plan.notes << note;
+    plan.leftOut = int(read.notes.size());
     plan.gapWarnings = gaps(drawNos);
     return plan;
 }
@@ -372,7 +386,7 @@ ApplyResult apply(const Plan &plan, const std::set<int> &overwrite)
         result.errors += entry.kind == PlanEntry::Kind::Error ? 1 : 0;
         result.skipped += entry.kind == PlanEntry::Kind::Different && !overwrite.count(entry.drawNo) ? 1 : 0;
     }
-    result.skipped += int(plan.notes.size());
+    result.skipped += plan.leftOut;
     const auto counts = [&result] {
         return QStringLiteral("追加 %1 件、上書き %2 件、同一 %3 件、スキップ %4 件、エラー %5 件")
             .arg(result.added)

@@ -54,8 +54,10 @@ struct Plan
     // The draw numbers missing between the first and the last draw once
     // the new draws are in, as sentences ("第2132回がありません。").
     QStringList gapWarnings;
-    // Rows and blocks the reader left out on purpose.
+    // Rows and blocks the reader left out on purpose, and what else the
+    // user should know (a ledger that cannot take the prize amounts).
     QStringList notes;
+    int leftOut = 0; // rows and blocks the reader left out
 
     int count(PlanEntry::Kind kind) const;
     bool hasErrors() const { return count(PlanEntry::Kind::Error) > 0; }

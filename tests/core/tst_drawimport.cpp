@@ -304,7 +304,7 @@ TEST(ImportPlan, PrizeAmountsGoToTheLedgerAndTypedOnesStay)
     const QString ledgerPath = dir.filePath(TicketLedger::FileName);
     DrawFile::write(path, {draw(2130, {1, 2, 3, 4, 5, 6, 7})});
     TicketLedger::open(ledgerPath).setPrize(2130, 3, 300000); // typed by the user
-    const QString page = QStringLiteral("第2130回 1 2 3 4 5 6 (7)\n1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n"
+    QString page = QStringLiteral("第2130回 1 2 3 4 5 6 (7)\n1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n"
                                         "第2131回 03 11 19 27 33 41 (08)\n4等 9,000口 7,100円\n");
     const DrawImport::Plan plan = DrawImport::preview(DrawImport::read(page), path, ledgerPath);
     ASSERT_EQ(plan.entries.size(), 2u);
@@ -337,6 +337,19 @@ TEST(ImportPlan, PrizeAmountsGoToTheLedgerAndTypedOnesStay)
         EXPECT_EQ(prizes.recorded(2130), c.draw2130);
         EXPECT_EQ(prizes.recorded(2131)[3], 7100);
     }
+
+    // A ledger the program cannot read keeps the amounts out, not the draws.
+    const QString foreign = dir.filePath(QStringLiteral("foreign.db"));
+    ASSERT_TRUE(DrawFile::writeBytes(foreign, QByteArray("not a ledger\n").repeated(500)));
+    const DrawImport::Plan unreadable = DrawImport::preview(DrawImport::read(page.replace(QStringLiteral("2131"), QStringLiteral("2132"))), path, foreign);
+    ASSERT_EQ(unreadable.notes.size(), 1);
+    EXPECT_TRUE(unreadable.notes[0].startsWith(QStringLiteral("当選金額は記録しません。購入記録ファイル"))) << unreadable.notes[0].toStdString();
+    const DrawImport::ApplyResult result = DrawImport::apply(unreadable, {});
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.added, 1);
+    EXPECT_EQ(result.prizes, 0);
+    EXPECT_EQ(result.skipped, 0);
+    EXPECT_EQ(DrawFile::bytes(foreign), QByteArray("not a ledger\n").repeated(500));
 }
 
 TEST(ImportCommandLine, SaveCsvThenImportChangesNothing)
