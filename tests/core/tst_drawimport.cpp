@@ -9,6 +9,7 @@
 #include "maintenance/ticketledger.h"
 #include "store/drawdatabase.h"
 #include "store/textencoding.h"
+#include "support/cliprocess.h"
 #include "support/drawfile.h"
 #include "support/history.h"
 
@@ -33,12 +34,8 @@ struct CliRun
 
 CliRun runCli(const QStringList &args, const QByteArray &input = {})
 {
-    QProcess cli;
-    cli.start(QStringLiteral(LOTO6_CLI), args);
-    cli.write(input);
-    cli.closeWriteChannel();
-    cli.waitForFinished(120000);
-    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError())};
+    const CliProcess::Result result = CliProcess::run(args, input);
+    return {result.exitCode, result.out + result.err};
 }
 
 // A draw database with the date column, as the bundled one has.

@@ -385,7 +385,7 @@ TEST(Tickets, CommandLineReadsWithoutWritingAndImportsSpreadsheetFiles)
     const QString empty = dir.filePath(QStringLiteral("empty.db"));
     DrawFile::writeBytes(empty, QByteArray());
     for (const char *command : {"list", "check"}) {
-        const CliResult read = cli({QStringLiteral("tickets"), QString::fromUtf8(command), QStringLiteral("--ledger"), empty, QStringLiteral("--db"), db});
+        const CliProcess::Result read = CliProcess::run({QStringLiteral("tickets"), QString::fromUtf8(command), QStringLiteral("--ledger"), empty, QStringLiteral("--db"), db});
         EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
         EXPECT_EQ(QFileInfo(empty).size(), 0) << command;
     }
@@ -396,9 +396,9 @@ TEST(Tickets, CommandLineReadsWithoutWritingAndImportsSpreadsheetFiles)
                                                                       "10,1,2,3,4,5,43,1,2026/1/1,ｶﾅのメモ\n"
                                                                       "10,1,2,3,4,7,43,1,2026/01/01,\n10,1,2,3,41,42,43,1,2026-1-1,\n")));
     const QString ledger = dir.filePath(TicketLedger::FileName);
-    const CliResult imported = cli({QStringLiteral("tickets"), QStringLiteral("import"), csv, QStringLiteral("--ledger"), ledger});
+    const CliProcess::Result imported = CliProcess::run({QStringLiteral("tickets"), QStringLiteral("import"), csv, QStringLiteral("--ledger"), ledger});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    const CliResult check = cli({QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db});
+    const CliProcess::Result check = CliProcess::run({QStringLiteral("tickets"), QStringLiteral("check"), QStringLiteral("--ledger"), ledger, QStringLiteral("--db"), db});
     const QJsonObject summary = QJsonDocument::fromJson(check.out.toUtf8()).object().value(QStringLiteral("summary")).toObject();
     const QJsonArray months = summary.value(QStringLiteral("months")).toArray();
     ASSERT_EQ(months.size(), 1);
@@ -410,7 +410,7 @@ TEST(Tickets, CommandLineReadsWithoutWritingAndImportsSpreadsheetFiles)
     EXPECT_TRUE(TicketLedger::read(ledger).tickets.front().memo.startsWith(QStringLiteral("ｶﾅ")));
 
     // Checked money: an amount above any prize is refused, in Japanese.
-    const CliResult huge = cli({QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("10"),
+    const CliProcess::Result huge = CliProcess::run({QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("10"),
                                 QStringLiteral("--tier"), QStringLiteral("1"), QStringLiteral("--amount"), QStringLiteral("9223372036854775807"),
                                 QStringLiteral("--ledger"), ledger});
     EXPECT_EQ(huge.exitCode, 1);

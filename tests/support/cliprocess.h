@@ -16,10 +16,13 @@ struct Result
 };
 
 #ifdef LOTO6_CLI
-inline Result run(const QStringList &args)
+// input: what the tool reads on standard input.
+inline Result run(const QStringList &args, const QByteArray &input = {})
 {
     QProcess process;
     process.start(QStringLiteral(LOTO6_CLI), args);
+    process.write(input);
+    process.closeWriteChannel();
     process.waitForFinished(120000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
