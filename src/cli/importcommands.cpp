@@ -1,6 +1,6 @@
 #include "cli/importcommands.h"
 
-#include "cli/commands.h"
+#include "cli/commandsupport.h"
 #include "maintenance/drawexportfile.h"
 #include "maintenance/drawimportplan.h"
 #include "store/boundedinput.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "maintenance/drawimportreader.h"
+#include "maintenance/drawdate.h"
+#include "maintenance/importeddraw.h"
 
 #include <QRegularExpression>
 #include <QString>
@@ -20,8 +21,6 @@ namespace DrawImport::Fields {
 QString plain(QStringView text);
 // An empty field or NULL: a value the source does not give.
 bool isMissing(const QString &text);
-// A date in any of the spellings parseDate takes, anywhere in a text.
-const QRegularExpression &datePattern();
 std::optional<int> wholeNumber(const QString &text);
 // The 回 of a cell or marker: "2131", "第2131回"; nothing for other text.
 std::optional<int> drawNoOf(const QString &text);

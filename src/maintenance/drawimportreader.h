@@ -1,5 +1,8 @@
 #pragma once
 
+#include "maintenance/drawdate.h"
+#include "maintenance/importeddraw.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -23,47 +26,6 @@
 // 本数字 and ボーナス数字 open. Whatever does not come out as exactly six main
 // numbers and one bonus is an error, never trimmed, padded or guessed.
 namespace DrawImport {
-
-// One tier of a draw's prize table as the source gives it.
-struct TierPrize
-{
-    std::optional<qint64> winners; // 口数
-    std::optional<qint64> amount;  // 円 for one line
-    bool noWinner = false;         // 該当なし
-
-    bool given() const { return winners || amount || noWinner; }
-    // What one line of this tier won: the amount; 0 when nobody won; nothing
-    // when the source does not say.
-    std::optional<qint64> perLine() const;
-};
-
-// One draw as read, already checked: 回 from 1 to DrawRecord::MaxDrawNumber,
-// six distinct main numbers and a bonus not among them, all in 1 … 43, a date
-// that exists (or none).
-struct ImportedDraw
-{
-    int line = 0; // where the draw starts in the source, from 1
-    int drawNo = 0;
-    QDate date; // null when the source gives none, or no year for it is known
-    // A date given without its year ("9月7日", "9/7") whose year is not
-    // known yet: it comes from the draws around it (resolveYears).
-    int month = 0;
-    int day = 0;
-    std::array<int, 7> numbers{}; // the six main numbers ascending, then the bonus
-    bool reordered = false;       // the source gave the main numbers in another order
-    std::array<TierPrize, 5> prizes; // 1等 … 5等
-
-    bool yearUnknown() const { return !date.isValid() && month > 0; }
-    bool hasPrizes() const;
-};
-
-// A row or block that cannot be taken, with the reason in Japanese.
-struct RowError
-{
-    int line = 0;
-    int drawNo = 0; // 0 when the 回 itself could not be read
-    QString reason;
-};
 
 struct ReadResult
 {
@@ -101,19 +63,6 @@ ReadResult read(const QString &text);
 // The same for a file's bytes, decoded a part at a time: a large file is
 // never held twice.
 ReadResult readBytes(const QByteArray &bytes);
-
-// A date as results pages write it: 2026-08-24, 2026/8/24, 2026.08.24,
-// 2026年8月24日, 令和8年8月24日 (元年 for the first year), 平成30年1月4日,
-// R8.8.24, H30.1.4, 26/08/24, or without a year 8月24日 and 8/24; a weekday in
-// brackets after it is allowed.
-struct ParsedDate
-{
-    bool ok = false;  // the text is a date of one of these forms that exists
-    QDate date;       // when the year is given
-    int month = 0;    // when it is not
-    int day = 0;
-};
-ParsedDate parseDate(const QString &text);
 
 // Gives each draw whose date has no year its year: that of the same draw in
 // known (dated draws by 回, e.g. from the database) when it is the same day,

@@ -1,6 +1,6 @@
 #include "maintenance/ticket.h"
 
-#include "maintenance/drawimportreader.h"
+#include "maintenance/drawdate.h"
 #include "maintenance/numbercheck.h"
 
 #include <QDate>
