@@ -1,5 +1,6 @@
 #include "maintenance/drawdataupdate.h"
 
+#include "maintenance/htmltext.h"
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/runtimeerror.h"
@@ -46,6 +47,17 @@ Result fault(Status status, const QString &headline, const QString &reason)
 
 QString transferReason(const QNetworkReply &reply)
 {
+    // A redirect refused still carries the redirect's own status.
+    switch (reply.error()) {
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("転送（リダイレクト）が多すぎるため、やめました。");
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("https のページから http のページへの転送には従いません。");
+    case QNetworkReply::ProtocolUnknownError:
+        return QStringLiteral("http と https 以外のアドレスへの転送には従いません。");
+    default:
+        break;
+    }
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() >= 300)) {
         const QString phrase = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
@@ -62,15 +74,29 @@ QString transferReason(const QNetworkReply &reply)
         return QStringLiteral("ダウンロードの途中で接続が切れました。");
     case QNetworkReply::TimeoutError:
         return QStringLiteral("サーバーとの接続がタイムアウトしました。");
+
     default:
         return QStringLiteral("通信エラー: %1").arg(reply.errorString());
     }
 }
 
-bool looksLikeHtml(const QByteArray &body)
+// Errors that mean the server was never reached.
+bool isUnreachable(QNetworkReply::NetworkError error)
 {
-    const QByteArray head = body.left(512).trimmed().toLower();
-    return head.startsWith("<!doctype") || head.startsWith("<html") || head.contains("<html");
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // A file that removes itself unless it was renamed into place.
@@ -121,6 +147,8 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (options.maxRedirects >= 0)
+        request.setMaximumRedirectsAllowed(options.maxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
     // Bytes are moved to the sink as they come; Qt's buffer stays small.
@@ -142,7 +170,9 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     QTimer stall;
     stall.setSingleShot(true);
     stall.setInterval(options.stallTimeout);
+    bool answered = false;
     QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
+        result.unreachable = result.outcome == Download::Outcome::Ok && !answered;
         stop(Download::Outcome::Failed, QStringLiteral("サーバーが %1 秒間応答しませんでした（タイムアウト）。")
                                             .arg(double(options.stallTimeout.count()) / 1000.0));
     });
@@ -150,6 +180,7 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     deadline.setSingleShot(true);
     deadline.setInterval(options.deadline);
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        result.unreachable = result.outcome == Download::Outcome::Ok && !answered;
         stop(Download::Outcome::Failed, QStringLiteral("ダウンロードが %1 秒以内に終わりませんでした（タイムアウト）。")
                                             .arg(double(options.deadline.count()) / 1000.0));
     });
@@ -165,6 +196,7 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     QObject::connect(&tick, &QTimer::timeout, &loop, report);
 
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
+        answered = true;
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid())
             total = length.toLongLong();
@@ -198,6 +230,8 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     stall.stop();
     deadline.stop();
     tick.stop();
+    result.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+    result.url = reply->url();
 
     if (result.outcome != Download::Outcome::Ok)
         return result;
@@ -206,6 +240,7 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     if (reply->error() != QNetworkReply::NoError || !httpOk) {
         result.outcome = Download::Outcome::Failed;
         result.reason = transferReason(*reply);
+        result.unreachable = !status.isValid() && isUnreachable(reply->error());
     }
     return result;
 }
@@ -221,7 +256,7 @@ QString checkDatabaseFile(const QString &path)
     } catch (const DatabaseError &) {
         QFile file(path);
         const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
-        if (looksLikeHtml(head))
+        if (HtmlText::looksLikeHtml(head))
             return QStringLiteral("サーバーが返したのはデータベースではなくHTMLページです。");
         if (db)
             return QStringLiteral("当選データ（全データ選択クエリとその項目）を持たないデータベースです。");
@@ -350,8 +385,11 @@ Result update(const QUrl &url, const QString &target, const TransferOptions &opt
     switch (fetched.outcome) {
     case Download::Outcome::Ok:
         break;
-    case Download::Outcome::Failed:
-        return fault(Status::DownloadFailed, QStringLiteral("当選データをダウンロードできませんでした。"), fetched.reason);
+    case Download::Outcome::Failed: {
+        Result failed = fault(Status::DownloadFailed, QStringLiteral("当選データをダウンロードできませんでした。"), fetched.reason);
+        failed.unreachable = fetched.unreachable;
+        return failed;
+    }
     case Download::Outcome::TooLarge:
         return fault(Status::Refused, QStringLiteral("ダウンロードしたデータは当選データファイルとして使えません。"),
                      fetched.reason);

@@ -30,6 +30,9 @@ struct TransferOptions
     std::chrono::milliseconds stallTimeout = DefaultTimeout;
     std::chrono::milliseconds deadline = DefaultDeadline;
     qint64 maxBytes = MaxDownloadBytes;
+    // Redirects followed at most (-1: Qt's own limit). Whatever the limit,
+    // only http and https are followed, and never from https to http.
+    int maxRedirects = -1;
     // Told the bytes received so far and the announced total (-1 when
     // unknown) ten times a second; returning false
     // cancels. While it is set, the wait lets user input through: the caller
@@ -62,6 +65,9 @@ struct Result
     Status status;
     // The sentence the user is shown, in Japanese.
     QString message;
+    // The server could not be reached at all (as opposed to answering
+    // with an error or with something that is no database).
+    bool unreachable = false;
     bool succeeded() const { return status == Status::Updated; }
     // Whether the message reports a fault (rather than an outcome of the update).
     bool isFault() const
@@ -77,6 +83,11 @@ struct Download
     // Why the transfer failed, in Japanese; empty when ok.
     QString reason;
     qint64 bytes = 0;
+    // The server never answered: refused, not found, or silent until the
+    // time-out.
+    bool unreachable = false;
+    QString contentType; // the answer's Content-Type header
+    QUrl url;            // where the answer came from, after redirects
     bool ok() const { return outcome == Outcome::Ok; }
 };
 
