@@ -10,6 +10,7 @@
 #include "maintenance/gui/drawresultseditor.h"
 #include "maintenance/gui/ticketwindow.h"
 #include "maintenance/gui/updateprogressdialog.h"
+#include "maintenance/recentaddresses.h"
 #include "prediction/backtestsheets.h"
 #include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
@@ -105,7 +106,18 @@ void updateDrawData(MainFrm &frame)
     if (result.succeeded())
         context->drawsWritten();
     frame.unsetCursor();
-    frame.message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
+    if (!result.unreachable) {
+        frame.message(result.isFault() ? Messages::error(result.message) : Messages::information(result.message));
+        return;
+    }
+    // Where the provider's server cannot be reached, the draws can still
+    // come from a results page the user knows.
+    MessageRequest offer = Messages::error(
+        result.message + QStringLiteral("\n\n当選結果のページや CSV のアドレスがわかれば、当選データ取込でそこから取り込めます。"));
+    offer.buttons = QMessageBox::Ok | QMessageBox::Open;
+    offer.buttonTexts = {{QMessageBox::Open, QStringLiteral("当選データ取込（URL）...")}};
+    if (frame.message(offer) == QMessageBox::Open)
+        openImport(frame);
 }
 
 void openEditor(MainFrm &frame)
@@ -142,8 +154,9 @@ void openImport(MainFrm &frame)
     }
     frame.openWindow({DrawImportWindow::ClassName, DrawImportWindow::HeightTwips, DrawImportWindow::WidthTwips,
                       [](const WindowContext &context) -> QWidget * {
-                          auto *window = new DrawImportWindow(context.databasePath(),
-                                                              TicketLedger::defaultPath(context.programFolder), context.ask);
+                          auto *window = new DrawImportWindow(
+                              context.databasePath(), TicketLedger::defaultPath(context.programFolder),
+                              RecentAddresses::defaultPath(context.programFolder), context.ask);
                           QObject::connect(window, &DrawImportWindow::databaseChanged, window,
                                            [&context] { context.drawsWritten(); });
                           return window;

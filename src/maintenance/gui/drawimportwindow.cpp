@@ -1,17 +1,22 @@
 #include "maintenance/gui/drawimportwindow.h"
 
+#include "maintenance/drawimportfetch.h"
+#include "maintenance/gui/updateprogressdialog.h"
+#include "maintenance/recentaddresses.h"
 #include "store/boundedinput.h"
 #include "store/runtimeerror.h"
 #include "ui/gui/filedialogs.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/wrappinglabel.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -50,10 +55,12 @@ QColor kindColour(DrawImport::PlanEntry::Kind kind)
 
 } // namespace
 
-DrawImportWindow::DrawImportWindow(QString databasePath, QString ledgerPath, Ask ask, QWidget *parent)
+DrawImportWindow::DrawImportWindow(QString databasePath, QString ledgerPath, QString addressesPath, Ask ask,
+                                   QWidget *parent)
     : QWidget(parent)
     , m_databasePath(std::move(databasePath))
     , m_ledgerPath(std::move(ledgerPath))
+    , m_addressesPath(std::move(addressesPath))
     , m_ask(std::move(ask))
 {
     setObjectName(ClassName);
@@ -66,7 +73,8 @@ DrawImportWindow::DrawImportWindow(QString databasePath, QString ledgerPath, Ask
 void DrawImportWindow::createControls()
 {
     auto *layout = new QVBoxLayout(this);
-    auto *intro = new WrappingLabel(QStringLiteral("CSV・TSV ファイルを開くか、当選結果のページの文字を下に貼り付けて「確認」を押してください。"
+    auto *intro = new WrappingLabel(QStringLiteral("CSV・TSV ファイルを開くか、当選結果のページや CSV のアドレスを入力して「取得」を押すか、"
+                                                   "当選結果のページの文字を下に貼り付けて「確認」を押してください。"
                                                    "取込実行を押すまで、当選データファイルには何も書き込みません。"),
                                     this);
     layout->addWidget(intro);
@@ -78,6 +86,21 @@ void DrawImportWindow::createControls()
     sourceRow->addWidget(open);
     sourceRow->addWidget(m_source, 1);
     layout->addLayout(sourceRow);
+
+    auto *addressRow = new QHBoxLayout;
+    auto *addressLabel = new QLabel(QStringLiteral("アドレス(&A):"), this);
+    m_address = new QComboBox(this);
+    m_address->setObjectName(QStringLiteral("cboアドレス"));
+    m_address->setEditable(true);
+    m_address->setInsertPolicy(QComboBox::NoInsert);
+    m_address->addItems(RecentAddresses::load(m_addressesPath));
+    m_address->lineEdit()->setPlaceholderText(QStringLiteral("https://… 当選結果のページまたは CSV"));
+    addressLabel->setBuddy(m_address);
+    QPushButton *fetch = button(QStringLiteral("取得"), QStringLiteral("Cmd取得"), this);
+    addressRow->addWidget(addressLabel);
+    addressRow->addWidget(m_address, 1);
+    addressRow->addWidget(fetch);
+    layout->addLayout(addressRow);
 
     m_paste = new QPlainTextEdit(this);
     m_paste->setObjectName(QStringLiteral("txt貼り付け"));
@@ -115,6 +138,7 @@ void DrawImportWindow::createControls()
     layout->addLayout(buttons);
 
     connect(open, &QPushButton::clicked, this, &DrawImportWindow::Cmdファイル_Click);
+    connect(fetch, &QPushButton::clicked, this, &DrawImportWindow::Cmd取得_Click);
     connect(check, &QPushButton::clicked, this, &DrawImportWindow::Cmd確認_Click);
     connect(m_apply, &QPushButton::clicked, this, &DrawImportWindow::Cmd取込実行_Click);
     connect(close, &QPushButton::clicked, this, &DrawImportWindow::closeRequested);
@@ -143,6 +167,46 @@ void DrawImportWindow::loadFile(const QString &path)
         return;
     }
     preview(DrawImport::readBytes(input.bytes), QFileInfo(path).absoluteFilePath());
+}
+
+void DrawImportWindow::Cmd取得_Click()
+{
+    const DrawImport::WebAddress address = DrawImport::parseWebAddress(m_address->currentText());
+    if (!address.problem.isEmpty()) {
+        m_ask(Messages::error(address.problem));
+        return;
+    }
+    const QString typed = address.url.toString();
+    DrawImport::Fetched fetched;
+    UpdateProgressDialog::withProgress(this, QStringLiteral("当選データを取得しています。\n%1").arg(typed), {},
+                                       [&](const DrawDataUpdate::TransferOptions &options) {
+                                           fetched = DrawImport::fetch(address.url, options);
+                                       });
+    if (fetched.status == DrawImport::Fetched::Status::Cancelled)
+        return;
+    if (!fetched.ok()) {
+        m_ask(Messages::error(fetched.message + QStringLiteral("\n当選データファイルには何も書き込んでいません。")));
+        return;
+    }
+    // Offered first from now on; a list that cannot be saved costs nothing
+    // but the offer.
+    RecentAddresses::remember(m_addressesPath, typed);
+    m_address->clear();
+    m_address->addItems(RecentAddresses::load(m_addressesPath));
+    m_address->setCurrentText(typed);
+
+    // The preview is of the page from now on.
+    m_paste->clear();
+    QString source = typed;
+    if (fetched.url != address.url)
+        source += QStringLiteral("（転送先: %1）").arg(fetched.url.toString());
+    const std::vector<DrawImport::RowError> errors = fetched.web.read.errors;
+    const bool noDraws = fetched.web.read.draws.empty();
+    preview(std::move(fetched.web.read), source);
+    if (noDraws) {
+        m_ask(Messages::error(QStringLiteral("「%1」からは当選データを読み取れませんでした。\n%2当選データファイルには何も書き込んでいません。")
+                                  .arg(typed, errors.empty() ? QString() : errors.front().reason + QLatin1Char('\n'))));
+    }
 }
 
 void DrawImportWindow::Cmd確認_Click()

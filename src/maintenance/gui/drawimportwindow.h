@@ -7,13 +7,15 @@
 
 #include <functional>
 
+class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
 
-// The window 当選データ取込: draw results from a CSV/TSV file or from pasted
-// text, previewed per draw (追加, 同一, 相違 with both sides and what differs,
+// The window 当選データ取込: draw results from a CSV/TSV file, from pasted
+// text or from a web address (a results page or a CSV, fetched only when
+// 取得 is clicked), previewed per draw (追加, 同一, 相違 with both sides and what differs,
 // エラー with line and reason, the prize table where the source has one) and
 // written only by 取込実行. A 相違 row, or a prize amount other than the one
 // in the ticket ledger, is kept as stored unless its 上書き box is ticked.
@@ -41,11 +43,14 @@ public:
     using Ask = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
 
     // databasePath: the draw database to compare with and write to;
-    // ledgerPath: the ticket ledger that records prize amounts; ask shows a
+    // ledgerPath: the ticket ledger that records prize amounts;
+    // addressesPath: the list of web addresses fetched last; ask shows a
     // message box (MainFrm::message).
-    DrawImportWindow(QString databasePath, QString ledgerPath, Ask ask, QWidget *parent = nullptr);
+    DrawImportWindow(QString databasePath, QString ledgerPath, QString addressesPath, Ask ask, QWidget *parent = nullptr);
 
     QPlainTextEdit *pasteBox() const { return m_paste; }
+    // The address field, offering the addresses fetched last (newest first).
+    QComboBox *addressBox() const { return m_address; }
     QTableWidget *table() const { return m_table; }
     QLabel *summary() const { return m_summary; }
     QPushButton *applyButton() const { return m_apply; }
@@ -58,6 +63,9 @@ public:
     // Shows the preview of the text in the paste box.
     void Cmd確認_Click();
     void Cmdファイル_Click();
+    // Fetches the address in the field under a progress dialog with
+    // キャンセル and shows the preview of what it holds.
+    void Cmd取得_Click();
     // Writes the previewed changes, with the ticked overwrites.
     void Cmd取込実行_Click();
 
@@ -75,11 +83,13 @@ private:
 
     QString m_databasePath;
     QString m_ledgerPath;
+    QString m_addressesPath;
     Ask m_ask;
     DrawImport::ReadResult m_read;
     QString m_sourceName;
     DrawImport::Plan m_plan;
     QPlainTextEdit *m_paste = nullptr;
+    QComboBox *m_address = nullptr;
     QLabel *m_source = nullptr;
     QLabel *m_summary = nullptr;
     QTableWidget *m_table = nullptr;

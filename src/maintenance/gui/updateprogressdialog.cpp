@@ -7,15 +7,16 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace UpdateProgressDialog {
 
 namespace {
 
-QString receivedText(qint64 received, qint64 total)
+QString receivedText(const QString &heading, qint64 received, qint64 total)
 {
     const QLocale locale(QLocale::Japanese, QLocale::Japan);
-    QString text = QStringLiteral("当選データをダウンロードしています。\n%1 バイト受信").arg(locale.toString(received));
+    QString text = heading + QStringLiteral("\n%1 バイト受信").arg(locale.toString(received));
     if (total > 0)
         text += QStringLiteral("（全 %1 バイト）").arg(locale.toString(total));
     return text;
@@ -23,32 +24,40 @@ QString receivedText(qint64 received, qint64 total)
 
 } // namespace
 
-DrawDataUpdate::Result run(QWidget *parent, const QUrl &url, const QString &target,
-                           DrawDataUpdate::TransferOptions options)
+void withProgress(QWidget *parent, const QString &heading, DrawDataUpdate::TransferOptions options,
+                  const std::function<void(const DrawDataUpdate::TransferOptions &)> &work)
 {
     QProgressDialog dialog(parent);
     dialog.setObjectName(ObjectName);
     dialog.setWindowTitle(Messages::ProgramTitle);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setCancelButtonText(QStringLiteral("キャンセル"));
-    dialog.setLabelText(receivedText(0, -1));
+    dialog.setLabelText(receivedText(heading, 0, -1));
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
     dialog.setRange(0, 0);
     dialog.setMinimumDuration(0);
     dialog.show();
 
-    options.progress = [&dialog](qint64 received, qint64 total) {
+    options.progress = [&dialog, &heading](qint64 received, qint64 total) {
         if (total > 0 && total <= std::numeric_limits<int>::max()) {
             dialog.setRange(0, int(total));
             dialog.setValue(int(std::min(received, total)));
         }
-        dialog.setLabelText(receivedText(received, total));
+        dialog.setLabelText(receivedText(heading, received, total));
         return !dialog.wasCanceled();
     };
-    const DrawDataUpdate::Result result = DrawDataUpdate::update(url, target, options);
+    work(options);
     dialog.hide();
-    return result;
+}
+
+DrawDataUpdate::Result run(QWidget *parent, const QUrl &url, const QString &target,
+                           DrawDataUpdate::TransferOptions options)
+{
+    std::optional<DrawDataUpdate::Result> result;
+    withProgress(parent, QStringLiteral("当選データをダウンロードしています。"), std::move(options),
+                 [&](const DrawDataUpdate::TransferOptions &reporting) { result = DrawDataUpdate::update(url, target, reporting); });
+    return *result;
 }
 
 } // namespace UpdateProgressDialog

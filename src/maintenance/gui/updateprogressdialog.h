@@ -2,15 +2,23 @@
 
 #include "maintenance/drawdataupdate.h"
 
+#include <functional>
+
 class QWidget;
 
-// The draw data update as the menu runs it: a modal progress dialog shows
-// the bytes received, and its キャンセル button stops the download with the
-// database left as it was.
+// A download as the windows run it: a modal progress dialog shows the bytes
+// received, and its キャンセル button stops the download with nothing
+// written.
 namespace UpdateProgressDialog {
 
 inline const QString ObjectName = QStringLiteral("updateProgressDialog");
 
+// Runs work under the dialog; the options it is handed report to the
+// dialog. heading: the first line of the dialog's text.
+void withProgress(QWidget *parent, const QString &heading, DrawDataUpdate::TransferOptions options,
+                  const std::function<void(const DrawDataUpdate::TransferOptions &)> &work);
+
+// The draw data update under the dialog.
 DrawDataUpdate::Result run(QWidget *parent, const QUrl &url, const QString &target,
                            DrawDataUpdate::TransferOptions options = {});
 

@@ -1,5 +1,7 @@
 #include "ui/gui/messages.h"
 
+#include <QAbstractButton>
+
 namespace Messages {
 
 MessageRequest error(const QString &text)
@@ -21,6 +23,10 @@ QMessageBox::StandardButton showBox(QWidget *parent, const MessageRequest &reque
 {
     QMessageBox box(request.icon, request.title, request.text, request.buttons, parent);
     box.setDefaultButton(request.defaultButton);
+    for (const auto &[button, text] : request.buttonTexts) {
+        if (QAbstractButton *shown = box.button(button))
+            shown->setText(text);
+    }
     box.setEscapeButton(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
     return QMessageBox::StandardButton(box.exec());
 }

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 // What a message box would show; windows describe it, a presenter shows it.
 // Tests install a presenter that records the request and answers for the user.
@@ -14,6 +16,8 @@ struct MessageRequest
     QString text;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+    // Buttons that say what they do rather than Qt's word for them.
+    std::vector<std::pair<QMessageBox::StandardButton, QString>> buttonTexts = {};
 };
 
 using MessagePresenter = std::function<QMessageBox::StandardButton(QWidget *parent, const MessageRequest &)>;
