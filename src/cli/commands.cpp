@@ -10,6 +10,7 @@
 #include "analysis/randomness.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/drawimportreader.h"
+#include "maintenance/drawimportweb.h"
 #include "maintenance/ticketledger.h"
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
@@ -424,8 +425,15 @@ int importOrSave(const QString &command, const Options &options)
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("text"));
     if (format != QLatin1String("text") && format != QLatin1String("json"))
         return usage(QStringLiteral("--format は text か json です。"));
-    if (options.positional.size() != 1)
+    const bool fromWeb = command == QLatin1String("import") && options.has(QStringLiteral("--url"));
+    if (fromWeb && !options.positional.isEmpty())
+        return usage(QStringLiteral("import にはファイルか --url のどちらか一つを指定してください。"));
+    if (!fromWeb && options.positional.size() != 1)
         return usage(QStringLiteral("%1 にはファイルを一つ指定してください。").arg(command));
+    if (fromWeb) {
+        if (const QString problem = DrawImport::parseWebAddress(options.value(QStringLiteral("--url"))).problem; !problem.isEmpty())
+            return usage(problem);
+    }
     const bool json = format == QLatin1String("json");
     if (command == QLatin1String("save-csv")) {
         const int status = runSaveCsv(databasePath(options), options.positional.first(),
@@ -433,8 +441,9 @@ int importOrSave(const QString &command, const Options &options)
         return status == Usage ? usage({}) : status;
     }
     const QString ledger = options.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(QCoreApplication::applicationDirPath()));
-    return runImport({options.positional.first(), databasePath(options), ledger,
-                      options.has(QStringLiteral("--dry-run")), options.has(QStringLiteral("--overwrite")), json});
+    return runImport({fromWeb ? QString() : options.positional.first(), options.value(QStringLiteral("--url")),
+                      databasePath(options), ledger, options.has(QStringLiteral("--dry-run")),
+                      options.has(QStringLiteral("--overwrite")), json});
 }
 
 // Pictures and printed pages need Qt's GUI libraries, which take longer to

@@ -40,6 +40,7 @@ const char *const UsageText =
     "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
     "  import FILE|- [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
+    "  import --url URL [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
     "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n"
     "  wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]\n"
     "  combos [--numbers 1,2,...] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B] [--last-digit A-B]\n"

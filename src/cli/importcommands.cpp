@@ -2,6 +2,7 @@
 
 #include "cli/commandsupport.h"
 #include "maintenance/drawexportfile.h"
+#include "maintenance/drawimportfetch.h"
 #include "maintenance/drawimportplan.h"
 #include "store/boundedinput.h"
 #include "store/runtimeerror.h"
@@ -135,12 +136,31 @@ QJsonObject entryJson(const DrawImport::PlanEntry &entry, bool overwrite)
 
 int runImport(const ImportRequest &request)
 {
-    const BoundedInput::Result input = BoundedInput::readFile(request.source);
-    if (!input.ok()) {
-        print(stderr, input.problem + QStringLiteral("\n当選データファイルは変更していません。"));
-        return Failure;
+    DrawImport::ReadResult read;
+    QString layout;
+    QString source = request.source == QLatin1String("-") ? QStringLiteral("標準入力") : request.source;
+    QUrl fetchedFrom;
+    if (!request.url.isEmpty()) {
+        const QUrl url = DrawImport::parseWebAddress(request.url).url;
+        DrawImport::Fetched fetched = DrawImport::fetch(url);
+        if (!fetched.ok()) {
+            print(stderr, fetched.message + QStringLiteral("\n当選データファイルは変更していません。"));
+            return Failure;
+        }
+        read = std::move(fetched.web.read);
+        layout = fetched.web.html ? QStringLiteral("HTML") : layoutName(read.layout);
+        source = request.url;
+        if (fetched.url != url)
+            fetchedFrom = fetched.url;
+    } else {
+        const BoundedInput::Result input = BoundedInput::readFile(request.source);
+        if (!input.ok()) {
+            print(stderr, input.problem + QStringLiteral("\n当選データファイルは変更していません。"));
+            return Failure;
+        }
+        read = DrawImport::readBytes(input.bytes);
+        layout = layoutName(read.layout);
     }
-    const DrawImport::ReadResult read = DrawImport::readBytes(input.bytes);
     DrawImport::Plan plan;
     try {
         plan = DrawImport::preview(read, request.database, request.ledger);
@@ -161,9 +181,9 @@ int runImport(const ImportRequest &request)
         QJsonArray entries;
         for (const DrawImport::PlanEntry &entry : plan.entries)
             entries.append(entryJson(entry, overwrite.count(entry.drawNo) > 0));
-        const QJsonObject object{
-            {QStringLiteral("source"), request.source},
-            {QStringLiteral("layout"), layoutName(read.layout)},
+        QJsonObject object{
+            {QStringLiteral("source"), request.url.isEmpty() ? request.source : request.url},
+            {QStringLiteral("layout"), layout},
             {QStringLiteral("database"), request.database},
             {QStringLiteral("ledger"), request.ledger},
             {QStringLiteral("dryRun"), request.dryRun},
@@ -181,10 +201,13 @@ int runImport(const ImportRequest &request)
             {QStringLiteral("backup"), applied.backupPath},
             {QStringLiteral("message"), applied.message},
         };
+        if (fetchedFrom.isValid())
+            object.insert(QStringLiteral("fetchedFrom"), fetchedFrom.toString());
         print(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
     } else {
-        const QString source = request.source == QLatin1String("-") ? QStringLiteral("標準入力") : request.source;
-        print(stdout, QStringLiteral("取込元: %1（%2）").arg(source, layoutName(read.layout)));
+        if (fetchedFrom.isValid())
+            source += QStringLiteral("（転送先: %1）").arg(fetchedFrom.toString());
+        print(stdout, QStringLiteral("取込元: %1（%2）").arg(source, layout));
         print(stdout, QStringLiteral("追加 %1 件、同一 %2 件、相違 %3 件、エラー %4 件")
                           .arg(plan.count(Kind::Add))
                           .arg(plan.count(Kind::Identical))

@@ -8,6 +8,7 @@ namespace Cli {
 struct ImportRequest
 {
     QString source;   // a file, or "-" for text on standard input
+    QString url;      // instead of source: a results page or CSV on the web
     QString database;
     QString ledger;   // where prize amounts are recorded
     bool dryRun = false;
@@ -16,7 +17,9 @@ struct ImportRequest
 };
 
 // Prints the preview (counts, then one line per draw and per error, then gap
-// warnings and notes) and applies it unless dryRun. Exit 0 when everything
+// warnings and notes) and applies it unless dryRun. A url is fetched (the
+// update's download, at most five redirects) and read as a file or, for an
+// HTML page, as its text. Exit 0 when everything
 // was applied or there was nothing to do, 1 when nothing was written (a
 // refused row in a dry run, an input over the limits, a failed write), 3
 // when some rows were written and others refused.
