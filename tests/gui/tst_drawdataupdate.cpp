@@ -8,6 +8,7 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "support/drawfile.h"
+#include "support/fixtures.h"
 #include "support/history.h"
 #include "support/httptestserver.h"
 
@@ -393,18 +394,9 @@ private Q_SLOTS:
 
         frame.mdiArea()->closeAllSubWindows();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QString seen;
-        QTimer watcher;
-        QObject::connect(&watcher, &QTimer::timeout, [&] {
-            auto *dialog = frame.findChild<QProgressDialog *>(UpdateProgressDialog::ObjectName);
-            if (dialog && dialog->isVisible() && !dialog->labelText().contains(QStringLiteral("\n0 バイト受信"))) {
-                seen = dialog->labelText();
-                dialog->findChild<QPushButton *>()->click();
-            }
-        });
-        watcher.start(10);
+        const CancelWhenReceiving cancel(frame);
         update->trigger();
-        QVERIFY2(seen.contains(QStringLiteral("全 %L1 バイト").arg(newerDatabase().size())), qPrintable(seen));
+        QVERIFY2(cancel.seen.contains(QStringLiteral("全 %L1 バイト").arg(newerDatabase().size())), qPrintable(cancel.seen));
         QVERIFY(shown.last().text.startsWith(QStringLiteral("当選データの最新化を中止しました。")));
         QVERIFY(readFile(targetIn(dir)) == oldDatabase());
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});

@@ -1,8 +1,8 @@
 #pragma once
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests. It answers every request
-// with the one reply it was told to give, including the broken ones a real
-// network produces. It runs in the test's thread and is served while the code
+// with the one reply it was told to give (or the one given for its path),
+// including the broken ones a real network produces. It runs in the test's thread and is served while the code
 // under test waits in its own event loop.
 
 #include <QByteArray>
@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <map>
 #include <memory>
 
 class HttpTestServer
@@ -24,6 +25,7 @@ public:
         NoContentLength, // 200 without Content-Length: the body ends where the connection does
         Silent,          // accepts the connection and never answers
         Drip,            // 200 announcing the whole length, then one byte every 20 ms
+        Redirect,        // 302 to the address given as the body
     };
 
     HttpTestServer()
@@ -35,8 +37,13 @@ public:
     bool isListening() const { return m_server.isListening(); }
     void serve(Reply reply, const QByteArray &body = {})
     {
-        m_reply = reply;
-        m_body = body;
+        m_default = {reply, body, m_default.contentType};
+    }
+    // The reply for one path; contentType goes into the 200 replies' header.
+    void serve(const QString &path, Reply reply, const QByteArray &body,
+               const QByteArray &contentType = "application/octet-stream")
+    {
+        m_routes[path.toUtf8()] = {reply, body, contentType};
     }
     QUrl url(const QString &path = QStringLiteral("/download/Loto6Kermon/Loto6Kermon.mdb")) const
     {
@@ -68,18 +75,33 @@ private:
                 *answered = true;
                 ++m_requests;
                 m_lastRequestLine = received->left(received->indexOf("\r\n"));
-                respond(socket);
+                const QByteArray path = m_lastRequestLine.split(' ').value(1);
+                const auto route = m_routes.find(path);
+                respond(socket, route == m_routes.end() ? m_default : route->second);
             });
         }
     }
 
-    void respond(QTcpSocket *socket)
+    struct Answer
     {
-        const QByteArray length = QByteArray::number(m_body.size());
-        switch (m_reply) {
+        Reply reply = Reply::NotFound;
+        QByteArray body;
+        QByteArray contentType = "application/octet-stream";
+    };
+
+    void respond(QTcpSocket *socket, const Answer &answer)
+    {
+        const QByteArray &body = answer.body;
+        const QByteArray length = QByteArray::number(body.size());
+        const QByteArray type = "Content-Type: " + answer.contentType + "\r\n";
+        switch (answer.reply) {
         case Reply::Body:
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + length
-                          + "\r\nConnection: close\r\n\r\n" + m_body);
+            socket->write("HTTP/1.1 200 OK\r\n" + type + "Content-Length: " + length
+                          + "\r\nConnection: close\r\n\r\n" + body);
+            break;
+        case Reply::Redirect:
+            socket->write("HTTP/1.1 302 Found\r\nLocation: " + body
+                          + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
             break;
         case Reply::NotFound: {
             const QByteArray page = "<html><body><h1>404 Not Found</h1></body></html>";
@@ -88,23 +110,22 @@ private:
             break;
         }
         case Reply::DropMidBody:
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + length
-                          + "\r\nConnection: close\r\n\r\n" + m_body.left(m_body.size() / 2));
+            socket->write("HTTP/1.1 200 OK\r\n" + type + "Content-Length: " + length
+                          + "\r\nConnection: close\r\n\r\n" + body.left(body.size() / 2));
             break;
         case Reply::NoContentLength:
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n"
-                          + m_body);
+            socket->write("HTTP/1.1 200 OK\r\n" + type + "Connection: close\r\n\r\n" + body);
             break;
         case Reply::Silent:
             return;
         case Reply::Drip: {
-            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + length
+            socket->write("HTTP/1.1 200 OK\r\n" + type + "Content-Length: " + length
                           + "\r\nConnection: close\r\n\r\n");
             auto *timer = new QTimer(socket);
             auto sent = std::make_shared<qsizetype>(0);
-            QObject::connect(timer, &QTimer::timeout, socket, [this, socket, sent] {
-                if (*sent < m_body.size())
-                    socket->write(m_body.mid((*sent)++, 1));
+            QObject::connect(timer, &QTimer::timeout, socket, [socket, sent, body] {
+                if (*sent < body.size())
+                    socket->write(body.mid((*sent)++, 1));
             });
             timer->start(20);
             return;
@@ -115,8 +136,8 @@ private:
     }
 
     QTcpServer m_server;
-    Reply m_reply = Reply::NotFound;
-    QByteArray m_body;
+    Answer m_default;
+    std::map<QByteArray, Answer> m_routes;
     int m_requests = 0;
     QByteArray m_lastRequestLine;
 };

@@ -1,6 +1,7 @@
 #include "support/fixtures.h"
 
 #include "app/gui/mainfrm.h"
+#include "maintenance/gui/updateprogressdialog.h"
 #include "maintenance/ticketledger.h"
 #include "store/drawcsv.h"
 #include "support/drawfile.h"
@@ -12,6 +13,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 ProgramFolder::ProgramFolder(const QString &csvRows)
@@ -92,4 +95,16 @@ void useTemporaryHome(const QTemporaryDir &home)
 {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
+}
+
+CancelWhenReceiving::CancelWhenReceiving(QWidget &window)
+{
+    QObject::connect(&m_watcher, &QTimer::timeout, [this, &window] {
+        auto *dialog = window.findChild<QProgressDialog *>(UpdateProgressDialog::ObjectName);
+        if (dialog && dialog->isVisible() && !dialog->labelText().contains(QStringLiteral("\n0 バイト受信"))) {
+            seen = dialog->labelText();
+            dialog->findChild<QPushButton *>()->click();
+        }
+    });
+    m_watcher.start(10);
 }

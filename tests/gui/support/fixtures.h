@@ -7,10 +7,12 @@
 
 #include <QList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
 class MainFrm;
+class QWidget;
 
 // A temporary program folder holding Loto6Kermon.mdb made from CSV rows
 // (without header) or, when rows is empty, from the bundled history.
@@ -66,3 +68,16 @@ std::shared_ptr<OfferedFile> answerNextFileDialog(const QString &choose);
 // for the rest of the test program, so that nothing it remembers reaches
 // the real ones.
 void useTemporaryHome(const QTemporaryDir &home);
+
+// Clicks キャンセル in a download's progress dialog inside window as soon as
+// it shows a byte received, for as long as it lives; seen is the dialog's
+// text at that moment.
+class CancelWhenReceiving
+{
+public:
+    explicit CancelWhenReceiving(QWidget &window);
+    QString seen;
+
+private:
+    QTimer m_watcher;
+};
