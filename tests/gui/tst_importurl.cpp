@@ -415,16 +415,10 @@ void TestImportUrl::screenshot()
     ProgramFolder folder;
     WorkingDirectory work;
     MainFrm window(folder.path());
-    window.setMessagePresenter([](QWidget *, const MessageRequest &) { return QMessageBox::Ok; });
-    window.resize(1280, 960);
-    window.show();
-    QVERIFY(window.load());
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.findChild<QAction *>(QStringLiteral("mnuMasterImport"))->trigger();
-    auto *import = qobject_cast<DrawImportWindow *>(window.childWindow(DrawImportWindow::ClassName));
+    DrawImportWindow *import = showImportWindow(window);
     QVERIFY(import);
-    fetch(*import, m_server.url(QStringLiteral("/utf8.html")));
     fetch(*import, m_server.url(QStringLiteral("/list.html")));
+    fetch(*import, m_server.url(QStringLiteral("/utf8.html")));
     QTest::qWait(300);
     QVERIFY(window.grab().save(target));
 }

@@ -243,13 +243,7 @@ void TestImportWindow::screenshot()
         QSKIP("LOTO6_SCREENSHOT not set");
     ProgramFolder folder;
     MainFrm window(folder.path());
-    window.setMessagePresenter([](QWidget *, const MessageRequest &) { return QMessageBox::Ok; });
-    window.resize(1280, 960);
-    window.show();
-    QVERIFY(window.load());
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    trigger(window, QStringLiteral("mnuMasterImport"));
-    DrawImportWindow *import = importWindow(window);
+    DrawImportWindow *import = showImportWindow(window);
     QVERIFY(import);
     import->pasteBox()->setPlainText(QStringLiteral("第2130回 2026年8月20日 12 18 35 40 41 42 (03)\n"
                                                     "第2131回 ロト6 抽せん日 2026年8月24日(月) 本数字 33 11 19 27 03 41 ボーナス数字 (08)\n"

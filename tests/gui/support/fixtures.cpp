@@ -1,12 +1,14 @@
 #include "support/fixtures.h"
 
 #include "app/gui/mainfrm.h"
+#include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/updateprogressdialog.h"
 #include "maintenance/ticketledger.h"
 #include "store/drawcsv.h"
 #include "support/drawfile.h"
 #include "store/drawdatabase.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 ProgramFolder::ProgramFolder(const QString &csvRows)
@@ -107,4 +110,15 @@ CancelWhenReceiving::CancelWhenReceiving(QWidget &window)
         }
     });
     m_watcher.start(10);
+}
+
+DrawImportWindow *showImportWindow(MainFrm &window)
+{
+    window.setMessagePresenter([](QWidget *, const MessageRequest &) { return QMessageBox::Ok; });
+    window.resize(1280, 960);
+    window.show();
+    if (!window.load() || !QTest::qWaitForWindowExposed(&window))
+        return nullptr;
+    window.findChild<QAction *>(QStringLiteral("mnuMasterImport"))->trigger();
+    return qobject_cast<DrawImportWindow *>(window.childWindow(DrawImportWindow::ClassName));
 }

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class DrawImportWindow;
 class MainFrm;
 class QWidget;
 
@@ -81,3 +82,8 @@ public:
 private:
     QTimer m_watcher;
 };
+
+// The main window shown on screen at 1280 × 960, loaded, every message
+// answered OK, with 当選データ取込 open: the scene of its pictures. Null
+// when the window cannot be loaded.
+DrawImportWindow *showImportWindow(MainFrm &window);
