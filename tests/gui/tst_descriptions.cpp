@@ -104,8 +104,9 @@ void TestDescriptions::importWindowAndAbout()
 {
     // Where "書き込みませ/ん。" was seen: the import window at a narrow width.
     ProgramFolder folder(QStringLiteral("1,1,2,3,4,5,6,7\n"));
-    DrawImportWindow import(folder.databasePath(), QFileInfo(folder.databasePath()).dir().filePath(QStringLiteral("tickets.db")),
-                            [](const MessageRequest &) { return QMessageBox::Ok; });
+    const QDir programDir = QFileInfo(folder.databasePath()).dir();
+    DrawImportWindow import(folder.databasePath(), programDir.filePath(QStringLiteral("tickets.db")),
+                            programDir.filePath(QStringLiteral("addresses.txt")), [](const MessageRequest &) { return QMessageBox::Ok; });
     for (const int width : {360, 420, 520, 640}) {
         import.resize(width, 500);
         import.show();
