@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -88,13 +89,15 @@ ReadResult read(const QString &path, ReflectFlags &flags)
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return {false, QStringLiteral("「%1」を開けません: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)))};
-    QByteArray bytes(MaxReadBytes, Qt::Uninitialized);
-    qsizetype filled = 0;
+    // Read through a buffer of known size, so that the fortified read checks
+    // every call against it.
+    QByteArray bytes;
+    char chunk[4096];
     int readError = 0;
-    while (filled < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+    while (bytes.size() < MaxReadBytes) {
+        const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, size_t(MaxReadBytes - bytes.size())));
         if (n > 0) {
-            filled += n;
+            bytes.append(chunk, n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
@@ -107,7 +110,6 @@ ReadResult read(const QString &path, ReflectFlags &flags)
     ::close(fd);
     if (readError != 0)
         return {false, QStringLiteral("「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(readError)))};
-    bytes.truncate(filled);
     return OptionsFile::apply(bytes, flags);
 }
 
