@@ -118,12 +118,20 @@ QString write(const QString &path, const ReflectFlags &flags)
     // Only a regular file (or none yet) is replaced: a device or a FIFO
     // under that name is left alone.
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    if (exists && !S_ISREG(info.st_mode))
         return QStringLiteral("「%1」は通常のファイルではありません。").arg(path);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
+    // A new file is the user's alone, like every file the program makes for
+    // them; an existing one keeps the mode it has (QSaveFile carries it over).
+    if (!exists && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
     const QByteArray bytes = contents(flags);
     // The bytes must have reached the file before the rename: commit() does
     // not report a buffered write that failed (a full disk), and would put

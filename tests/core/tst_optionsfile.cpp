@@ -201,6 +201,25 @@ TEST_F(InTemporaryDirectory, FailedWriteReportsWhy)
     EXPECT_FALSE(error.isEmpty());
 }
 
+// A new file is readable by its owner alone; a file the user already has
+// keeps the mode they gave it.
+TEST_F(InTemporaryDirectory, NewFileIsTheUsersAloneAnExistingOneKeepsItsMode)
+{
+    const QString ini = path(OptionsFile::FileName);
+    ASSERT_EQ(OptionsFile::write(ini, only({0})), QString());
+    struct stat info{};
+    ASSERT_EQ(::stat(QFile::encodeName(ini).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(ini).constData(), 0640), 0);
+    ASSERT_EQ(OptionsFile::write(ini, only({4})), QString());
+    ASSERT_EQ(::stat(QFile::encodeName(ini).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    ReflectFlags flags{};
+    EXPECT_TRUE(OptionsFile::read(ini, flags).ok);
+    EXPECT_EQ(flags, only({4}));
+}
+
 // Files that never end or never answer: the read takes a small head and
 // never waits; the write leaves anything but a regular file alone.
 TEST_F(InTemporaryDirectory, EndlessOrSilentFilesNeitherHangNorFlood)
