@@ -3,12 +3,43 @@
 #include "prediction/predictionexport.h"
 #include "store/datalocation.h"
 #include "store/globalbas.h"
+#include "version.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
+
+const char *const UsageText =
+    "使い方 / usage: loto6kermon [--help | --version]\n"
+    "  ロト6ケルモンLite のウィンドウを開きます。ディスプレイがないときは、一発ケルモン予想の\n"
+    "  4つの予想を表示します（反映オプションは ロト6ケルモン.ini から読みます）。\n"
+    "  Opens the program's window; without a display, prints the four predictions.\n"
+    "  --help, -h   この説明 / this help\n"
+    "  --version    バージョン / the version\n"
+    "ウィンドウなしの計算 / the same computations without a window: loto6kermon-cli --help\n";
+
+// Standard output as the exit status sees it: a write that did not reach it
+// (a full disk, a closed pipe) is a failure, not a success.
+int print(const QByteArray &text)
+{
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+// --help and --version answer before anything else, without a display.
+bool asked(int argc, char *argv[], std::initializer_list<const char *> names)
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *name : names) {
+            if (std::strcmp(argv[i], name) == 0)
+                return true;
+        }
+    }
+    return false;
+}
 
 bool displayAvailable()
 {
@@ -35,7 +66,10 @@ int runWithoutDisplay(const QString &folder)
         engine.setInitFile(DataLocation::settingsFile(folder, OptionsFile::FileName));
         engine.ReadInitFile();
         engine.SetUpPredictionGrids(store);
-        std::printf("%s", PredictionExport::text(engine).toUtf8().constData());
+        if (print(PredictionExport::text(engine).toUtf8()) != 0) {
+            std::fprintf(stderr, "予想を出力できません。 The predictions could not be written.\n");
+            return 1;
+        }
     } catch (const DatabaseError &error) {
         std::fprintf(stderr, "%s\n", error.message().toUtf8().constData());
         return 1;
@@ -51,6 +85,10 @@ int runWithoutDisplay(const QString &folder)
 
 int main(int argc, char *argv[])
 {
+    if (asked(argc, argv, {"--help", "-h"}))
+        return print(UsageText);
+    if (asked(argc, argv, {"--version"}))
+        return print(QByteArray("loto6kermon ") + ProgramVersion + '\n');
     if (!displayAvailable()) {
         // The program's folder is where the executable really is (Qt reads
         // /proc/self/exe), never argv[0]: started by name from the PATH,

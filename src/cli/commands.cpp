@@ -22,6 +22,7 @@
 #include "store/globalbas.h"
 #include "ui/sheetexport.h"
 #include "ui/tableoutput.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -490,6 +491,13 @@ int run(const QStringList &arguments)
         return usage({});
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
+    // Asked for, the usage is the answer: stdout and success.
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help"))
+        return help();
+    if (command == QLatin1String("--version")) {
+        out(QStringLiteral("loto6kermon-cli %1\n").arg(QLatin1String(ProgramVersion)));
+        return Success;
+    }
     if (command == QLatin1String("tickets"))
         return tickets(rest);
     QString problem;

@@ -45,6 +45,8 @@ const char *const UsageText =
     "  wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]\n"
     "  combos [--numbers 1,2,...] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B] [--last-digit A-B]\n"
     "         [--previous A-B] [--groups D:A-B] [--count-only] [--limit N] [--format json|csv] [--draw N]\n"
+    "  --help | -h | help\n"
+    "  --version\n"
     "終了コード / exit status: 0 成功（または何もすることがない）、1 失敗（何も書き込んでいない）、\n"
     "  2 使い方の誤り、3 import の一部の行だけを書き込み、ほかの行はエラー\n";
 
@@ -56,6 +58,12 @@ int usage(const QString &problem)
         err(problem);
     err(QString::fromUtf8(UsageText));
     return Usage;
+}
+
+int help()
+{
+    out(QString::fromUtf8(UsageText));
+    return Success;
 }
 
 // The database the program itself uses; for an installed program that is the

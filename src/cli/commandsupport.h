@@ -22,6 +22,8 @@ void out(const QString &text);
 void err(const QString &text); // with a line break
 // The problem (if any) and the usage text on stderr; returns Exit::Usage.
 int usage(const QString &problem);
+// The usage text on stdout, as asked for; returns Exit::Success.
+int help();
 
 // The draw database the program itself uses (made first for an installed
 // program's first start); throws DatabaseError when it cannot be made.

@@ -4,6 +4,7 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "support/drawfile.h"
+#include "version.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -243,6 +244,50 @@ TEST(Cli, ExitStatusTellsUsageFromFailure)
         ASSERT_TRUE(cli.waitForFinished(60000));
         EXPECT_EQ(cli.exitCode(), c.status) << c.args.join(QLatin1Char(' ')).toStdString();
     }
+}
+
+// Asked for help or the version, both programs answer on stdout with success,
+// without a display and without touching a database; nothing goes to stderr.
+TEST(Cli, HelpAndVersionAnswerOnStandardOutput)
+{
+    struct Case
+    {
+        const char *program;
+        QStringList args;
+        QByteArray starts; // the whole output when it ends with a line break
+    };
+    const QByteArray cliUsage = "使い方 / usage: loto6kermon-cli COMMAND";
+    const QByteArray programUsage = "使い方 / usage: loto6kermon [";
+    const std::vector<Case> cases = {
+        {LOTO6_CLI, {QStringLiteral("--help")}, cliUsage},
+        {LOTO6_CLI, {QStringLiteral("-h")}, cliUsage},
+        {LOTO6_CLI, {QStringLiteral("help")}, cliUsage},
+        {LOTO6_CLI, {QStringLiteral("--version")}, QByteArray("loto6kermon-cli ") + ProgramVersion + '\n'},
+        {LOTO6_PROGRAM, {QStringLiteral("--help")}, programUsage},
+        {LOTO6_PROGRAM, {QStringLiteral("-h")}, programUsage},
+        {LOTO6_PROGRAM, {QStringLiteral("--version")}, QByteArray("loto6kermon ") + ProgramVersion + '\n'},
+    };
+    QTemporaryDir home;
+    QProcessEnvironment bare;
+    bare.insert(QStringLiteral("HOME"), home.path());
+    bare.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    for (const Case &c : cases) {
+        const std::string what = QString::fromUtf8(c.program).section(QLatin1Char('/'), -1).toStdString() + ' '
+            + c.args.join(QLatin1Char(' ')).toStdString();
+        QProcess process;
+        process.setProcessEnvironment(bare);
+        process.setWorkingDirectory(home.path());
+        process.start(QString::fromUtf8(c.program), c.args);
+        ASSERT_TRUE(process.waitForFinished(60000)) << what;
+        const QByteArray out = process.readAllStandardOutput();
+        EXPECT_EQ(process.exitCode(), 0) << what;
+        EXPECT_TRUE(out.startsWith(c.starts)) << what << ": " << out.left(120).toStdString();
+        if (c.starts.endsWith('\n')) {
+            EXPECT_EQ(out, c.starts) << what;
+        }
+        EXPECT_EQ(process.readAllStandardError(), QByteArray()) << what;
+    }
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 // A database that does not load still gives scripts JSON on stdout.

@@ -3,6 +3,7 @@
 #include "ui/gui/legendpictures.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/wrappinglabel.h"
+#include "version.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,7 +72,7 @@ AboutWindow::AboutWindow(QWidget *mainWindow)
 
     addLabel(this, QStringLiteral("Label1"), QStringLiteral("ロト６ケルモン"), 20, true, QRect(24, 24, 230, 40));
     addLabel(this, QStringLiteral("Label6"), QStringLiteral("Lite"), 14, true, QRect(212, 34, 60, 30));
-    addLabel(this, QStringLiteral("Label3"), QStringLiteral(" Ver3.60"), 11, false, QRect(24, 70, 150, 22));
+    addLabel(this, QStringLiteral("Label3"), QStringLiteral(" Ver") + QLatin1String(ProgramVersion), 11, false, QRect(24, 70, 150, 22));
     addLabel(this, QStringLiteral("Label4"), QStringLiteral("過去の当選数字から、次の一発を読み解く。"), 10, false,
              QRect(24, 104, 370, 22));
     addLabel<WrappingLabel>(this, QStringLiteral("Label2"),
