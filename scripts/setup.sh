@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick xdotool
   qt6-translations-l10n desktop-file-utils appstream dpkg-dev fakeroot file
-  poppler-utils python3
+  poppler-utils python3 lintian
 )
 
 missing=()

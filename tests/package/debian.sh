@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package holds the programs, the data, the desktop entry, the
-# icon, the metainfo and the man pages, and depends on the libraries
-# dpkg-shlibdeps found.   debian.sh BUILD_DIR
+# The Debian package as Debian's tools and a Debian user see it: its files
+# and dependencies, lintian (pedantic) with no error, warning or hardening
+# tag, one version everywhere, and the program unpacked from it started by
+# name, without a display, from an empty folder.   debian.sh BUILD_DIR
 set -euo pipefail
 build=$1 work=$(mktemp -d)
 export LC_ALL=C.UTF-8
@@ -9,14 +10,19 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 trap 'rm -rf "$work"' EXIT
 cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >"$work/log" 2>&1 || { cat "$work/log"; fail "cpack"; }
 deb=$(ls "$work"/*.deb)
-listing=$(dpkg-deb -c "$deb") depends=$(dpkg-deb -f "$deb" Depends)
+listing=$(dpkg-deb -c "$deb") depends=$(dpkg-deb -f "$deb" Depends) version=$(dpkg-deb -f "$deb" Version)
 for f in bin/loto6kermon bin/loto6kermon-cli libexec/loto6kermon/loto6kermon-render \
     share/loto6kermon/Loto6Kermon.mdb share/loto6kermon/ロト6ケルモンL.chm \
     share/applications/loto6kermon.desktop share/icons/hicolor/scalable/apps/loto6kermon.svg \
     share/icons/hicolor/48x48/apps/loto6kermon.png share/metainfo/example.loto6kermon.Loto6KermonLite.metainfo.xml \
-    share/man/man1/loto6kermon-cli.1.gz share/man/man1/loto6kermon.1.gz; do
+    share/man/man1/loto6kermon-cli.1.gz share/man/man1/loto6kermon.1.gz \
+    share/doc/loto6kermon/copyright share/doc/loto6kermon/changelog.gz share/doc/loto6kermon/README.md; do
   grep -q " \./usr/$f\$" <<<"$listing" || fail "$f is not in the package"
 done
+# The help file is read where the program looks for it; the doc folder only
+# points there, so a system that leaves /usr/share/doc out loses nothing.
+grep -q " \./usr/share/doc/loto6kermon/ロト6ケルモンL.chm -> \.\./\.\./loto6kermon/ロト6ケルモンL.chm\$" <<<"$listing" \
+  || fail "the doc folder does not link to the help file"
 for d in libqt6widgets6 libqt6charts6 libqt6printsupport6 libsqlcipher libchm qt6-translations-l10n fonts-ipafont-gothic; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
@@ -24,4 +30,40 @@ done
 for script in postinst postrm triggers; do
   dpkg-deb --ctrl-tarfile "$deb" | tar -xO "./$script" 2>/dev/null | grep -q ldconfig && fail "$script runs ldconfig"
 done
+
+# Debian's checker, as strict as it goes. Info tags are listed, not failed.
+lintian -I --pedantic --fail-on none "$deb" >"$work/lintian" 2>"$work/lintian.err" \
+  || { cat "$work/lintian.err"; fail "lintian did not run"; }
+if grep -E '^[EW]: |hardening|binary-has-unneeded-section' "$work/lintian"; then
+  fail "lintian: errors, warnings or hardening tags"
+fi
+sed 's/^/  lintian /' "$work/lintian"
+
+# One version: the package's, the changelog's, the programs', the metainfo's
+# and the man pages'.
+root=$work/root home=$work/home
+dpkg-deb -x "$deb" "$root"
+zcat "$root/usr/share/doc/loto6kermon/changelog.gz" | head -1 | grep -q "^loto6kermon ($version) " \
+  || fail "the changelog does not start with $version"
+[ "$("$root/usr/bin/loto6kermon-cli" --version)" = "loto6kermon-cli $version" ] || fail "loto6kermon-cli --version"
+[ "$(env -i "$root/usr/bin/loto6kermon" --version)" = "loto6kermon $version" ] || fail "loto6kermon --version"
+grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xml || fail "metainfo lacks release $version"
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+  zcat "$page" | head -1 | grep -q "ロト6ケルモンLite $version\"" || fail "$(basename "$page") is not of $version"
+done
+
+# Started by name from an empty folder without a display, the unpacked
+# program prints the four predictions the build's own program prints, and
+# every file it makes for the user is the user's alone.
+mkdir -p "$home/empty" "$work/here"
+(cd "$home/empty" && env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" loto6kermon >"$work/byname.out" 2>"$work/byname.err") \
+  || fail "loto6kermon by name: $(cat "$work/byname.err")"
+(cd "$work/here" && env -i HOME="$work/here" "$build/bin/loto6kermon" >"$work/build.out" 2>/dev/null) || fail "the build's loto6kermon"
+[ "$(grep -c '^●' "$work/byname.out")" -eq 4 ] || fail "loto6kermon by name did not print four predictions: $(cat "$work/byname.out")"
+cmp -s "$work/byname.out" "$work/build.out" || fail "the unpacked program's predictions differ from the build's"
+[ -z "$(ls -A "$home/empty")" ] || fail "loto6kermon by name wrote into the working directory"
+shared=$(find "$home" -type f ! -perm 0600 -printf '%m %P\n')
+[ -z "$shared" ] || fail "files not the user's alone: $shared"
+[ -n "$(find "$home/.local/share/loto6kermon" "$home/.cache/loto6kermon" -type f)" ] \
+  || fail "the program made none of its files"
 echo "$(basename "$deb"): ok"
