@@ -8,6 +8,9 @@
 
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 QString lastError(sqlite3 *db)
@@ -114,6 +117,18 @@ int keyAndRead(sqlite3 *db, const QByteArray &keyText, QString &doing)
     return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
 }
 
+// A new database holds the user's own records (tickets, draws they typed in),
+// so it is made readable by its owner alone before SQLite opens it; SQLite
+// gives its journals the mode of the database. O_EXCL: an existing file is
+// never opened here (closing a descriptor of it would drop this process's
+// locks on it), and whatever fails is left for SQLite's open to report.
+void createForOwnerAlone(const QString &path)
+{
+    const int fd = ::open(path.toUtf8().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+}
+
 bool refusedForItsKey(int rc)
 {
     return (rc & 0xff) == SQLITE_NOTADB;
@@ -181,6 +196,7 @@ Database Database::open(const QString &path, const QString &key, Mode mode)
         flags |= SQLITE_OPEN_READWRITE;
         break;
     case Mode::Create:
+        createForOwnerAlone(path);
         flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
         break;
     }

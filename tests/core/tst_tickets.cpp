@@ -10,6 +10,7 @@
 #include "support/history.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include <sys/stat.h>
 
 using TestHistory::draw;
 
@@ -165,6 +168,26 @@ TEST(Tickets, LedgerKeepsEveryChangeAcrossReopening)
     EXPECT_EQ(TicketCsv::write(parsed), TicketCsv::write(kept));
     EXPECT_THROW(TicketCsv::parse(TicketCsv::write(kept) + QStringLiteral("3,1,2,3,4,5,44,1,2026-08-20,\n"), QStringLiteral("t.csv")),
                  DatabaseError);
+}
+
+// A new ledger is readable by its owner alone; one the user already has keeps
+// the mode they gave it, through every write.
+TEST(Tickets, NewLedgerIsTheUsersAloneAnExistingOneKeepsItsMode)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sub/") + TicketLedger::FileName);
+    const auto mode = [&path] {
+        struct stat info{};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+        return info.st_mode & 07777;
+    };
+    TicketLedger::open(path).add(ticket(10, {1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(mode(), 0600u);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    TicketLedger::open(path).add(ticket(11, {1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(mode(), 0640u);
+    EXPECT_EQ(TicketLedger::open(path).tickets().size(), 2u);
 }
 
 TEST(Tickets, UnreadableLedgerIsReportedAndLeftAlone)
