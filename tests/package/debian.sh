@@ -4,7 +4,7 @@
 # tag, one version everywhere, and the program unpacked from it started by
 # name, without a display, from an empty folder.   debian.sh BUILD_DIR
 set -euo pipefail
-build=$1 work=$(mktemp -d)
+build=$(realpath "$1") work=$(mktemp -d)
 export LC_ALL=C.UTF-8
 fail() { echo "FAIL: $*" >&2; exit 1; }
 trap 'rm -rf "$work"' EXIT
@@ -58,12 +58,16 @@ done
 mkdir -p "$home/empty" "$work/here"
 (cd "$home/empty" && env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" loto6kermon >"$work/byname.out" 2>"$work/byname.err") \
   || fail "loto6kermon by name: $(cat "$work/byname.err")"
-(cd "$work/here" && env -i HOME="$work/here" "$build/bin/loto6kermon" >"$work/build.out" 2>/dev/null) || fail "the build's loto6kermon"
+(cd "$work/here" && env -i HOME="$work/here" "$build/bin/loto6kermon" >"$work/build.out" 2>"$work/build.err") \
+  || fail "the build's loto6kermon: $(cat "$work/build.err")"
 [ "$(grep -c '^●' "$work/byname.out")" -eq 4 ] || fail "loto6kermon by name did not print four predictions: $(cat "$work/byname.out")"
 cmp -s "$work/byname.out" "$work/build.out" || fail "the unpacked program's predictions differ from the build's"
 [ -z "$(ls -A "$home/empty")" ] || fail "loto6kermon by name wrote into the working directory"
+(cd "$home/empty" && env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" \
+  loto6kermon-cli tickets add --numbers 1,2,3,4,5,6 >/dev/null 2>"$work/tickets.err") \
+  || fail "loto6kermon-cli tickets add: $(cat "$work/tickets.err")"
 shared=$(find "$home" -type f ! -perm 0600 -printf '%m %P\n')
 [ -z "$shared" ] || fail "files not the user's alone: $shared"
-[ -n "$(find "$home/.local/share/loto6kermon" "$home/.cache/loto6kermon" -type f)" ] \
-  || fail "the program made none of its files"
+[ "$(find "$home/.local/share/loto6kermon" "$home/.cache/loto6kermon" "$home/.config/loto6kermon" -type f | wc -l)" -ge 3 ] \
+  || fail "the programs did not make the database copy, the key and the ledger"
 echo "$(basename "$deb"): ok"
