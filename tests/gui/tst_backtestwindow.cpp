@@ -49,7 +49,7 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     while (at < actions.size() && actions[at]->objectName() != QStringLiteral("mnuYosoKensyo"))
         ++at;
     QVERIFY(at > 0 && at < actions.size());
-    QCOMPARE(actions[at]->text(), QStringLiteral("予想の検証"));
+    QCOMPARE(actions[at]->text(), QStringLiteral("予想の検証(&B)"));
     QVERIFY(actions[at - 1]->isSeparator());
     QCOMPARE(actions[at - 2]->text(), QStringLiteral("下一桁連続出現回数分析"));
     actions[at]->trigger();

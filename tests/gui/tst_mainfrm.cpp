@@ -105,14 +105,14 @@ void TestMainFrm::menuTreeMatchesTheProgramsMenu()
         {3, "mnu11BunkatsuData", "11分割データ分析"},
         {2, "mnuLastChar", "下一桁出現傾向分析"},
         {2, "mnuLastCharRenzoku", "下一桁連続出現回数分析"},
-        {2, "mnuYosoKensyo", "予想の検証"},
-        {2, "mnuRandomness", "ランダム性の検定"},
+        {2, "mnuYosoKensyo", "予想の検証(&B)"},
+        {2, "mnuRandomness", "ランダム性の検定(&R)"},
         {1, "mnuHosyu", "データ管理(&M)"},
         {2, "mnuMasterUpdate", "当選データ最新化(&U)"},
         {2, "mnuMasterInput", "当選データ入力(&I)"},
-        {2, "mnuMasterImport", "当選データ取込"},
-        {2, "mnuMasterExport", "当選データ書出し..."},
-        {2, "mnuTickets", "購入記録・当選チェック"},
+        {2, "mnuMasterImport", "当選データ取込(&T)"},
+        {2, "mnuMasterExport", "当選データ書出し(&E)..."},
+        {2, "mnuTickets", "購入記録・当選チェック(&K)"},
         {1, "mnuWindow", "ウィンドウ(&W)"},
         {2, "mnuWindowHorizontal", "上下に並べて表示(&H)"},
         {2, "mnuWindowVertical", "左右に並べて表示(&V)"},
@@ -123,12 +123,20 @@ void TestMainFrm::menuTreeMatchesTheProgramsMenu()
         {2, "mnuAbout", "バージョン情報(&A)"},
     };
 
-    // Walk the real menu bar depth first and compare item by item.
+    // Walk the real menu bar depth first and compare item by item; within
+    // one menu no two items share an access key (the key would only cycle).
     QList<std::tuple<int, QString, QString>> actual;
     std::function<void(const QList<QAction *> &, int)> walk = [&](const QList<QAction *> &actions, int level) {
+        QHash<QChar, QString> keys;
         for (QAction *action : actions) {
             if (action->isSeparator())
                 continue;
+            const QString text = action->text();
+            if (const qsizetype amp = text.indexOf(QLatin1Char('&')); amp >= 0 && amp + 1 < text.size()) {
+                const QChar key = text[amp + 1].toUpper();
+                QVERIFY2(!keys.contains(key), qPrintable(text + QStringLiteral(" / ") + keys.value(key)));
+                keys.insert(key, text);
+            }
             if (QMenu *menu = action->menu()) {
                 actual.append({level, menu->objectName(), action->text()});
                 walk(menu->actions(), level + 1);
