@@ -357,7 +357,7 @@ Result installFile(const QString &downloaded, const QString &target)
     if (error)
         return fault(Status::WriteFailed, writeHeadline, systemReason(error));
     pending.release();
-    return {Status::Updated, QStringLiteral("当選データを最新化しました。")};
+    return {Status::Updated, QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。").arg(backup)};
 }
 
 Result update(const QUrl &url, const QString &target, const TransferOptions &options)

@@ -269,7 +269,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("reply");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
-        QTest::newRow("newer database") << int(Reply::Body) << 0 << QStringLiteral("当選データを最新化しました。\n");
+        QTest::newRow("newer database") << int(Reply::Body) << 0
+                                        << QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。\n");
         QTest::newRow("404") << int(Reply::NotFound) << 1 << QStringLiteral("HTTP 404");
         QTest::newRow("dropped mid-body") << int(Reply::DropMidBody) << 1 << QStringLiteral("途中で接続が切れました");
     }
@@ -296,7 +297,7 @@ private Q_SLOTS:
         const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
         const QString stdErr = QString::fromUtf8(process.readAllStandardError());
         if (exitCode == 0) {
-            QCOMPARE(stdOut, output);
+            QCOMPARE(stdOut, output.arg(target + QStringLiteral(".bak")));
             QVERIFY(readFile(target) == newerDatabase());
         } else {
             QVERIFY2(stdErr.contains(output), qPrintable(stdErr));
@@ -321,36 +322,59 @@ private Q_SLOTS:
         QVERIFY(entries(dir.path()).isEmpty());
     }
 
-    // The menu item once through the real main window: the boxes it shows,
-    // the file it replaces and the history the windows follow.
+    // The menu item once through the real main window: the question first,
+    // then the boxes it shows, the file it replaces and the history the
+    // windows follow.
     void menuItem()
     {
         QTemporaryDir dir;
         writeFile(targetIn(dir), oldDatabase());
         MainFrm frame(dir.path());
         QList<MessageRequest> shown;
-        frame.setMessagePresenter([&shown](QWidget *, const MessageRequest &request) {
+        QMessageBox::StandardButton answer = QMessageBox::No;
+        frame.setMessagePresenter([&](QWidget *, const MessageRequest &request) {
             shown << request;
-            return QMessageBox::Ok;
+            return request.buttons.testFlag(QMessageBox::Yes) ? answer : QMessageBox::Ok;
         });
         QVERIFY(frame.load());
         HttpTestServer server;
         frame.setDownloadUrl(server.url());
         auto *action = frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"));
         QVERIFY(action);
+        const auto asked = [&](qsizetype at) {
+            return shown.size() > at && shown[at].icon == QMessageBox::Warning && shown[at].title == Messages::ProgramTitle
+                && shown[at].buttons == (QMessageBox::Yes | QMessageBox::No) && shown[at].defaultButton == QMessageBox::No
+                && shown[at].text
+                == QStringLiteral("当選データを最新のものに置き換えます。入力・取込したデータは置き換わります"
+                                  "（元のファイルは Loto6Kermon.mdb.bak に残します）。よろしいですか？");
+        };
 
+        // No (also the default): nothing is fetched, nothing replaced.
         server.serve(Reply::Body, newerDatabase());
         action->trigger();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, QStringLiteral("当選データを最新化しました。"));
-        QCOMPARE(shown[0].title, Messages::ProgramTitle);
-        QCOMPARE(shown[0].icon, QMessageBox::NoIcon);
-        QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(asked(0));
+        QCOMPARE(server.requests(), 0);
+        QVERIFY(readFile(targetIn(dir)) == oldDatabase());
+        QVERIFY(!QFile::exists(targetIn(dir) + QStringLiteral(".bak")));
+
+        answer = QMessageBox::Yes;
+        shown.clear();
+        action->trigger();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(asked(0));
+        QCOMPARE(shown[1].text, QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。")
+                                    .arg(targetIn(dir) + QStringLiteral(".bak")));
+        QCOMPARE(shown[1].title, Messages::ProgramTitle);
+        QCOMPARE(shown[1].icon, QMessageBox::NoIcon);
+        QCOMPARE(shown[1].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(readFile(targetIn(dir)) == newerDatabase());
+        QVERIFY(readFile(targetIn(dir) + QStringLiteral(".bak")) == oldDatabase());
         QCOMPARE(frame.store().LastDrawNo, qint16(2000));
         QCOMPARE(frame.cursor().shape(), Qt::ArrowCursor);
 
         server.serve(Reply::NotFound);
+        shown.clear();
         action->trigger();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[1].icon, QMessageBox::Critical);
@@ -361,10 +385,11 @@ private Q_SLOTS:
 
         QFile::remove(targetIn(dir));
         server.serve(Reply::Body, newerDatabase());
+        shown.clear();
         action->trigger();
-        QCOMPARE(shown.size(), 3);
-        QCOMPARE(shown[2].text, QStringLiteral("当選データファイル：'") + targetIn(dir) + QStringLiteral("'が存在しません"));
-        QCOMPARE(shown[2].icon, QMessageBox::NoIcon);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1].text, QStringLiteral("当選データファイル：'") + targetIn(dir) + QStringLiteral("'が存在しません"));
+        QCOMPARE(shown[1].icon, QMessageBox::NoIcon);
         QVERIFY(!QFile::exists(targetIn(dir)));
     }
 
@@ -378,7 +403,7 @@ private Q_SLOTS:
         QList<MessageRequest> shown;
         frame.setMessagePresenter([&shown](QWidget *, const MessageRequest &request) {
             shown << request;
-            return QMessageBox::Ok;
+            return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
         });
         QVERIFY(frame.load());
         HttpTestServer server;

@@ -123,6 +123,7 @@ void TestFollowDraws::openWindowsShowTheNewDraws()
         HttpTestServer server;
         server.serve(HttpTestServer::Reply::Body, DrawFile::bytes(newer.databasePath()));
         frame.setDownloadUrl(server.url());
+        messages.answers << QMessageBox::Yes; // replace the draws
         trigger(frame, QStringLiteral("mnuMasterUpdate"));
     } else if (writer == QLatin1String("import")) {
         importPasted(frame, messages, Draw21);
@@ -206,6 +207,7 @@ void TestFollowDraws::aWindowThatCannotFollowClosesAndSaysWhy()
     HttpTestServer server;
     server.serve(HttpTestServer::Reply::Body, DrawFile::bytes(odd.databasePath()));
     frame.setDownloadUrl(server.url());
+    messages.answers << QMessageBox::Yes; // replace the draws
     trigger(frame, QStringLiteral("mnuMasterUpdate"));
     QCOMPARE(int(frame.store().LastDrawNo), 1);
     QTRY_VERIFY(!frame.childWindow(QStringLiteral("出現頻度分析")));

@@ -45,6 +45,7 @@ void TestInstalled::userCopyIsReadAndUpdatedAndOptionsGoToTheConfigurationFolder
         QVERIFY(frame.load());
         QCOMPARE(frame.store().LastDrawNo, qint16(2));
         frame.prediction()->setFlag(3, true);
+        messages.answers << QMessageBox::Yes; // replace the draws
         frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"))->trigger();
         QCOMPARE(DrawFile::lines(userDb).size(), 3);
         QVERIFY(QFile::exists(userDb + QStringLiteral(".bak")));

@@ -193,6 +193,7 @@ void TestTicketWindow::ledgerSurvivesAnUpdateOfTheDatabase()
     server.serve(HttpTestServer::Reply::Body, DrawFile::bytes(newer));
     frame.setDownloadUrl(server.url());
     const QByteArray before = DrawFile::bytes(cwd.ledgerPath());
+    recorder.answers << QMessageBox::Yes; // replace the draws
     frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"))->trigger();
     QCOMPARE(recorder.shown.last().icon, QMessageBox::NoIcon); // replaced
 

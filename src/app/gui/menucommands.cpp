@@ -26,6 +26,13 @@
 
 namespace MenuCommands {
 
+namespace {
+
+const QString UpdateQuestion = QStringLiteral("当選データを最新のものに置き換えます。入力・取込したデータは置き換わります"
+                                              "（元のファイルは Loto6Kermon.mdb.bak に残します）。よろしいですか？");
+
+} // namespace
+
 WindowFactory analysis(const AnalysisWindow &description)
 {
     return {description.className, description.heightTwips, description.widthTwips,
@@ -98,6 +105,10 @@ void updateDrawData(MainFrm &frame)
         frame.message(Messages::error(QStringLiteral("当選データ入力を閉じてから当選データ最新化を実行してください。")));
         return;
     }
+    // The draws entered or imported by hand are replaced as well: the user
+    // decides first, and learns where the old file is kept.
+    if (frame.message(Messages::confirm(UpdateQuestion)) != QMessageBox::Yes)
+        return;
     frame.setCursor(Qt::WaitCursor);
     QApplication::processEvents();
     const DrawDataUpdate::Result result

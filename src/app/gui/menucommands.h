@@ -37,7 +37,8 @@ WindowFactory randomness();
 WindowFactory tickets();
 
 // 当選データ最新化: refused while the editor is open (it would go on writing
-// to the replaced file); the store follows a successful update.
+// to the replaced file); asks first, since draws entered or imported here
+// are replaced too; the store follows a successful update.
 void updateDrawData(MainFrm &frame);
 // 当選データ入力: only while no analysis-type window is open (propEnd).
 void openEditor(MainFrm &frame);
