@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -65,6 +67,8 @@ private Q_SLOTS:
     void exitClosesEveryChild();
     void arrangeTilesOpenWindows();
     void smallScreenCascadeAndFocus();
+    void messageBoxCaptionStandsWhole_data();
+    void messageBoxCaptionStandsWhole();
 };
 
 void TestMainFrm::menuTreeMatchesTheProgramsMenu()
@@ -375,6 +379,43 @@ void TestMainFrm::smallScreenCascadeAndFocus()
     trigger(window, QStringLiteral("mnuWindowCascade"));
     QVERIFY(subs[0]->size() == sizes[0] && subs[1]->size() == sizes[1]);
     QVERIFY(subs[0]->pos() != subs[1]->pos());
+}
+
+void TestMainFrm::messageBoxCaptionStandsWhole_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("information, short text") << 0;
+    QTest::newRow("error, short text") << 1;
+    QTest::newRow("question") << 2;
+}
+
+// A box shorter than its caption is widened so that the window manager's
+// title bar holds the caption in its bold face beside an icon and three
+// buttons, instead of cutting it ("ロト6… ンLite").
+void TestMainFrm::messageBoxCaptionStandsWhole()
+{
+    QFETCH(int, kind);
+    const MessageRequest requests[] = {Messages::information(QStringLiteral("保存しました。")),
+                                       Messages::error(QStringLiteral("x")),
+                                       Messages::confirm(QStringLiteral("よろしいですか？"))};
+    QWidget parent;
+    parent.show();
+    int width = 0;
+    int needed = 0;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QFont bold = box->font();
+        bold.setBold(true);
+        const int bar = std::max(20, box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box));
+        needed = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 4 * bar;
+        width = box->width();
+        box->done(QMessageBox::No);
+    });
+    Messages::showBox(&parent, requests[kind]);
+    QVERIFY(needed > 0);
+    QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
 }
 
 QTEST_MAIN(TestMainFrm)

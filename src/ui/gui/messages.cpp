@@ -1,8 +1,39 @@
 #include "ui/gui/messages.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace Messages {
+
+namespace {
+
+// The width a window needs for its caption to stand whole in a title bar.
+int titleWidth(const QWidget &window)
+{
+    // Window managers write captions in a bold face, with an icon before them
+    // and up to three buttons after.
+    QFont bold = window.font();
+    bold.setBold(true);
+    const int bar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 5 * std::max(bar, 20);
+}
+
+void keepTitleWhole(QMessageBox &box)
+{
+    // A box sizes itself to its text; one shorter than its caption would have
+    // the caption cut in the title bar ("ロト6… ンLite"). Its layout is
+    // widened from below instead, so the box's own sizing still applies.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Fixed, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
+} // namespace
 
 MessageRequest error(const QString &text)
 {
@@ -28,6 +59,7 @@ QMessageBox::StandardButton showBox(QWidget *parent, const MessageRequest &reque
             shown->setText(text);
     }
     box.setEscapeButton(request.buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
+    keepTitleWhole(box);
     return QMessageBox::StandardButton(box.exec());
 }
 

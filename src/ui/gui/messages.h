@@ -36,7 +36,8 @@ MessageRequest confirm(const QString &text);
 // No icon, OK only, the program's title.
 MessageRequest information(const QString &text);
 
-// Shows the request in a real QMessageBox and returns the button chosen.
+// Shows the request in a real QMessageBox and returns the button chosen,
+// the box at least as wide as a title bar needs for the whole caption.
 QMessageBox::StandardButton showBox(QWidget *parent, const MessageRequest &request);
 
 } // namespace Messages
