@@ -9,7 +9,7 @@ packages=(
   libsqlcipher-dev sqlcipher libssl-dev
   libchm-dev libchm-bin fp-utils
   libgtest-dev libbenchmark-dev
-  fonts-ipafont-gothic xvfb xauth imagemagick xdotool
+  fonts-ipafont-gothic xvfb xauth imagemagick openbox xdotool
   qt6-translations-l10n desktop-file-utils appstream dpkg-dev fakeroot file
   poppler-utils python3 lintian
 )

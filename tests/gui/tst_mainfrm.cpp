@@ -4,6 +4,7 @@
 #include "app/gui/aboutwindow.h"
 #include "app/gui/mainfrm.h"
 #include "support/fixtures.h"
+#include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
 
 #include <QAction>
@@ -366,12 +367,24 @@ void TestMainFrm::smallScreenCascadeAndFocus()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QVERIFY(window.screen()->availableGeometry().contains(window.geometry()));
 
-    // A new window's grid has the keyboard; a child too large can be scrolled to.
+    // A new window's grid has the keyboard. A child larger than the
+    // workspace (出現頻度分析, 920 × 835) opens fitted to it: its table scrolls
+    // inside and its 閉じる is in view; a smaller one keeps its own size.
     trigger(window, QStringLiteral("mnuSyutugenHindo"));
     trigger(window, QStringLiteral("mnuSyutugenKaisu"));
     auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("回数別出現分析")));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(frame->grid()));
-    QVERIFY(window.mdiArea()->horizontalScrollBar()->isVisible());
+    QCOMPARE(frame->parentWidget()->size(), QSize(Metrics::twipsToPixels(3405), Metrics::twipsToPixels(8355)));
+    const QRect workspace = window.mdiArea()->viewport()->rect();
+    auto *large = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("出現頻度分析")));
+    QVERIFY2(workspace.contains(large->parentWidget()->geometry()),
+             qPrintable(QVariant(large->parentWidget()->geometry()).toString()));
+    QVERIFY(!window.mdiArea()->horizontalScrollBar()->isVisible());
+    QVERIFY(!window.mdiArea()->verticalScrollBar()->isVisible());
+    QVERIFY(large->grid()->verticalScrollBar()->isVisible());
+    auto *close = large->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QVERIFY(close && close->isVisible());
+    QVERIFY(workspace.contains(QRect(close->mapTo(window.mdiArea()->viewport(), QPoint(0, 0)), close->size())));
 
     // Cascade staggers the windows and keeps every size.
     const QList<QMdiSubWindow *> subs = window.mdiArea()->subWindowList();

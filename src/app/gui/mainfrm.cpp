@@ -33,6 +33,9 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing a window gives the one the user was in before it back, not
+    // the oldest one (which would be the prediction).
+    m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_mdi);
     // 1280 × 960 where the screen has room, otherwise what it has: a window
     // reaching past the screen hides its own minimised children.
@@ -42,8 +45,8 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
         resize(1280, 960);
     createMenus();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
-        if (window && window != windowHandle())
-            m_backFromMessageBox = WindowArrangement::isModalDialog(window);
+        if (window && window != windowHandle() && WindowArrangement::isOwnWindow(window))
+            m_backFromOwnWindow = true;
     });
 }
 
@@ -180,7 +183,12 @@ QWidget *MainFrm::openWindow(const WindowFactory &factory)
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(content->windowTitle());
     m_mdi->addSubWindow(window);
-    window->setGeometry(0, 0, Metrics::twipsToPixels(factory.widthTwips), Metrics::twipsToPixels(factory.heightTwips));
+    // A window larger than the workspace (a small screen) opens fitted to
+    // it, its table scrolling inside and its buttons in view.
+    QSize size(Metrics::twipsToPixels(factory.widthTwips), Metrics::twipsToPixels(factory.heightTwips));
+    if (m_mdi->isVisible())
+        size = size.boundedTo(m_mdi->maximumViewportSize());
+    window->setGeometry(QRect(QPoint(0, 0), size));
     m_children.insert(className, window);
     connect(window, &ChildWindow::unloaded, this, [this] { m_propEnd = true; });
     // Each window's own close button ("閉じる") unloads it like the close box.
@@ -241,14 +249,14 @@ void MainFrm::showHelp()
 
 bool MainFrm::event(QEvent *event)
 {
-    // Whenever the main window becomes active again, the prediction is shown;
-    // not when the focus only comes back from one of the program's message
-    // boxes or other modal dialogs (it would jump in front of the window the
-    // box was about).
+    // The main window becoming active again after another window of the
+    // program shows the prediction, but only where the user is in no child
+    // window: the window they were in stays in front. Coming back from a
+    // message box, a file dialog or another application is no such occasion.
+    // The area has not heard of the activation yet, so its current window is
+    // the one that was active before.
     if (event->type() == QEvent::WindowActivate && m_loaded && !m_closing) {
-        if (m_backFromMessageBox)
-            m_backFromMessageBox = false;
-        else
+        if (std::exchange(m_backFromOwnWindow, false) && !m_mdi->currentSubWindow())
             showPrediction(true);
     }
     return QMainWindow::event(event);

@@ -102,10 +102,11 @@ private:
     bool m_propEnd = true;
     bool m_loaded = false;
     bool m_closing = false;
-    // The last other window of the program that had the focus was one of
-    // its message boxes (a modal dialog): the main window getting the focus
-    // back from it is not an activation that shows the prediction.
-    bool m_backFromMessageBox = false;
+    // Since the main window last became active, the focus was in another
+    // top-level window of the program (the about window, the help viewer),
+    // not only in its dialogs and pop-ups or in another application: the
+    // one occasion on which an activation shows the prediction.
+    bool m_backFromOwnWindow = false;
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
     QPointer<AboutWindow> m_about;

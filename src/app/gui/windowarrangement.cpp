@@ -112,13 +112,13 @@ void arrange(QMdiArea *area, Layout layout)
     }
 }
 
-bool isModalDialog(QWindow *window)
+bool isOwnWindow(QWindow *window)
 {
     if (!window)
         return false;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget->windowHandle() == window)
-            return qobject_cast<QDialog *>(widget) && widget->isModal();
+            return widget->windowType() == Qt::Window && !widget->isModal() && !qobject_cast<QDialog *>(widget);
     }
     return false;
 }

@@ -27,9 +27,10 @@ void cascade(QMdiArea *area);
 enum class Layout { Cascade = 0, OneAboveTheOther = 1, SideBySide = 2, Icons = 3 };
 void arrange(QMdiArea *area, Layout layout);
 
-// True when the window is one of the program's modal dialogs (its message
-// boxes, a progress dialog), which show over a child window and do not count
-// as another window of the program.
-bool isModalDialog(QWindow *window);
+// True when the window is another top-level window of the program in its
+// own right (the about window, the help viewer); false for its dialogs (message
+// boxes, file dialogs, progress), its pop-ups and menus, and for anything
+// that is not the program's.
+bool isOwnWindow(QWindow *window);
 
 } // namespace WindowArrangement
