@@ -13,10 +13,12 @@
 #include "ui/sheetexport.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -69,6 +71,7 @@ private Q_SLOTS:
     void editorAndImportExcludeEachOther();
     void pastedPageBringsItsPrizesToTheTicketWindow();
     void fileReplacesThePasteBoxAndLimitsAreSaid();
+    void previewTableEndsAtItsFrame();
     void screenshot();
 };
 
@@ -232,6 +235,33 @@ void TestImportWindow::fileReplacesThePasteBoxAndLimitsAreSaid()
     import->Cmd確認_Click();
     QCOMPARE(messages.shown.last().text, QStringLiteral("貼り付けた文字の 1 行目が長すぎます（1行 64 KB まで）。読み込みをやめました。"));
     QCOMPARE(messages.shown.last().title, Messages::ErrorTitle);
+}
+
+void TestImportWindow::previewTableEndsAtItsFrame()
+{
+    // The last column reaches the table's right edge after every preview,
+    // short or long (no grey strip beside it), or scrolls past it where a
+    // reason is longer than the room left.
+    ProgramFolder folder;
+    MainFrm window(folder.path());
+    DrawImportWindow *import = showImportWindow(window);
+    QVERIFY(import);
+    QTableWidget *table = import->table();
+    for (const QString &text : {ThreeNewDraws, ThreeNewDraws + QStringLiteral("第2135回 2026年12月17日 01 02 03 04 05 44 (06)\n"),
+                                QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n")
+                                    + QStringLiteral("%1,1,2,3,4,5,6,7\n").arg(QStringLiteral("x").repeated(200)).repeated(40)}) {
+        import->pasteBox()->setPlainText(text);
+        import->Cmd確認_Click();
+        QCoreApplication::processEvents();
+        QTRY_COMPARE(table->horizontalHeader()->length() > table->viewport()->width(),
+                     table->horizontalScrollBar()->isVisible());
+        QVERIFY(table->horizontalHeader()->length() >= table->viewport()->width());
+        // Every text stands whole; a long one scrolls.
+        for (int r = 0; r < table->rowCount(); ++r) {
+            for (int c = 0; c < DrawImportWindow::ColumnCount; ++c)
+                QVERIFY(table->fontMetrics().horizontalAdvance(table->item(r, c)->text()) < table->columnWidth(c));
+        }
+    }
 }
 
 void TestImportWindow::screenshot()

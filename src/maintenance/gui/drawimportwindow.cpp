@@ -10,6 +10,7 @@
 #include "ui/gui/wrappinglabel.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,6 +22,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -126,7 +129,12 @@ void DrawImportWindow::createControls()
                                         QStringLiteral("内容"), QStringLiteral("当選金")});
     m_table->verticalHeader()->setVisible(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // The last column is fitted by fitLastColumn, as the table's width changes.
+    m_table->viewport()->installEventFilter(this);
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != LastColumn)
+            fitLastColumn();
+    });
     layout->addWidget(m_table, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -142,6 +150,22 @@ void DrawImportWindow::createControls()
     connect(check, &QPushButton::clicked, this, &DrawImportWindow::Cmd確認_Click);
     connect(m_apply, &QPushButton::clicked, this, &DrawImportWindow::Cmd取込実行_Click);
     connect(close, &QPushButton::clicked, this, &DrawImportWindow::closeRequested);
+}
+
+void DrawImportWindow::fitLastColumn()
+{
+    // The last column ends at the table's right edge, with no grey strip
+    // beside it (a column sized to its text alone would leave one), or
+    // further where its text is longer, the table then scrolling sideways.
+    const int others = m_table->horizontalHeader()->length() - m_table->columnWidth(LastColumn);
+    m_table->setColumnWidth(LastColumn, std::max(m_lastWidth, m_table->viewport()->width() - others));
+}
+
+bool DrawImportWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_table->viewport() && event->type() == QEvent::Resize)
+        fitLastColumn();
+    return QWidget::eventFilter(watched, event);
 }
 
 void DrawImportWindow::Cmdファイル_Click()
@@ -274,6 +298,8 @@ void DrawImportWindow::showPlan()
     }
     m_table->resizeColumnsToContents();
     m_table->resizeRowsToContents();
+    m_lastWidth = m_table->columnWidth(LastColumn);
+    fitLastColumn();
 
     QString summary = QStringLiteral("追加 %1 件、同一 %2 件、相違 %3 件、エラー %4 件")
                           .arg(m_plan.count(Kind::Add))

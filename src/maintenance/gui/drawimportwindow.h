@@ -37,7 +37,8 @@ public:
         OverwriteColumn,
         NoteColumn,
         PrizeColumn,
-        ColumnCount
+        ColumnCount,
+        LastColumn = ColumnCount - 1
     };
 
     using Ask = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
@@ -75,8 +76,12 @@ Q_SIGNALS:
     // amounts): the frame reloads what it shows.
     void databaseChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void createControls();
+    void fitLastColumn();
     void preview(DrawImport::ReadResult read, const QString &sourceName);
     void showPlan();
     std::set<int> tickedOverwrites() const;
@@ -94,4 +99,5 @@ private:
     QLabel *m_summary = nullptr;
     QTableWidget *m_table = nullptr;
     QPushButton *m_apply = nullptr;
+    int m_lastWidth = 0; // what the last column's texts need
 };
