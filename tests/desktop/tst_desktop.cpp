@@ -188,6 +188,7 @@ void TestDesktop::theWindowInUseStaysInFront_data()
     QTest::newRow("back from another application") << QStringLiteral("other") << Frequency;
     QTest::newRow("closing バージョン情報") << QStringLiteral("about") << Frequency;
     QTest::newRow("CSV file dialog closed with Enter") << QStringLiteral("csv") << Frequency;
+    QTest::newRow("CSV file dialog, a name typed, Enter with its completions open") << QStringLiteral("csv typed") << Frequency;
     QTest::newRow("closing バージョン情報 with no child open") << QStringLiteral("nothing open") << Prediction;
 }
 
@@ -224,9 +225,14 @@ void TestDesktop::theWindowInUseStaysInFront()
         QTRY_VERIFY_WITH_TIMEOUT(frame.aboutWindow() && frame.aboutWindow()->isActiveWindow(), 10000);
         QVERIFY(click(frame.aboutWindow()->findChild<QPushButton *>(QStringLiteral("Command1"))));
         QTRY_VERIFY_WITH_TIMEOUT(!frame.aboutWindow() && frame.isActiveWindow(), 10000);
-    } else if (how == QLatin1String("csv")) {
+    } else if (how.startsWith(QLatin1String("csv"))) {
         // CSVで保存... clicked in the table's menu; then Enter in the file
-        // dialog takes the suggested name.
+        // dialog takes the suggested name, or a name typed while the dialog
+        // lists the files it could complete (a pop-up of its own).
+        const bool typed = how == QLatin1String("csv typed");
+        QFile earlier(m_home.filePath(QStringLiteral("freq-earlier.csv")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.close();
         xdotoolWhen(&frame, [] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             const QList<QAction *> items = menu ? menu->actions() : QList<QAction *>();
@@ -238,15 +244,25 @@ void TestDesktop::theWindowInUseStaysInFront()
             return QStringList{QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
                                QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")};
         });
-        xdotoolWhen(&frame, [] {
+        xdotoolWhen(&frame, [typed] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            return dialog && dialog->isActiveWindow() ? QStringList{QStringLiteral("key"), QStringLiteral("Return")}
-                                                      : QStringList();
+            if (!dialog || !dialog->isActiveWindow())
+                return QStringList();
+            return typed ? QStringList{QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("f")}
+                         : QStringList{QStringLiteral("key"), QStringLiteral("Return")};
         });
+        if (typed) {
+            xdotoolWhen(&frame, [] {
+                QWidget *popup = QApplication::activePopupWidget();
+                return popup && popup->isVisible() && !qobject_cast<QMenu *>(popup)
+                    ? QStringList{QStringLiteral("key"), QStringLiteral("Return")}
+                    : QStringList();
+            });
+        }
         auto *table = qobject_cast<AnalysisFrame *>(frame.childWindow(Frequency));
         QVERIFY(click(table->grid(), 3));
         QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget() && frame.isActiveWindow(), 20000);
-        QVERIFY(QFile::exists(m_home.filePath(Frequency + QStringLiteral(".csv"))));
+        QVERIFY(QFile::exists(m_home.filePath(typed ? QStringLiteral("f.csv") : Frequency + QStringLiteral(".csv"))));
     }
 
     // Time for a window to come forward where it should not.
