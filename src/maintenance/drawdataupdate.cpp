@@ -2,6 +2,7 @@
 
 #include "maintenance/htmltext.h"
 #include "store/drawdatabase.h"
+#include "store/filereplacement.h"
 #include "store/globalbas.h"
 #include "store/runtimeerror.h"
 
@@ -15,10 +16,10 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
-#include <system_error>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -29,16 +30,6 @@ namespace DrawDataUpdate {
 namespace {
 
 const QString Unchanged = QStringLiteral("当選データファイルは変更していません。");
-
-std::filesystem::path nativePath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString systemReason(const std::error_code &error)
-{
-    return QString::fromLocal8Bit(error.message().c_str());
-}
 
 Result fault(Status status, const QString &headline, const QString &reason)
 {
@@ -249,13 +240,19 @@ QString checkDatabaseFile(const QString &path)
 {
     if (QFileInfo(path).size() == 0)
         return QStringLiteral("ダウンロードしたデータが空です（0 バイト）。");
+    // The start, read before any connection is open on the file: a second
+    // descriptor closed while SQLite holds a lock would drop that lock.
+    QByteArray head;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            head = file.read(512);
+    }
     std::optional<Database> db;
     try {
         db.emplace(Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly));
         DrawDatabase::verify(*db);
     } catch (const DatabaseError &) {
-        QFile file(path);
-        const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
         if (HtmlText::looksLikeHtml(head))
             return QStringLiteral("サーバーが返したのはデータベースではなくHTMLページです。");
         if (db)
@@ -318,44 +315,22 @@ Result installFile(const QString &downloaded, const QString &target)
 
     QFile::setPermissions(pending.path(), QFile::permissions(targetPath));
 
-    // A journal beside the old file belongs to it: renamed next to the new
-    // file, the next read-write open would roll the old pages into it. Roll
-    // it back into the old file (which becomes the .bak) first.
+    // The old file's write lock is held from here until the new file has its
+    // name (see FileReplacement); opening it rolls back what a killed writer
+    // left, into the old file, which becomes the .bak.
+    const QString backup = targetPath + QStringLiteral(".bak");
     try {
-        if (!Database::rollBackUnfinishedWrite(targetPath, DrawDatabase::password())) {
-            return fault(Status::WriteFailed, writeHeadline,
-                         QStringLiteral("当選データファイルに他のプログラムが書き込んでいます。"));
+        FileReplacement replacement(targetPath, DrawDatabase::password(), backup);
+        try {
+            replacement.keepBackup();
+        } catch (const DatabaseError &error) {
+            return fault(Status::WriteFailed, QStringLiteral("以前の当選データファイルを %1 に残せませんでした。").arg(backup),
+                         error.message());
         }
+        replacement.replaceWith(pending.path());
     } catch (const DatabaseError &error) {
         return fault(Status::WriteFailed, writeHeadline, error.message());
     }
-
-    // Keep the previous database as .bak: a second name for the same file
-    // where the file system allows it, a copy otherwise; put in place by a
-    // rename so an older .bak is only replaced by a complete one.
-    const QString backup = targetPath + QStringLiteral(".bak");
-    PendingFile pendingBackup(backup + QStringLiteral(".new"));
-    std::error_code error;
-    std::filesystem::remove(nativePath(pendingBackup.path()), error);
-    error.clear();
-    std::filesystem::create_hard_link(nativePath(targetPath), nativePath(pendingBackup.path()), error);
-    if (error) {
-        error.clear();
-        std::filesystem::copy_file(nativePath(targetPath), nativePath(pendingBackup.path()), error);
-    }
-    if (!error)
-        std::filesystem::rename(nativePath(pendingBackup.path()), nativePath(backup), error);
-    if (error) {
-        return fault(Status::WriteFailed, QStringLiteral("以前の当選データファイルを %1 に残せませんでした。").arg(backup),
-                     systemReason(error));
-    }
-    pendingBackup.release();
-
-    // The rename replaces the directory entry only: a connection still open on
-    // the old file keeps reading the old contents.
-    std::filesystem::rename(nativePath(pending.path()), nativePath(targetPath), error);
-    if (error)
-        return fault(Status::WriteFailed, writeHeadline, systemReason(error));
     pending.release();
     return {Status::Updated, QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。").arg(backup)};
 }

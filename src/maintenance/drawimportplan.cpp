@@ -5,12 +5,10 @@
 #include "store/drawdatabase.h"
 #include "store/runtimeerror.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace DrawImport {
 
@@ -18,11 +16,6 @@ namespace {
 
 const QString Unchanged = QStringLiteral("当選データファイルは変更していません。");
 constexpr int MostGapWarnings = 10;
-
-std::filesystem::path nativePath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 QString twoDigits(int n)
 {
@@ -135,20 +128,14 @@ QHash<int, DrawRecord> byDrawNo(const Recordset &records)
     return map;
 }
 
-// Keeps the file as it is now beside it as .bak: written under another name
-// and renamed, so an older .bak is only ever replaced by a complete copy.
-void keepBackup(const QString &path, const QString &backup)
+// Keeps the file as the write transaction finds it beside it as .bak,
+// read through original (see Database::saveCopy).
+void keepBackup(const Database &original, const QString &backup)
 {
-    const QString pending = backup + QStringLiteral(".new");
-    std::error_code error;
-    std::filesystem::remove(nativePath(pending), error);
-    error.clear();
-    std::filesystem::copy_file(nativePath(path), nativePath(pending), error);
-    if (!error)
-        std::filesystem::rename(nativePath(pending), nativePath(backup), error);
-    if (error) {
-        std::filesystem::remove(nativePath(pending), error);
-        throw DatabaseError(QStringLiteral("以前の当選データファイルを %1 に残せませんでした。").arg(backup));
+    try {
+        original.saveCopy(backup, DrawDatabase::password());
+    } catch (const DatabaseError &error) {
+        throw DatabaseError(QStringLiteral("以前の当選データファイルを %1 に残せませんでした。\n%2").arg(backup, error.message()));
     }
 }
 
@@ -401,11 +388,13 @@ ApplyResult apply(const Plan &plan, const std::set<int> &overwrite)
         const QString backup = path + QStringLiteral(".bak");
         try {
             const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadWrite);
-            // The write lock comes first, so the copy is the file as the
-            // transaction finds it.
+            // The copy is read through a connection of its own, opened before
+            // the lock is taken; it reads after the lock is taken, so the copy
+            // is the file as the transaction finds it.
+            const Database original = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
             db.begin();
             try {
-                keepBackup(path, backup);
+                keepBackup(original, backup);
                 write(db, plan, overwrite, result);
                 db.commit();
             } catch (...) {

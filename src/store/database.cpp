@@ -6,7 +6,12 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlcipher/sqlite3.h>
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -35,9 +40,12 @@ QString lastError(sqlite3 *db)
         reason = QStringLiteral("ディスクがいっぱいです。");
     else if (primary == SQLITE_CORRUPT)
         reason = QStringLiteral("ファイルが壊れています。");
+    else if (primary == SQLITE_IOERR && db && sqlite3_system_errno(db) != 0)
+        reason = QStringLiteral("%1（%2: %3）").arg(doing, lastError(db), QString::fromLocal8Bit(std::strerror(sqlite3_system_errno(db))));
     else
         reason = QStringLiteral("%1（%2）").arg(doing, lastError(db));
-    throw DatabaseError(QStringLiteral("データベースファイル「%1」: %2").arg(path, reason));
+    throw DatabaseError(QStringLiteral("データベースファイル「%1」: %2").arg(path, reason),
+                        primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
 }
 
 } // namespace
@@ -239,6 +247,48 @@ void Database::exec(const QString &sql) const
     const int rc = sqlite3_exec(m_db.get(), text.constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         fail(m_path, m_db.get(), rc, QStringLiteral("SQL を実行できません"));
+}
+
+void Database::begin() const
+{
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    int moved = 0;
+    if (sqlite3_file_control(m_db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+        rollback();
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」は、開いた後でほかのプログラムによって置き換えられました。"
+                                           "開き直してからもう一度行ってください。")
+                                .arg(m_path));
+    }
+}
+
+void Database::saveCopy(const QString &path, const QString &key) const
+{
+    const QString pending = path + QStringLiteral(".new");
+    const auto removePending = [&pending] {
+        QFile::remove(pending);
+        QFile::remove(journalPath(pending));
+    };
+    removePending();
+    try {
+        const Database copy = open(pending, key, Mode::Create);
+        sqlite3_backup *backup = sqlite3_backup_init(copy.handle(), "main", m_db.get(), "main");
+        if (!backup)
+            fail(pending, copy.handle(), sqlite3_errcode(copy.handle()), QStringLiteral("写しを作れません"));
+        // Finishing reports errors only, not a copy left unfinished by a
+        // lock: the step's own answer says whether everything was copied.
+        const int stepped = sqlite3_backup_step(backup, -1);
+        const int finished = sqlite3_backup_finish(backup);
+        if (stepped != SQLITE_DONE)
+            fail(pending, copy.handle(), finished != SQLITE_OK ? finished : stepped, QStringLiteral("写しを作れません"));
+    } catch (...) {
+        removePending();
+        throw;
+    }
+    if (std::rename(QFile::encodeName(pending).constData(), QFile::encodeName(path).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        removePending();
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」の写しを「%2」に置けません（%3）。").arg(m_path, path, reason));
+    }
 }
 
 void Database::rollback() const noexcept

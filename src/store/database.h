@@ -35,9 +35,23 @@ public:
     Statement prepare(const QString &sql) const;
     void exec(const QString &sql) const;
 
-    void begin() const { exec(QStringLiteral("BEGIN IMMEDIATE")); }
+    // Takes the write lock (waiting up to the busy time-out for another
+    // writer) and starts a transaction. Refused when the file was renamed
+    // away or deleted since this connection opened it (a newer database put
+    // in its place): what would be written there is not in the file that
+    // goes by the name.
+    void begin() const;
     void commit() const { exec(QStringLiteral("COMMIT")); }
     void rollback() const noexcept;
+
+    // Writes the database as this connection sees it to a new file at path,
+    // encrypted with key, and renames it there only once it is complete.
+    // Through SQLite's backup, never through a second descriptor of the
+    // file: closing one drops every lock the process holds on the file
+    // (POSIX locks belong to the process, not to the descriptor). SQLite
+    // copies from no connection inside a write transaction: a writer keeps
+    // a copy through a second connection, opened before it takes its lock.
+    void saveCopy(const QString &path, const QString &key) const;
 
     const QString &path() const { return m_path; }
     sqlite3 *handle() const { return m_db.get(); }

@@ -2,12 +2,12 @@
 
 #include "store/database.h"
 #include "store/drawdatabase.h"
+#include "store/filereplacement.h"
 #include "store/runtimeerror.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
 
 namespace DrawCsv {
 
@@ -171,7 +171,9 @@ void createDatabase(const QString &csvText, const QString &sourceName, const QSt
     }
 
     const QString temporary = dbPath + QStringLiteral(".creating");
+    // What a killed create-db left; its journal would roll into the new file.
     QFile::remove(temporary);
+    QFile::remove(Database::journalPath(temporary));
     try {
         const Database db = Database::open(temporary, DrawDatabase::password(), Database::Mode::Create);
         db.begin();
@@ -183,24 +185,22 @@ void createDatabase(const QString &csvText, const QString &sourceName, const QSt
         QFile::remove(temporary);
         throw;
     }
-    // A journal beside the old file belongs to it: left there, the next
-    // read-write open would roll its pages into the new file. Roll it back
-    // into the old file first, or leave everything as it is.
+    // An existing file is replaced under its write lock (see FileReplacement);
+    // opening it rolls a journal a killed writer left back into it first.
     try {
-        if (!Database::rollBackUnfinishedWrite(dbPath, DrawDatabase::password())) {
+        FileReplacement replacement(dbPath, DrawDatabase::password());
+        try {
+            replacement.replaceWith(temporary);
+        } catch (const DatabaseError &error) {
+            throw DatabaseError(QStringLiteral("データベースファイル「%1」を作成できません（%2）。").arg(dbPath, error.message()));
+        }
+    } catch (const DatabaseError &error) {
+        QFile::remove(temporary);
+        if (error.isBusy()) {
             throw DatabaseError(QStringLiteral("データベースファイル「%1」は他のプログラムが書き込み中です。置き換えられません。")
                                     .arg(dbPath));
         }
-    } catch (...) {
-        QFile::remove(temporary);
         throw;
-    }
-    // rename(2) replaces the old file in one step: it is never half written.
-    std::error_code error;
-    std::filesystem::rename(temporary.toStdString(), dbPath.toStdString(), error);
-    if (error) {
-        QFile::remove(temporary);
-        throw DatabaseError(QStringLiteral("データベースファイル「%1」を作成できません。").arg(dbPath));
     }
 }
 

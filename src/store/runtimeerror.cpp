@@ -25,8 +25,9 @@ QString RuntimeError::messageFor(RuntimeErrorKind kind)
     return {};
 }
 
-DatabaseError::DatabaseError(const QString &message)
+DatabaseError::DatabaseError(const QString &message, bool busy)
     : std::runtime_error(message.toStdString())
     , m_message(message)
+    , m_busy(busy)
 {
 }

@@ -31,9 +31,13 @@ private:
 class DatabaseError : public std::runtime_error
 {
 public:
-    explicit DatabaseError(const QString &message);
+    explicit DatabaseError(const QString &message, bool busy = false);
     QString message() const { return m_message; }
+    // Another program held the lock longer than the busy time-out: the
+    // file is fine and may be tried again.
+    bool isBusy() const { return m_busy; }
 
 private:
     QString m_message;
+    bool m_busy = false;
 };

@@ -112,8 +112,8 @@ TEST_F(ImportFile, PreviewWritesNothingAndApplyWritesWhatItShowed)
         ASSERT_TRUE(result.ok) << result.message.toStdString();
         EXPECT_EQ(result.added, 2);
         EXPECT_EQ(result.overwritten, int(c.overwrite.size()));
-        // The .bak is the file as it was; the Null and '' records are untouched.
-        EXPECT_EQ(DrawFile::bytes(m_path + QStringLiteral(".bak")), m_before);
+        // The .bak holds the file as it was; the Null and '' records are untouched.
+        EXPECT_EQ(DrawFile::lines(m_path + QStringLiteral(".bak")), m_lines);
         QStringList expected = m_lines;
         expected[2] = c.draw3;
         expected << QStringLiteral("6|1|2|3|4|5|6|7") << QStringLiteral("8|1|2|3|4|5|6|8");

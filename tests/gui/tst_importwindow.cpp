@@ -2,6 +2,7 @@
 // history: pasted draws previewed and written, the prediction following them,
 // the 上書き tick, and the one-window rule with the draw results editor.
 #include "app/gui/mainfrm.h"
+#include "maintenance/drawrecordeditor.h"
 #include "maintenance/gui/drawimportwindow.h"
 #include "maintenance/gui/drawresultseditor.h"
 #include "maintenance/gui/ticketmodel.h"
@@ -9,6 +10,7 @@
 #include "prediction/gui/predictionwindow.h"
 #include "support/drawfile.h"
 #include "support/fixtures.h"
+#include "support/history.h"
 #include "ui/gui/sheetview.h"
 #include "ui/sheetexport.h"
 
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -72,6 +75,7 @@ private Q_SLOTS:
     void pastedPageBringsItsPrizesToTheTicketWindow();
     void fileReplacesThePasteBoxAndLimitsAreSaid();
     void previewTableEndsAtItsFrame();
+    void importWhileOtherConnectionsWrite();
     void screenshot();
 };
 
@@ -89,14 +93,14 @@ void TestImportWindow::pastedDrawsAreAddedAndThePredictionFollows()
     QCOMPARE(column(*import->table(), DrawImportWindow::DrawNoColumn),
              QStringList({QStringLiteral("2131"), QStringLiteral("2132"), QStringLiteral("2133")}));
     QCOMPARE(import->table()->item(0, DrawImportWindow::IncomingColumn)->text(), QStringLiteral("03 11 19 27 33 41 (08)  2026/12/03"));
-    const QByteArray before = DrawFile::bytes(folder.databasePath());
+    const QStringList before = DrawFile::lines(folder.databasePath());
 
     messages.answers << QMessageBox::Ok;
     QTest::mouseClick(import->applyButton(), Qt::LeftButton);
     QCOMPARE(messages.shown.size(), 1);
     QCOMPARE(messages.shown[0].icon, QMessageBox::NoIcon);
     QVERIFY2(messages.shown[0].text.contains(QStringLiteral("新しいデータが反映されました")), qPrintable(messages.shown[0].text));
-    QCOMPARE(DrawFile::bytes(folder.databasePath() + QStringLiteral(".bak")), before);
+    QCOMPARE(DrawFile::lines(folder.databasePath() + QStringLiteral(".bak")), before);
 
     // The store and the open prediction window now hold draws 2131 … 2133,
     // exactly as a fresh start on the file would compute them.
@@ -262,6 +266,75 @@ void TestImportWindow::previewTableEndsAtItsFrame()
                 QVERIFY(table->fontMetrics().horizontalAdvance(table->item(r, c)->text()) < table->columnWidth(c));
         }
     }
+}
+
+// 3 000 pasted draws written from the window while the draw results editor
+// of another program changes row after row, and with an editor's connection
+// open in this program too: what the window reports and what the other
+// editor reports are what the file holds, and the editor here can go on
+// writing afterwards.
+void TestImportWindow::importWhileOtherConnectionsWrite()
+{
+    ProgramFolder folder;
+    const QString db = folder.databasePath();
+    const Recordset before = loadDrawHistoryFrom(DrawDatabase::connectStringForFile(db)).DrawRecordset;
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    DrawRecordEditor sameProgram = DrawRecordEditor::open(DrawDatabase::connectStringForFile(db));
+
+    QStringList pasted;
+    QStringList expected;
+    std::vector<DrawRecord> added = TestHistory::generated(3000, 41u);
+    for (DrawRecord &record : added) {
+        record.drawNo = Field(record.drawNo.integer() + 2130);
+        QStringList numbers;
+        for (int p = 1; p <= 6; ++p)
+            numbers << record.number(p).toText();
+        pasted << QStringLiteral("第%1回 %2 (%3)").arg(record.drawNo.toText(), numbers.join(QLatin1Char(' ')), record.bonus().toText());
+        expected << DrawFile::line(record);
+    }
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    DrawImportWindow *import = importWindow(window);
+    QVERIFY(import);
+    import->pasteBox()->setPlainText(pasted.join(QLatin1Char('\n')));
+    import->Cmd確認_Click();
+
+    QProcess otherEditor;
+    otherEditor.start(QStringLiteral(LOTO6_DBWRITER), {db, QStringLiteral("edit"), QStringLiteral("400")});
+    QVERIFY(otherEditor.waitForReadyRead(60000));
+    QCOMPARE(otherEditor.readLine(), QByteArray("ready\n"));
+    messages.answers << QMessageBox::Ok;
+    import->Cmd取込実行_Click();
+    QVERIFY(otherEditor.waitForFinished(120000));
+
+    const QStringList lines = DrawFile::lines(db);
+    const qsizetype held = std::count_if(expected.cbegin(), expected.cend(), [&](const QString &l) { return lines.contains(l); });
+    QCOMPARE(messages.shown.size(), 1);
+    if (messages.shown[0].icon == QMessageBox::NoIcon) {
+        QVERIFY2(messages.shown[0].text.contains(QStringLiteral("追加 3000 件")), qPrintable(messages.shown[0].text));
+        QCOMPARE(held, 3000);
+    } else {
+        QVERIFY2(messages.shown[0].text.contains(QStringLiteral("変更していません")), qPrintable(messages.shown[0].text));
+        QCOMPARE(held, 0);
+    }
+    int written = 0;
+    for (const QByteArray &report : otherEditor.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = report.split(' ');
+        if (parts.size() != 3)
+            continue;
+        const int row = parts[0].toInt();
+        const QString stored = lines[row - 1].section(QLatin1Char('|'), 1, 1);
+        const QString original = before.records()[size_t(row - 1)].number(1).toText();
+        written += parts[2] == "W" ? 1 : 0;
+        QCOMPARE(stored, parts[2] == "W" ? QString::fromLatin1(parts[1]) : original);
+    }
+    QVERIFY(written > 0);
+
+    const QString value = sameProgram.record(1).number(2).integer() == 43 ? QStringLiteral("1") : QStringLiteral("43");
+    QCOMPARE(int(sameProgram.setText(3, 1, value).status), int(EditResult::Status::Written));
+    QCOMPARE(DrawFile::lines(db).first().section(QLatin1Char('|'), 2, 2), value);
 }
 
 void TestImportWindow::screenshot()

@@ -3,17 +3,35 @@
 //                          record in a transaction whose pages spill into the
 //                          file, and waits to be killed (a hot journal)
 //   dbwriter FILE lock MS  holds the exclusive lock for MS ms
+//   dbwriter FILE edit N   changes 第1数字 of rows 1 … N through the draw
+//                          results editor, one transaction each, and prints
+//                          "row value W" (written) or "row value F" (failed)
+#include "maintenance/drawrecordeditor.h"
 #include "store/drawdatabase.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.value(2) == QLatin1String("edit")) {
+        DrawRecordEditor editor(Database::open(args.value(1), DrawDatabase::password(), Database::Mode::ReadWrite));
+        std::puts("ready");
+        std::fflush(stdout);
+        for (int row = 1; row <= std::min(args.value(3).toInt(), editor.rowCount()); ++row) {
+            const int value = int(editor.record(row).number(1).integer() % 43) + 1;
+            const EditResult result = editor.setText(2, row, QString::number(value));
+            std::printf("%d %d %c\n", row, value, result.changedDatabase() ? 'W' : 'F');
+            std::fflush(stdout);
+            QThread::msleep(5); // a quick typist, not a loop that never lets go of the file
+        }
+        return 0;
+    }
     const Database db = Database::open(args.value(1), DrawDatabase::password(), Database::Mode::ReadWrite);
     if (args.value(2) == QLatin1String("crash")) {
         db.exec(QStringLiteral("UPDATE 結果マスタ SET 第1数字 = %1 WHERE 回数 = 1").arg(args.value(3).toInt()));

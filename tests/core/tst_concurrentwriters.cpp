@@ -1,0 +1,273 @@
+// Writers in separate processes at the same time, and killed in the middle:
+// what each one reports must be what the file holds afterwards.
+#include "maintenance/drawrecordeditor.h"
+#include "maintenance/ticketledger.h"
+#include "support/drawfile.h"
+#include "support/history.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Finished
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+std::unique_ptr<QProcess> start(const QString &program, const QStringList &args)
+{
+    auto process = std::make_unique<QProcess>();
+    process->start(program, args);
+    EXPECT_TRUE(process->waitForStarted(30000)) << qPrintable(program);
+    return process;
+}
+
+Finished wait(QProcess &process)
+{
+    EXPECT_TRUE(process.waitForFinished(300000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+void kill(QProcess &process)
+{
+    process.kill(); // SIGKILL
+    process.waitForFinished(30000);
+}
+
+// count generated draws numbered from first on; seed picks their numbers.
+std::vector<DrawRecord> draws(int first, int count, std::uint32_t seed)
+{
+    std::vector<DrawRecord> records = TestHistory::generated(count, seed);
+    for (DrawRecord &record : records)
+        record.drawNo = Field(record.drawNo.integer() + first - 1);
+    return records;
+}
+
+QString writeCsv(const QTemporaryDir &dir, const QString &name, const std::vector<DrawRecord> &records)
+{
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(DrawFile::writeBytes(path, DrawCsv::write({false, records}).toUtf8()));
+    return path;
+}
+
+std::unique_ptr<QProcess> startImport(const QString &csv, const QString &db)
+{
+    return start(QStringLiteral(LOTO6_CLI), {QStringLiteral("import"), csv, QStringLiteral("--db"), db,
+                                             QStringLiteral("--format"), QStringLiteral("json")});
+}
+
+// How many of the records the file holds exactly as given.
+int held(const QStringList &fileLines, const std::vector<DrawRecord> &records)
+{
+    int count = 0;
+    for (const DrawRecord &record : records)
+        count += fileLines.contains(DrawFile::line(record)) ? 1 : 0;
+    return count;
+}
+
+QString integrity(const QString &path)
+{
+    const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadWrite);
+    Statement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
+    return check.step() ? check.value(0).toText() : QString();
+}
+
+// An import's report against the file: exit 0 and "applied" with every
+// draw written, or a refusal (exit 1, its message on stderr) with none of
+// them; the JSON report and the exit status agree.
+void expectReportMatchesFile(const Finished &run, const QStringList &fileLines, const std::vector<DrawRecord> &records)
+{
+    const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+    const int inFile = held(fileLines, records);
+    SCOPED_TRACE(run.err.toStdString());
+    if (run.exitCode == 0 && report.value(QStringLiteral("applied")).toBool()) {
+        EXPECT_EQ(report.value(QStringLiteral("written")).toObject().value(QStringLiteral("added")).toInt(), int(records.size()));
+        EXPECT_EQ(inFile, int(records.size()));
+    } else {
+        EXPECT_FALSE(report.value(QStringLiteral("applied")).toBool());
+        EXPECT_EQ(inFile, 0);
+        // A refusal says why: on stderr, or in the report's message.
+        if (run.exitCode != 0) {
+            EXPECT_TRUE(!run.err.isEmpty()
+                        || report.value(QStringLiteral("message")).toString().contains(QStringLiteral("変更していません")));
+        }
+    }
+}
+
+} // namespace
+
+// Two imports of 3 000 draws each, started together, five times over: new
+// draws on both sides, or the same draws with other numbers. The second
+// waits for the first one's lock (or gives up with nothing written), so
+// each report holds for the file.
+TEST(ConcurrentWriters, TwoImportsAtOnceEachReportHoldsForTheFile)
+{
+    for (int run = 0; run < 5; ++run) {
+        const bool sameDraws = run % 2 == 1;
+        SCOPED_TRACE(sameDraws ? "same draws" : "different draws");
+        QTemporaryDir dir;
+        const QString db = dir.filePath(DrawDatabase::FileName);
+        DrawFile::write(db, TestHistory::generated(100));
+        const std::vector<DrawRecord> first = draws(101, 3000, 11u + run);
+        const std::vector<DrawRecord> second = draws(sameDraws ? 101 : 3101, 3000, 97u + run);
+        const auto a = startImport(writeCsv(dir, QStringLiteral("a.csv"), first), db);
+        const auto b = startImport(writeCsv(dir, QStringLiteral("b.csv"), second), db);
+        const Finished ra = wait(*a);
+        const Finished rb = wait(*b);
+
+        EXPECT_EQ(integrity(db), QStringLiteral("ok"));
+        const QStringList lines = DrawFile::lines(db);
+        expectReportMatchesFile(ra, lines, first);
+        expectReportMatchesFile(rb, lines, second);
+        EXPECT_TRUE(ra.exitCode == 0 || rb.exitCode == 0) << ra.err.toStdString() << rb.err.toStdString();
+        EXPECT_EQ(lines.size(), 100 + held(lines, first) + held(lines, second));
+        // The copy kept is the file as the import that wrote last found it.
+        EXPECT_EQ(integrity(db + QStringLiteral(".bak")), QStringLiteral("ok"));
+    }
+}
+
+// An import killed at some point of its work leaves all of its draws or
+// none, and the file ready for the next import.
+TEST(ConcurrentWriters, KilledImportLeavesAllOrNothingAndTheNextOneWorks)
+{
+    for (const int afterMs : {50, 200, 400, 700}) {
+        SCOPED_TRACE(afterMs);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(DrawDatabase::FileName);
+        DrawFile::write(db, TestHistory::generated(100));
+        const std::vector<DrawRecord> added = draws(101, 20000, 5u);
+        const QString csv = writeCsv(dir, QStringLiteral("new.csv"), added);
+        const auto import = startImport(csv, db);
+        QThread::msleep(afterMs);
+        kill(*import);
+
+        EXPECT_EQ(integrity(db), QStringLiteral("ok"));
+        const QStringList lines = DrawFile::lines(db);
+        EXPECT_TRUE(lines.size() == 100 || lines.size() == 20100) << lines.size();
+        EXPECT_EQ(held(lines, added), lines.size() - 100);
+
+        const Finished again = wait(*startImport(csv, db));
+        EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+        EXPECT_EQ(held(DrawFile::lines(db), added), 20000);
+    }
+}
+
+// The draw results editor of another program edits row after row while an
+// import runs, and in a second round the import is killed: every edit the
+// editor reported as written is in the file and every failed one is not;
+// the import's report holds as well.
+TEST(ConcurrentWriters, EditorInAnotherProcessAndImportBothTellTheTruth)
+{
+    for (const bool killImport : {false, true}) {
+        SCOPED_TRACE(killImport ? "import killed" : "import finished");
+        QTemporaryDir dir;
+        const QString db = dir.filePath(DrawDatabase::FileName);
+        const std::vector<DrawRecord> history = TestHistory::generated(300);
+        DrawFile::write(db, history);
+        const std::vector<DrawRecord> added = draws(301, 3000, 23u);
+        const auto editor = start(QStringLiteral(LOTO6_DBWRITER), {db, QStringLiteral("edit"), QStringLiteral("300")});
+        ASSERT_TRUE(editor->waitForReadyRead(60000));
+        ASSERT_EQ(editor->readLine(), "ready\n");
+        const auto import = startImport(writeCsv(dir, QStringLiteral("new.csv"), added), db);
+        std::optional<Finished> imported;
+        if (killImport) {
+            QThread::msleep(150);
+            kill(*import);
+        } else {
+            imported = wait(*import);
+        }
+        const Finished edited = wait(*editor);
+
+        EXPECT_EQ(integrity(db), QStringLiteral("ok"));
+        const Database file = Database::open(db, DrawDatabase::password(), Database::Mode::ReadOnly);
+        const Recordset now = DrawDatabase::readAll(file);
+        const QList<QByteArray> reports = edited.out.split('\n');
+        int written = 0;
+        for (const QByteArray &line : reports) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() != 3)
+                continue;
+            const int row = parts[0].toInt();
+            const long long stored = now.records()[size_t(row - 1)].number(1).integer();
+            if (parts[2] == "W") {
+                ++written;
+                EXPECT_EQ(stored, parts[1].toInt()) << "row " << row;
+            } else {
+                EXPECT_EQ(stored, history[size_t(row - 1)].number(1).integer()) << "row " << row;
+            }
+        }
+        EXPECT_EQ(reports.size(), 301); // 300 lines and the empty rest
+        EXPECT_GT(written, 0);
+        const QStringList lines = DrawFile::lines(db);
+        if (imported)
+            expectReportMatchesFile(*imported, lines, added);
+        else
+            EXPECT_TRUE(held(lines, added) == 0 || held(lines, added) == 3000) << held(lines, added);
+    }
+}
+
+// Two `tickets import`s of 3 000 tickets each into one ledger at once, then
+// one killed: an import that reports its count has all its tickets, one that
+// refuses or dies has none.
+TEST(ConcurrentWriters, TicketImportsAtOnceAndKilled)
+{
+    QTemporaryDir dir;
+    const QString ledger = dir.filePath(TicketLedger::FileName);
+    const auto csvOf = [&](const QString &memo) {
+        std::vector<Ticket> tickets(3000);
+        for (size_t i = 0; i < tickets.size(); ++i) {
+            tickets[i].drawNo = int(i % 2000) + 1;
+            tickets[i].numbers = {1, 2, 3, 4, 5, int(6 + i % 38)};
+            tickets[i].purchaseDate = QStringLiteral("2026-01-05");
+            tickets[i].memo = memo;
+        }
+        const QString path = dir.filePath(memo + QStringLiteral(".csv"));
+        EXPECT_TRUE(DrawFile::writeBytes(path, TicketCsv::write(tickets).toUtf8()));
+        return path;
+    };
+    const auto importTickets = [&](const QString &csv) {
+        return start(QStringLiteral(LOTO6_CLI),
+                     {QStringLiteral("tickets"), QStringLiteral("import"), csv, QStringLiteral("--ledger"), ledger});
+    };
+    const auto withMemo = [&](const QString &memo) {
+        const std::vector<Ticket> all = TicketLedger::open(ledger).tickets();
+        return int(std::count_if(all.begin(), all.end(), [&](const Ticket &t) { return t.memo == memo; }));
+    };
+    const QString a = csvOf(QStringLiteral("A"));
+    const QString b = csvOf(QStringLiteral("B"));
+    const QString c = csvOf(QStringLiteral("C"));
+
+    const auto first = importTickets(a);
+    const auto second = importTickets(b);
+    for (const auto &[process, memo] : {std::pair{first.get(), QStringLiteral("A")}, std::pair{second.get(), QStringLiteral("B")}}) {
+        const Finished run = wait(*process);
+        SCOPED_TRACE(run.err.toStdString());
+        if (run.exitCode == 0) {
+            EXPECT_EQ(run.out, "{\"imported\":3000}\n");
+            EXPECT_EQ(withMemo(memo), 3000);
+        } else {
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_FALSE(run.err.isEmpty());
+            EXPECT_EQ(withMemo(memo), 0);
+        }
+    }
+
+    const auto killed = importTickets(c);
+    QThread::msleep(120);
+    kill(*killed);
+    EXPECT_TRUE(withMemo(QStringLiteral("C")) == 0 || withMemo(QStringLiteral("C")) == 3000);
+    const Finished after = wait(*importTickets(c));
+    EXPECT_EQ(after.exitCode, 0) << after.err.toStdString();
+    EXPECT_GE(withMemo(QStringLiteral("C")), 3000);
+}
