@@ -485,7 +485,9 @@ std::optional<Options> parseCommandLine(const QStringList &rest, QString *proble
     return parse(rest, valued, flags, problem);
 }
 
-int run(const QStringList &arguments)
+namespace {
+
+int runCommand(const QStringList &arguments)
 {
     if (arguments.isEmpty())
         return usage({});
@@ -538,6 +540,13 @@ int run(const QStringList &arguments)
         return Failure;
     }
     return usage(QStringLiteral("不明なコマンドです: %1").arg(command));
+}
+
+} // namespace
+
+int run(const QStringList &arguments)
+{
+    return finish(runCommand(arguments));
 }
 
 } // namespace Cli

@@ -13,7 +13,8 @@ namespace Cli {
 std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem);
 
 // Runs one command line (without the program name); output on stdout,
-// messages on stderr.
+// messages on stderr. Standard output is closed at the end (see finish in
+// commandsupport.h).
 int run(const QStringList &arguments);
 
 } // namespace Cli

@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace Cli {
 
@@ -21,6 +23,28 @@ void err(const QString &text)
 {
     const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+int finish(int status)
+{
+    // Every command prints through stdout's buffer: a write that failed on
+    // the way (a full disk, /dev/full) left the stream's error flag set, and
+    // what is still buffered goes out now. Closing catches a file system
+    // that reports only then. Nothing may be printed after this.
+    errno = 0;
+    bool failed = std::fflush(stdout) != 0;
+    int reason = errno;
+    failed = std::ferror(stdout) != 0 || failed;
+    errno = 0;
+    if (std::fclose(stdout) != 0 && !failed) {
+        failed = true;
+        reason = errno;
+    }
+    if (!failed)
+        return status;
+    err(QStringLiteral("標準出力に書き込めませんでした。出力は完全ではありません。%1")
+            .arg(reason != 0 ? QStringLiteral("（%1）").arg(QString::fromLocal8Bit(std::strerror(reason))) : QString()));
+    return status == Success ? Failure : status;
 }
 
 namespace {

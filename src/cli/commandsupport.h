@@ -20,6 +20,10 @@ enum Exit { Success = 0, Failure = 1, Usage = 2, Partial = 3 };
 
 void out(const QString &text);
 void err(const QString &text); // with a line break
+// The last step of a run: flushes and closes stdout and turns the status of
+// a command that succeeded into Failure, with a message on stderr, when any
+// of its output could not be written. Nothing may be printed after it.
+int finish(int status);
 // The problem (if any) and the usage text on stderr; returns Exit::Usage.
 int usage(const QString &problem);
 // The usage text on stdout, as asked for; returns Exit::Success.

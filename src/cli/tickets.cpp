@@ -10,6 +10,7 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/runtimeerror.h"
+#include "ui/savedfile.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -293,10 +294,8 @@ int exportFile(const Arguments &args)
         out(text);
         return Success;
     }
-    QFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        err(QStringLiteral("CSV ファイル「%1」を書き込めません。").arg(path));
+    if (const QString problem = SavedFile::write(path, text.toUtf8()); !problem.isEmpty()) {
+        err(QStringLiteral("CSV ファイル「%1」を書き込めません。%2").arg(path, problem));
         return Failure;
     }
     return Success;

@@ -356,7 +356,13 @@ Result update(const QUrl &url, const QString &target, const TransferOptions &opt
     ::flock(temporary.handle(), LOCK_EX | LOCK_NB);
 
     const Download fetched = download(url, temporary, options);
-    const bool flushed = temporary.flush();
+    // On disk before it gets the database's name: a crash after the rename
+    // must not leave an empty or partial database.
+    QString unwritten;
+    if (!temporary.flush())
+        unwritten = temporary.errorString();
+    else if (::fsync(temporary.handle()) != 0)
+        unwritten = QString::fromLocal8Bit(std::strerror(errno));
     switch (fetched.outcome) {
     case Download::Outcome::Ok:
         break;
@@ -373,11 +379,12 @@ Result update(const QUrl &url, const QString &target, const TransferOptions &opt
     case Download::Outcome::Cancelled:
         return {Status::Cancelled, QStringLiteral("当選データの最新化を中止しました。\n") + Unchanged};
     }
-    if (!flushed)
-        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"),
-                     temporary.errorString());
+    if (!unwritten.isEmpty())
+        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"), unwritten);
     pending.release();
-    // Stays open (and locked) until installed or removed.
+    // Stays open (and locked) until installed or removed. Every connection
+    // the install opens on it is closed again before this descriptor is, so
+    // its closing drops no lock of SQLite's.
     return installFile(temporary.fileName(), target);
 }
 

@@ -3,7 +3,7 @@
 #include "store/drawcsv.h"
 #include "store/runtimeerror.h"
 
-#include <QSaveFile>
+#include "ui/savedfile.h"
 
 namespace DrawExport {
 
@@ -24,10 +24,8 @@ Result save(const QString &databasePath, const QString &outPath, Encoding encodi
     } catch (const DatabaseError &error) {
         return {false, 0, error.message()};
     }
-    QSaveFile file(outPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return {false, 0, QStringLiteral("ファイル「%1」に書き出せませんでした。\n%2").arg(outPath, file.errorString())};
-    }
+    if (const QString problem = SavedFile::write(outPath, bytes); !problem.isEmpty())
+        return {false, 0, QStringLiteral("ファイル「%1」に書き出せませんでした。\n%2").arg(outPath, problem)};
     // One line per record after the header.
     const int records = int(bytes.count('\n')) - 1;
     return {true, records, QStringLiteral("当選データ %1 件を「%2」に書き出しました。").arg(records).arg(outPath)};

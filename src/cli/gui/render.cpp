@@ -7,13 +7,27 @@
 #include "prediction/gui/predictionwindow.h"
 #include "ui/gui/sheetprinter.h"
 #include "ui/sheetexport.h"
+#include "ui/savedfile.h"
 #include "ui/tableoutput.h"
 
+#include <QBuffer>
 #include <QImage>
 
 namespace Cli {
 
 namespace {
+
+int writePng(const QImage &image, const QString &path)
+{
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    const QString problem = image.save(&png, "PNG") ? SavedFile::write(path, png.data()) : QString();
+    if (png.data().isEmpty() || !problem.isEmpty()) {
+        err(QStringLiteral("画像ファイル「%1」を書き込めません。%2").arg(path, problem));
+        return Failure;
+    }
+    return Success;
+}
 
 int renderPrediction(const Options &options)
 {
@@ -22,12 +36,7 @@ int renderPrediction(const Options &options)
     if (!engine)
         return usage(problem);
     const DrawHistoryStore store = loadStore(options);
-    const QImage image = PredictionWindow::render(*engine, store);
-    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
-        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
-        return Failure;
-    }
-    return Success;
+    return writePng(PredictionWindow::render(*engine, store), options.value(QStringLiteral("--png")));
 }
 
 // The window's whole table as the printed pages, written as a PDF file; a
@@ -87,11 +96,7 @@ int render(const Options &options)
         err(QStringLiteral("%1 を表示できません。").arg(w->className));
         return Failure;
     }
-    if (!image.save(options.value(QStringLiteral("--png")), "PNG")) {
-        err(QStringLiteral("画像ファイル「%1」を書き込めません。").arg(options.value(QStringLiteral("--png"))));
-        return Failure;
-    }
-    return Success;
+    return writePng(image, options.value(QStringLiteral("--png")));
 }
 
 } // namespace Cli

@@ -23,11 +23,11 @@ int main(int argc, char *argv[])
     if (!options)
         return Cli::usage(problem);
     try {
-        return Cli::render(*options);
+        return Cli::finish(Cli::render(*options));
     } catch (const DatabaseError &error) {
         Cli::err(error.message());
     } catch (const RuntimeError &error) {
         Cli::err(error.message());
     }
-    return Cli::Failure;
+    return Cli::finish(Cli::Failure);
 }

@@ -2,10 +2,12 @@
 
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetpainter.h"
+#include "ui/savedfile.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDate>
-#include <QFileInfo>
+#include <QPdfWriter>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -26,6 +28,8 @@ constexpr double FooterHeight = 22;
 constexpr double TitleHeight = 20;
 constexpr double TableGap = 12;
 constexpr double MarginMillimetres = 10;
+// Dots per inch of the PDF, as a printer's high resolution gives them.
+constexpr int HighResolution = 1200;
 
 // The grid font at the size it has on screen at 100 %, in the layout unit:
 // the painter's scale then brings it to the paper.
@@ -36,10 +40,10 @@ QFont layoutFont(double pointScale = 1.0)
     return font;
 }
 
-// Printer pixels per layout unit.
-double deviceScale(const QPrinter &printer)
+// Device pixels per layout unit.
+double deviceScale(int resolution)
 {
-    return printer.resolution() / Metrics::logicalDpi();
+    return resolution / Metrics::logicalDpi();
 }
 
 std::vector<int> columnPixels(const Sheet &sheet)
@@ -133,29 +137,31 @@ bool prefersLandscape(const Document &document, bool fitWidth)
                                            body(pageLayout(QPageLayout::Landscape)), fitWidth, TableGap);
 }
 
-void setUpPrinter(QPrinter &printer, const Document &document, bool fitWidth)
+namespace {
+
+// Paper, orientation and margins of any paged device (a printer, a PDF writer).
+void setUpPages(QPagedPaintDevice &device, const Document &document, bool fitWidth)
 {
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(prefersLandscape(document, fitWidth) ? QPageLayout::Landscape : QPageLayout::Portrait);
-    printer.setPageMargins(QMarginsF(MarginMillimetres, MarginMillimetres, MarginMillimetres, MarginMillimetres),
-                           QPageLayout::Millimeter);
-    printer.setDocName(document.caption);
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageOrientation(prefersLandscape(document, fitWidth) ? QPageLayout::Landscape : QPageLayout::Portrait);
+    device.setPageMargins(QMarginsF(MarginMillimetres, MarginMillimetres, MarginMillimetres, MarginMillimetres),
+                          QPageLayout::Millimeter);
 }
 
-PageLayout::Result layout(QPrinter &printer, const Document &document, bool fitWidth)
+PageLayout::Result layoutOn(const QPagedPaintDevice &device, const Document &document, bool fitWidth)
 {
-    const PageLayout::Body page = body(printer.pageLayout());
+    const PageLayout::Body page = body(device.pageLayout());
     return PageLayout::fit(tables(document), page.width, page.height, fitWidth, TableGap);
 }
 
-int print(QPrinter &printer, const Document &document, bool fitWidth)
+int printOn(QPagedPaintDevice &device, int resolution, const Document &document, bool fitWidth)
 {
-    const PageLayout::Result pages = layout(printer, document, fitWidth);
+    const PageLayout::Result pages = layoutOn(device, document, fitWidth);
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return 0;
-    const double scale = deviceScale(printer);
-    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double scale = deviceScale(resolution);
+    const QRectF paper = device.pageLayout().paintRectPixels(resolution);
     const double width = paper.width() / scale;
     const double height = paper.height() / scale;
     const QString date = QStringLiteral("印刷日 %1").arg(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
@@ -168,7 +174,7 @@ int print(QPrinter &printer, const Document &document, bool fitWidth)
     const int count = int(pages.pages.size());
     for (int p = 0; p < count; ++p) {
         if (p > 0)
-            printer.newPage();
+            device.newPage();
         painter.resetTransform();
         painter.scale(scale, scale);
         drawHeader(painter, document, width);
@@ -195,21 +201,46 @@ int print(QPrinter &printer, const Document &document, bool fitWidth)
         }
         drawFooter(painter, p + 1, count, date, height - FooterHeight, width);
     }
-    painter.end();
-    return count;
+    return painter.end() ? count : 0;
+}
+
+} // namespace
+
+void setUpPrinter(QPrinter &printer, const Document &document, bool fitWidth)
+{
+    setUpPages(printer, document, fitWidth);
+    printer.setDocName(document.caption);
+}
+
+PageLayout::Result layout(QPrinter &printer, const Document &document, bool fitWidth)
+{
+    return layoutOn(printer, document, fitWidth);
+}
+
+int print(QPrinter &printer, const Document &document, bool fitWidth)
+{
+    return printOn(printer, printer.resolution(), document, fitWidth);
 }
 
 int writePdf(const QString &path, const Document &document, bool fitWidth, QString *error)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setCreator(QStringLiteral("ロト6ケルモンLite"));
-    setUpPrinter(printer, document, fitWidth);
-    const int pages = print(printer, document, fitWidth);
-    if (pages == 0 || !QFileInfo(path).isFile()) {
+    // Made in memory and written whole (SavedFile): QPrinter's own file lost
+    // its write errors and left a cut PDF on a full disk.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    int pages = 0;
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(HighResolution);
+        writer.setCreator(QStringLiteral("ロト6ケルモンLite"));
+        writer.setTitle(document.caption);
+        setUpPages(writer, document, fitWidth);
+        pages = printOn(writer, writer.resolution(), document, fitWidth);
+    }
+    const QString problem = pages > 0 ? SavedFile::write(path, pdf.data()) : QString();
+    if (pages == 0 || !problem.isEmpty()) {
         if (error)
-            *error = QStringLiteral("PDFファイル「%1」を書き込めません。").arg(path);
+            *error = QStringLiteral("PDFファイル「%1」を書き込めません。%2").arg(path, problem);
         return 0;
     }
     return pages;

@@ -3,6 +3,7 @@
 #include "ui/gui/filedialogs.h"
 #include "ui/gui/sheetprinter.h"
 #include "ui/gui/sheetview.h"
+#include "ui/savedfile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QSaveFile>
 #include <QTableView>
 #include <QTimer>
 #include <QWheelEvent>
@@ -343,10 +343,8 @@ bool TableActions::writeCsv(const QString &path, TableOutput::Encoding encoding)
         error(QStringLiteral("Shift_JIS で表せない文字があります。UTF-8 で保存してください。"));
         return false;
     }
-    // Written beside the target and renamed over it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
-        error(QStringLiteral("CSVファイル「%1」を書き込めません。").arg(path));
+    if (const QString problem = SavedFile::write(path, *bytes); !problem.isEmpty()) {
+        error(QStringLiteral("CSVファイル「%1」を書き込めません。\n%2").arg(path, problem));
         return false;
     }
     return true;
