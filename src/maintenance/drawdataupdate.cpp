@@ -135,12 +135,25 @@ void removeLeftovers(const QString &folder, const QString &prefix)
 
 Download download(const QUrl &url, QIODevice &sink, const TransferOptions &options)
 {
+    // Qt would also read file: and other URLs, answering without an HTTP
+    // status; the draw data is published over HTTP only.
+    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) {
+        return {Download::Outcome::Failed,
+                QStringLiteral("「%1」からはダウンロードできません。http:// か https:// で始まる URL を指定してください。")
+                    .arg(url.toDisplayString()),
+                0};
+    }
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     if (options.maxRedirects >= 0)
         request.setMaximumRedirectsAllowed(options.maxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    // A compressed answer is unpacked as it comes and counted against
+    // maxBytes below, so a bomb is refused as too large. Qt's own check of
+    // the unpacked size would stop the transfer without ever finishing it,
+    // and the user would be told of a time-out instead.
+    request.setDecompressedSafetyCheckThreshold(-1);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
     // Bytes are moved to the sink as they come; Qt's buffer stays small.
     reply->setReadBufferSize(256 * 1024);

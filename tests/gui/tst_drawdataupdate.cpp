@@ -230,6 +230,43 @@ private Q_SLOTS:
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
     }
 
+    // A compressed answer that unpacks to more than the limit is refused as
+    // too large (a zlib stream of zeros: 40 MB in 40 KB), and a URL that is
+    // not HTTP as such; nothing is written and the message says what happened.
+    void refusedDownloads_data()
+    {
+        QTest::addColumn<bool>("fileUrl");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("messagePart");
+        QTest::newRow("compression bomb") << false << int(Status::Refused) << QStringLiteral("16 MB を超えています");
+        QTest::newRow("file URL") << true << int(Status::DownloadFailed) << QStringLiteral("からはダウンロードできません");
+    }
+
+    void refusedDownloads()
+    {
+        QFETCH(bool, fileUrl);
+        QFETCH(int, status);
+        QFETCH(QString, messagePart);
+        QTemporaryDir dir;
+        const QString target = targetIn(dir);
+        writeFile(target, oldDatabase());
+        const QString source = dir.filePath(QStringLiteral("source.mdb"));
+        writeFile(source, newerDatabase());
+        HttpTestServer server;
+        server.serve(Reply::Deflated, qCompress(QByteArray(40 * 1024 * 1024, '\0'), 9).mid(4));
+        DrawDataUpdate::TransferOptions options;
+        options.maxBytes = 16 * 1024 * 1024;
+        options.stallTimeout = std::chrono::milliseconds(3000);
+
+        const DrawDataUpdate::Result result
+            = DrawDataUpdate::update(fileUrl ? QUrl::fromLocalFile(source) : server.url(), target, options);
+
+        QCOMPARE(int(result.status), status);
+        QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
+        QVERIFY(readFile(target) == oldDatabase());
+        QCOMPARE(entries(dir.path()), QStringList({QStringLiteral("Loto6Kermon.mdb"), QStringLiteral("source.mdb")}));
+    }
+
     void missingTargetCreatesNothing()
     {
         QTemporaryDir dir;

@@ -26,6 +26,7 @@ public:
         Silent,          // accepts the connection and never answers
         Drip,            // 200 announcing the whole length, then one byte every 20 ms
         Redirect,        // 302 to the address given as the body
+        Deflated,        // 200 with the body as given, said to be deflate-compressed
     };
 
     HttpTestServer()
@@ -112,6 +113,10 @@ private:
         case Reply::DropMidBody:
             socket->write("HTTP/1.1 200 OK\r\n" + type + "Content-Length: " + length
                           + "\r\nConnection: close\r\n\r\n" + body.left(body.size() / 2));
+            break;
+        case Reply::Deflated:
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Encoding: deflate\r\n"
+                          "Content-Length: " + length + "\r\nConnection: close\r\n\r\n" + body);
             break;
         case Reply::NoContentLength:
             socket->write("HTTP/1.1 200 OK\r\n" + type + "Connection: close\r\n\r\n" + body);
