@@ -19,6 +19,10 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 class TestRandomnessWindow : public QObject
 {
     Q_OBJECT
@@ -118,6 +122,26 @@ void TestRandomnessWindow::rangeAndImages()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("<svg"));
     QVERIFY(!w->saveChart(dir.filePath(QStringLiteral("missing/chart.png"))).isEmpty());
+
+    // A full disk (a file-size limit on this process for a moment): a
+    // message, and the older pictures stay as they were.
+    const QByteArray before = file.seek(0) ? file.readAll() : QByteArray();
+    const QImage picture(png);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small{1024, limit.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const QString pngError = w->saveChart(png);
+    const QString svgError = w->saveChart(svg);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    QVERIFY2(pngError.contains(QStringLiteral("書き込めません")), qPrintable(pngError));
+    QVERIFY2(svgError.contains(QStringLiteral("書き込めません")), qPrintable(svgError));
+    QCOMPARE(QImage(png), picture);
+    QFile again(svg);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 
     // 画像で保存 offers the window's name, and next time the folder used.
     QTemporaryDir home;

@@ -4,11 +4,13 @@
 #include "ui/gui/filedialogs.h"
 #include "ui/gui/messages.h"
 #include "ui/gui/staleresultbar.h"
+#include "ui/savedfile.h"
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
@@ -294,21 +296,25 @@ void RandomnessWindow::showChart(int row)
 
 QString RandomnessWindow::saveChart(const QString &fileName) const
 {
+    QBuffer image;
+    image.open(QIODevice::WriteOnly);
     if (fileName.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
         QSvgGenerator generator;
-        generator.setFileName(fileName);
+        generator.setOutputDevice(&image);
         generator.setSize(m_chart->size());
         generator.setViewBox(QRect(QPoint(0, 0), m_chart->size()));
         generator.setTitle(m_chart->chart()->title());
         QPainter painter;
-        if (!painter.begin(&generator))
-            return QStringLiteral("画像ファイル「%1」を書き込めません。").arg(fileName);
-        m_chart->render(&painter);
-        painter.end();
-        return {};
+        if (painter.begin(&generator)) {
+            m_chart->render(&painter);
+            painter.end();
+        }
+    } else {
+        m_chart->grab().save(&image, "PNG");
     }
-    if (!m_chart->grab().save(fileName, "PNG"))
-        return QStringLiteral("画像ファイル「%1」を書き込めません。").arg(fileName);
+    const QString problem = image.data().isEmpty() ? QString() : SavedFile::write(fileName, image.data());
+    if (image.data().isEmpty() || !problem.isEmpty())
+        return QStringLiteral("画像ファイル「%1」を書き込めません。%2").arg(fileName, problem);
     return {};
 }
 
