@@ -105,6 +105,7 @@ TEST_F(FailedWrites, StandardOutputOnDevFullIsAFailure)
         {"tickets", "check", "--ledger", "{ledger}", "--db", "{db}"},
         {"tickets", "export", "-", "--ledger", "{ledger}"},
         {"render", "バラツキ分析", "--pdf", "{dir}/out.pdf", "--db", "{db}"},
+        {"combos", "--numbers", "1,2,3,4,5,6,7,8", "--db", "{db}"},
     };
     for (const QStringList &command : commands) {
         SCOPED_TRACE(command.join(QLatin1Char(' ')).toStdString());
