@@ -266,8 +266,12 @@ void MainFrm::closeEvent(QCloseEvent *event)
 {
     // No confirmation: the children close first, each running its unload.
     m_closing = true;
-    if (auto *editor = qobject_cast<DrawResultsEditor *>(childWindow(DrawResultsEditor::ClassName)))
+    if (auto *editor = qobject_cast<DrawResultsEditor *>(childWindow(DrawResultsEditor::ClassName))) {
         editor->closeWithoutQuestion();
+        // The value it committed says so through a queued signal, delivered
+        // by the processEvents below, after the store it would reload is gone.
+        QObject::disconnect(editor, &DrawResultsEditor::drawsWritten, nullptr, nullptr);
+    }
     m_mdi->closeAllSubWindows();
     if (m_about)
         m_about->close();
