@@ -154,23 +154,12 @@ int ticketDraw(const Options &options)
 // The lines as tickets of one draw, as `tickets import` reads them.
 std::vector<Ticket> ticketsFor(const std::vector<Wheel::Line> &lines, int drawNo, int count, const QString &date, const QString &memo)
 {
-    std::vector<Ticket> tickets;
-    tickets.reserve(lines.size());
-    for (const Wheel::Line &line : lines) {
-        Ticket ticket;
-        ticket.drawNo = drawNo;
-        ticket.numbers = line;
-        ticket.count = count;
-        ticket.purchaseDate = date;
-        ticket.memo = memo;
-        tickets.push_back(ticket);
-    }
-    return tickets;
-}
-
-QString wheelMemo(const Wheel &wheel)
-{
-    return QStringLiteral("縮小ホイール %1").arg(Wheel::guaranteeText(wheel.condition));
+    Ticket pattern;
+    pattern.drawNo = drawNo;
+    pattern.count = count;
+    pattern.purchaseDate = date;
+    pattern.memo = memo;
+    return TicketRules::ticketsOf(lines, pattern);
 }
 
 int runWheel(const Options &options)
@@ -184,7 +173,7 @@ int runWheel(const Options &options)
         return Failure;
     if (format == QLatin1String("csv")) {
         // An empty purchase date becomes the day of the import.
-        out(TicketCsv::write(ticketsFor(wheel->lines, drawNo, 1, QString(), wheelMemo(*wheel))));
+        out(TicketCsv::write(ticketsFor(wheel->lines, drawNo, 1, QString(), Wheel::memoText(wheel->condition))));
         return Success;
     }
     QJsonArray lines;
@@ -350,7 +339,7 @@ int runAddWheelTickets(const Options &options, const QString &ledgerPath)
     const std::optional<Wheel> wheel = verifiedWheel(request);
     if (!wheel)
         return Failure;
-    const QString memo = options.value(QStringLiteral("--memo"), wheelMemo(*wheel));
+    const QString memo = options.value(QStringLiteral("--memo"), Wheel::memoText(wheel->condition));
     const std::vector<Ticket> added = TicketLedger::open(ledgerPath).addAll(ticketsFor(wheel->lines, drawNo, count, date, memo));
     const QJsonObject document{{QStringLiteral("added"), int(added.size())},
                                {QStringLiteral("draw"), drawNo},

@@ -95,6 +95,14 @@ QString numbersText(const std::array<int, 6> &numbers, const QString &separator)
     return parts.join(separator);
 }
 
+std::vector<Ticket> ticketsOf(const std::vector<std::array<int, 6>> &lines, const Ticket &pattern)
+{
+    std::vector<Ticket> tickets(lines.size(), pattern);
+    for (size_t i = 0; i < lines.size(); ++i)
+        tickets[i].numbers = lines[i];
+    return tickets;
+}
+
 } // namespace TicketRules
 
 QString tierName(Tier tier)
@@ -124,6 +132,22 @@ int tierNumber(Tier tier)
         return 5;
     default:
         return 0;
+    }
+}
+
+Tier tierFor(int mainMatches, bool bonusMatched)
+{
+    switch (mainMatches) {
+    case 6:
+        return Tier::First;
+    case 5:
+        return bonusMatched ? Tier::Second : Tier::Third;
+    case 4:
+        return Tier::Fourth;
+    case 3:
+        return Tier::Fifth;
+    default:
+        return Tier::None;
     }
 }
 
@@ -178,22 +202,6 @@ TicketCheck checkTicket(const Ticket &ticket, const DrawResults &results)
         check.mainMatches += check.matched[i] ? 1 : 0;
         check.bonusMatched = check.bonusMatched || n == drawn->bonus;
     }
-    switch (check.mainMatches) {
-    case 6:
-        check.tier = Tier::First;
-        break;
-    case 5:
-        check.tier = check.bonusMatched ? Tier::Second : Tier::Third;
-        break;
-    case 4:
-        check.tier = Tier::Fourth;
-        break;
-    case 3:
-        check.tier = Tier::Fifth;
-        break;
-    default:
-        check.tier = Tier::None;
-        break;
-    }
+    check.tier = tierFor(check.mainMatches, check.bonusMatched);
     return check;
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <vector>
 
 // One line of the user's own Loto 6 tickets: the draw it is for, six distinct
 // numbers, how many times it was bought (口数), when and a memo.
@@ -41,6 +42,9 @@ QStringList numberWords(const QString &text);
 // 1 … 43 and repeats; *problem says what is wrong otherwise.
 std::optional<std::array<int, 6>> parseNumbers(const QString &text, QString *problem);
 QString numbersText(const std::array<int, 6> &numbers, const QString &separator = QStringLiteral(","));
+// The lines as tickets alike in all but their numbers: draw, count, date and
+// memo come from pattern.
+std::vector<Ticket> ticketsOf(const std::vector<std::array<int, 6>> &lines, const Ticket &pattern);
 
 // A whole number from min to max typed by the user (full-width digits too).
 std::optional<int> parseWhole(const QString &text, int min, int max);
@@ -60,6 +64,9 @@ enum class Tier { Pending, First, Second, Third, Fourth, Fifth, None };
 QString tierName(Tier tier);
 // 1 … 5 for the prize tiers, 0 otherwise.
 int tierNumber(Tier tier);
+// 1等 six main numbers; 2等 five and the bonus; 3等 five; 4等 four; 5等
+// three; ハズレ fewer.
+Tier tierFor(int mainMatches, bool bonusMatched);
 
 // The drawn numbers of the complete draws of a history, by draw number. A
 // record with an empty field, or a value that is not a whole number 1 … 43,
@@ -77,6 +84,8 @@ public:
     explicit DrawResults(const Recordset &records);
 
     const Numbers *find(int drawNo) const;
+    // Every complete draw, by draw number.
+    const std::map<int, Numbers> &all() const { return m_draws; }
     // The last complete draw; 0 for an empty history.
     int lastDrawNo() const { return m_draws.empty() ? 0 : m_draws.rbegin()->first; }
 
@@ -92,5 +101,5 @@ struct TicketCheck
     int mainMatches = 0;
 };
 
-// 1等 six main numbers; 2等 five and the bonus; 3等 five; 4等 four; 5等 three.
+// The ticket against the result of its draw (see tierFor); Pending before it.
 TicketCheck checkTicket(const Ticket &ticket, const DrawResults &results);

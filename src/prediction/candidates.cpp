@@ -3,6 +3,7 @@
 #include "maintenance/numbercheck.h"
 #include "maintenance/ticket.h"
 
+#include <algorithm>
 #include <array>
 
 namespace Candidates {
@@ -37,6 +38,25 @@ std::optional<std::vector<int>> parse(const QString &text, QString *why)
         *why = *wrong;
         return std::nullopt;
     }
+    return numbers;
+}
+
+} // namespace Candidates
+
+namespace Candidates {
+
+std::vector<int> byFrequency(const DrawHistoryStore &store, Frequency which, int count)
+{
+    std::vector<int> numbers(Most);
+    for (int n = 1; n <= Most; ++n)
+        numbers[size_t(n - 1)] = n;
+    // Stable: equal totals keep the smaller number first.
+    std::stable_sort(numbers.begin(), numbers.end(), [&](int a, int b) {
+        return which == Frequency::MostDrawn ? store.NumberTotal[a] > store.NumberTotal[b]
+                                        : store.NumberTotal[a] < store.NumberTotal[b];
+    });
+    numbers.resize(size_t(std::clamp(count, 0, Most)));
+    std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
 

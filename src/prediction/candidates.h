@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/globalbas.h"
+
 #include <QString>
 
 #include <optional>
@@ -19,5 +21,11 @@ std::optional<QString> problem(const std::vector<int> &numbers);
 // of a ticket's six numbers), checked by problem(); *why says what is wrong
 // otherwise.
 std::optional<std::vector<int>> parse(const QString &text, QString *why);
+
+// The count numbers drawn most (or least) often over the history, as
+// 出現頻度分析 counts them (main and bonus numbers alike); among numbers drawn
+// equally often the smaller comes first. Ascending.
+enum class Frequency { MostDrawn, LeastDrawn };
+std::vector<int> byFrequency(const DrawHistoryStore &store, Frequency which, int count);
 
 } // namespace Candidates

@@ -168,6 +168,7 @@ Wheel Wheel::build(const WheelRequest &request, const std::function<bool(const W
                              : WheelSearch::Problem{size, request.condition.match, request.condition.match};
         WheelSearch::Limits limits;
         limits.seconds = std::max(0.0, (request.seconds - elapsed()) / (wheel.parts - p));
+        limits.moves = request.moves > 0 ? std::max<long long>(1, request.moves / wheel.parts) : 0;
         limits.seed = request.seed + std::uint64_t(p);
         limits.floor = wheel.parts == 1 ? wheel.lowerBound : schoenheim(size, LineSize, request.condition.match);
         const long long done = (long long)masks.size();
@@ -237,4 +238,9 @@ QString Wheel::guaranteeText(const WheelCondition &c)
         .arg(c.ifDrawn)
         .arg(c.match)
         .arg(tierText(c.match));
+}
+
+QString Wheel::memoText(const WheelCondition &c)
+{
+    return QStringLiteral("縮小ホイール %1").arg(guaranteeText(c));
 }

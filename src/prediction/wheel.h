@@ -24,6 +24,9 @@ struct WheelRequest
     std::vector<int> numbers; // the candidates: 6 … 43 distinct numbers 1 … 43
     WheelCondition condition;
     double seconds = 10;    // time budget of the search
+    // When above 0, the search stops after this many moves instead (the
+    // clock is not asked): the lines then do not depend on the machine.
+    long long moves = 0;
     std::uint64_t seed = 1; // the same seed gives the same lines when the search ends the same way
 };
 
@@ -98,6 +101,8 @@ struct Wheel
 
     // "候補から本数字が4個出れば、少なくとも1口で3個一致（5等）を保証"
     static QString guaranteeText(const WheelCondition &condition);
+    // The memo of tickets bought from a wheel: "縮小ホイール " and the guarantee.
+    static QString memoText(const WheelCondition &condition);
     // The tier t matched main numbers win at least: "5等" for 3 … "1等" for 6.
     static QString tierText(int match);
 };

@@ -555,10 +555,14 @@ Outcome search(const Problem &p, const Limits &limits)
                 outcome.stop = Stop::Cancelled;
                 return outcome;
             }
-            if (watch.timeUp()) {
+            if (limits.moves <= 0 && watch.timeUp()) {
                 outcome.stop = Stop::TimeUp;
                 return outcome;
             }
+        }
+        if (limits.moves > 0 && outcome.moves >= limits.moves) {
+            outcome.stop = Stop::TimeUp;
+            return outcome;
         }
         if (++sinceBest > SettleAfter) {
             outcome.stop = Stop::Settled;

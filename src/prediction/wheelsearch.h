@@ -31,6 +31,8 @@ struct Status
 struct Limits
 {
     double seconds = 10;
+    // When above 0: stop after this many moves, and never by the clock.
+    long long moves = 0;
     std::uint64_t seed = 1;
     // No search goes below this many lines: a set that small is the best there is.
     long long floor = 1;
@@ -41,7 +43,7 @@ struct Limits
 enum class Stop {
     Floor,    // reached the lower bound: no smaller set exists
     Settled,  // a long run of moves found nothing smaller
-    TimeUp,   // the time budget ran out
+    TimeUp,   // the time (or move) budget ran out
     Cancelled // the caller asked to stop
 };
 
