@@ -14,6 +14,7 @@
 #include "maintenance/ticketledger.h"
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
+#include "prediction/backtestwheel.h"
 #include "prediction/predictionexport.h"
 #include "store/boundedinput.h"
 #include "store/datalocation.h"
@@ -369,7 +370,8 @@ int randomness(const Options &options)
 }
 
 // 予想の検証 without the window: the walk-forward test over a range of
-// draws, and with --search the 4 096 reflect sets on its first half.
+// draws with the reduced-wheel strategy, and with --search the 4 096 reflect
+// sets on its first half.
 int backtest(const Options &options)
 {
     const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
@@ -398,7 +400,9 @@ int backtest(const Options &options)
         const Backtest::Range range{from.value_or(defaults.from), to.value_or(defaults.to)};
         if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty())
             return failure(problem, json);
-        const std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+        std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+        Backtest::WheelBook wheels;
+        Backtest::addWheelStrategy(*result, wheels);
         std::optional<Backtest::SearchResult> found;
         if (options.has(QStringLiteral("--search"))) {
             found = Backtest::search(store, range);

@@ -47,6 +47,11 @@ Tiers winningTickets(int k, int m, bool bonus)
             choose(m, 3) * choose(rest, 3)};
 }
 
+double ticketChance(int tier)
+{
+    return double(WinningTickets[size_t(tier - 1)]) / double(AllTickets);
+}
+
 Baseline baseline(int k)
 {
     Baseline out;
@@ -58,9 +63,8 @@ Baseline baseline(int k)
     out.expectedHits = 6.0 * k / 43.0;
     out.variance = k * (6.0 / 43.0) * (37.0 / 43.0) * (43.0 - k) / 42.0;
     out.tickets = choose(k, 6);
-    static constexpr std::array<double, TierCount> perTicket{1, 6, 216, 9990, 155400};
     for (int t = 0; t < TierCount; ++t)
-        out.expectedTiers[size_t(t)] = double(out.tickets) * perTicket[size_t(t)] / double(AllTickets);
+        out.expectedTiers[size_t(t)] = double(out.tickets) * double(WinningTickets[size_t(t)]) / double(AllTickets);
     return out;
 }
 
@@ -69,18 +73,37 @@ double twoSidedP(double z)
     return std::erfc(std::fabs(z) / std::sqrt(2.0));
 }
 
+namespace {
+
+Verdict verdictOf(int tested, double variance, double p, double z)
+{
+    if (tested == 0 || variance <= 0)
+        return Verdict::NotTested;
+    if (p >= 0.05)
+        return Verdict::NotDistinguishable;
+    return z > 0 ? Verdict::Better : Verdict::Worse;
+}
+
+} // namespace
+
 Verdict verdict(const MethodSummary &summary)
 {
-    if (summary.tested == 0 || summary.variance <= 0)
-        return Verdict::NotTested;
-    if (summary.adjustedP >= 0.05)
-        return Verdict::NotDistinguishable;
-    return summary.z > 0 ? Verdict::Better : Verdict::Worse;
+    return verdictOf(summary.tested, summary.variance, summary.adjustedP, summary.z);
+}
+
+Verdict verdict(const LinesSummary &summary)
+{
+    return verdictOf(summary.tested, summary.variance, summary.p, summary.z);
 }
 
 QString verdictText(const MethodSummary &summary)
 {
-    switch (verdict(summary)) {
+    return verdictText(verdict(summary));
+}
+
+QString verdictText(Verdict verdict)
+{
+    switch (verdict) {
     case Verdict::Better:
         return QStringLiteral("でたらめに選ぶより当たりました（5%水準で有意）。");
     case Verdict::Worse:

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,10 @@ using ExpectedTiers = std::array<double, TierCount>;
 inline constexpr long long TicketPrice = 200;
 // C(43, 6): the tickets a whole draw can be played on.
 inline constexpr long long AllTickets = 6096454;
+// Of all those tickets, how many win 1等 … 5等 on any one draw.
+inline constexpr std::array<long long, TierCount> WinningTickets{1, 6, 216, 9990, 155400};
+// The chance that one ticket wins tier 1 … 5 on a fair draw.
+double ticketChance(int tier);
 
 // C(n, r), 0 outside 0 ≤ r ≤ n.
 long long choose(int n, int r);
@@ -60,6 +65,13 @@ struct SetScore
     bool bonus = false;
 };
 
+// The lines a strategy bought on one draw and what they won.
+struct LinesScore
+{
+    long long lines = 0; // 0: not tested on this draw
+    Tiers tiers{};
+};
+
 struct DrawResult
 {
     int draw = 0;
@@ -68,6 +80,8 @@ struct DrawResult
     // Why the prediction for this draw failed; its sets are then empty.
     QString error;
     std::array<SetScore, MethodCount> sets;
+    // The 消去法 numbers as a reduced wheel (backtestwheel.h), when tested.
+    LinesScore wheel;
 };
 
 struct MethodSummary
@@ -91,6 +105,7 @@ enum class Verdict { Better, Worse, NotDistinguishable, NotTested };
 // At the 5 % level, two-sided, by the adjusted p.
 Verdict verdict(const MethodSummary &summary);
 // The verdict in a sentence, for the window and the terminal.
+QString verdictText(Verdict verdict);
 QString verdictText(const MethodSummary &summary);
 
 struct Range
@@ -108,12 +123,41 @@ QString checkRange(const DrawHistoryStore &store, const Range &range);
 // How many complete draws of the range will be tested.
 int targetCount(const DrawHistoryStore &store, const Range &range);
 
+// A way of buying lines scored by its winning lines against as many random
+// lines; p by the exact mean and variance of a fair draw, on its own (not
+// adjusted with the seven methods).
+struct LinesSummary
+{
+    QString name;
+    int tested = 0;
+    long long tickets = 0;
+    long long cost = 0;
+    Tiers tiers{};
+    ExpectedTiers expectedTiers{};
+    long long prizeLines = 0; // lines that won 5等 or better
+    double expectedPrizeLines = 0;
+    double variance = 0;
+    double z = 0;
+    double p = 1;
+    // Draws where the guarantee applied (enough drawn numbers among the
+    // candidates) and, of those, where a line kept it.
+    int guaranteeDraws = 0;
+    int guaranteeKept = 0;
+    // Candidate count → lines of its wheel, for the wheels used.
+    std::map<int, long long> wheelLines;
+};
+
+// At the 5 % level, two-sided, by its own p.
+Verdict verdict(const LinesSummary &summary);
+
 struct Result
 {
     Range range;
     ReflectFlags flags{};
     std::vector<DrawResult> draws;
     std::array<MethodSummary, MethodCount> methods;
+    // The reduced-wheel strategy, once added (addWheelStrategy).
+    std::optional<LinesSummary> wheel;
 };
 
 // Sums up the draws that were predicted, each method against chance, and

@@ -1,5 +1,6 @@
 #include "prediction/backtestexport.h"
 
+#include "prediction/backtestwheel.h"
 #include "ui/sheetexport.h"
 
 #include <QStringList>
@@ -68,7 +69,29 @@ QString methodJson(const QString &name, const MethodSummary &s)
         .arg(numberArray(s.tiers), numberArray(s.expectedTiers));
 }
 
-QString drawJson(const DrawResult &d)
+QString wheelJson(const LinesSummary &w)
+{
+    QStringList wheels;
+    for (const auto &[candidates, lines] : w.wheelLines)
+        wheels << QStringLiteral("{\"candidates\":%1,\"lines\":%2}").arg(candidates).arg(lines);
+    return QStringLiteral("{\"name\":%1,\"if\":%2,\"match\":%3,\"tested\":%4,\"tickets\":%5,\"cost\":%6,\"tiers\":%7,"
+                          "\"expectedTiers\":%8,\"prizeLines\":%9,\"expectedPrizeLines\":%10,\"z\":%11,\"p\":%12,"
+                          "\"holm\":false,\"guaranteeDraws\":%13,\"guaranteeKept\":%14,\"wheels\":[%15]}")
+        .arg(SheetExport::jsonString(w.name))
+        .arg(StrategyCondition.ifDrawn)
+        .arg(StrategyCondition.match)
+        .arg(w.tested)
+        .arg(w.tickets)
+        .arg(w.cost)
+        .arg(numberArray(w.tiers), numberArray(w.expectedTiers))
+        .arg(w.prizeLines)
+        .arg(plainDecimal(w.expectedPrizeLines), plainDecimal(w.z), plainDecimal(w.p))
+        .arg(w.guaranteeDraws)
+        .arg(w.guaranteeKept)
+        .arg(wheels.join(QLatin1Char(',')));
+}
+
+QString drawJson(const DrawResult &d, bool withWheel)
 {
     if (!d.error.isEmpty())
         return QStringLiteral("{\"draw\":%1,\"error\":%2}").arg(d.draw).arg(SheetExport::jsonString(d.error));
@@ -80,7 +103,10 @@ QString drawJson(const DrawResult &d)
                     .arg(s.hits)
                     .arg(s.bonus ? QStringLiteral("true") : QStringLiteral("false"));
     }
-    return QStringLiteral("{\"draw\":%1,\"sets\":{%2}}").arg(d.draw).arg(sets.join(QLatin1Char(',')));
+    QString wheel;
+    if (withWheel && d.wheel.lines > 0)
+        wheel = QStringLiteral(",\"wheel\":{\"lines\":%1,\"tiers\":%2}").arg(d.wheel.lines).arg(numberArray(d.wheel.tiers));
+    return QStringLiteral("{\"draw\":%1,\"sets\":{%2}%3}").arg(d.draw).arg(sets.join(QLatin1Char(',')), wheel);
 }
 
 QString searchJson(const SearchResult &r)
@@ -107,13 +133,14 @@ QString json(const Result &result, const SearchResult *search)
         methods << methodJson(methodName(m), result.methods[size_t(m)]);
     QStringList draws;
     for (const DrawResult &d : result.draws)
-        draws << drawJson(d);
-    QString out = QStringLiteral("{\"from\":%1,\"to\":%2,\"reflect\":%3,\"targets\":%4,\"methods\":[%5],\"draws\":[%6]")
+        draws << drawJson(d, result.wheel.has_value());
+    const QString wheel = result.wheel ? QStringLiteral(",\"wheel\":") + wheelJson(*result.wheel) : QString();
+    QString out = QStringLiteral("{\"from\":%1,\"to\":%2,\"reflect\":%3,\"targets\":%4,\"methods\":[%5]%6,\"draws\":[%7]")
                       .arg(result.range.from)
                       .arg(result.range.to)
                       .arg(reflectList(result.flags))
                       .arg(result.draws.size())
-                      .arg(methods.join(QLatin1Char(',')), draws.join(QLatin1Char(',')));
+                      .arg(methods.join(QLatin1Char(',')), wheel, draws.join(QLatin1Char(',')));
     if (search)
         out += QStringLiteral(",\"search\":") + searchJson(*search);
     return out + QLatin1Char('}');
@@ -139,7 +166,10 @@ QString csv(const Result &result)
     QStringList header{QStringLiteral("回数")};
     for (int m = 0; m < MethodCount; ++m)
         header << methodName(m) << methodName(m) + QStringLiteral("的中") << methodName(m) + QStringLiteral("ボーナス");
-    out += header.join(QLatin1Char(',')) + QStringLiteral(",エラー\n");
+    header << QStringLiteral("エラー");
+    if (result.wheel)
+        header << QStringLiteral("縮小ホイール口数") << QStringLiteral("縮小ホイール当せん");
+    out += header.join(QLatin1Char(',')) + QLatin1Char('\n');
     for (const DrawResult &d : result.draws) {
         QStringList row{QString::number(d.draw)};
         for (const SetScore &s : d.sets) {
@@ -151,6 +181,21 @@ QString csv(const Result &result)
             row << (d.error.isEmpty() ? (s.bonus ? QStringLiteral("1") : QStringLiteral("0")) : QString());
         }
         row << d.error;
+        if (result.wheel)
+            row << (d.wheel.lines > 0 ? QString::number(d.wheel.lines) : QString()) << tiersText(d.wheel);
+        out += row.join(QLatin1Char(',')) + QLatin1Char('\n');
+    }
+    if (const std::optional<LinesSummary> &w = result.wheel) {
+        // Judged by its own p: it is not one of the seven adjusted together.
+        out += QStringLiteral("\n買い方,検証回数,口数,購入額,1等,2等,3等,4等,5等,1等期待値,2等期待値,3等期待値,4等期待値,5等期待値,"
+                              "当せん口数,当せん口数期待値,z,p,保証が働いた回,保証どおりの回,判定\n");
+        QStringList row{w->name, QString::number(w->tested), QString::number(w->tickets), QString::number(w->cost)};
+        for (const long long t : w->tiers)
+            row << QString::number(t);
+        for (const double e : w->expectedTiers)
+            row << plainDecimal(e);
+        row << QString::number(w->prizeLines) << plainDecimal(w->expectedPrizeLines) << plainDecimal(w->z) << plainDecimal(w->p)
+            << QString::number(w->guaranteeDraws) << QString::number(w->guaranteeKept) << verdictText(verdict(*w));
         out += row.join(QLatin1Char(',')) + QLatin1Char('\n');
     }
     return out;

@@ -1,5 +1,6 @@
 #include "prediction/backtestsheets.h"
 
+#include "prediction/backtestwheel.h"
 #include "ui/numbertext.h"
 
 #include <QStringList>
@@ -94,9 +95,57 @@ Sheet summary(const Result &result)
     return sheet;
 }
 
+Sheet wheel(const LinesSummary &w)
+{
+    const QStringList headers{QStringLiteral("買い方"), QStringLiteral("検証回数"), QStringLiteral("口数"),
+                              QStringLiteral("購入額（円）"), QStringLiteral("当せん口数"), QStringLiteral("期待値"),
+                              QStringLiteral("z"), QStringLiteral("p値"), QStringLiteral("判定"),
+                              QStringLiteral("保証"), QStringLiteral("1等"), QStringLiteral("2等"), QStringLiteral("3等"),
+                              QStringLiteral("4等"), QStringLiteral("5等")};
+    const int cols = int(headers.size());
+    Sheet sheet;
+    sheet.setDimensions(cols, 2, cols, 2);
+    sheet.setScrollBars(ScrollBars::Horizontal);
+    sheet.setFrozenCols(1);
+    sheet.setRowHeight(-1, 12.0);
+    sheet.setColWidth(-1, 8.0);
+    sheet.setColWidth(1, 40.0);
+    sheet.setColWidth(4, 13.0);
+    sheet.setColWidth(8, 6.0);
+    sheet.setColWidth(9, 40.0);
+    sheet.setColWidth(10, 16.0);
+    for (int c = 11; c <= 15; ++c)
+        sheet.setColWidth(c, 14.0);
+    sheet.setBorder(Block::all(), Border::All);
+    sheet.setStaticCentred(Block::all());
+    sheet.setColours(Block::row(1), Colours::Blue, Colours::LightPink);
+    sheet.setBackColour(Block::cell(1, 2), Colours::LightYellow);
+    sheet.setHAlign(Block::cell(9, 2), HAlign::Left);
+    sheet.setActiveCell(0, 0);
+    for (int c = 1; c <= cols; ++c)
+        sheet.setText(c, 1, headers[c - 1]);
+    sheet.setText(1, 2, w.name);
+    sheet.setText(2, 2, w.tested);
+    sheet.setText(3, 2, groupedDigits(w.tickets));
+    sheet.setText(4, 2, groupedDigits(w.cost));
+    sheet.setText(5, 2, w.prizeLines);
+    sheet.setText(6, 2, fixed(w.expectedPrizeLines, 1));
+    sheet.setText(7, 2, fixed(w.z, 2));
+    sheet.setText(8, 2, fixed(w.p, 3));
+    sheet.setText(9, 2, verdictText(verdict(w)));
+    // The promise kept every time it applied: "12 / 12回".
+    sheet.setText(10, 2, QStringLiteral("%1 / %2回").arg(w.guaranteeKept).arg(w.guaranteeDraws));
+    for (int t = 0; t < TierCount; ++t) {
+        const double e = w.expectedTiers[size_t(t)];
+        sheet.setText(11 + t, 2, QStringLiteral("%1（%2）").arg(w.tiers[size_t(t)]).arg(fixed(e, e < 0.1 ? 4 : 2)));
+    }
+    return sheet;
+}
+
 Sheet draws(const Result &result)
 {
-    const int cols = 2 + 2 * MethodCount;
+    const int wheelCol = 3 + 2 * MethodCount;
+    const int cols = wheelCol - 1 + (result.wheel ? 1 : 0);
     const int rows = 1 + int(result.draws.size());
     Sheet sheet;
     sheet.setDimensions(cols, rows, cols, std::min(rows, 20));
@@ -119,6 +168,10 @@ Sheet draws(const Result &result)
         sheet.setText(3 + 2 * m, 1, methodName(m));
         sheet.setText(4 + 2 * m, 1, QStringLiteral("的中"));
         sheet.setHAlign(Block::cells(3 + 2 * m, 2, 3 + 2 * m, rows), HAlign::Left);
+    }
+    if (result.wheel) {
+        sheet.setColWidth(wheelCol, 22.0);
+        sheet.setText(wheelCol, 1, QStringLiteral("縮小ホイールの当せん"));
     }
     int row = 1;
     for (const DrawResult &d : result.draws) {
@@ -147,6 +200,12 @@ Sheet draws(const Result &result)
             sheet.setBackColour(Block::cells(col, row, col + 1, row), hitColour(s.hits));
             if (s.hits >= 3)
                 sheet.setForeColour(Block::cell(col + 1, row), Colours::Red);
+        }
+        if (result.wheel && d.wheel.lines > 0) {
+            const QString won = tiersText(d.wheel);
+            sheet.setText(wheelCol, row, won.isEmpty() ? QStringLiteral("—（%1口）").arg(d.wheel.lines) : won);
+            if (!won.isEmpty())
+                sheet.setBackColour(Block::cell(wheelCol, row), hitColour(3));
         }
     }
     return sheet;

@@ -16,9 +16,14 @@ inline const QString WindowName = QStringLiteral("予想の検証");
 // adjusted for the seven methods (Holm), the verdict by the adjusted p,
 // tickets and cost, and the tier counts observed and expected.
 Sheet summary(const Backtest::Result &result);
+// The reduced-wheel strategy in one row: its cost, winning lines beside the
+// random expectation with its own p (not adjusted with the seven), how
+// often its guarantee applied and held, and the tiers.
+Sheet wheel(const Backtest::LinesSummary &summary);
 // One row per target draw: the draw and its numbers, then per method its
 // numbers and hits; a main number that hit stands in brackets, the bonus in
-// parentheses, and the cells are coloured by how many hit.
+// parentheses, and the cells are coloured by how many hit. With the wheel
+// strategy added, a last column says what its lines won.
 Sheet draws(const Backtest::Result &result);
 
 // Cumulative hits of one method beside the random expectation, per draw.

@@ -3,6 +3,7 @@
 // the command line.
 #include "prediction/backtest.h"
 #include "prediction/backtestexport.h"
+#include "prediction/backtestwheel.h"
 #include "analysis/significance.h"
 #include "prediction/backtestsheets.h"
 #include "store/drawcsv.h"
@@ -356,7 +357,11 @@ TEST(Backtest, CommandLinePrintsTheWalkAsJson)
     const QByteArray out = cli.readAllStandardOutput();
     ReflectFlags flags{};
     flags[1] = flags[5] = true;
-    EXPECT_EQ(QString::fromUtf8(out).trimmed(), BacktestExport::json(runReference(store, {100, 110}, flags)));
+    // The walk and the reduced-wheel strategy on it.
+    Result reference = runReference(store, {100, 110}, flags);
+    WheelBook wheels;
+    addWheelStrategy(reference, wheels);
+    EXPECT_EQ(QString::fromUtf8(out).trimmed(), BacktestExport::json(reference));
     const QJsonObject root = QJsonDocument::fromJson(out).object();
     EXPECT_EQ(root.value(QStringLiteral("targets")).toInt(), 11);
     EXPECT_EQ(root.value(QStringLiteral("methods")).toArray().at(6).toObject().value(QStringLiteral("name")).toString(),

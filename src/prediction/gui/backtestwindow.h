@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prediction/backtest.h"
+#include "prediction/backtestwheel.h"
 
 #include <QWidget>
 
@@ -24,8 +25,9 @@ class StaleResultBar;
 // tested on the second. The core computes everything; the window shows it.
 //
 // Object names: fromDraw, toDraw, reflect_k (k from 0), Cmd検証, Cmd探索,
-// Cmd閉じる, status, summary, draws, method, difference, chart, search, and
-// staleResult with Cmd再計算 once the draws have changed.
+// Cmd閉じる, status, summary, wheel (the reduced-wheel strategy), draws,
+// method, difference, chart, search, and staleResult with Cmd再計算 once the
+// draws have changed.
 class BacktestWindow : public QWidget
 {
     Q_OBJECT
@@ -75,6 +77,7 @@ private:
     StaleResultBar *m_stale = nullptr;
     QLabel *m_status = nullptr;
     SheetView *m_summary = nullptr;
+    SheetView *m_wheel = nullptr;
     QTabWidget *m_tabs = nullptr;
     SheetView *m_draws = nullptr;
     QComboBox *m_method = nullptr;
@@ -82,4 +85,6 @@ private:
     QChartView *m_chart = nullptr;
     QPlainTextEdit *m_searchText = nullptr;
     std::optional<Backtest::Result> m_result;
+    // The strategy's wheels, built once per candidate count.
+    Backtest::WheelBook m_wheels;
 };
