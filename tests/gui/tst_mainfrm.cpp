@@ -118,6 +118,7 @@ void TestMainFrm::menuTreeMatchesTheProgramsMenu()
         {2, "mnuMasterImport", "当選データ取込(&T)"},
         {2, "mnuMasterExport", "当選データ書出し(&E)..."},
         {2, "mnuTickets", "購入記録・当選チェック(&K)"},
+        {2, "mnuKaimeSakusei", "買い目作成(&B)"},
         {1, "mnuWindow", "ウィンドウ(&W)"},
         {2, "mnuWindowHorizontal", "上下に並べて表示(&H)"},
         {2, "mnuWindowVertical", "左右に並べて表示(&V)"},

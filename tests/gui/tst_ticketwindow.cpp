@@ -59,8 +59,8 @@ void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
     auto *item = frame.findChild<QAction *>(QStringLiteral("mnuTickets"));
     QVERIFY(item);
     const QList<QAction *> menu = frame.findChild<QMenu *>(QStringLiteral("mnuHosyu"))->actions();
-    QCOMPARE(menu.last(), item); // the last item, after a separator line
-    QVERIFY(menu[menu.size() - 2]->isSeparator());
+    const qsizetype at = menu.indexOf(item); // after a separator line
+    QVERIFY(at > 0 && menu[at - 1]->isSeparator());
     item->trigger();
     auto *window = qobject_cast<TicketWindow *>(frame.childWindow(TicketWindow::ClassName));
     QVERIFY(window);

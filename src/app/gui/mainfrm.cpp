@@ -123,7 +123,8 @@ bool MainFrm::load()
         return false;
     }
     m_context.emplace(WindowContext{*m_store, *m_prediction, m_programFolder,
-                                    [this](const MessageRequest &request) { return message(request); }});
+                                    [this](const MessageRequest &request) { return message(request); },
+                                    [this](const WindowFactory &factory) { return openWindow(factory); }});
     unsetCursor();
     m_loaded = true;
     // The program comes up with the prediction on screen, opened before the

@@ -14,6 +14,7 @@
 #include "prediction/backtestsheets.h"
 #include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
+#include "prediction/gui/wheelwindow.h"
 #include "store/datalocation.h"
 #include "store/drawstore.h"
 #include "ui/gui/filedialogs.h"
@@ -30,6 +31,27 @@ namespace {
 
 const QString UpdateQuestion = QStringLiteral("当選データを最新のものに置き換えます。入力・取込したデータは置き換わります"
                                               "（元のファイルは Loto6Kermon.mdb.bak に残します）。よろしいですか？");
+
+// The prediction as the prediction window shows it now, for the windows that
+// take numbers from it.
+std::function<PredictionEngine()> currentPrediction(const WindowContext &context)
+{
+    return [&context] {
+        PredictionEngine engine;
+        engine.setFlags(context.prediction.flags());
+        engine.SetUpPredictionGrids(context.store.history());
+        return engine;
+    };
+}
+
+// 買い目作成 brought up, with the numbers of a prediction as candidates when
+// one is named.
+void openWheels(const WindowContext &context, std::optional<TicketSources::Source> source = std::nullopt)
+{
+    auto *window = qobject_cast<WheelWindow *>(context.open(wheels()));
+    if (window && source)
+        window->useSource(*source);
+}
 
 } // namespace
 
@@ -50,6 +72,8 @@ WindowFactory prediction()
     return {PredictionEngine::WindowName, 8400, 9360, [](const WindowContext &context) -> QWidget * {
                 auto *window = new PredictionWindow(context.prediction, context.store.history());
                 context.follow(window, [window](const DrawHistoryStore &newer) { window->recompute(newer); });
+                QObject::connect(window, &PredictionWindow::wheelRequested, window,
+                                 [&context](TicketSources::Source source) { openWheels(context, source); });
                 return window;
             }};
 }
@@ -81,16 +105,26 @@ WindowFactory tickets()
                 // update replaces.
                 auto *window = new TicketWindow(
                     TicketLedger::open(TicketLedger::defaultPath(context.programFolder)),
-                    TicketWindow::currentResults(context.store.history()),
-                    [&context] {
-                        PredictionEngine engine;
-                        engine.setFlags(context.prediction.flags());
-                        engine.SetUpPredictionGrids(context.store.history());
-                        return engine;
-                    },
-                    context.ask);
+                    TicketWindow::currentResults(context.store.history()), currentPrediction(context), context.ask);
                 context.follow(window, [window](const DrawHistoryStore &newer) {
                     window->setResults(TicketWindow::currentResults(newer));
+                });
+                QObject::connect(window, &TicketWindow::wheelRequested, window, [&context] { openWheels(context); });
+                return window;
+            }};
+}
+
+WindowFactory wheels()
+{
+    return {WheelWindow::ClassName, WheelWindow::HeightTwips, WheelWindow::WidthTwips,
+            [](const WindowContext &context) -> QWidget * {
+                auto *window = new WheelWindow(context.store.history(), currentPrediction(context),
+                                               TicketLedger::defaultPath(context.programFolder), context.ask);
+                context.follow(window, [window](const DrawHistoryStore &newer) { window->recompute(newer); });
+                // The new lines in view where the user keeps the tickets.
+                QObject::connect(window, &WheelWindow::ticketsAdded, window, [&context] {
+                    if (auto *tickets = qobject_cast<TicketWindow *>(context.open(MenuCommands::tickets())))
+                        tickets->reloadLedger();
                 });
                 return window;
             }};

@@ -35,6 +35,9 @@ WindowFactory prediction();
 WindowFactory backtest();
 WindowFactory randomness();
 WindowFactory tickets();
+// 買い目作成: lines over candidate numbers, priced, tried on the past and
+// sent to the ledger.
+WindowFactory wheels();
 
 // 当選データ最新化: refused while the editor is open (it would go on writing
 // to the replaced file); asks first, since draws entered or imported here

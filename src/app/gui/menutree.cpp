@@ -56,6 +56,8 @@ const std::vector<MenuItem> &menuTree()
         {2, QStringLiteral("mnuMasterExport"), QStringLiteral("当選データ書出し(&E)..."), &MenuCommands::exportDraws},
         {2, QStringLiteral("mnuTicketsSeparator"), MenuItem::Separator, {}},
         {2, QStringLiteral("mnuTickets"), QStringLiteral("購入記録・当選チェック(&K)"), MenuCommands::tickets()},
+        {2, QStringLiteral("mnuKaimeSeparator"), MenuItem::Separator, {}},
+        {2, QStringLiteral("mnuKaimeSakusei"), QStringLiteral("買い目作成(&B)"), MenuCommands::wheels()},
         {1, QStringLiteral("mnuWindow"), QStringLiteral("ウィンドウ(&W)"), {}},
         {2, QStringLiteral("mnuWindowHorizontal"), QStringLiteral("上下に並べて表示(&H)"), arrange(WindowArrangement::Layout::OneAboveTheOther)},
         {2, QStringLiteral("mnuWindowVertical"), QStringLiteral("左右に並べて表示(&V)"), arrange(WindowArrangement::Layout::SideBySide)},

@@ -10,6 +10,7 @@ class DrawStore;
 class PredictionEngine;
 class QWidget;
 struct DrawHistoryStore;
+struct WindowFactory;
 
 // What the menu's window factories get instead of the main window: the few
 // things the windows use.
@@ -25,6 +26,9 @@ struct WindowContext
     // Shows a message box (through the main window's presenter) and returns
     // the button chosen.
     std::function<QMessageBox::StandardButton(const MessageRequest &)> ask;
+    // Opens another window of the program as its menu entry does (or brings
+    // it to the front) and returns its content; nullptr when it cannot open.
+    std::function<QWidget *(const WindowFactory &)> open;
 
     // Recomputes what window shows from the new history whenever the draws
     // change, for as long as the window lives. A recomputation that fails

@@ -284,12 +284,14 @@ void TicketTableModel::setResults(DrawResults results)
 
 void TicketTableModel::reload()
 {
-    // What the ledger holds, after a write that did not go through.
+    // What the ledger holds, after a write that did not go through or one
+    // made elsewhere.
     try {
         beginResetModel();
         m_tickets = m_ledger.tickets();
         m_prizes = m_ledger.prizes();
         endResetModel();
+        Q_EMIT ledgerChanged();
     } catch (const DatabaseError &error) {
         endResetModel();
         Q_EMIT writeFailed(error.message());

@@ -44,6 +44,8 @@ public:
     bool setPrize(int drawNo, int tier, std::optional<qint64> amount);
     // New draw results (after an update): every ticket is checked again.
     void setResults(DrawResults results);
+    // What the ledger holds now: another window has written to it.
+    void reload();
 
     const std::vector<Ticket> &tickets() const { return m_tickets; }
     const PrizeBook &prizes() const { return m_prizes; }
@@ -59,7 +61,6 @@ Q_SIGNALS:
 
 private:
     std::optional<Ticket> edited(const Ticket &ticket, int column, const QString &text, QString *problem) const;
-    void reload();
 
     TicketLedger m_ledger;
     DrawResults m_results;

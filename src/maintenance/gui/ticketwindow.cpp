@@ -87,6 +87,10 @@ TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, Prediction 
         action->setObjectName(TicketSources::sourceName(source));
         connect(action, &QAction::triggered, this, [this, source] { addFromPrediction(source); });
     }
+    menu->addSeparator();
+    QAction *wheel = menu->addAction(QStringLiteral("買い目作成（縮小ホイール・絞り込み）..."));
+    wheel->setObjectName(QStringLiteral("買い目作成"));
+    connect(wheel, &QAction::triggered, this, &TicketWindow::wheelRequested);
     fromPrediction->setMenu(menu);
 
     connect(add, &QPushButton::clicked, this, &TicketWindow::Cmd追加_Click);
@@ -151,6 +155,12 @@ DrawResults TicketWindow::currentResults(const DrawHistoryStore &store)
 void TicketWindow::setResults(DrawResults results)
 {
     m_model->setResults(std::move(results));
+}
+
+void TicketWindow::reloadLedger()
+{
+    m_model->reload();
+    m_grid->scrollToBottom();
 }
 
 void TicketWindow::setUpGrids()

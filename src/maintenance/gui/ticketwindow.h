@@ -23,7 +23,7 @@ class TicketTableModel;
 // beside what the same lines would return at random.
 //
 // Object names: the buttons Cmd追加, Cmd削除, Cmd複製, Cmd予想から追加 (its
-// menu items carry the source names), Cmdクイックピック with the spin box
+// menu items carry the source names, and 買い目作成), Cmdクイックピック with the spin box
 // Spinクイックピック, Cmd閉じる; the tables fpSpread1 (tickets), fpSpread2
 // (prize amounts), fpSpread3 (summary).
 class TicketWindow : public QWidget
@@ -48,6 +48,9 @@ public:
 
     // Checks every ticket again against new draws (after an update).
     void setResults(DrawResults results);
+    // Shows what the ledger holds now (another window added to it), the
+    // newest tickets in view.
+    void reloadLedger();
 
     TicketTableModel *model() const { return m_model; }
     QTableView *grid() const { return m_grid; }
@@ -67,6 +70,8 @@ public:
 
 Q_SIGNALS:
     void closeRequested();
+    // The last item of 予想から追加: the window 買い目作成 for fewer lines.
+    void wheelRequested();
 
 private:
     void setUpGrids();

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -129,6 +130,19 @@ void PredictionWindow::createControls()
     m_close->setObjectName(QStringLiteral("Cmd閉じる"));
     m_close->setGeometry(twips(8160, 60, 855, 375));
     connect(m_close, &QPushButton::clicked, this, &PredictionWindow::closeRequested);
+    // Buying every line of a prediction is rarely sensible: the window
+    // 買い目作成 makes fewer lines over its numbers.
+    m_wheel = new QPushButton(QStringLiteral("買い目作成"), this);
+    m_wheel->setObjectName(QStringLiteral("Cmd買い目作成"));
+    m_wheel->setGeometry(twips(5640, 60, 1455, 375));
+    auto *sources = new QMenu(m_wheel);
+    for (TicketSources::Source source : {TicketSources::Source::OneShot, TicketSources::Source::Cycle,
+                                         TicketSources::Source::MultiShot, TicketSources::Source::Elimination}) {
+        QAction *action = sources->addAction(QStringLiteral("%1の数字で").arg(TicketSources::sourceName(source)));
+        action->setObjectName(TicketSources::sourceName(source));
+        connect(action, &QAction::triggered, this, [this, source] { Q_EMIT wheelRequested(source); });
+    }
+    m_wheel->setMenu(sources);
 
     auto *options = new QGroupBox(QStringLiteral("データ分析オプション"), this);
     options->setObjectName(QStringLiteral("fraOptions"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "maintenance/ticketsources.h"
 #include "prediction/predictionengine.h"
 #include "ui/gui/sheetprinter.h"
 
@@ -16,7 +17,8 @@ class TableActions;
 // The window only shows what the engine computed and routes the clicks; the
 // engine (flags and tables) outlives it and is handed in by the main window.
 //
-// Object names: Cmd閉じる, Command2, the option buttons Opt反映する_k and
+// Object names: Cmd閉じる, Command2, Cmd買い目作成 (its menu items carry the
+// prediction names), the option buttons Opt反映する_k and
 // Opt反映しない_k and the grids fpSpread1_k (k from 0), each also carrying
 // its k in the property "index".
 class PredictionWindow : public QWidget
@@ -47,6 +49,8 @@ public:
 
 Q_SIGNALS:
     void closeRequested();
+    // 買い目作成 with the numbers of one of the predictions as candidates.
+    void wheelRequested(TicketSources::Source source);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -68,5 +72,6 @@ private:
     std::array<SheetView *, PredictionEngine::GridCount> m_grids{};
     QPushButton *m_close = nullptr;
     QPushButton *m_print = nullptr;
+    QPushButton *m_wheel = nullptr;
     TableActions *m_actions = nullptr;
 };
