@@ -7,6 +7,7 @@
 #include "prediction/backtestsheets.h"
 #include "maintenance/ticket.h"
 #include "support/history.h"
+#include "ui/numbertext.h"
 
 #include <gtest/gtest.h>
 
@@ -128,7 +129,8 @@ TEST(BacktestWheel, EachDrawsTiersAreItsWheelLinesChecked)
     EXPECT_TRUE(json.contains(QStringLiteral("\"holm\":false")));
     EXPECT_TRUE(BacktestExport::csv(result).contains(wheelStrategyName()));
     const Sheet sheet = BacktestSheets::wheel(w);
-    EXPECT_EQ(sheet.text(3, 2), QString::number(tickets));
+    EXPECT_EQ(sheet.text(3, 2), groupedDigits(tickets));
+    EXPECT_EQ(sheet.text(4, 2), groupedDigits(tickets * 200));
     EXPECT_EQ(sheet.text(10, 2), QStringLiteral("%1 / %2回").arg(w.guaranteeKept).arg(w.guaranteeDraws));
 }
 
