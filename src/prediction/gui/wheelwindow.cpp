@@ -216,7 +216,8 @@ void WheelWindow::createControls()
     right->addWidget(warning);
     right->addWidget(m_whatIfText);
     right->addWidget(m_whatIf);
-    right->addWidget(new QLabel(QStringLiteral("■絞り込みの条件: 過去に満たした回と、公平な抽せんで満たす確率"), this));
+    m_filterCaption = new QLabel(QStringLiteral("■絞り込みの条件: 過去に満たした回と、公平な抽せんで満たす確率"), this);
+    right->addWidget(m_filterCaption);
     right->addWidget(m_filterStats);
     right->addStretch(1);
     auto *tables = new QHBoxLayout;
@@ -449,6 +450,7 @@ void WheelWindow::showPlan()
     m_whatIf->setFixedHeight(m_whatIf->sizeHint().height());
     m_filterStats->setSheet(plan.filter ? BuyingSheets::filters(*plan.filter) : Sheet());
     m_filterStats->setVisible(plan.filter.has_value());
+    m_filterCaption->setVisible(plan.filter.has_value());
     if (plan.filter)
         m_filterStats->setFixedHeight(m_filterStats->sizeHint().height());
     m_add->setEnabled(listed && plan.count > 0);

@@ -118,5 +118,6 @@ private:
     SheetView *m_lines = nullptr;
     SheetView *m_whatIf = nullptr;
     SheetView *m_filterStats = nullptr;
+    QLabel *m_filterCaption = nullptr;
     TableActions *m_actions = nullptr;
 };
