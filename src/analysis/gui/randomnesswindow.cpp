@@ -270,7 +270,7 @@ void RandomnessWindow::showChart(int row)
     auto *bars = new QBarSeries;
     bars->append(observed);
     bars->setBarWidth(0.7);
-    auto *band = new QAreaSeries(upper, lower);
+    auto *band = areaBetween(upper, lower);
     band->setName(QStringLiteral("±2σ の範囲"));
     band->setColor(QColor(240, 160, 60, 70));
     band->setBorderColor(QColor(240, 160, 60, 140));

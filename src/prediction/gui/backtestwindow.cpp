@@ -327,7 +327,7 @@ void BacktestWindow::showChart()
             top = std::max({top, double(p.hits) - base, p.expected - base + 2 * p.sd});
             bottom = std::min({bottom, double(p.hits) - base, low});
         }
-        auto *band = new QAreaSeries(upper, lower);
+        auto *band = areaBetween(upper, lower);
         band->setName(QStringLiteral("期待値±2σ"));
         band->setColor(QColor(180, 200, 255, 120));
         band->setBorderColor(QColor(180, 200, 255));
