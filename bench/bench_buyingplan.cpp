@@ -2,7 +2,7 @@
 // draw (a wheel's 26 lines, all 18 564 lines of 18 numbers, and the 100 000
 // lines the window lists at most), and the strategy over the default range
 // with its wheels still to build (the window's first run) and already built.
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "prediction/backtestwheel.h"
 #include "prediction/buyingplan.h"
 #include "support/history.h"

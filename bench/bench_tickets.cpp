@@ -2,7 +2,7 @@
 // C(18, 6) = 18 564 lines, written in one transaction, then checked and
 // summarised against a full history.
 #include "maintenance/ticketledger.h"
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "support/history.h"
 
 #include <QTemporaryDir>

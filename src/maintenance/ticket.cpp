@@ -4,6 +4,7 @@
 #include "maintenance/numbercheck.h"
 
 #include <QDate>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -101,6 +102,22 @@ std::vector<Ticket> ticketsOf(const std::vector<std::array<int, 6>> &lines, cons
     for (size_t i = 0; i < lines.size(); ++i)
         tickets[i].numbers = lines[i];
     return tickets;
+}
+
+std::array<int, 6> quickPick(QRandomGenerator &random)
+{
+    std::array<int, 43> pool{};
+    for (int i = 0; i < 43; ++i)
+        pool[size_t(i)] = i + 1;
+    // The first six places of a partial Fisher–Yates shuffle.
+    for (int i = 0; i < 6; ++i) {
+        const int j = i + int(random.bounded(43 - i));
+        std::swap(pool[size_t(i)], pool[size_t(j)]);
+    }
+    std::array<int, 6> line{};
+    std::copy(pool.begin(), pool.begin() + 6, line.begin());
+    std::sort(line.begin(), line.end());
+    return line;
 }
 
 } // namespace TicketRules

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QRandomGenerator;
+
 #include <array>
 #include <map>
 #include <optional>
@@ -53,6 +55,9 @@ bool isValidDate(const QString &text);
 // in the one form the ledger stores, 2026-01-01; nothing for text that is
 // no date.
 std::optional<QString> normalizedDate(const QString &text);
+
+// Six distinct random numbers 1 … 43, ascending.
+std::array<int, 6> quickPick(QRandomGenerator &random);
 
 } // namespace TicketRules
 

@@ -1,6 +1,6 @@
 #include "prediction/buyingplan.h"
 
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "prediction/backtest.h"
 #include "prediction/bits.h"
 #include "prediction/candidates.h"

@@ -5,12 +5,13 @@
 #include "prediction/buyingplan.h"
 #include "prediction/buyingsheets.h"
 #include "prediction/candidates.h"
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "support/history.h"
 
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QRandomGenerator>
 
 #include <numeric>
 
@@ -79,7 +80,7 @@ TEST(BuyingPlan, WhatIfEqualsCheckingEveryTicket)
     QRandomGenerator pick(11);
     std::vector<Line> randomLines;
     for (int i = 0; i < 60; ++i)
-        randomLines.push_back(TicketSources::quickPick(pick));
+        randomLines.push_back(TicketRules::quickPick(pick));
     const std::vector<std::vector<Line>> cases{
         TicketSources::combinations(range(1, 12)), // 924 lines: every tier shows up
         randomLines,

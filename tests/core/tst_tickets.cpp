@@ -2,7 +2,7 @@
 // the ledger file and what it refuses, and the command line on the bundled
 // history.
 #include "maintenance/ticketledger.h"
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "store/drawdatabase.h"
 #include "store/textencoding.h"
 #include "support/cliprocess.h"
@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -264,7 +265,7 @@ TEST(Tickets, PredictionLinesAndQuickPicks)
 
     QRandomGenerator random(7);
     for (int i = 0; i < 500; ++i) {
-        const std::array<int, 6> pick = TicketSources::quickPick(random);
+        const std::array<int, 6> pick = TicketRules::quickPick(random);
         EXPECT_FALSE(TicketRules::problem(ticket(1, pick)).has_value());
     }
 }

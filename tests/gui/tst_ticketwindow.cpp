@@ -96,20 +96,21 @@ void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
     QCOMPARE(TicketLedger::open(cwd.ledgerPath()).prizes().amount(2130, Tier::First), 200000000);
 
     // All C(k, 6) lines of 消去法 only after a Yes to their number and cost.
+    const auto fromPrediction = [&](const QString &item) { window->findChild<QAction *>(item)->trigger(); };
     recorder.shown.clear();
-    window->addFromPrediction(TicketSources::Source::Elimination);
+    fromPrediction(QStringLiteral("消去法"));
     QCOMPARE(model->rowCount(), 3);
     QCOMPARE(recorder.shown.size(), 1);
     QCOMPARE(recorder.shown[0].icon, QMessageBox::Warning);
     QVERIFY2(recorder.shown[0].text.contains(QStringLiteral("円）を第2131回")), qPrintable(recorder.shown[0].text));
     recorder.answers << QMessageBox::Yes;
-    window->addFromPrediction(TicketSources::Source::Elimination);
+    fromPrediction(QStringLiteral("消去法"));
     const int added = model->rowCount() - 3;
     QVERIFY(recorder.shown[1].text.contains(QLocale(QLocale::English).toString(added) + QStringLiteral("口")));
     QCOMPARE(qint64(TicketLedger::open(cwd.ledgerPath()).tickets().size()), qint64(3 + added));
     QCOMPARE(model->index(3, TicketTableModel::DrawColumn).data().toInt(), 2131);
 
-    window->addFromPrediction(TicketSources::Source::OneShot); // no question for one line
+    fromPrediction(QStringLiteral("１発予想")); // no question for one line
     QCOMPARE(model->rowCount(), 3 + added + 1);
     QCOMPARE(recorder.shown.size(), 2);
 

@@ -44,6 +44,22 @@ std::function<PredictionEngine()> currentPrediction(const WindowContext &context
     };
 }
 
+// The four predictions as 予想から追加 offers them, made when one is chosen.
+std::vector<TicketWindow::LineSource> predictionLines(const WindowContext &context)
+{
+    std::vector<TicketWindow::LineSource> sources;
+    for (TicketSources::Source source : TicketSources::AllSources) {
+        sources.push_back({TicketSources::sourceName(source), [&context, source] {
+                               const PredictionEngine engine = currentPrediction(context)();
+                               TicketWindow::Offer offer{TicketSources::lines(engine, source), 0};
+                               if (TicketSources::offersEverySix(source))
+                                   offer.everySixOf = int(TicketSources::shownNumbers(engine, source).size());
+                               return offer;
+                           }});
+    }
+    return sources;
+}
+
 // 買い目作成 brought up, with the numbers of a prediction as candidates when
 // one is named.
 void openWheels(const WindowContext &context, std::optional<TicketSources::Source> source = std::nullopt)
@@ -105,7 +121,7 @@ WindowFactory tickets()
                 // update replaces.
                 auto *window = new TicketWindow(
                     TicketLedger::open(TicketLedger::defaultPath(context.programFolder)),
-                    TicketWindow::currentResults(context.store.history()), currentPrediction(context), context.ask);
+                    TicketWindow::currentResults(context.store.history()), predictionLines(context), context.ask);
                 context.follow(window, [window](const DrawHistoryStore &newer) {
                     window->setResults(TicketWindow::currentResults(newer));
                 });

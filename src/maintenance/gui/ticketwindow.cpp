@@ -46,9 +46,10 @@ void setUpTable(QTableView *table)
 
 } // namespace
 
-TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, Prediction prediction, Ask ask, QWidget *parent)
+TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, std::vector<LineSource> sources, Ask ask,
+                           QWidget *parent)
     : QWidget(parent)
-    , m_prediction(std::move(prediction))
+    , m_sources(std::move(sources))
     , m_ask(std::move(ask))
     , m_random(QRandomGenerator::securelySeeded())
 {
@@ -81,11 +82,10 @@ TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, Prediction 
     m_pickCount->setSuffix(QStringLiteral(" 口"));
 
     auto *menu = new QMenu(fromPrediction);
-    for (TicketSources::Source source : {TicketSources::Source::OneShot, TicketSources::Source::Cycle,
-                                         TicketSources::Source::MultiShot, TicketSources::Source::Elimination}) {
-        QAction *action = menu->addAction(TicketSources::sourceName(source));
-        action->setObjectName(TicketSources::sourceName(source));
-        connect(action, &QAction::triggered, this, [this, source] { addFromPrediction(source); });
+    for (size_t i = 0; i < m_sources.size(); ++i) {
+        QAction *action = menu->addAction(m_sources[i].name);
+        action->setObjectName(m_sources[i].name);
+        connect(action, &QAction::triggered, this, [this, i] { addFromPrediction(m_sources[i]); });
     }
     menu->addSeparator();
     QAction *wheel = menu->addAction(QStringLiteral("買い目作成（縮小ホイール・絞り込み）..."));
@@ -306,35 +306,32 @@ void TicketWindow::Cmdクイックピック_Click()
 {
     std::vector<std::array<int, 6>> lines;
     for (int i = 0; i < m_pickCount->value(); ++i)
-        lines.push_back(TicketSources::quickPick(m_random));
+        lines.push_back(TicketRules::quickPick(m_random));
     addLines(lines, QStringLiteral("クイックピック"));
 }
 
-void TicketWindow::addFromPrediction(TicketSources::Source source)
+void TicketWindow::addFromPrediction(const LineSource &source)
 {
-    const QString name = TicketSources::sourceName(source);
-    std::vector<std::array<int, 6>> lines;
-    std::optional<PredictionEngine> engine;
+    Offer offer;
     try {
-        engine.emplace(m_prediction());
-        lines = TicketSources::lines(*engine, source);
+        offer = source.offer();
     } catch (const RuntimeError &error) {
-        m_ask(Messages::error(QStringLiteral("%1: %2").arg(name, error.message())));
+        m_ask(Messages::error(QStringLiteral("%1: %2").arg(source.name, error.message())));
         return;
     }
-    if (lines.empty()) {
-        m_ask(Messages::error(QStringLiteral("%1には 6個そろった数字の組がありません。").arg(name)));
+    if (offer.lines.empty()) {
+        m_ask(Messages::error(QStringLiteral("%1には 6個そろった数字の組がありません。").arg(source.name)));
         return;
     }
-    if (source == TicketSources::Source::MultiShot || source == TicketSources::Source::Elimination) {
-        const qint64 count = qint64(lines.size());
+    if (offer.everySixOf > 0) {
+        const qint64 count = qint64(offer.lines.size());
         const QString question = QStringLiteral("%1の数字 %2個のすべての組合せ %3口（%4）を第%5回の購入記録に追加します。よろしいですか？")
-                                     .arg(name)
-                                     .arg(TicketSources::shownNumbers(*engine, source).size())
+                                     .arg(source.name)
+                                     .arg(offer.everySixOf)
                                      .arg(groupedDigits(count), formatYen(count * TicketRules::PricePerLine))
                                      .arg(m_model->nextDrawNo());
         if (m_ask(Messages::confirm(question)) != QMessageBox::Yes)
             return;
     }
-    addLines(lines, name);
+    addLines(offer.lines, source.name);
 }

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "maintenance/ticketledger.h"
-#include "maintenance/ticketsources.h"
 #include "store/globalbas.h"
 #include "ui/gui/messages.h"
 
 #include <QRandomGenerator>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <vector>
 
 class PrizeTableModel;
 class QPushButton;
@@ -36,10 +37,24 @@ public:
     static constexpr int WidthTwips = 15600;
 
     using Ask = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
-    // The prediction as the prediction window shows it now.
-    using Prediction = std::function<PredictionEngine()>;
+    // What a prediction offers now, as the prediction window shows it: its
+    // lines and, when they are every six of the numbers it shows, how many
+    // numbers that is (the user agrees to the cost first).
+    struct Offer
+    {
+        std::vector<std::array<int, 6>> lines;
+        int everySixOf = 0;
+    };
+    // One item of 予想から追加: the name on the menu and in the memo. The
+    // offer may throw RuntimeError when the prediction cannot be made.
+    struct LineSource
+    {
+        QString name;
+        std::function<Offer()> offer;
+    };
 
-    TicketWindow(TicketLedger ledger, DrawResults results, Prediction prediction, Ask ask, QWidget *parent = nullptr);
+    TicketWindow(TicketLedger ledger, DrawResults results, std::vector<LineSource> sources, Ask ask,
+                 QWidget *parent = nullptr);
 
     // The draws the window checks against: the draw database as it is now
     // (an update or the editor may have changed it since start-up), or the
@@ -66,7 +81,7 @@ public:
     void Cmdクイックピック_Click();
     // Adds the lines of a prediction; all C(k, 6) only after the user agreed
     // to how many lines and how much money that is.
-    void addFromPrediction(TicketSources::Source source);
+    void addFromPrediction(const LineSource &source);
 
 Q_SIGNALS:
     void closeRequested();
@@ -80,7 +95,7 @@ private:
     std::vector<int> selectedRows() const;
     Ticket newTicket(const std::array<int, 6> &numbers, const QString &memo) const;
 
-    Prediction m_prediction;
+    std::vector<LineSource> m_sources;
     Ask m_ask;
     QRandomGenerator m_random;
     TicketTableModel *m_model = nullptr;

@@ -136,8 +136,7 @@ void PredictionWindow::createControls()
     m_wheel->setObjectName(QStringLiteral("Cmd買い目作成"));
     m_wheel->setGeometry(twips(5640, 60, 1455, 375));
     auto *sources = new QMenu(m_wheel);
-    for (TicketSources::Source source : {TicketSources::Source::OneShot, TicketSources::Source::Cycle,
-                                         TicketSources::Source::MultiShot, TicketSources::Source::Elimination}) {
+    for (TicketSources::Source source : TicketSources::AllSources) {
         QAction *action = sources->addAction(QStringLiteral("%1の数字で").arg(TicketSources::sourceName(source)));
         action->setObjectName(TicketSources::sourceName(source));
         connect(action, &QAction::triggered, this, [this, source] { Q_EMIT wheelRequested(source); });

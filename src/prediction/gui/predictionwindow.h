@@ -1,6 +1,6 @@
 #pragma once
 
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "prediction/predictionengine.h"
 #include "ui/gui/sheetprinter.h"
 

@@ -109,8 +109,7 @@ void WheelWindow::createControls()
     m_candidates->setPlaceholderText(QStringLiteral("例: 1,4,7,12,18,23,29,35,41（6～43個。絞り込みでは空欄で1～43すべて）"));
     QPushButton *fromPrediction = button(this, QStringLiteral("Cmd予想から"), QStringLiteral("予想から"));
     auto *predictions = new QMenu(fromPrediction);
-    for (TicketSources::Source source : {TicketSources::Source::OneShot, TicketSources::Source::Cycle,
-                                         TicketSources::Source::MultiShot, TicketSources::Source::Elimination}) {
+    for (TicketSources::Source source : TicketSources::AllSources) {
         QAction *action = predictions->addAction(TicketSources::sourceName(source));
         action->setObjectName(TicketSources::sourceName(source));
         connect(action, &QAction::triggered, this, [this, source] { useSource(source); });

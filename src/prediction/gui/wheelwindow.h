@@ -1,7 +1,7 @@
 #pragma once
 
 #include "maintenance/ticket.h"
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 #include "prediction/buyingplan.h"
 #include "prediction/candidates.h"
 #include "ui/gui/messages.h"

@@ -2,7 +2,6 @@
 
 #include "prediction/predictionengine.h"
 
-#include <QRandomGenerator>
 #include <QString>
 
 #include <array>
@@ -13,6 +12,14 @@
 namespace TicketSources {
 
 enum class Source { OneShot, Cycle, MultiShot, Elimination };
+// In the order the prediction window shows them.
+inline constexpr std::array<Source, 4> AllSources{Source::OneShot, Source::Cycle, Source::MultiShot,
+                                                  Source::Elimination};
+// 連発予想 and 消去法 show numbers, not lines: they offer every six of them.
+constexpr bool offersEverySix(Source source)
+{
+    return source == Source::MultiShot || source == Source::Elimination;
+}
 
 // "１発予想", "周期法", "連発予想", "消去法".
 QString sourceName(Source source);
@@ -32,8 +39,5 @@ std::vector<int> shownNumbers(const PredictionEngine &engine, Source source);
 qint64 combinationCount(int k);
 // Every six of the numbers, each line ascending.
 std::vector<std::array<int, 6>> combinations(std::vector<int> numbers);
-
-// Six distinct random numbers 1 … 43, ascending.
-std::array<int, 6> quickPick(QRandomGenerator &random);
 
 } // namespace TicketSources

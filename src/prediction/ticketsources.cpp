@@ -1,4 +1,4 @@
-#include "maintenance/ticketsources.h"
+#include "prediction/ticketsources.h"
 
 #include "maintenance/ticket.h"
 #include "prediction/predictiongrids.h"
@@ -81,7 +81,7 @@ std::vector<int> shownNumbers(const PredictionEngine &engine, Source source)
 std::vector<std::array<int, 6>> lines(const PredictionEngine &engine, Source source)
 {
     const int k = gridOf(source);
-    if (source == Source::MultiShot || source == Source::Elimination)
+    if (offersEverySix(source))
         return combinations(shownNumbers(engine, source));
     std::vector<std::array<int, 6>> result;
     for (int row = 2; row <= PredictionGrids::rowCount(k); ++row) {
@@ -128,22 +128,6 @@ std::vector<std::array<int, 6>> combinations(std::vector<int> numbers)
             index[size_t(j)] = index[size_t(j - 1)] + 1;
     }
     return result;
-}
-
-std::array<int, 6> quickPick(QRandomGenerator &random)
-{
-    std::array<int, 43> pool{};
-    for (int i = 0; i < 43; ++i)
-        pool[size_t(i)] = i + 1;
-    // The first six places of a partial Fisher–Yates shuffle.
-    for (int i = 0; i < 6; ++i) {
-        const int j = i + int(random.bounded(43 - i));
-        std::swap(pool[size_t(i)], pool[size_t(j)]);
-    }
-    std::array<int, 6> line{};
-    std::copy(pool.begin(), pool.begin() + 6, line.begin());
-    std::sort(line.begin(), line.end());
-    return line;
 }
 
 } // namespace TicketSources
