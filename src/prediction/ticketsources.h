@@ -7,8 +7,8 @@
 #include <array>
 #include <vector>
 
-// Where new tickets come from besides typing: the predictions the prediction
-// window shows, and random picks.
+// Where new tickets come from besides typing and random picks: the
+// predictions the prediction window shows.
 namespace TicketSources {
 
 enum class Source { OneShot, Cycle, MultiShot, Elimination };
