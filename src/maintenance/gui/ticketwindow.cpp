@@ -190,6 +190,7 @@ void TicketWindow::setUpGrids()
     m_summaryGrid->verticalHeader()->setVisible(false);
     m_summaryGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_summaryGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_summaryGrid->horizontalHeader()->setStretchLastSection(true);
 }
 
 void TicketWindow::refreshSummary()
