@@ -48,7 +48,7 @@ long long choose(int n, int r)
         return 0;
     long long c = 1;
     for (int i = 1; i <= r; ++i)
-        c = c * (n - r + i) / i; // exact: c · (n − r + i) is divisible by i here
+        c = (long long)((__int128)c * (n - r + i) / i); // exact: the product is C(n − r + i, i) · i
     return c;
 }
 
