@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <numeric>
+
 namespace {
 
 std::vector<TierRule> tiers(std::initializer_list<TierRule> list)
@@ -47,8 +49,12 @@ long long choose(int n, int r)
     if (n < 0 || r < 0 || r > n)
         return 0;
     long long c = 1;
-    for (int i = 1; i <= r; ++i)
-        c = (long long)((__int128)c * (n - r + i) / i); // exact: the product is C(n − r + i, i) · i
+    for (int i = 1; i <= r; ++i) {
+        // c · (n − r + i) / i is a whole number; dividing first keeps the
+        // product within 64 bits wherever the result is.
+        const long long g = std::gcd(c, (long long)i);
+        c = (c / g) * ((n - r + i) / (i / g));
+    }
     return c;
 }
 
