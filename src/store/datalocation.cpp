@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -25,9 +27,17 @@ QString inFolder(const QString &folder, const QString &name)
     return folder + QLatin1Char('/') + name;
 }
 
+// Whether the program folder holds its own database, as it did the first
+// time this process asked: a database removed while the program runs must
+// not send the program to the data of another folder (an installed copy's).
 bool holdsOwnDatabase(const QString &programFolder)
 {
-    return QFileInfo::exists(inFolder(programFolder, DrawDatabase::FileName));
+    static QMutex mutex;
+    static QHash<QString, bool> answers;
+    const QMutexLocker lock(&mutex);
+    if (const auto known = answers.constFind(programFolder); known != answers.cend())
+        return *known;
+    return *answers.insert(programFolder, QFileInfo::exists(inFolder(programFolder, DrawDatabase::FileName)));
 }
 
 // The prefix of the installation a program in programFolder belongs to: the
@@ -35,9 +45,9 @@ bool holdsOwnDatabase(const QString &programFolder)
 // database is where the layout puts it, and the folder has none of its own.
 std::optional<QString> installationPrefix(const QString &programFolder)
 {
-    const QString folder = QDir::cleanPath(programFolder);
-    if (holdsOwnDatabase(folder))
+    if (holdsOwnDatabase(programFolder))
         return std::nullopt;
+    const QString folder = QDir::cleanPath(programFolder);
     for (const char *part : {Layout::Programs, Layout::Helpers}) {
         const QString suffix = QLatin1Char('/') + QString::fromUtf8(part);
         if (!folder.endsWith(suffix))

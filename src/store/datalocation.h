@@ -23,7 +23,8 @@ namespace DataLocation {
 inline const QString FolderName = QStringLiteral("loto6kermon");
 
 // True when the program's folder holds its own database and the program can
-// write to it.
+// write to it. Whether it holds one is decided once per process: removed
+// while the program runs, its database does not make it another program.
 bool isPortable(const QString &programFolder);
 
 // The folder that holds Loto6Kermon.mdb for a program in programFolder.

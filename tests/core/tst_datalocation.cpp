@@ -78,6 +78,11 @@ TEST_F(DataLocationTest, PortableProgramKeepsItsFilesWhereTheyAlwaysWere)
     EXPECT_EQ(TicketLedger::defaultPath(build), TicketLedger::FileName);
     EXPECT_EQ(DataLocation::prepare(build), QString());
     EXPECT_TRUE(homeEntries().isEmpty());
+
+    // Its database removed while it runs, it stays what it was at its start.
+    QFile::remove(build + QStringLiteral("/Loto6Kermon.mdb"));
+    EXPECT_EQ(DataLocation::databaseFile(build), build + QStringLiteral("/Loto6Kermon.mdb"));
+    EXPECT_EQ(TicketLedger::defaultPath(build), TicketLedger::FileName);
 }
 
 // Each program of an installation finds the bundled files from where the
