@@ -456,9 +456,8 @@ int importOrSave(const QString &command, const Options &options)
 // one (or in the installed program's libexec folder) draws them.
 int renderThroughHelper(const QStringList &arguments)
 {
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QString helper = QStandardPaths::findExecutable(
-        QStringLiteral("loto6kermon-render"), {folder, folder + QStringLiteral("/../libexec/loto6kermon")});
+    const QString folder = DataLocation::helperFolder(QCoreApplication::applicationDirPath());
+    const QString helper = QStandardPaths::findExecutable(QStringLiteral("loto6kermon-render"), {folder});
     if (helper.isEmpty()) {
         err(QStringLiteral("描画用のプログラム loto6kermon-render が見つかりません（%1）。").arg(folder));
         return Failure;

@@ -90,7 +90,7 @@ void bindTicket(Statement &statement, const Ticket &ticket)
 
 QString TicketLedger::defaultPath(const QString &programFolder)
 {
-    return DataLocation::settingsFile(programFolder, FileName);
+    return DataLocation::dataFile(programFolder, FileName);
 }
 
 TicketLedger::TicketLedger(Database db)

@@ -10,8 +10,8 @@
 #include <vector>
 
 // The user's tickets and the prize amounts they recorded, in a file of their
-// own: a plain SQLite file (the SQLCipher library without a key) beside the
-// options file. The draw database is replaced by an update and rewritten by
+// own: a plain SQLite file (the SQLCipher library without a key) in the
+// user's data folder (DataLocation::dataFile). The draw database is replaced by an update and rewritten by
 // an import, so nothing of the user's may live in it.
 //
 // Every method writes at once, in one transaction. Problems (a refused

@@ -1,12 +1,20 @@
 #include "store/datalocation.h"
 
+#include "datalocationlayout.h"
+#include "store/database.h"
 #include "store/drawdatabase.h"
+#include "store/runtimeerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+
+#include <cstdio>
+#include <optional>
 
 #include <unistd.h>
 
@@ -14,16 +22,41 @@ namespace DataLocation {
 
 namespace {
 
-// share/loto6kermon relative to the program's bin folder.
-QString installedResources(const QString &programFolder)
+QString inFolder(const QString &folder, const QString &name)
 {
-    return QDir::cleanPath(programFolder + QStringLiteral("/../share/") + FolderName);
+    return folder + QLatin1Char('/') + name;
 }
 
-bool isInstalledLayout(const QString &programFolder)
+// Whether the program folder holds its own database, as it did the first
+// time this process asked: a database removed while the program runs must
+// not send the program to the data of another folder (an installed copy's).
+bool holdsOwnDatabase(const QString &programFolder)
 {
-    return QFileInfo::exists(installedResources(programFolder) + QLatin1Char('/') + DrawDatabase::FileName)
-        && !QFileInfo::exists(programFolder + QLatin1Char('/') + DrawDatabase::FileName);
+    static QMutex mutex;
+    static QHash<QString, bool> answers;
+    const QMutexLocker lock(&mutex);
+    if (const auto known = answers.constFind(programFolder); known != answers.cend())
+        return *known;
+    return *answers.insert(programFolder, QFileInfo::exists(inFolder(programFolder, DrawDatabase::FileName)));
+}
+
+// The prefix of the installation a program in programFolder belongs to: the
+// folder is the programs' or the helpers' folder of the layout, the bundled
+// database is where the layout puts it, and the folder has none of its own.
+std::optional<QString> installationPrefix(const QString &programFolder)
+{
+    if (holdsOwnDatabase(programFolder))
+        return std::nullopt;
+    const QString folder = QDir::cleanPath(programFolder);
+    for (const char *part : {Layout::Programs, Layout::Helpers}) {
+        const QString suffix = QLatin1Char('/') + QString::fromUtf8(part);
+        if (!folder.endsWith(suffix))
+            continue;
+        const QString prefix = folder.chopped(suffix.size());
+        if (QFileInfo::exists(inFolder(prefix + QLatin1Char('/') + QString::fromUtf8(Layout::Resources), DrawDatabase::FileName)))
+            return prefix;
+    }
+    return std::nullopt;
 }
 
 // The user's folder of that kind for this program. Not the application's own
@@ -31,8 +64,35 @@ bool isInstalledLayout(const QString &programFolder)
 // application names but share the user's data.
 QString userFolder(QStandardPaths::StandardLocation kind)
 {
-    return QStandardPaths::writableLocation(kind) + QLatin1Char('/') + FolderName;
+    return inFolder(QStandardPaths::writableLocation(kind), FolderName);
 }
+
+// Folders made for a start, removed again (when still empty) unless the
+// start succeeded: a failed first run leaves nothing behind.
+class MadeFolders
+{
+public:
+    MadeFolders() = default;
+    MadeFolders(const MadeFolders &) = delete;
+    MadeFolders &operator=(const MadeFolders &) = delete;
+    ~MadeFolders()
+    {
+        for (const QString &folder : m_made)
+            QDir().rmdir(folder);
+    }
+
+    bool make(const QString &path)
+    {
+        // The deepest first; also those made before mkpath gave up.
+        for (QString folder = QDir::cleanPath(path); !QFileInfo::exists(folder); folder = QFileInfo(folder).path())
+            m_made << folder;
+        return QDir().mkpath(path);
+    }
+    void keep() { m_made.clear(); }
+
+private:
+    QStringList m_made;
+};
 
 QString copyBundled(const QString &bundled, const QString &target)
 {
@@ -51,18 +111,37 @@ QString copyBundled(const QString &bundled, const QString &target)
     copy.close();
     // A rollback journal left beside a database that is gone belongs to no
     // file any more; kept, the next writer would roll its pages into the copy.
-    QFile::remove(target + QStringLiteral("-journal"));
+    QFile::remove(Database::journalPath(target));
     // Renaming does not replace: a copy made meanwhile by another start wins.
     if (!QFile::rename(copy.fileName(), target) && !QFileInfo::exists(target))
         return failed.arg(target, QStringLiteral("名前を変更できません。"));
     return {};
 }
 
+// Gives the database at from the name to, holding its write lock while the
+// name changes hands: a writer that gets the lock afterwards finds its file
+// renamed away (Database::begin) instead of writing a journal under the old
+// name. Opening it read-write first rolls back what a killed writer left.
+bool moveDatabase(const QString &from, const QString &to)
+{
+    if (!QDir().mkpath(QFileInfo(to).path()))
+        return false;
+    try {
+        const Database held = Database::open(from, QString(), Database::Mode::ReadWrite);
+        held.begin();
+        const bool moved = std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+        held.rollback();
+        return moved;
+    } catch (const DatabaseError &) {
+        return false;
+    }
+}
+
 } // namespace
 
 bool isPortable(const QString &programFolder)
 {
-    return QFileInfo(programFolder).isWritable() && !isInstalledLayout(programFolder);
+    return holdsOwnDatabase(programFolder) && QFileInfo(programFolder).isWritable();
 }
 
 QString databaseFolder(const QString &programFolder)
@@ -74,7 +153,7 @@ QString databaseFolder(const QString &programFolder)
 
 QString databaseFile(const QString &programFolder)
 {
-    return databaseFolder(programFolder) + QLatin1Char('/') + DrawDatabase::FileName;
+    return inFolder(databaseFolder(programFolder), DrawDatabase::FileName);
 }
 
 QString settingsFolder(const QString &programFolder)
@@ -88,15 +167,31 @@ QString settingsFile(const QString &programFolder, const QString &name)
 {
     if (isPortable(programFolder))
         return name;
-    return settingsFolder(programFolder) + QLatin1Char('/') + name;
+    return inFolder(settingsFolder(programFolder), name);
+}
+
+QString dataFile(const QString &programFolder, const QString &name)
+{
+    if (isPortable(programFolder))
+        return name;
+    const QString target = inFolder(userFolder(QStandardPaths::GenericDataLocation), name);
+    const QString earlier = inFolder(userFolder(QStandardPaths::GenericConfigLocation), name);
+    if (QFileInfo::exists(target) || !QFileInfo::exists(earlier))
+        return target;
+    return moveDatabase(earlier, target) ? target : earlier;
 }
 
 QString resourceFolder(const QString &programFolder)
 {
-    // A read-only copy that is not installed brings its files along itself.
-    const QString installed = installedResources(programFolder);
-    if (!isPortable(programFolder) && QFileInfo::exists(installed + QLatin1Char('/') + DrawDatabase::FileName))
-        return installed;
+    if (const std::optional<QString> prefix = installationPrefix(programFolder))
+        return *prefix + QLatin1Char('/') + QString::fromUtf8(Layout::Resources);
+    return programFolder;
+}
+
+QString helperFolder(const QString &programFolder)
+{
+    if (const std::optional<QString> prefix = installationPrefix(programFolder))
+        return *prefix + QLatin1Char('/') + QString::fromUtf8(Layout::Helpers);
     return programFolder;
 }
 
@@ -104,16 +199,22 @@ QString prepare(const QString &programFolder)
 {
     if (isPortable(programFolder))
         return {};
-    const QString data = databaseFolder(programFolder);
-    const QString settings = settingsFolder(programFolder);
-    for (const QString &folder : {data, settings}) {
-        if (!QDir().mkpath(folder))
+    const QString target = databaseFile(programFolder);
+    const QString bundled = inFolder(resourceFolder(programFolder), DrawDatabase::FileName);
+    const bool firstStart = !QFileInfo::exists(target);
+    if (firstStart && !QFileInfo::exists(bundled))
+        return QStringLiteral("同梱の当選データファイル「%1」が見つかりません。").arg(bundled);
+    MadeFolders made;
+    for (const QString &folder : {databaseFolder(programFolder), settingsFolder(programFolder)}) {
+        if (!made.make(folder))
             return QStringLiteral("フォルダー「%1」を作成できません。").arg(folder);
     }
-    const QString target = databaseFile(programFolder);
-    if (QFileInfo::exists(target))
-        return {};
-    return copyBundled(resourceFolder(programFolder) + QLatin1Char('/') + DrawDatabase::FileName, target);
+    if (firstStart) {
+        if (const QString problem = copyBundled(bundled, target); !problem.isEmpty())
+            return problem;
+    }
+    made.keep();
+    return {};
 }
 
 } // namespace DataLocation

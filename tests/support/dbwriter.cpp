@@ -6,6 +6,8 @@
 //   dbwriter FILE edit N   changes 第1数字 of rows 1 … N through the draw
 //                          results editor, one transaction each, and prints
 //                          "row value W" (written) or "row value F" (failed)
+// crash and lock take "plain" after their number for a file without a key
+// (the ticket ledger's kind).
 #include "maintenance/drawrecordeditor.h"
 #include "store/drawdatabase.h"
 
@@ -32,7 +34,8 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
-    const Database db = Database::open(args.value(1), DrawDatabase::password(), Database::Mode::ReadWrite);
+    const QString key = args.value(4) == QLatin1String("plain") ? QString() : DrawDatabase::password();
+    const Database db = Database::open(args.value(1), key, Database::Mode::ReadWrite);
     if (args.value(2) == QLatin1String("crash")) {
         db.exec(QStringLiteral("UPDATE 結果マスタ SET 第1数字 = %1 WHERE 回数 = 1").arg(args.value(3).toInt()));
         db.exec(QStringLiteral("PRAGMA cache_size = 2"));

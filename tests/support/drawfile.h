@@ -14,9 +14,9 @@
 
 namespace DrawFile {
 
-inline void write(const QString &path, const std::vector<DrawRecord> &records)
+inline void write(const QString &path, const std::vector<DrawRecord> &records, const QString &key = DrawDatabase::password())
 {
-    const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::Create);
+    const Database db = Database::open(path, key, Database::Mode::Create);
     db.begin();
     DrawDatabase::createSchema(db, false);
     for (const DrawRecord &record : records)
@@ -33,9 +33,9 @@ inline QString line(const DrawRecord &record)
     return parts.join(QLatin1Char('|'));
 }
 
-inline QStringList lines(const QString &path)
+inline QStringList lines(const QString &path, const QString &key = DrawDatabase::password())
 {
-    const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
+    const Database db = Database::open(path, key, Database::Mode::ReadOnly);
     QStringList result;
     for (const DrawRecord &record : DrawDatabase::readAll(db))
         result << line(record);
