@@ -108,7 +108,7 @@ QString databasePath(const Options &options)
 
 DrawHistoryStore loadStore(const Options &options)
 {
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath(options)));
+    return loadDrawHistoryFrom(databasePath(options));
 }
 
 const AnalysisWindow *windowArgument(const Options &options, QString *problem)

@@ -101,7 +101,7 @@ YenSum linesPrize(qint64 amount, int count)
 DrawHistoryStore loadDraws(const Arguments &args)
 {
     const QString path = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db")) : programDatabase();
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+    return loadDrawHistoryFrom(path);
 }
 
 QJsonArray numbersJson(const std::array<int, 6> &numbers)

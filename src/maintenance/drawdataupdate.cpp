@@ -287,7 +287,7 @@ QString checkDatabaseFile(const QString &path)
     // Then the start-up's own load: a file it would refuse is refused now,
     // not at the next start.
     try {
-        loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+        loadDrawHistoryFrom(path);
     } catch (const DatabaseError &error) {
         QString reason = error.message();
         reason.replace(path, QStringLiteral("ダウンロードしたファイル"));

@@ -43,16 +43,13 @@ const QString FullTable = QStringLiteral(
 
 } // namespace
 
-TEST(DrawDatabase, ConnectStringHoldsPasswordAndSourceInOrder)
+TEST(DrawDatabase, TheFolderHoldsLoto6KermonMdbUnderASixDigitPassword)
 {
-    const QString cs = DrawDatabase::buildConnectString(QStringLiteral("/opt/ロト6"));
-    EXPECT_TRUE(cs.startsWith(QStringLiteral("Provider=")));
-    EXPECT_TRUE(cs.endsWith(QStringLiteral(";Data Source=/opt/ロト6/Loto6Kermon.mdb")));
-    EXPECT_LT(cs.indexOf(QStringLiteral("Password=")), cs.indexOf(QStringLiteral(";Data Source=")));
-    const auto target = DrawDatabase::parseConnectString(cs);
-    EXPECT_EQ(target.path, QStringLiteral("/opt/ロト6/Loto6Kermon.mdb"));
-    EXPECT_EQ(target.password, DrawDatabase::password());
-    EXPECT_EQ(target.password.size(), 6);
+    EXPECT_EQ(DrawDatabase::fileIn(QStringLiteral("/opt/ロト6")), QStringLiteral("/opt/ロト6/Loto6Kermon.mdb"));
+    bool number = false;
+    DrawDatabase::password().toInt(&number);
+    EXPECT_TRUE(number);
+    EXPECT_EQ(DrawDatabase::password().size(), 6);
 }
 
 TEST(DrawDatabase, RefusesWhatIsNotADrawDatabaseAndChangesNothing)
@@ -176,7 +173,7 @@ TEST(DrawCsv, RefusesWhatTheStoreCouldNotLoadNamingTheRow)
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("out.mdb"));
     DrawFile::createFromCsv(writeCsv(dir, head + QStringLiteral("32763,1,2,3,4,5,6,7\n")), db, false);
-    EXPECT_EQ(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(db)).LastDrawNo, 32763);
+    EXPECT_EQ(loadDrawHistoryFrom(db).LastDrawNo, 32763);
 }
 
 TEST(Cli, ExportAllIsTheSingleExportsInListOrder)

@@ -46,7 +46,7 @@ public:
     QString path() const { return m_dir.path(); }
     QString databasePath() const { return m_dir.filePath(DrawDatabase::FileName); }
     // The history as a fresh start on the file would load it.
-    DrawHistoryStore load() const { return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath())); }
+    DrawHistoryStore load() const { return loadDrawHistoryFrom(databasePath()); }
 
 private:
     QTemporaryDir m_dir;

@@ -192,7 +192,7 @@ void openEditor(MainFrm &frame)
                                          DrawResultsEditor::WidthTwips, [](const WindowContext &context) -> QWidget * {
                                              // A connection of its own, opened for writing.
                                              auto *editor = new DrawResultsEditor(
-                                                 DrawRecordEditor::open(context.store.history().ConnectString), context.ask);
+                                                 DrawRecordEditor::open(context.store.history().DatabasePath), context.ask);
                                              QObject::connect(editor, &DrawResultsEditor::drawsWritten, editor,
                                                               [&context] { context.drawsWritten(); });
                                              return editor;
