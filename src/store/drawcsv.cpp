@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/drawdatabase.h"
 #include "store/filereplacement.h"
+#include "store/pendingfile.h"
 #include "store/runtimeerror.h"
 
 #include <QFile>
@@ -170,20 +171,17 @@ void createDatabase(const QString &csvText, const QString &sourceName, const QSt
                                 .arg(dbPath));
     }
 
-    const QString temporary = dbPath + QStringLiteral(".creating");
-    // What a killed create-db left; its journal would roll into the new file.
-    QFile::remove(temporary);
-    QFile::remove(Database::journalPath(temporary));
-    try {
-        const Database db = Database::open(temporary, DrawDatabase::password(), Database::Mode::Create);
+    static const QString Tag = QStringLiteral("creating");
+    // What a killed create-db left; its journal would roll into nothing.
+    PendingFile::removeLeftovers(dbPath, Tag);
+    PendingFile temporary = PendingFile::create(dbPath, Tag);
+    {
+        const Database db = Database::open(temporary.path(), DrawDatabase::password(), Database::Mode::Create);
         db.begin();
         DrawDatabase::createSchema(db, table.withDate);
         for (const DrawRecord &record : table.records)
             DrawDatabase::insert(db, record, table.withDate);
         db.commit();
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
     }
     // An existing file is replaced under its write lock (see FileReplacement);
     // opening it rolls a journal a killed writer left back into it first.
@@ -195,7 +193,6 @@ void createDatabase(const QString &csvText, const QString &sourceName, const QSt
             throw DatabaseError(QStringLiteral("データベースファイル「%1」を作成できません（%2）。").arg(dbPath, error.message()));
         }
     } catch (const DatabaseError &error) {
-        QFile::remove(temporary);
         if (error.isBusy()) {
             throw DatabaseError(QStringLiteral("データベースファイル「%1」は他のプログラムが書き込み中です。置き換えられません。")
                                     .arg(dbPath));

@@ -1,11 +1,16 @@
 // Writers in separate processes at the same time, and killed in the middle:
 // what each one reports must be what the file holds afterwards.
+#include "maintenance/drawdataupdate.h"
 #include "maintenance/drawrecordeditor.h"
 #include "maintenance/ticketledger.h"
 #include "support/drawfile.h"
 #include "support/editreports.h"
 #include "support/history.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -15,6 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -256,4 +264,46 @@ TEST(ConcurrentWriters, TicketImportsAtOnceAndKilled)
     const Finished after = wait(*importTickets(c));
     EXPECT_EQ(after.exitCode, 0) << after.err.toStdString();
     EXPECT_GE(withMemo(QStringLiteral("C")), 3000);
+}
+
+// An update that waits for the lock while another program puts a new file
+// in place keeps, as the .bak, the file that went by the name when it wrote:
+// never the one replaced before, and never a second name of the new
+// database. Pending names of writers that have ended are cleared away,
+// those of a running writer left alone.
+TEST(ConcurrentWriters, UpdateKeepsTheFileItReplacesWhenAnotherReplacedItFirst)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(DrawDatabase::FileName);
+    DrawFile::write(target, TestHistory::generated(300));
+    const QString between = dir.filePath(QStringLiteral("between.mdb"));
+    DrawFile::write(between, TestHistory::generated(310));
+    const QStringList betweenLines = DrawFile::lines(between);
+    const QString download = dir.filePath(QStringLiteral("download.mdb"));
+    DrawFile::write(download, TestHistory::generated(2000));
+
+    QProcess ended;
+    ended.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+    ASSERT_TRUE(ended.waitForStarted(30000));
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished(30000));
+    const QString leftOver = target + QStringLiteral(".bak.new-%1-killed").arg(endedPid);
+    const QString running = target + QStringLiteral(".bak.new-%1-running").arg(::getpid());
+    ASSERT_TRUE(DrawFile::writeBytes(leftOver, "x") && DrawFile::writeBytes(running, "x"));
+
+    const auto writer = start(QStringLiteral(LOTO6_DBWRITER), {target, QStringLiteral("replace"), between, QStringLiteral("700")});
+    ASSERT_TRUE(writer->waitForReadyRead(60000));
+    ASSERT_EQ(writer->readLine(), "ready\n");
+    const DrawDataUpdate::Result result = DrawDataUpdate::installFile(download, target);
+    wait(*writer);
+
+    ASSERT_EQ(int(result.status), int(DrawDataUpdate::Status::Updated)) << result.message.toStdString();
+    EXPECT_EQ(DrawFile::lines(target + QStringLiteral(".bak")), betweenLines);
+    EXPECT_EQ(DrawFile::lines(target).size(), 2000);
+    struct stat live{}, kept{};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &live), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(target + QStringLiteral(".bak")).constData(), &kept), 0);
+    EXPECT_NE(live.st_ino, kept.st_ino);
+    EXPECT_FALSE(QFile::exists(leftOver));
+    EXPECT_TRUE(QFile::exists(running));
 }
