@@ -74,6 +74,15 @@ public:
     };
     int recordPrizes(const std::vector<PrizeRecord> &records);
 
+    // The ledger at path as the second database of a draw database's
+    // connection, so that draws and their prize amounts go in one
+    // transaction: both or neither, also when the program is killed. The
+    // ledger must be up to date first (open() makes it so).
+    static void attach(const Database &draws, const QString &path);
+    // recordPrizes into the ledger attached to draws, inside the caller's
+    // transaction.
+    static int recordPrizes(const Database &draws, const std::vector<PrizeRecord> &records);
+
 private:
     explicit TicketLedger(Database db);
     // The file opened as a ledger this program reads, and its schema version.

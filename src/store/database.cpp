@@ -265,6 +265,14 @@ bool Database::wasReplaced() const
     return sqlite3_file_control(m_db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
 }
 
+void Database::attachPlain(const QString &path, const QString &name) const
+{
+    // An empty key: the file is plain SQLite, not encrypted with ours.
+    Statement attach = prepare(QStringLiteral("ATTACH DATABASE ? AS %1 KEY ''").arg(name));
+    attach.bind(1, Field(path));
+    attach.step();
+}
+
 void Database::saveCopy(const QString &path, const QString &key) const
 {
     static const QString Tag = QStringLiteral("new");
