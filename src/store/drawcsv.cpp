@@ -131,9 +131,14 @@ Table parse(const QString &text, const QString &sourceName)
         // 回数 and the number of draws are 16-bit in the store and the
         // windows: a file beyond what they show would be written and then
         // fail at every start or in some window.
-        if (record.drawNo.integer() > DrawRecord::MaxDrawNumber || record.drawNo.integer() < -32768) {
+        if (record.drawNo.integer() > DrawRecord::MaxDrawNumber) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」は読み込める範囲（%4 まで）を超えています。")
                                     .arg(sourceName).arg(i + 1).arg(fields[0]).arg(DrawRecord::MaxDrawNumber));
+        }
+        // Draws count from 1: the windows index their tables by 回数.
+        if (record.drawNo.integer() < 1) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」は 1 以上の整数にしてください。")
+                                    .arg(sourceName).arg(i + 1).arg(fields[0]));
         }
         if (table.records.size() >= size_t(DrawRecord::MaxDrawNumber)) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 当選データが読み込める件数（%3 件）を超えています。")
