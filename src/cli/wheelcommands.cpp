@@ -201,10 +201,10 @@ int runWheel(const Options &options)
         {QStringLiteral("guarantee"), Wheel::guaranteeText(wheel->condition)},
         {QStringLiteral("lines"), lines},
         {QStringLiteral("count"), int(wheel->lines.size())},
-        {QStringLiteral("lowerBound"), double(wheel->lowerBound)},
+        {QStringLiteral("lowerBound"), qint64(wheel->lowerBound)},
         {QStringLiteral("bound"), wheel->bound == Wheel::Bound::Schoenheim ? QStringLiteral("schoenheim") : QStringLiteral("counting")},
         {QStringLiteral("verified"), wheel->verified},
-        {QStringLiteral("cost"), double(wheel->cost())},
+        {QStringLiteral("cost"), qint64(wheel->cost())},
         {QStringLiteral("seconds"), wheel->seconds},
         {QStringLiteral("seed"), QString::number(wheel->seed)},
         {QStringLiteral("stop"), stopName(wheel->stop)},
@@ -325,7 +325,7 @@ int runCombos(const Options &options)
                            {QStringLiteral("max"), stat.filter.max},
                            {QStringLiteral("pastDraws"), stat.pastDraws},
                            {QStringLiteral("pastPassed"), stat.pastPassed},
-                           {QStringLiteral("fairLines"), double(stat.fairLines)},
+                           {QStringLiteral("fairLines"), qint64(stat.fairLines)},
                            {QStringLiteral("chance"), stat.chance()}};
         if (stat.filter.measure == ComboFilter::Measure::Groups)
             object.insert(QStringLiteral("division"), stat.filter.division);
@@ -357,9 +357,9 @@ int runAddWheelTickets(const Options &options, const QString &ledgerPath)
     const QJsonObject document{{QStringLiteral("added"), int(added.size())},
                                {QStringLiteral("draw"), drawNo},
                                {QStringLiteral("count"), count},
-                               {QStringLiteral("cost"), double(wheel->cost()) * count},
+                               {QStringLiteral("cost"), qint64(wheel->cost()) * count},
                                {QStringLiteral("guarantee"), Wheel::guaranteeText(wheel->condition)},
-                               {QStringLiteral("lowerBound"), double(wheel->lowerBound)},
+                               {QStringLiteral("lowerBound"), qint64(wheel->lowerBound)},
                                {QStringLiteral("verified"), wheel->verified},
                                {QStringLiteral("ledger"), ledgerPath}};
     out(QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));

@@ -179,6 +179,15 @@ TicketLedger::Contents TicketLedger::read(const QString &path)
     return {ledger.tickets(), ledger.prizes()};
 }
 
+void TicketLedger::forEachTicket(const QString &path, const std::function<void(const Ticket &)> &take)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    auto [db, version] = openChecked(path, true, true);
+    if (version >= 1)
+        TicketLedger(std::move(db)).eachTicket(take);
+}
+
 template<typename Work> void TicketLedger::transaction(Work work) const
 {
     m_db->begin();
@@ -193,9 +202,15 @@ template<typename Work> void TicketLedger::transaction(Work work) const
 
 std::vector<Ticket> TicketLedger::tickets() const
 {
+    std::vector<Ticket> result;
+    eachTicket([&result](const Ticket &ticket) { result.push_back(ticket); });
+    return result;
+}
+
+void TicketLedger::eachTicket(const std::function<void(const Ticket &)> &take) const
+{
     Statement statement = m_db->prepare(
         QStringLiteral("SELECT id, draw, n1, n2, n3, n4, n5, n6, count, purchased, memo FROM tickets ORDER BY id"));
-    std::vector<Ticket> result;
     while (statement.step()) {
         Ticket ticket;
         ticket.id = integerOf(statement, 0);
@@ -205,9 +220,8 @@ std::vector<Ticket> TicketLedger::tickets() const
         ticket.count = int(integerOf(statement, 8));
         ticket.purchaseDate = statement.value(9).toText();
         ticket.memo = statement.value(10).toText();
-        result.push_back(ticket);
+        take(ticket);
     }
-    return result;
 }
 
 void TicketLedger::insert(Ticket &ticket) const
