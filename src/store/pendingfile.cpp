@@ -138,6 +138,10 @@ void PendingFile::removeLeftovers(const QString &target, const QString &tag)
         if (!numbered || !isRunning(pid))
             QFile::remove(folder.filePath(name));
     }
+    // The one fixed name earlier versions used for every write, and its journal.
+    const QString fixed = target + QLatin1Char('.') + tag;
+    QFile::remove(fixed);
+    QFile::remove(fixed + QStringLiteral("-journal"));
 }
 
 void PendingFile::renameTo(const QString &path)
