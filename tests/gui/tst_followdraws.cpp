@@ -207,7 +207,8 @@ void TestFollowDraws::aWindowThatCannotFollowClosesAndSaysWhy()
     HttpTestServer server;
     server.serve(HttpTestServer::Reply::Body, DrawFile::bytes(odd.databasePath()));
     frame.setDownloadUrl(server.url());
-    messages.answers << QMessageBox::Yes; // replace the draws
+    // Replace the draws, and again when asked about a download older than them.
+    messages.answers << QMessageBox::Yes << QMessageBox::Yes;
     trigger(frame, QStringLiteral("mnuMasterUpdate"));
     QCOMPARE(int(frame.store().LastDrawNo), 1);
     QTRY_VERIFY(!frame.childWindow(QStringLiteral("出現頻度分析")));
