@@ -61,7 +61,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString bundledPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Loto6Kermon.mdb"));
-    const auto bundled = std::make_unique<DrawHistoryStore>(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(bundledPath)));
+    const auto bundled = std::make_unique<DrawHistoryStore>(loadDrawHistoryFrom(bundledPath));
     const auto large = std::make_unique<DrawHistoryStore>(TestHistory::store(TestHistory::generated(30000)));
 
     const AnalysisWindow *widest = findAnalysisWindow(QStringLiteral("分割11データ分析"));

@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     QApplication::setFont(Metrics::gridFont());
 
     const QString bundledPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Loto6Kermon.mdb"));
-    const auto bundled = std::make_unique<DrawHistoryStore>(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(bundledPath)));
+    const auto bundled = std::make_unique<DrawHistoryStore>(loadDrawHistoryFrom(bundledPath));
     const auto generated = std::make_unique<DrawHistoryStore>(TestHistory::store(TestHistory::generated(10000)));
     benchmark::RegisterBenchmark("Pdf/バラツキ分析/2130", writePdf, bundled.get())->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::RegisterBenchmark("Pdf/バラツキ分析/10000", writePdf, generated.get())->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -34,7 +34,7 @@ const QString &largeDatabase()
 void openAndLoad(benchmark::State &state, const QString &path)
 {
     for (auto _ : state) {
-        DrawHistoryStore store = loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+        DrawHistoryStore store = loadDrawHistoryFrom(path);
         benchmark::DoNotOptimize(store.LastDrawNo);
     }
 }

@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     QApplication::setFont(Metrics::gridFont());
 
     const QString bundledPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Loto6Kermon.mdb"));
-    const auto bundled = std::make_unique<DrawHistoryStore>(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(bundledPath)));
+    const auto bundled = std::make_unique<DrawHistoryStore>(loadDrawHistoryFrom(bundledPath));
     const auto generated = std::make_unique<DrawHistoryStore>(TestHistory::store(TestHistory::generated(5000)));
 
     for (const AnalysisWindow &window : analysisWindows()) {

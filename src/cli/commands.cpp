@@ -303,10 +303,15 @@ int update(const Options &options)
     }
     if (!options.positional.isEmpty())
         return usage(QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
-    const DrawDataUpdate::Result result
-        = DrawDataUpdate::update(url, databasePath(options));
+    // --force: a download older than the database replaces it all the same.
+    DrawDataUpdate::ReplaceOlder replaceOlder;
+    if (options.has(QStringLiteral("--force")))
+        replaceOlder = [](const DrawDataUpdate::OlderDownload &) { return true; };
+    const DrawDataUpdate::Result result = DrawDataUpdate::update(url, databasePath(options), {}, replaceOlder);
     if (!result.succeeded()) {
         err(result.message);
+        if (result.status == DrawDataUpdate::Status::Older)
+            err(QStringLiteral("古いデータで置き換えるには --force を付けてください。"));
         return Failure;
     }
     out(result.message + QLatin1Char('\n'));

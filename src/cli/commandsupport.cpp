@@ -59,7 +59,7 @@ const char *const UsageText =
     "  export --all [--format json|csv] [--reflect 0,1,5]\n"
     "  render WINDOW --png OUT [--reflect 0,1,5]\n"
     "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
-    "  update [--url URL]\n"
+    "  update [--url URL] [--force]\n"
     "  randomness [--last N | --from A --to B] [--format json|csv]\n"
     "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
     "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
@@ -108,7 +108,7 @@ QString databasePath(const Options &options)
 
 DrawHistoryStore loadStore(const Options &options)
 {
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath(options)));
+    return loadDrawHistoryFrom(databasePath(options));
 }
 
 const AnalysisWindow *windowArgument(const Options &options, QString *problem)

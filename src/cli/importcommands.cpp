@@ -53,7 +53,7 @@ QJsonArray numbersJson(const DrawRecord &record)
     QJsonArray numbers;
     for (const Field &f : record.numbers) {
         if (f.isInteger())
-            numbers.append(double(f.integer()));
+            numbers.append(qint64(f.integer()));
         else if (f.isNull())
             numbers.append(QJsonValue::Null);
         else
@@ -64,7 +64,7 @@ QJsonArray numbersJson(const DrawRecord &record)
 
 QJsonValue amountJson(const std::optional<qint64> &amount)
 {
-    return amount ? QJsonValue(double(*amount)) : QJsonValue(QJsonValue::Null);
+    return amount ? QJsonValue(*amount) : QJsonValue(QJsonValue::Null);
 }
 
 QJsonArray prizesJson(const DrawImport::ImportedDraw &draw)

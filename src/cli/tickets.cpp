@@ -10,6 +10,7 @@
 #include "store/drawdatabase.h"
 #include "store/globalbas.h"
 #include "store/runtimeerror.h"
+#include "ui/exportoutput.h"
 #include "ui/savedfile.h"
 
 #include <QCoreApplication>
@@ -19,9 +20,9 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cstdio>
+#include <utility>
 
 namespace Cli {
 
@@ -101,66 +102,180 @@ YenSum linesPrize(qint64 amount, int count)
 DrawHistoryStore loadDraws(const Arguments &args)
 {
     const QString path = args.has(QStringLiteral("--db")) ? args.value(QStringLiteral("--db")) : programDatabase();
-    return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
+    return loadDrawHistoryFrom(path);
 }
 
-QJsonArray numbersJson(const std::array<int, 6> &numbers)
+// Whole numbers of any width as JSON and CSV write them: digits only.
+QString plainDigits(WideInteger number)
 {
-    QJsonArray array;
-    for (int n : numbers)
-        array.append(n);
-    return array;
+    return groupedDigits(number).remove(QLatin1Char(','));
 }
 
-QJsonObject ticketJson(const Ticket &ticket)
+// JSON is written as it is made (a ledger may hold millions of tickets),
+// keys in the order Qt's own writer gives them, whole numbers exact at any
+// size: sums of yen need more than the 53 bits a double holds.
+void putWide(ExportOutput &output, WideInteger number)
 {
-    return {{QStringLiteral("id"), ticket.id},
-            {QStringLiteral("draw"), ticket.drawNo},
-            {QStringLiteral("numbers"), numbersJson(ticket.numbers)},
-            {QStringLiteral("count"), ticket.count},
-            {QStringLiteral("purchased"), ticket.purchaseDate},
-            {QStringLiteral("memo"), ticket.memo}};
+    output.put(plainDigits(number));
 }
 
-QJsonObject rowJson(const SpendingRow &row)
+// A rate as Qt writes a double; null when there is none.
+void putRate(ExportOutput &output, std::optional<double> rate)
 {
-    QJsonArray wins;
-    for (qint64 lines : row.wins)
-        wins.append(double(lines));
-    const auto rate = [](std::optional<double> r, bool complete) {
-        return r && complete ? QJsonValue(*r) : QJsonValue(QJsonValue::Null);
+    if (!rate) {
+        output.put("null");
+        return;
+    }
+    const QByteArray array = QJsonDocument(QJsonArray{*rate}).toJson(QJsonDocument::Compact);
+    output.put(std::string_view(array.constData() + 1, size_t(array.size() - 2)));
+}
+
+void putBool(ExportOutput &output, bool value)
+{
+    output.put(value ? "true" : "false");
+}
+
+// How a ticket stands against the draws, for tickets check.
+struct CheckedTicket
+{
+    TicketCheck check;
+    std::optional<YenSum> prize; // nothing: not known yet
+};
+
+// One ticket as an object; with checked, the check's keys among its own.
+void putTicket(ExportOutput &output, const Ticket &ticket, const CheckedTicket *checked = nullptr)
+{
+    const bool drawn = checked && checked->check.tier != Tier::Pending;
+    output.put('{');
+    if (drawn) {
+        output.put("\"bonusMatched\":");
+        putBool(output, checked->check.bonusMatched);
+        output.put(',');
+    }
+    output.put("\"count\":");
+    output.putNumber(ticket.count);
+    output.put(",\"draw\":");
+    output.putNumber(ticket.drawNo);
+    output.put(",\"id\":");
+    output.putNumber(ticket.id);
+    if (drawn) {
+        output.put(",\"matched\":[");
+        bool first = true;
+        for (size_t i = 0; i < 6; ++i) {
+            if (!checked->check.matched[i])
+                continue;
+            if (!std::exchange(first, false))
+                output.put(',');
+            output.putNumber(ticket.numbers[i]);
+        }
+        output.put(']');
+    }
+    output.put(",\"memo\":");
+    output.putJsonString(ticket.memo);
+    output.put(",\"numbers\":[");
+    for (size_t i = 0; i < 6; ++i) {
+        if (i > 0)
+            output.put(',');
+        output.putNumber(ticket.numbers[i]);
+    }
+    output.put(']');
+    if (checked) {
+        // Null for a prize not known yet: an amount not recorded, or a draw not held.
+        output.put(",\"prize\":");
+        if (checked->prize)
+            putWide(output, *checked->prize);
+        else
+            output.put("null");
+    }
+    output.put(",\"purchased\":");
+    output.putJsonString(ticket.purchaseDate);
+    if (checked) {
+        output.put(",\"tier\":");
+        output.putJsonString(tierName(checked->check.tier));
+        output.put(",\"tierNumber\":");
+        output.putNumber(tierNumber(checked->check.tier));
+    }
+    output.put('}');
+}
+
+// "<name>", "<name>AtLeast" and "<name>Text" of a rate: a rate from known
+// amounts only is a lower bound, never the rate.
+void putRates(ExportOutput &output, const char *name, std::optional<double> rate, bool complete, const QString &text)
+{
+    output.put(",\"");
+    output.put(name);
+    output.put("\":");
+    putRate(output, complete ? rate : std::nullopt);
+    output.put(",\"");
+    output.put(name);
+    output.put("AtLeast\":");
+    putRate(output, complete ? std::nullopt : rate);
+    output.put(",\"");
+    output.put(name);
+    output.put("Text\":");
+    output.putJsonString(text);
+}
+
+void putRow(ExportOutput &output, const SpendingRow &row)
+{
+    const auto key = [&output](const char *name) {
+        output.put(name);
+        output.put(':');
     };
-    // A rate from known amounts only is a lower bound, never the rate.
-    const auto atLeast = [](std::optional<double> r, bool complete) {
-        return r && !complete ? QJsonValue(*r) : QJsonValue(QJsonValue::Null);
-    };
-    return {{QStringLiteral("period"), row.period},
-            {QStringLiteral("lines"), double(row.lines)},
-            {QStringLiteral("spent"), double(row.spent)},
-            {QStringLiteral("checkedLines"), double(row.checkedLines)},
-            {QStringLiteral("checkedSpent"), double(row.checkedSpent)},
-            {QStringLiteral("pendingLines"), double(row.pendingLines)},
-            {QStringLiteral("won"), double(row.won)},
-            {QStringLiteral("unknownLines"), double(row.unknownLines)},
-            {QStringLiteral("wins"), wins},
-            {QStringLiteral("returnRate"), rate(row.returnRate(), row.returnRateComplete())},
-            {QStringLiteral("returnRateAtLeast"), atLeast(row.returnRate(), row.returnRateComplete())},
-            {QStringLiteral("returnRateText"), returnRateText(row)},
-            {QStringLiteral("expected"), row.expected()},
-            {QStringLiteral("expectedNumerator"), double(row.expectedNumerator)},
-            {QStringLiteral("expectedDenominator"), double(TierOdds::Combinations)},
-            {QStringLiteral("expectedPartial"), row.expectedPartial},
-            {QStringLiteral("expectedRate"), rate(row.expectedRate(), !row.expectedPartial)},
-            {QStringLiteral("expectedRateAtLeast"), atLeast(row.expectedRate(), !row.expectedPartial)},
-            {QStringLiteral("expectedRateText"), expectedRateText(row)}};
+    output.put('{');
+    key("\"checkedLines\"");
+    output.putNumber(row.checkedLines);
+    key(",\"checkedSpent\"");
+    output.putNumber(row.checkedSpent);
+    key(",\"expected\"");
+    putRate(output, row.expected());
+    key(",\"expectedDenominator\"");
+    output.putNumber(TierOdds::Combinations);
+    key(",\"expectedNumerator\"");
+    putWide(output, row.expectedNumerator);
+    key(",\"expectedPartial\"");
+    putBool(output, row.expectedPartial);
+    putRates(output, "expectedRate", row.expectedRate(), !row.expectedPartial, expectedRateText(row));
+    key(",\"lines\"");
+    output.putNumber(row.lines);
+    key(",\"pendingLines\"");
+    output.putNumber(row.pendingLines);
+    key(",\"period\"");
+    output.putJsonString(row.period);
+    putRates(output, "returnRate", row.returnRate(), row.returnRateComplete(), returnRateText(row));
+    key(",\"spent\"");
+    output.putNumber(row.spent);
+    key(",\"unknownLines\"");
+    output.putNumber(row.unknownLines);
+    key(",\"wins\"");
+    output.put('[');
+    for (size_t tier = 0; tier < row.wins.size(); ++tier) {
+        if (tier > 0)
+            output.put(',');
+        output.putNumber(row.wins[tier]);
+    }
+    output.put(']');
+    key(",\"won\"");
+    putWide(output, row.won);
+    output.put('}');
 }
 
-QJsonArray rowsJson(const std::vector<SpendingRow> &rows)
+void putRows(ExportOutput &output, const std::vector<SpendingRow> &rows)
 {
-    QJsonArray array;
-    for (const SpendingRow &row : rows)
-        array.append(rowJson(row));
-    return array;
+    output.put('[');
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0)
+            output.put(',');
+        putRow(output, rows[i]);
+    }
+    output.put(']');
+}
+
+// Tickets' CSV lines as the ledger's CSV writes them, without its header.
+QString ticketsCsv(const std::vector<Ticket> &tickets)
+{
+    const QString text = TicketCsv::write(tickets);
+    return text.mid(text.indexOf(QLatin1Char('\n')) + 1);
 }
 
 int add(const Arguments &args)
@@ -193,21 +308,41 @@ int add(const Arguments &args)
         return Failure;
     }
     const Ticket added = openLedger(args).add(ticket);
-    out(QString::fromUtf8(QJsonDocument(ticketJson(added)).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    ExportOutput output(stdout);
+    putTicket(output, added);
+    output.put('\n');
     return Success;
 }
 
+// A ticket at a time from the file to the output: a ledger of millions of
+// tickets lists in the memory of one.
 int list(const Arguments &args, const QString &format)
 {
-    const std::vector<Ticket> tickets = readLedger(args).tickets;
-    if (format == QLatin1String("csv")) {
-        out(TicketCsv::write(tickets));
-        return Success;
-    }
-    QJsonArray array;
-    for (const Ticket &ticket : tickets)
-        array.append(ticketJson(ticket));
-    out(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    ExportOutput output(stdout);
+    const bool csv = format == QLatin1String("csv");
+    output.put(csv ? TicketCsv::write({}) : QStringLiteral("["));
+    bool first = true;
+    // CSV a thousand lines at a time: the writer's header is made once for them.
+    std::vector<Ticket> batch;
+    const auto putBatch = [&] {
+        output.put(ticketsCsv(batch));
+        batch.clear();
+    };
+    TicketLedger::forEachTicket(ledgerPath(args), [&](const Ticket &ticket) {
+        if (csv) {
+            batch.push_back(ticket);
+            if (batch.size() == 1000)
+                putBatch();
+            return;
+        }
+        if (!std::exchange(first, false))
+            output.put(',');
+        putTicket(output, ticket);
+    });
+    if (csv && !batch.empty())
+        putBatch();
+    if (!csv)
+        output.put("]\n");
     return Success;
 }
 
@@ -218,54 +353,49 @@ int check(const Arguments &args, const QString &format)
     const PrizeBook &prizes = ledger.prizes;
     const DrawHistoryStore store = loadDraws(args);
     const DrawResults results(store.DrawRecordset);
+    const auto checked = [&](const Ticket &ticket) {
+        const TicketCheck c = checkTicket(ticket, results);
+        const std::optional<qint64> amount = prizes.amount(ticket.drawNo, c.tier);
+        return CheckedTicket{c, amount && c.tier != Tier::Pending ? std::optional<YenSum>(linesPrize(*amount, ticket.count))
+                                                                  : std::nullopt};
+    };
 
+    ExportOutput output(stdout);
     if (format == QLatin1String("csv")) {
-        QString text = QStringLiteral("回,数字1,数字2,数字3,数字4,数字5,数字6,口数,購入日,メモ,一致,ボーナス,等級,当選金\n");
+        output.put(QStringLiteral("回,数字1,数字2,数字3,数字4,数字5,数字6,口数,購入日,メモ,一致,ボーナス,等級,当選金\n"));
         for (const Ticket &ticket : tickets) {
-            const TicketCheck c = checkTicket(ticket, results);
-            const std::optional<qint64> amount = prizes.amount(ticket.drawNo, c.tier);
-            const bool pending = c.tier == Tier::Pending;
-            text += TicketCsv::write({ticket}).section(QLatin1Char('\n'), 1, 1)
-                    + QStringLiteral(",%1,%2,%3,%4\n")
-                          .arg(pending ? QString() : QString::number(c.mainMatches),
-                               pending ? QString() : (c.bonusMatched ? QStringLiteral("○") : QString()), tierName(c.tier),
-                               pending ? QString() : amount ? groupedDigits(linesPrize(*amount, ticket.count)).remove(QLatin1Char(','))
-                                                            : QStringLiteral("不明"));
+            const CheckedTicket c = checked(ticket);
+            const bool pending = c.check.tier == Tier::Pending;
+            QString line = ticketsCsv({ticket});
+            line.chop(1);
+            output.put(line + QStringLiteral(",%1,%2,%3,%4\n")
+                                  .arg(pending ? QString() : QString::number(c.check.mainMatches),
+                                       pending ? QString() : (c.check.bonusMatched ? QStringLiteral("○") : QString()),
+                                       tierName(c.check.tier),
+                                       pending ? QString() : c.prize ? plainDigits(*c.prize) : QStringLiteral("不明")));
         }
-        out(text);
         return Success;
     }
 
-    QJsonArray checked;
-    for (const Ticket &ticket : tickets) {
-        const TicketCheck c = checkTicket(ticket, results);
-        QJsonObject object = ticketJson(ticket);
-        object.insert(QStringLiteral("tier"), tierName(c.tier));
-        object.insert(QStringLiteral("tierNumber"), tierNumber(c.tier));
-        if (c.tier != Tier::Pending) {
-            QJsonArray matched;
-            for (size_t i = 0; i < 6; ++i) {
-                if (c.matched[i])
-                    matched.append(ticket.numbers[i]);
-            }
-            object.insert(QStringLiteral("matched"), matched);
-            object.insert(QStringLiteral("bonusMatched"), c.bonusMatched);
-        }
-        const std::optional<qint64> amount = prizes.amount(ticket.drawNo, c.tier);
-        // Null for a prize not known yet: an amount not recorded, or a draw not held.
-        object.insert(QStringLiteral("prize"), amount && c.tier != Tier::Pending ? QJsonValue(double(linesPrize(*amount, ticket.count)))
-                                                                                 : QJsonValue(QJsonValue::Null));
-        checked.append(object);
-    }
     const SpendingSummary summary = summarize(tickets, results, prizes);
-    const QJsonObject document{{QStringLiteral("ledger"), ledgerPath(args)},
-                               {QStringLiteral("lastDrawNo"), int(store.LastDrawNo)},
-                               {QStringLiteral("tickets"), checked},
-                               {QStringLiteral("summary"),
-                                QJsonObject{{QStringLiteral("months"), rowsJson(summary.months)},
-                                            {QStringLiteral("years"), rowsJson(summary.years)},
-                                            {QStringLiteral("overall"), rowJson(summary.overall)}}}};
-    out(QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+    output.put("{\"lastDrawNo\":");
+    output.putNumber(store.LastDrawNo);
+    output.put(",\"ledger\":");
+    output.putJsonString(ledgerPath(args));
+    output.put(",\"summary\":{\"months\":");
+    putRows(output, summary.months);
+    output.put(",\"overall\":");
+    putRow(output, summary.overall);
+    output.put(",\"years\":");
+    putRows(output, summary.years);
+    output.put("},\"tickets\":[");
+    for (size_t i = 0; i < tickets.size(); ++i) {
+        if (i > 0)
+            output.put(',');
+        const CheckedTicket c = checked(tickets[i]);
+        putTicket(output, tickets[i], &c);
+    }
+    output.put("]}\n");
     return Success;
 }
 

@@ -143,12 +143,27 @@ QJsonArray numbersJson(const std::vector<int> &numbers)
     return array;
 }
 
+// The draw after the last in the database. A database that ends at the
+// highest draw number has none that a ticket could be recorded for.
+int nextDraw(const DrawHistoryStore &store)
+{
+    const int next = store.LastDrawNo + 1;
+    if (next > TicketRules::HighestDrawNo) {
+        throw Refusal{QStringLiteral("データベースの最後の回が第%1回のため、次の回（第%2回）の買い目は記録できません（回は %3 まで）。"
+                                     "--draw で回を指定してください。")
+                          .arg(store.LastDrawNo)
+                          .arg(next)
+                          .arg(TicketRules::HighestDrawNo)};
+    }
+    return next;
+}
+
 // The draw the lines are for: --draw, or the one after the last in the database.
 int ticketDraw(const Options &options)
 {
     if (options.has(QStringLiteral("--draw")))
         return int(wholeOption(options, QStringLiteral("--draw"), 0, 1, TicketRules::HighestDrawNo));
-    return loadStore(options).LastDrawNo + 1;
+    return nextDraw(loadStore(options));
 }
 
 // The lines as tickets of one draw, as `tickets import` reads them.
@@ -186,10 +201,10 @@ int runWheel(const Options &options)
         {QStringLiteral("guarantee"), Wheel::guaranteeText(wheel->condition)},
         {QStringLiteral("lines"), lines},
         {QStringLiteral("count"), int(wheel->lines.size())},
-        {QStringLiteral("lowerBound"), double(wheel->lowerBound)},
+        {QStringLiteral("lowerBound"), qint64(wheel->lowerBound)},
         {QStringLiteral("bound"), wheel->bound == Wheel::Bound::Schoenheim ? QStringLiteral("schoenheim") : QStringLiteral("counting")},
         {QStringLiteral("verified"), wheel->verified},
-        {QStringLiteral("cost"), double(wheel->cost())},
+        {QStringLiteral("cost"), qint64(wheel->cost())},
         {QStringLiteral("seconds"), wheel->seconds},
         {QStringLiteral("seed"), QString::number(wheel->seed)},
         {QStringLiteral("stop"), stopName(wheel->stop)},
@@ -261,9 +276,7 @@ int runCombos(const Options &options)
     const bool csv = format == QLatin1String("csv");
     std::function<void(const ComboFilter::Line &)> sink;
     if (csv) {
-        const int drawNo = options.has(QStringLiteral("--draw")) ? ticketDraw(options) : store.LastDrawNo + 1;
-        if (drawNo < 1 || drawNo > TicketRules::HighestDrawNo)
-            throw Refusal{QStringLiteral("--draw で回を指定してください。")};
+        const int drawNo = options.has(QStringLiteral("--draw")) ? ticketDraw(options) : nextDraw(store);
         output.put(TicketCsv::write({}));
         const QString tail = QStringLiteral(",1,,") + QStringLiteral("絞り込み") + QLatin1Char('\n');
         sink = [&, drawNo, tail](const ComboFilter::Line &line) {
@@ -312,7 +325,7 @@ int runCombos(const Options &options)
                            {QStringLiteral("max"), stat.filter.max},
                            {QStringLiteral("pastDraws"), stat.pastDraws},
                            {QStringLiteral("pastPassed"), stat.pastPassed},
-                           {QStringLiteral("fairLines"), double(stat.fairLines)},
+                           {QStringLiteral("fairLines"), qint64(stat.fairLines)},
                            {QStringLiteral("chance"), stat.chance()}};
         if (stat.filter.measure == ComboFilter::Measure::Groups)
             object.insert(QStringLiteral("division"), stat.filter.division);
@@ -344,9 +357,9 @@ int runAddWheelTickets(const Options &options, const QString &ledgerPath)
     const QJsonObject document{{QStringLiteral("added"), int(added.size())},
                                {QStringLiteral("draw"), drawNo},
                                {QStringLiteral("count"), count},
-                               {QStringLiteral("cost"), double(wheel->cost()) * count},
+                               {QStringLiteral("cost"), qint64(wheel->cost()) * count},
                                {QStringLiteral("guarantee"), Wheel::guaranteeText(wheel->condition)},
-                               {QStringLiteral("lowerBound"), double(wheel->lowerBound)},
+                               {QStringLiteral("lowerBound"), qint64(wheel->lowerBound)},
                                {QStringLiteral("verified"), wheel->verified},
                                {QStringLiteral("ledger"), ledgerPath}};
     out(QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));

@@ -4,16 +4,15 @@
 #include "store/drawdatabase.h"
 #include "store/filereplacement.h"
 #include "store/globalbas.h"
+#include "store/pendingfile.h"
 #include "store/runtimeerror.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTemporaryFile>
 #include <QTimer>
 
 #include <cerrno>
@@ -21,8 +20,6 @@
 #include <memory>
 #include <optional>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace DrawDataUpdate {
@@ -90,43 +87,89 @@ bool isUnreachable(QNetworkReply::NetworkError error)
     }
 }
 
-// A file that removes itself unless it was renamed into place.
-class PendingFile
-{
-public:
-    explicit PendingFile(QString path)
-        : m_path(std::move(path))
-    {
-    }
-    ~PendingFile()
-    {
-        if (!m_path.isEmpty())
-            QFile::remove(m_path);
-    }
-    PendingFile(const PendingFile &) = delete;
-    PendingFile &operator=(const PendingFile &) = delete;
-    const QString &path() const { return m_path; }
-    void release() { m_path.clear(); }
+const QString DownloadTag = QStringLiteral("download");
 
-private:
-    QString m_path;
+// The last complete draw of a draw database; nothing for one whose draws
+// the start could not load (it has nothing the program could show).
+std::optional<int> lastDrawNo(const Database &db)
+{
+    try {
+        return buildDrawHistory(DrawDatabase::readAll(db)).LastDrawNo;
+    } catch (const DatabaseError &) {
+    } catch (const RuntimeError &) {
+    }
+    return std::nullopt;
+}
+
+std::optional<int> lastDrawNo(const QString &path)
+{
+    try {
+        return lastDrawNo(DrawDatabase::open(path, Database::Mode::ReadOnly));
+    } catch (const DatabaseError &) {
+        return std::nullopt;
+    }
+}
+
+Result older(const OlderDownload &download)
+{
+    return {Status::Older, QStringLiteral("ダウンロードした当選データ（第%1回まで）は、いまの当選データ（第%2回まで）より古いため、"
+                                          "置き換えませんでした。\n")
+                                   .arg(download.downloadedLastDrawNo)
+                                   .arg(download.currentLastDrawNo)
+                               + Unchanged};
+}
+
+// Why the file at path cannot serve as the draw database (empty when it
+// can), and its last draw when it can.
+struct Checked
+{
+    QString problem;
+    int lastDrawNo = 0;
 };
 
-const QString DownloadSuffix = QStringLiteral(".download-");
-
-// Removes the download files an update that was killed left in folder: those
-// nobody holds the lock of.
-void removeLeftovers(const QString &folder, const QString &prefix)
+Checked check(const QString &path)
 {
-    const QDir dir(folder);
-    for (const QString &name : dir.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
-        const QByteArray path = QFile::encodeName(dir.filePath(name));
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(path.constData());
-        ::close(fd);
+    if (QFileInfo(path).size() == 0)
+        return {QStringLiteral("ダウンロードしたデータが空です（0 バイト）。")};
+    // The start, read before any connection is open on the file: a second
+    // descriptor closed while SQLite holds a lock would drop that lock.
+    QByteArray head;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            head = file.read(512);
+    }
+    std::optional<Database> db;
+    try {
+        db.emplace(DrawDatabase::open(path, Database::Mode::ReadOnly));
+        DrawDatabase::verify(*db);
+    } catch (const DatabaseError &) {
+        if (HtmlText::looksLikeHtml(head))
+            return {QStringLiteral("サーバーが返したのはデータベースではなくHTMLページです。")};
+        if (db)
+            return {QStringLiteral("当選データ（全データ選択クエリとその項目）を持たないデータベースです。")};
+        return {QStringLiteral("パスワードが違うか、壊れているか、当選データファイルではありません。")};
+    }
+    // Opening reads only the first pages: a file cut short is found by
+    // reading every page.
+    try {
+        Statement quickCheck = db->prepare(QStringLiteral("PRAGMA quick_check"));
+        while (quickCheck.step()) {
+            if (quickCheck.value(0).toText() != QLatin1String("ok"))
+                return {QStringLiteral("ファイルが壊れているか、途中で切れています。")};
+        }
+    } catch (const DatabaseError &) {
+        return {QStringLiteral("ファイルが壊れているか、途中で切れています。")};
+    }
+    db.reset();
+    // Then the start-up's own load: a file it would refuse is refused now,
+    // not at the next start.
+    try {
+        return {QString(), loadDrawHistoryFrom(path).LastDrawNo};
+    } catch (const DatabaseError &error) {
+        QString reason = error.message();
+        reason.replace(path, QStringLiteral("ダウンロードしたファイル"));
+        return {QStringLiteral("当選データとして読み込めません。\n") + reason};
     }
 }
 
@@ -249,58 +292,26 @@ Download download(const QUrl &url, QIODevice &sink, const TransferOptions &optio
     return result;
 }
 
+QString OlderDownload::question() const
+{
+    return QStringLiteral("ダウンロードした当選データは第%1回までで、いまの当選データ（第%2回まで）より古いものです。"
+                          "置き換えると第%3回から第%2回までのデータがなくなります（元のファイルは .bak として残します）。"
+                          "古いデータで置き換えますか？")
+        .arg(downloadedLastDrawNo)
+        .arg(currentLastDrawNo)
+        .arg(downloadedLastDrawNo + 1);
+}
+
 QString checkDatabaseFile(const QString &path)
 {
-    if (QFileInfo(path).size() == 0)
-        return QStringLiteral("ダウンロードしたデータが空です（0 バイト）。");
-    // The start, read before any connection is open on the file: a second
-    // descriptor closed while SQLite holds a lock would drop that lock.
-    QByteArray head;
-    {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            head = file.read(512);
-    }
-    std::optional<Database> db;
-    try {
-        db.emplace(Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly));
-        DrawDatabase::verify(*db);
-    } catch (const DatabaseError &) {
-        if (HtmlText::looksLikeHtml(head))
-            return QStringLiteral("サーバーが返したのはデータベースではなくHTMLページです。");
-        if (db)
-            return QStringLiteral("当選データ（全データ選択クエリとその項目）を持たないデータベースです。");
-        return QStringLiteral("パスワードが違うか、壊れているか、当選データファイルではありません。");
-    }
-    // Opening reads only the first pages: a file cut short is found by
-    // reading every page.
-    try {
-        Statement check = db->prepare(QStringLiteral("PRAGMA quick_check"));
-        while (check.step()) {
-            if (check.value(0).toText() != QLatin1String("ok"))
-                return QStringLiteral("ファイルが壊れているか、途中で切れています。");
-        }
-    } catch (const DatabaseError &) {
-        return QStringLiteral("ファイルが壊れているか、途中で切れています。");
-    }
-    db.reset();
-    // Then the start-up's own load: a file it would refuse is refused now,
-    // not at the next start.
-    try {
-        loadDrawHistoryFrom(DrawDatabase::connectStringForFile(path));
-    } catch (const DatabaseError &error) {
-        QString reason = error.message();
-        reason.replace(path, QStringLiteral("ダウンロードしたファイル"));
-        return QStringLiteral("当選データとして読み込めません。\n") + reason;
-    }
-    return {};
+    return check(path).problem;
 }
 
 void trimToDatabase(const QString &path)
 {
     qint64 used = 0;
     try {
-        const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
+        const Database db = DrawDatabase::open(path, Database::Mode::ReadOnly);
         Statement pageSize = db.prepare(QStringLiteral("PRAGMA page_size"));
         Statement pageCount = db.prepare(QStringLiteral("PRAGMA page_count"));
         if (pageSize.step() && pageCount.step())
@@ -312,7 +323,7 @@ void trimToDatabase(const QString &path)
         QFile::resize(path, used);
 }
 
-Result installFile(const QString &downloaded, const QString &target)
+Result installFile(const QString &downloaded, const QString &target, const ReplaceOlder &replaceOlder)
 {
     PendingFile pending(downloaded);
     const QFileInfo targetInfo(target);
@@ -322,9 +333,16 @@ Result installFile(const QString &downloaded, const QString &target)
 
     const QString writeHeadline = QStringLiteral("新しい当選データファイルを書き込めませんでした。");
     trimToDatabase(pending.path());
-    const QString problem = checkDatabaseFile(pending.path());
-    if (!problem.isEmpty())
-        return fault(Status::Refused, QStringLiteral("ダウンロードしたデータは当選データファイルとして使えません。"), problem);
+    const Checked checked = check(pending.path());
+    if (!checked.problem.isEmpty())
+        return fault(Status::Refused, QStringLiteral("ダウンロードしたデータは当選データファイルとして使えません。"), checked.problem);
+
+    // The question is asked before the lock is taken: a user who thinks it
+    // over must not keep other writers out meanwhile.
+    const std::optional<int> asked = lastDrawNo(targetPath);
+    const bool replacingOlder = asked && *asked > checked.lastDrawNo;
+    if (replacingOlder && !(replaceOlder && replaceOlder({checked.lastDrawNo, *asked})))
+        return older({checked.lastDrawNo, *asked});
 
     QFile::setPermissions(pending.path(), QFile::permissions(targetPath));
 
@@ -334,39 +352,46 @@ Result installFile(const QString &downloaded, const QString &target)
     const QString backup = targetPath + QStringLiteral(".bak");
     try {
         FileReplacement replacement(targetPath, DrawDatabase::password(), backup);
+        // Another program may have added draws since the question (or since
+        // the look above): the file replaced is the one compared.
+        if (const Database *locked = replacement.locked()) {
+            const std::optional<int> now = lastDrawNo(*locked);
+            if (now && *now > checked.lastDrawNo && !(replacingOlder && now == asked))
+                return older({checked.lastDrawNo, *now});
+        }
         try {
             replacement.keepBackup();
         } catch (const DatabaseError &error) {
             return fault(Status::WriteFailed, QStringLiteral("以前の当選データファイルを %1 に残せませんでした。").arg(backup),
                          error.message());
         }
-        replacement.replaceWith(pending.path());
+        replacement.replaceWith(pending);
     } catch (const DatabaseError &error) {
         return fault(Status::WriteFailed, writeHeadline, error.message());
     }
-    pending.release();
     return {Status::Updated, QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。").arg(backup)};
 }
 
-Result update(const QUrl &url, const QString &target, const TransferOptions &options)
+Result update(const QUrl &url, const QString &target, const TransferOptions &options, const ReplaceOlder &replaceOlder)
 {
     const QFileInfo targetInfo(target);
-    const QString prefix = targetInfo.fileName() + DownloadSuffix;
-    removeLeftovers(targetInfo.absolutePath(), prefix);
+    const QString targetPath = targetInfo.absoluteFilePath();
+    PendingFile::removeLeftovers(targetPath, DownloadTag);
 
     // The download goes to a file in the target's folder, so that the final
     // rename stays on one file system and replaces the database in one step.
-    // The lock on it tells a later update that it is not a leftover.
-    QTemporaryFile temporary(targetInfo.absoluteDir().filePath(prefix + QStringLiteral("XXXXXX")));
-    temporary.setAutoRemove(false);
-    if (!temporary.open()) {
+    std::optional<PendingFile> pending;
+    QFile temporary;
+    try {
+        pending.emplace(PendingFile::create(targetPath, DownloadTag));
+        temporary.setFileName(pending->path());
+    } catch (const DatabaseError &error) {
         if (!targetInfo.exists())
             return installFile({}, target);
-        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"),
-                     temporary.errorString());
+        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"), error.message());
     }
-    PendingFile pending(temporary.fileName());
-    ::flock(temporary.handle(), LOCK_EX | LOCK_NB);
+    if (!temporary.open(QIODevice::WriteOnly))
+        return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"), temporary.errorString());
 
     const Download fetched = download(url, temporary, options);
     // On disk before it gets the database's name: a crash after the rename
@@ -376,6 +401,9 @@ Result update(const QUrl &url, const QString &target, const TransferOptions &opt
         unwritten = temporary.errorString();
     else if (::fsync(temporary.handle()) != 0)
         unwritten = QString::fromLocal8Bit(std::strerror(errno));
+    // Closed before the install opens connections on it: closing a
+    // descriptor of a file drops every lock SQLite holds on it.
+    temporary.close();
     switch (fetched.outcome) {
     case Download::Outcome::Ok:
         break;
@@ -394,11 +422,9 @@ Result update(const QUrl &url, const QString &target, const TransferOptions &opt
     }
     if (!unwritten.isEmpty())
         return fault(Status::WriteFailed, QStringLiteral("新しい当選データファイルを書き込めませんでした。"), unwritten);
-    pending.release();
-    // Stays open (and locked) until installed or removed. Every connection
-    // the install opens on it is closed again before this descriptor is, so
-    // its closing drops no lock of SQLite's.
-    return installFile(temporary.fileName(), target);
+    const QString downloaded = pending->path();
+    pending->release(); // installFile takes charge of it
+    return installFile(downloaded, target, replaceOlder);
 }
 
 Result update(const QUrl &url, const QString &target, std::chrono::milliseconds timeout)

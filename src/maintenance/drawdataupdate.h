@@ -56,6 +56,7 @@ enum class Status {
     TargetMissing,  // there is no database to update; nothing was written
     DownloadFailed, // no connection, an HTTP error or a time-out; nothing was written
     Refused,        // the download is not a draw database; the database is as it was
+    Older,          // the download ends before the database does; the database is as it was
     WriteFailed,    // the new file could not be put in place; the database is as it was
     Cancelled,      // the user stopped the download; nothing was written
 };
@@ -72,9 +73,24 @@ struct Result
     // Whether the message reports a fault (rather than an outcome of the update).
     bool isFault() const
     {
-        return status != Status::Updated && status != Status::TargetMissing && status != Status::Cancelled;
+        return status != Status::Updated && status != Status::TargetMissing && status != Status::Cancelled
+            && status != Status::Older;
     }
 };
+
+// A download whose last draw comes before the last draw of the database it
+// would replace: replacing would lose the draws in between (those imported
+// or typed in since the provider's copy was made).
+struct OlderDownload
+{
+    int downloadedLastDrawNo = 0;
+    int currentLastDrawNo = 0;
+    // The question the window asks before replacing all the same.
+    QString question() const;
+};
+// Asked about an older download: true replaces the database all the same.
+// Without one, an older download is refused.
+using ReplaceOlder = std::function<bool(const OlderDownload &)>;
 
 struct Download
 {
@@ -107,12 +123,14 @@ void trimToDatabase(const QString &path);
 // Puts the downloaded file in place of the draw database at target: checked,
 // then renamed over it, the previous file kept as target + ".bak". The
 // downloaded file is removed unless it was installed. Readers that hold the
-// old file open keep reading the old contents.
-Result installFile(const QString &downloaded, const QString &target);
+// old file open keep reading the old contents. A download older than the
+// database is installed only when replaceOlder says so; the comparison is
+// made again under the database's write lock, against the file replaced.
+Result installFile(const QString &downloaded, const QString &target, const ReplaceOlder &replaceOlder = {});
 
 // The whole update: download into a file beside target, then install it.
 // Files left beside target by an update that was killed are removed first.
-Result update(const QUrl &url, const QString &target, const TransferOptions &options);
+Result update(const QUrl &url, const QString &target, const TransferOptions &options, const ReplaceOlder &replaceOlder = {});
 Result update(const QUrl &url, const QString &target, std::chrono::milliseconds timeout = DefaultTimeout);
 
 } // namespace DrawDataUpdate

@@ -383,51 +383,58 @@ ApplyResult apply(const Plan &plan, const std::set<int> &overwrite)
             .arg(result.errors);
     };
 
-    if (plan.writesAnything(overwrite)) {
+    const std::vector<TicketLedger::PrizeRecord> records = plan.ledgerPath.isEmpty() ? std::vector<TicketLedger::PrizeRecord>()
+                                                                                     : prizeRecords(plan, overwrite);
+    const bool draws = plan.writesAnything(overwrite);
+    const bool prizes = !records.empty();
+    // What stays as it was when the write fails: nothing is half written.
+    const QString untouched = prizes ? QStringLiteral("当選データファイルと購入記録は変更していません。") : Unchanged;
+    if (draws || prizes) {
         const QString path = QFileInfo(plan.databasePath).absoluteFilePath();
         const QString backup = path + QStringLiteral(".bak");
         try {
-            const Database db = Database::open(path, DrawDatabase::password(), Database::Mode::ReadWrite);
-            // The copy is read through a connection of its own, opened before
-            // the lock is taken; it reads after the lock is taken, so the copy
-            // is the file as the transaction finds it.
-            const Database original = Database::open(path, DrawDatabase::password(), Database::Mode::ReadOnly);
-            db.begin();
-            try {
-                keepBackup(original, backup);
-                write(db, plan, overwrite, result);
-                db.commit();
-            } catch (...) {
-                db.rollback();
-                throw;
+            // Made or brought up to date before the transaction: a ledger
+            // that cannot take the amounts stops the draws as well.
+            if (prizes)
+                TicketLedger::open(plan.ledgerPath);
+            if (draws) {
+                const Database db = DrawDatabase::open(path, Database::Mode::ReadWrite);
+                // The copy is read through a connection of its own, opened
+                // before the lock is taken; it reads after the lock is taken,
+                // so the copy is the file as the transaction finds it.
+                const Database original = DrawDatabase::open(path, Database::Mode::ReadOnly);
+                if (prizes)
+                    TicketLedger::attach(db, plan.ledgerPath);
+                db.begin();
+                try {
+                    keepBackup(original, backup);
+                    write(db, plan, overwrite, result);
+                    if (prizes)
+                        result.prizes = TicketLedger::recordPrizes(db, records);
+                    db.commit();
+                } catch (...) {
+                    db.rollback();
+                    throw;
+                }
+                result.backupPath = backup;
+            } else {
+                result.prizes = TicketLedger::open(plan.ledgerPath).recordPrizes(records);
             }
         } catch (const DatabaseError &error) {
-            result.added = result.overwritten = 0;
-            result.message = QStringLiteral("当選データを取り込めませんでした。\n%1\n%2").arg(error.message(), Unchanged);
+            result.added = result.overwritten = result.prizes = 0;
+            const QString headline = draws ? QStringLiteral("当選データを取り込めませんでした。")
+                                           : QStringLiteral("当選金額を購入記録に記録できませんでした。");
+            result.message = QStringLiteral("%1\n%2\n%3").arg(headline, error.message(), untouched);
             return result;
         }
-        result.backupPath = backup;
     }
 
-    QString prizeProblem;
-    const std::vector<TicketLedger::PrizeRecord> records = plan.ledgerPath.isEmpty() ? std::vector<TicketLedger::PrizeRecord>()
-                                                                                     : prizeRecords(plan, overwrite);
-    if (!records.empty()) {
-        try {
-            result.prizes = TicketLedger::open(plan.ledgerPath).recordPrizes(records);
-        } catch (const DatabaseError &error) {
-            prizeProblem = QStringLiteral("当選金額を購入記録に記録できませんでした。\n%1").arg(error.message());
-        }
-    }
-
-    result.ok = prizeProblem.isEmpty();
+    result.ok = true;
     QStringList lines;
     lines << (result.wroteAnything() ? QStringLiteral("当選データを取り込みました（%1）。").arg(counts())
                                      : QStringLiteral("取り込む当選データはありません（%1）。").arg(counts()));
     if (result.prizes > 0)
         lines << QStringLiteral("当選金額 %1 件を購入記録に記録しました。").arg(result.prizes);
-    if (!prizeProblem.isEmpty())
-        lines << prizeProblem;
     lines << (result.backupPath.isEmpty() ? Unchanged : QStringLiteral("元のファイルは %1 として残しました。").arg(result.backupPath));
     result.message = lines.join(QLatin1Char('\n'));
     return result;

@@ -12,8 +12,8 @@
 
 // What an import would do to the draw database and to the prize amounts of
 // the ticket ledger, and doing it. The preview reads both files as they are
-// now and writes nothing; apply writes every draw in one transaction after
-// keeping the file as Loto6Kermon.mdb.bak, then the prize amounts.
+// now and writes nothing; apply writes every draw and their prize amounts in
+// one transaction after keeping the file as Loto6Kermon.mdb.bak.
 namespace DrawImport {
 
 struct PlanEntry
@@ -84,7 +84,7 @@ QString entryNote(const PlanEntry &entry);
 
 struct ApplyResult
 {
-    bool ok = false; // all that was to be written is written
+    bool ok = false; // all that was to be written is written; otherwise nothing is
     int added = 0;
     int overwritten = 0;
     int identical = 0;
@@ -98,13 +98,14 @@ struct ApplyResult
 };
 
 // Adds the new draws and overwrites the different ones whose 回 is in
-// overwrite; identical draws and errors are skipped. Nothing to write
-// touches nothing. Otherwise the file is first copied to its .bak, then every
-// change is made in one transaction: a draw added or changed by someone else
-// since the preview, or any failure, rolls all of it back and leaves the
-// file as it was. Then the prize amounts of the draws taken go to the
-// ledger in one transaction of its own: amounts missing there are added,
-// different ones replaced only for the draws in overwrite.
+// overwrite; identical draws and errors are skipped. The prize amounts of
+// the draws taken go to the ledger: amounts missing there are added,
+// different ones replaced only for the draws in overwrite. Nothing to write
+// touches nothing. Otherwise the file is first copied to its .bak, then
+// every draw and every amount is written in one transaction across the two
+// files: a draw added or changed by someone else since the preview, a ledger
+// that cannot take the amounts, any failure or a kill leaves both files as
+// they were.
 ApplyResult apply(const Plan &plan, const std::set<int> &overwrite);
 
 // Every draw the user could overwrite, for an overwrite of all of them.

@@ -62,9 +62,9 @@ std::optional<int> numberOf(const Field &value)
 
 } // namespace
 
-DrawRecordEditor DrawRecordEditor::open(const QString &connectString)
+DrawRecordEditor DrawRecordEditor::open(const QString &path)
 {
-    return DrawRecordEditor(DrawDatabase::connect(connectString, Database::Mode::ReadWrite));
+    return DrawRecordEditor(DrawDatabase::open(path, Database::Mode::ReadWrite));
 }
 
 DrawRecordEditor::DrawRecordEditor(Database db)

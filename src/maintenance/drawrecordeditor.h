@@ -55,9 +55,9 @@ class DrawRecordEditor
 public:
     static constexpr int ColumnCount = 8;
 
-    // Opens the database the connection string names for writing and reads
-    // every record, ascending 回数. Throws DatabaseError.
-    static DrawRecordEditor open(const QString &connectString);
+    // Opens the draw database at path for writing and reads every record,
+    // ascending 回数. Throws DatabaseError.
+    static DrawRecordEditor open(const QString &path);
     // Reads every record through db (which the editor keeps). Throws DatabaseError.
     explicit DrawRecordEditor(Database db);
 

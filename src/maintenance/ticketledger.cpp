@@ -179,6 +179,15 @@ TicketLedger::Contents TicketLedger::read(const QString &path)
     return {ledger.tickets(), ledger.prizes()};
 }
 
+void TicketLedger::forEachTicket(const QString &path, const std::function<void(const Ticket &)> &take)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    auto [db, version] = openChecked(path, true, true);
+    if (version >= 1)
+        TicketLedger(std::move(db)).eachTicket(take);
+}
+
 template<typename Work> void TicketLedger::transaction(Work work) const
 {
     m_db->begin();
@@ -193,9 +202,15 @@ template<typename Work> void TicketLedger::transaction(Work work) const
 
 std::vector<Ticket> TicketLedger::tickets() const
 {
+    std::vector<Ticket> result;
+    eachTicket([&result](const Ticket &ticket) { result.push_back(ticket); });
+    return result;
+}
+
+void TicketLedger::eachTicket(const std::function<void(const Ticket &)> &take) const
+{
     Statement statement = m_db->prepare(
         QStringLiteral("SELECT id, draw, n1, n2, n3, n4, n5, n6, count, purchased, memo FROM tickets ORDER BY id"));
-    std::vector<Ticket> result;
     while (statement.step()) {
         Ticket ticket;
         ticket.id = integerOf(statement, 0);
@@ -205,9 +220,8 @@ std::vector<Ticket> TicketLedger::tickets() const
         ticket.count = int(integerOf(statement, 8));
         ticket.purchaseDate = statement.value(9).toText();
         ticket.memo = statement.value(10).toText();
-        result.push_back(ticket);
+        take(ticket);
     }
-    return result;
 }
 
 void TicketLedger::insert(Ticket &ticket) const
@@ -283,25 +297,49 @@ void TicketLedger::setPrize(int drawNo, int tier, std::optional<qint64> amount)
     });
 }
 
-int TicketLedger::recordPrizes(const std::vector<PrizeRecord> &records)
+namespace {
+
+// The name of an attached ledger on a draw database's connection.
+const QString AttachedName = QStringLiteral("ledger");
+
+// Writes the amounts into the prizes table of schema, in the transaction
+// the caller holds. Returns how many rows changed.
+int writePrizes(const Database &db, const QString &schema, const std::vector<TicketLedger::PrizeRecord> &records)
 {
-    for (const PrizeRecord &record : records)
+    for (const TicketLedger::PrizeRecord &record : records)
         refuseIfWrongPrize(record.drawNo, record.tier, record.amount);
     int written = 0;
-    transaction([&] {
-        Statement keep = m_db->prepare(QStringLiteral("INSERT OR IGNORE INTO prizes (draw, tier, amount) VALUES (?, ?, ?)"));
-        Statement replace = m_db->prepare(QStringLiteral("INSERT OR REPLACE INTO prizes (draw, tier, amount) VALUES (?, ?, ?)"));
-        for (const PrizeRecord &record : records) {
-            Statement &statement = record.replace ? replace : keep;
-            statement.bind(1, Field(record.drawNo));
-            statement.bind(2, Field(record.tier));
-            statement.bind(3, Field(record.amount));
-            statement.step();
-            statement.reset();
-            written += int(m_db->changes());
-        }
-    });
+    Statement keep = db.prepare(QStringLiteral("INSERT OR IGNORE INTO %1.prizes (draw, tier, amount) VALUES (?, ?, ?)").arg(schema));
+    Statement replace = db.prepare(QStringLiteral("INSERT OR REPLACE INTO %1.prizes (draw, tier, amount) VALUES (?, ?, ?)").arg(schema));
+    for (const TicketLedger::PrizeRecord &record : records) {
+        Statement &statement = record.replace ? replace : keep;
+        statement.bind(1, Field(record.drawNo));
+        statement.bind(2, Field(record.tier));
+        statement.bind(3, Field(record.amount));
+        statement.step();
+        statement.reset();
+        written += int(db.changes());
+    }
     return written;
+}
+
+} // namespace
+
+int TicketLedger::recordPrizes(const std::vector<PrizeRecord> &records)
+{
+    int written = 0;
+    transaction([&] { written = writePrizes(*m_db, QStringLiteral("main"), records); });
+    return written;
+}
+
+void TicketLedger::attach(const Database &draws, const QString &path)
+{
+    draws.attachPlain(path, AttachedName);
+}
+
+int TicketLedger::recordPrizes(const Database &draws, const std::vector<PrizeRecord> &records)
+{
+    return writePrizes(draws, AttachedName, records);
 }
 
 int TicketLedger::importCsv(const QByteArray &bytes, const QString &sourceName)

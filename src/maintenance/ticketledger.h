@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
         PrizeBook prizes;
     };
     static Contents read(const QString &path);
+    // The tickets of the ledger at path one at a time, in the order they
+    // were recorded, read without writing anything: memory does not grow
+    // with the ledger.
+    static void forEachTicket(const QString &path, const std::function<void(const Ticket &)> &take);
 
     const QString &path() const { return m_db->path(); }
 
@@ -74,11 +79,21 @@ public:
     };
     int recordPrizes(const std::vector<PrizeRecord> &records);
 
+    // The ledger at path as the second database of a draw database's
+    // connection, so that draws and their prize amounts go in one
+    // transaction: both or neither, also when the program is killed. The
+    // ledger must be up to date first (open() makes it so).
+    static void attach(const Database &draws, const QString &path);
+    // recordPrizes into the ledger attached to draws, inside the caller's
+    // transaction.
+    static int recordPrizes(const Database &draws, const std::vector<PrizeRecord> &records);
+
 private:
     explicit TicketLedger(Database db);
     // The file opened as a ledger this program reads, and its schema version.
     static std::pair<Database, int> openChecked(const QString &path, bool exists, bool readOnly);
     void insert(Ticket &ticket) const;
+    void eachTicket(const std::function<void(const Ticket &)> &take) const;
     template<typename Work> void transaction(Work work) const;
 
     std::shared_ptr<Database> m_db;

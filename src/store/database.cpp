@@ -1,6 +1,7 @@
 #include "store/database.h"
 
 #include "store/keycache.h"
+#include "store/pendingfile.h"
 #include "store/runtimeerror.h"
 
 #define SQLITE_HAS_CODEC 1
@@ -9,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -252,8 +251,7 @@ void Database::exec(const QString &sql) const
 void Database::begin() const
 {
     exec(QStringLiteral("BEGIN IMMEDIATE"));
-    int moved = 0;
-    if (sqlite3_file_control(m_db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+    if (wasReplaced()) {
         rollback();
         throw DatabaseError(QStringLiteral("データベースファイル「%1」は、開いた後でほかのプログラムによって置き換えられました。"
                                            "開き直してからもう一度行ってください。")
@@ -261,33 +259,41 @@ void Database::begin() const
     }
 }
 
+bool Database::wasReplaced() const
+{
+    int moved = 0;
+    return sqlite3_file_control(m_db.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+}
+
+void Database::attachPlain(const QString &path, const QString &name) const
+{
+    // An empty key: the file is plain SQLite, not encrypted with ours.
+    Statement attach = prepare(QStringLiteral("ATTACH DATABASE ? AS %1 KEY ''").arg(name));
+    attach.bind(1, Field(path));
+    attach.step();
+}
+
 void Database::saveCopy(const QString &path, const QString &key) const
 {
-    const QString pending = path + QStringLiteral(".new");
-    const auto removePending = [&pending] {
-        QFile::remove(pending);
-        QFile::remove(journalPath(pending));
-    };
-    removePending();
-    try {
-        const Database copy = open(pending, key, Mode::Create);
+    static const QString Tag = QStringLiteral("new");
+    PendingFile::removeLeftovers(path, Tag);
+    PendingFile pending = PendingFile::create(path, Tag);
+    {
+        const Database copy = open(pending.path(), key, Mode::Create);
         sqlite3_backup *backup = sqlite3_backup_init(copy.handle(), "main", m_db.get(), "main");
         if (!backup)
-            fail(pending, copy.handle(), sqlite3_errcode(copy.handle()), QStringLiteral("写しを作れません"));
+            fail(pending.path(), copy.handle(), sqlite3_errcode(copy.handle()), QStringLiteral("写しを作れません"));
         // Finishing reports errors only, not a copy left unfinished by a
         // lock: the step's own answer says whether everything was copied.
         const int stepped = sqlite3_backup_step(backup, -1);
         const int finished = sqlite3_backup_finish(backup);
         if (stepped != SQLITE_DONE)
-            fail(pending, copy.handle(), finished != SQLITE_OK ? finished : stepped, QStringLiteral("写しを作れません"));
-    } catch (...) {
-        removePending();
-        throw;
+            fail(pending.path(), copy.handle(), finished != SQLITE_OK ? finished : stepped, QStringLiteral("写しを作れません"));
     }
-    if (std::rename(QFile::encodeName(pending).constData(), QFile::encodeName(path).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        removePending();
-        throw DatabaseError(QStringLiteral("データベースファイル「%1」の写しを「%2」に置けません（%3）。").arg(m_path, path, reason));
+    try {
+        pending.renameTo(path);
+    } catch (const DatabaseError &error) {
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」の写しを「%2」に置けません（%3）。").arg(m_path, path, error.message()));
     }
 }
 

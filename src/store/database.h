@@ -43,9 +43,20 @@ public:
     void begin() const;
     void commit() const { exec(QStringLiteral("COMMIT")); }
     void rollback() const noexcept;
+    // Whether the file this connection opened no longer goes by its name:
+    // renamed away or deleted, another file perhaps put in its place.
+    bool wasReplaced() const;
+
+    // Opens a plain (unencrypted) SQLite file as a second database of this
+    // connection under name, so that one transaction writes both files:
+    // SQLite commits the two together or, should the program be killed in
+    // between, rolls both back when either is opened next.
+    void attachPlain(const QString &path, const QString &name) const;
 
     // Writes the database as this connection sees it to a new file at path,
-    // encrypted with key, and renames it there only once it is complete.
+    // encrypted with key, and renames it there only once it is complete. The
+    // copy is made under a name of its own (see PendingFile), so that two
+    // writers keeping copies at the same path never write into one file.
     // Through SQLite's backup, never through a second descriptor of the
     // file: closing one drops every lock the process holds on the file
     // (POSIX locks belong to the process, not to the descriptor). SQLite

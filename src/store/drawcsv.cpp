@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/drawdatabase.h"
 #include "store/filereplacement.h"
+#include "store/pendingfile.h"
 #include "store/runtimeerror.h"
 
 #include <QFile>
@@ -130,9 +131,14 @@ Table parse(const QString &text, const QString &sourceName)
         // 回数 and the number of draws are 16-bit in the store and the
         // windows: a file beyond what they show would be written and then
         // fail at every start or in some window.
-        if (record.drawNo.integer() > DrawRecord::MaxDrawNumber || record.drawNo.integer() < -32768) {
+        if (record.drawNo.integer() > DrawRecord::MaxDrawNumber) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」は読み込める範囲（%4 まで）を超えています。")
                                     .arg(sourceName).arg(i + 1).arg(fields[0]).arg(DrawRecord::MaxDrawNumber));
+        }
+        // Draws count from 1: the windows index their tables by 回数.
+        if (record.drawNo.integer() < 1) {
+            throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 回数「%3」は 1 以上の整数にしてください。")
+                                    .arg(sourceName).arg(i + 1).arg(fields[0]));
         }
         if (table.records.size() >= size_t(DrawRecord::MaxDrawNumber)) {
             throw DatabaseError(QStringLiteral("CSV ファイル「%1」の %2 行目: 当選データが読み込める件数（%3 件）を超えています。")
@@ -170,20 +176,17 @@ void createDatabase(const QString &csvText, const QString &sourceName, const QSt
                                 .arg(dbPath));
     }
 
-    const QString temporary = dbPath + QStringLiteral(".creating");
-    // What a killed create-db left; its journal would roll into the new file.
-    QFile::remove(temporary);
-    QFile::remove(Database::journalPath(temporary));
-    try {
-        const Database db = Database::open(temporary, DrawDatabase::password(), Database::Mode::Create);
+    static const QString Tag = QStringLiteral("creating");
+    // What a killed create-db left; its journal would roll into nothing.
+    PendingFile::removeLeftovers(dbPath, Tag);
+    PendingFile temporary = PendingFile::create(dbPath, Tag);
+    {
+        const Database db = Database::open(temporary.path(), DrawDatabase::password(), Database::Mode::Create);
         db.begin();
         DrawDatabase::createSchema(db, table.withDate);
         for (const DrawRecord &record : table.records)
             DrawDatabase::insert(db, record, table.withDate);
         db.commit();
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
     }
     // An existing file is replaced under its write lock (see FileReplacement);
     // opening it rolls a journal a killed writer left back into it first.
@@ -195,7 +198,6 @@ void createDatabase(const QString &csvText, const QString &sourceName, const QSt
             throw DatabaseError(QStringLiteral("データベースファイル「%1」を作成できません（%2）。").arg(dbPath, error.message()));
         }
     } catch (const DatabaseError &error) {
-        QFile::remove(temporary);
         if (error.isBusy()) {
             throw DatabaseError(QStringLiteral("データベースファイル「%1」は他のプログラムが書き込み中です。置き換えられません。")
                                     .arg(dbPath));

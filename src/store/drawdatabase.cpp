@@ -2,17 +2,11 @@
 
 #include "store/runtimeerror.h"
 
-#include <QDir>
-
 namespace DrawDatabase {
 
 namespace {
 // The password's integer form; its decimal text is the key.
 constexpr int PasswordSeed = 428613;
-
-const QString ProviderPart = QStringLiteral("Provider=SQLCipher.Loto6Kermon;");
-const QString PasswordPart = QStringLiteral("Database Password=");
-const QString SourcePart = QStringLiteral(";Data Source=");
 } // namespace
 
 QString password()
@@ -20,33 +14,14 @@ QString password()
     return QString::number(PasswordSeed);
 }
 
-QString buildConnectString(const QString &programFolder)
+QString fileIn(const QString &folder)
 {
-    return ProviderPart + PasswordPart + password() + SourcePart + programFolder
-        + QLatin1Char('/') + FileName;
+    return folder + QLatin1Char('/') + FileName;
 }
 
-QString connectStringForFile(const QString &path)
+Database open(const QString &path, Database::Mode mode)
 {
-    return ProviderPart + PasswordPart + password() + SourcePart + path;
-}
-
-ConnectionTarget parseConnectString(const QString &connectString)
-{
-    ConnectionTarget target;
-    const int pw = connectString.indexOf(PasswordPart);
-    const int src = connectString.indexOf(SourcePart);
-    if (pw < 0 || src < 0 || src < pw)
-        throw DatabaseError(QStringLiteral("接続文字列が正しくありません。"));
-    target.password = connectString.mid(pw + PasswordPart.size(), src - pw - PasswordPart.size());
-    target.path = connectString.mid(src + SourcePart.size());
-    return target;
-}
-
-Database connect(const QString &connectString, Database::Mode mode)
-{
-    const ConnectionTarget target = parseConnectString(connectString);
-    return Database::open(target.path, target.password, mode);
+    return Database::open(path, password(), mode);
 }
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <QString>
 
-// The draw database: file name, password, connection string, schema and the
-// one query every reader uses.
+// The draw database: file name, password, schema and the one query every
+// reader uses.
 namespace DrawDatabase {
 
 inline const QString FileName = QStringLiteral("Loto6Kermon.mdb");
@@ -15,22 +15,11 @@ inline const QString QueryText = QStringLiteral("select * from 全データ選�
 // The six-digit password, made from an integer constant at run time.
 QString password();
 
-// Provider text, password and data source in the order the program has always
-// built them; the program folder has no trailing separator.
-QString buildConnectString(const QString &programFolder);
-// The same for a database file at any path.
-QString connectStringForFile(const QString &path);
+// The database file of a folder (given without a trailing separator).
+QString fileIn(const QString &folder);
 
-struct ConnectionTarget
-{
-    QString path;
-    QString password;
-};
-// Reads the password and data source back out of a connection string.
-ConnectionTarget parseConnectString(const QString &connectString);
-
-// Opens the database a connection string names.
-Database connect(const QString &connectString, Database::Mode mode);
+// Opens the draw database at path with the program's password.
+Database open(const QString &path, Database::Mode mode);
 
 // The most records a history can hold: one per 16-bit draw number.
 constexpr int MaxRecords = 32767;

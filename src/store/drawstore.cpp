@@ -8,6 +8,6 @@ DrawStore::DrawStore(DrawHistoryStore history, QObject *parent)
 
 void DrawStore::reload()
 {
-    m_history = loadDrawHistoryFrom(m_history.ConnectString);
+    m_history = loadDrawHistoryFrom(m_history.DatabasePath);
     Q_EMIT changed();
 }

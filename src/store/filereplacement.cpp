@@ -5,23 +5,16 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include <unistd.h>
-
 namespace {
 
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
+// The pending name of a backup, the same as Database::saveCopy's: a killed
+// writer's leftovers are found by either.
+const QString BackupTag = QStringLiteral("new");
 
-QString pendingBackup(const QString &backup)
-{
-    return backup + QStringLiteral(".new");
-}
+// How often the lock is taken again on a file that was replaced while this
+// replacement waited for it. Each replacement that came first holds the lock
+// for a moment only, so a few rounds reach the file that stays.
+constexpr int MostLockRounds = 5;
 
 } // namespace
 
@@ -36,45 +29,62 @@ FileReplacement::FileReplacement(const QString &target, const QString &key, cons
         QFile::remove(Database::journalPath(target));
         return;
     }
-    if (!backup.isEmpty()) {
-        // A second name needs no lock: it is the same file, whatever is
-        // written to it until the rename.
-        const QByteArray pending = QFile::encodeName(pendingBackup(backup));
-        ::unlink(pending.constData());
-        m_linked = ::link(QFile::encodeName(target).constData(), pending.constData()) == 0;
-    }
+    if (!backup.isEmpty())
+        PendingFile::removeLeftovers(backup, BackupTag);
+    bool locked = false;
     try {
-        m_locked.emplace(Database::open(target, key, Database::Mode::ReadWrite));
-        if (!backup.isEmpty() && !m_linked)
-            m_reader.emplace(Database::open(target, key, Database::Mode::ReadOnly));
-        m_locked->begin();
+        for (int round = 0; round < MostLockRounds && !locked; ++round)
+            locked = lockTarget();
     } catch (const DatabaseError &error) {
         m_locked.reset();
         m_reader.reset();
         const QFileInfo journal(Database::journalPath(target));
-        if (error.isBusy() || (journal.exists() && journal.size() > 0)) {
-            if (m_linked)
-                QFile::remove(pendingBackup(backup));
+        if (error.isBusy() || (journal.exists() && journal.size() > 0))
             throw;
-        }
+        locked = true; // not a database of ours: no writer of ours to keep out
     }
+    if (!locked) {
+        throw DatabaseError(QStringLiteral("データベースファイル「%1」がほかのプログラムによって続けて置き換えられています。"
+                                           "しばらくしてからもう一度行ってください。")
+                                .arg(target));
+    }
+    // The second name is made under the lock: it is then the file that the
+    // rename below replaces, not one replaced while the lock was awaited.
+    if (!backup.isEmpty()) {
+        m_linked = PendingFile::link(target, backup, BackupTag);
+        if (m_linked)
+            m_reader.reset();
+    }
+}
+
+bool FileReplacement::lockTarget()
+{
+    m_locked.emplace(Database::open(m_target, m_key, Database::Mode::ReadWrite));
+    // SQLite copies from no connection inside a write transaction: the
+    // reader for a copy is opened before the lock is taken.
+    if (!m_backup.isEmpty())
+        m_reader.emplace(Database::open(m_target, m_key, Database::Mode::ReadOnly));
+    m_locked->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!m_locked->wasReplaced())
+        return true;
+    m_locked->rollback();
+    m_locked.reset();
+    m_reader.reset();
+    return false;
 }
 
 FileReplacement::~FileReplacement()
 {
-    if (m_linked)
-        QFile::remove(pendingBackup(m_backup));
+    m_linked.reset();
     if (m_locked)
         m_locked->rollback();
 }
 
 void FileReplacement::keepBackup()
 {
-    const QString pending = pendingBackup(m_backup);
     if (m_linked) {
-        if (std::rename(QFile::encodeName(pending).constData(), QFile::encodeName(m_backup).constData()) != 0)
-            throw DatabaseError(systemReason());
-        m_linked = false;
+        m_linked->renameTo(m_backup);
+        m_linked.reset();
         return;
     }
     if (m_reader) {
@@ -82,21 +92,18 @@ void FileReplacement::keepBackup()
         return;
     }
     // Not a database this process could hold a lock on: a plain copy.
-    QFile::remove(pending);
+    PendingFile pending = PendingFile::create(m_backup, BackupTag);
+    QFile::remove(pending.path()); // the copy makes the file itself
     QFile source(m_target);
-    if (!source.copy(pending)
-        || std::rename(QFile::encodeName(pending).constData(), QFile::encodeName(m_backup).constData()) != 0) {
-        const QString reason = source.error() != QFileDevice::NoError ? source.errorString() : systemReason();
-        QFile::remove(pending);
-        throw DatabaseError(reason);
-    }
+    if (!source.copy(pending.path()))
+        throw DatabaseError(source.errorString());
+    pending.renameTo(m_backup);
 }
 
-void FileReplacement::replaceWith(const QString &replacement)
+void FileReplacement::replaceWith(PendingFile &replacement)
 {
     // rename(2) replaces the directory entry in one step: the name always
     // leads to a whole file. A connection still open on the old file goes on
     // reading the old contents.
-    if (std::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(m_target).constData()) != 0)
-        throw DatabaseError(systemReason());
+    replacement.renameTo(m_target);
 }

@@ -51,13 +51,12 @@ DrawHistoryStore buildDrawHistory(Recordset records)
 
 DrawHistoryStore LoadDrawHistory(const QString &programFolder)
 {
-    return loadDrawHistoryFrom(DrawDatabase::buildConnectString(programFolder));
+    return loadDrawHistoryFrom(DrawDatabase::fileIn(programFolder));
 }
 
-DrawHistoryStore loadDrawHistoryFrom(const QString &connectString)
+DrawHistoryStore loadDrawHistoryFrom(const QString &path)
 {
-    auto connection = std::make_shared<Database>(
-        DrawDatabase::connect(connectString, Database::Mode::ReadOnly));
+    auto connection = std::make_shared<Database>(DrawDatabase::open(path, Database::Mode::ReadOnly));
     Recordset records = DrawDatabase::readAll(*connection);
 
     DrawHistoryStore store;
@@ -67,7 +66,7 @@ DrawHistoryStore loadDrawHistoryFrom(const QString &connectString)
         throw DatabaseError(QStringLiteral("データベースファイル「%1」の当選データを読み込めません: %2 %3")
                                 .arg(connection->path(), error.detail(), error.message()));
     }
-    store.ConnectString = connectString;
+    store.DatabasePath = path;
     store.connection = std::move(connection);
     return store;
 }

@@ -13,7 +13,8 @@
 // handed read-only to every analysis and to the prediction.
 struct DrawHistoryStore
 {
-    QString ConnectString;
+    // The database file the history was read from.
+    QString DatabasePath;
     // Every draw record, ascending 回数; incomplete records included.
     Recordset DrawRecordset;
     // 回数 of the last complete draw; 0 for an empty database.
@@ -37,8 +38,8 @@ struct DrawHistoryStore
 // Throws DatabaseError for a database that cannot serve, and DatabaseError
 // carrying the run-time error's message for a value the load cannot take.
 DrawHistoryStore LoadDrawHistory(const QString &programFolder);
-// The same for the database a connection string names.
-DrawHistoryStore loadDrawHistoryFrom(const QString &connectString);
+// The same for the draw database at path.
+DrawHistoryStore loadDrawHistoryFrom(const QString &path);
 
 // Builds the derived tables from records already read (the steps of the load
 // after the query). Throws RuntimeError.

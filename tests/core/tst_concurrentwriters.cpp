@@ -1,11 +1,16 @@
 // Writers in separate processes at the same time, and killed in the middle:
 // what each one reports must be what the file holds afterwards.
+#include "maintenance/drawdataupdate.h"
 #include "maintenance/drawrecordeditor.h"
 #include "maintenance/ticketledger.h"
 #include "support/drawfile.h"
 #include "support/editreports.h"
 #include "support/history.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -15,6 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -106,7 +114,91 @@ void expectReportMatchesFile(const Finished &run, const QStringList &fileLines, 
     }
 }
 
+// The results of the draws as pasted from a results page, each with the
+// prize amounts of 1等 … 4等.
+QString pageWithPrizes(const std::vector<DrawRecord> &records)
+{
+    QString page;
+    for (const DrawRecord &record : records) {
+        page += QStringLiteral("第%1回").arg(record.drawNo.integer());
+        for (int p = 1; p <= 6; ++p)
+            page += QStringLiteral(" %1").arg(record.number(p).integer());
+        page += QStringLiteral(" (%1)\n1等 1口 200,000,000円\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n")
+                    .arg(record.bonus().integer());
+    }
+    return page;
+}
+
+// The prize amounts a ledger holds, read as the next start reads it.
+int prizeCount(const QString &ledger)
+{
+    int count = 0;
+    const PrizeBook prizes = TicketLedger::read(ledger).prizes;
+    for (const auto &[drawNo, tiers] : prizes.all())
+        count += int(std::count_if(tiers.begin(), tiers.end(), [](const std::optional<qint64> &amount) { return amount.has_value(); }));
+    return count;
+}
+
 } // namespace
+
+// An import of 3 000 draws with their 12 000 prize amounts, killed at many
+// moments of its work: afterwards the draw database and the ledger hold
+// both or neither, whichever of the two files is opened first.
+TEST(ConcurrentWriters, KilledImportLeavesDrawsAndTheirPrizesTogether)
+{
+    const std::vector<DrawRecord> added = draws(101, 3000, 41u);
+    QTemporaryDir dir;
+    const QString page = dir.filePath(QStringLiteral("page.txt"));
+    ASSERT_TRUE(DrawFile::writeBytes(page, pageWithPrizes(added).toUtf8()));
+    const QString original = dir.filePath(QStringLiteral("original.mdb"));
+    DrawFile::write(original, TestHistory::generated(100));
+    const auto fresh = [&](int run) {
+        const QString db = dir.filePath(QStringLiteral("run%1/%2").arg(run).arg(DrawDatabase::FileName));
+        EXPECT_TRUE(QDir().mkpath(QFileInfo(db).absolutePath()));
+        EXPECT_TRUE(QFile::copy(original, db));
+        return db;
+    };
+    const auto import = [&](const QString &db) {
+        return start(QStringLiteral(LOTO6_CLI), {QStringLiteral("import"), page, QStringLiteral("--db"), db, QStringLiteral("--ledger"),
+                                                 QFileInfo(db).absolutePath() + QStringLiteral("/ledger.db")});
+    };
+
+    // How long a whole import takes here: the kills are spread over it.
+    QElapsedTimer timer;
+    timer.start();
+    const QString whole = fresh(0);
+    const Finished done = wait(*import(whole));
+    const qint64 duration = timer.elapsed();
+    ASSERT_EQ(done.exitCode, 0) << done.err.toStdString();
+    ASSERT_EQ(DrawFile::lines(whole).size(), 3100);
+    ASSERT_EQ(prizeCount(QFileInfo(whole).absolutePath() + QStringLiteral("/ledger.db")), 12000);
+
+    constexpr int Kills = 40;
+    for (int run = 1; run <= Kills; ++run) {
+        const qint64 afterMs = duration / 5 + duration * run / Kills;
+        SCOPED_TRACE(afterMs);
+        const QString db = fresh(run);
+        const QString ledger = QFileInfo(db).absolutePath() + QStringLiteral("/ledger.db");
+        const auto importing = import(db);
+        QThread::msleep(afterMs);
+        kill(*importing);
+
+        int prizes = 0;
+        if (run % 2 == 0)
+            prizes = prizeCount(ledger);
+        EXPECT_EQ(integrity(db), QStringLiteral("ok"));
+        const int drawsAdded = int(DrawFile::lines(db).size()) - 100;
+        if (run % 2 == 1)
+            prizes = prizeCount(ledger);
+        EXPECT_TRUE((drawsAdded == 0 && prizes == 0) || (drawsAdded == 3000 && prizes == 12000))
+            << drawsAdded << " draws, " << prizes << " prize amounts";
+        if (run == Kills) {
+            const Finished again = wait(*import(db));
+            EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+            EXPECT_EQ(prizeCount(ledger), 12000);
+        }
+    }
+}
 
 // Two imports of 3 000 draws each, started together, five times over: new
 // draws on both sides, or the same draws with other numbers. The second
@@ -256,4 +348,46 @@ TEST(ConcurrentWriters, TicketImportsAtOnceAndKilled)
     const Finished after = wait(*importTickets(c));
     EXPECT_EQ(after.exitCode, 0) << after.err.toStdString();
     EXPECT_GE(withMemo(QStringLiteral("C")), 3000);
+}
+
+// An update that waits for the lock while another program puts a new file
+// in place keeps, as the .bak, the file that went by the name when it wrote:
+// never the one replaced before, and never a second name of the new
+// database. Pending names of writers that have ended are cleared away,
+// those of a running writer left alone.
+TEST(ConcurrentWriters, UpdateKeepsTheFileItReplacesWhenAnotherReplacedItFirst)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(DrawDatabase::FileName);
+    DrawFile::write(target, TestHistory::generated(300));
+    const QString between = dir.filePath(QStringLiteral("between.mdb"));
+    DrawFile::write(between, TestHistory::generated(310));
+    const QStringList betweenLines = DrawFile::lines(between);
+    const QString download = dir.filePath(QStringLiteral("download.mdb"));
+    DrawFile::write(download, TestHistory::generated(2000));
+
+    QProcess ended;
+    ended.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+    ASSERT_TRUE(ended.waitForStarted(30000));
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished(30000));
+    const QString leftOver = target + QStringLiteral(".bak.new-%1-killed").arg(endedPid);
+    const QString running = target + QStringLiteral(".bak.new-%1-running").arg(::getpid());
+    ASSERT_TRUE(DrawFile::writeBytes(leftOver, "x") && DrawFile::writeBytes(running, "x"));
+
+    const auto writer = start(QStringLiteral(LOTO6_DBWRITER), {target, QStringLiteral("replace"), between, QStringLiteral("700")});
+    ASSERT_TRUE(writer->waitForReadyRead(60000));
+    ASSERT_EQ(writer->readLine(), "ready\n");
+    const DrawDataUpdate::Result result = DrawDataUpdate::installFile(download, target);
+    wait(*writer);
+
+    ASSERT_EQ(int(result.status), int(DrawDataUpdate::Status::Updated)) << result.message.toStdString();
+    EXPECT_EQ(DrawFile::lines(target + QStringLiteral(".bak")), betweenLines);
+    EXPECT_EQ(DrawFile::lines(target).size(), 2000);
+    struct stat live{}, kept{};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &live), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(target + QStringLiteral(".bak")).constData(), &kept), 0);
+    EXPECT_NE(live.st_ino, kept.st_ino);
+    EXPECT_FALSE(QFile::exists(leftOver));
+    EXPECT_TRUE(QFile::exists(running));
 }

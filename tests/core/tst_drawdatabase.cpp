@@ -43,16 +43,13 @@ const QString FullTable = QStringLiteral(
 
 } // namespace
 
-TEST(DrawDatabase, ConnectStringHoldsPasswordAndSourceInOrder)
+TEST(DrawDatabase, TheFolderHoldsLoto6KermonMdbUnderASixDigitPassword)
 {
-    const QString cs = DrawDatabase::buildConnectString(QStringLiteral("/opt/ロト6"));
-    EXPECT_TRUE(cs.startsWith(QStringLiteral("Provider=")));
-    EXPECT_TRUE(cs.endsWith(QStringLiteral(";Data Source=/opt/ロト6/Loto6Kermon.mdb")));
-    EXPECT_LT(cs.indexOf(QStringLiteral("Password=")), cs.indexOf(QStringLiteral(";Data Source=")));
-    const auto target = DrawDatabase::parseConnectString(cs);
-    EXPECT_EQ(target.path, QStringLiteral("/opt/ロト6/Loto6Kermon.mdb"));
-    EXPECT_EQ(target.password, DrawDatabase::password());
-    EXPECT_EQ(target.password.size(), 6);
+    EXPECT_EQ(DrawDatabase::fileIn(QStringLiteral("/opt/ロト6")), QStringLiteral("/opt/ロト6/Loto6Kermon.mdb"));
+    bool number = false;
+    DrawDatabase::password().toInt(&number);
+    EXPECT_TRUE(number);
+    EXPECT_EQ(DrawDatabase::password().size(), 6);
 }
 
 TEST(DrawDatabase, RefusesWhatIsNotADrawDatabaseAndChangesNothing)
@@ -146,12 +143,13 @@ TEST(DrawCsv, RefusesToReplaceWithoutForceAndKeepsTheOldFileOnBadInput)
 
 TEST(DrawCsv, RefusesWhatTheStoreCouldNotLoadNamingTheRow)
 {
-    // 回数 and the number of draws are 16-bit in the store and the windows: a
-    // database beyond what they show is not written at all.
+    // 回数 and the number of draws are 16-bit in the store and the windows,
+    // which index their tables by 回数 from 1: a database beyond what they
+    // show is not written at all.
     const QString head = QStringLiteral("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n");
     QString manyRows = head;
     for (int n = 1; n <= 32768; ++n)
-        manyRows += QStringLiteral("%1,1,2,3,4,5,6,7\n").arg(-n);
+        manyRows += QStringLiteral("1,1,2,3,4,5,6,7\n");
     struct Case
     {
         QString text;
@@ -160,6 +158,8 @@ TEST(DrawCsv, RefusesWhatTheStoreCouldNotLoadNamingTheRow)
     const std::vector<Case> cases = {
         {head + QStringLiteral("1,1,2,3,4,5,6,7\n32764,1,2,3,4,5,6,7\n"), "3 行目: 回数「32764」は読み込める範囲（32763 まで）"},
         {head + QStringLiteral("-32769,1,2,3,4,5,6,7\n"), "2 行目: 回数「-32769」"},
+        {head + QStringLiteral("1,1,2,3,4,5,6,7\n0,1,2,3,4,5,6,7\n"), "3 行目: 回数「0」は 1 以上の整数にしてください"},
+        {head + QStringLiteral("-1,1,2,3,4,5,6,7\n"), "2 行目: 回数「-1」は 1 以上の整数にしてください"},
         {manyRows, "32765 行目: 当選データが読み込める件数（32763 件）"},
     };
     for (const Case &c : cases) {
@@ -176,7 +176,7 @@ TEST(DrawCsv, RefusesWhatTheStoreCouldNotLoadNamingTheRow)
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("out.mdb"));
     DrawFile::createFromCsv(writeCsv(dir, head + QStringLiteral("32763,1,2,3,4,5,6,7\n")), db, false);
-    EXPECT_EQ(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(db)).LastDrawNo, 32763);
+    EXPECT_EQ(loadDrawHistoryFrom(db).LastDrawNo, 32763);
 }
 
 TEST(Cli, ExportAllIsTheSingleExportsInListOrder)

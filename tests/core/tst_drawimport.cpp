@@ -13,6 +13,7 @@
 #include "support/drawfile.h"
 #include "support/history.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -347,6 +348,34 @@ TEST(ImportPlan, PrizeAmountsGoToTheLedgerAndTypedOnesStay)
     EXPECT_EQ(result.prizes, 0);
     EXPECT_EQ(result.skipped, 0);
     EXPECT_EQ(DrawFile::bytes(foreign), QByteArray("not a ledger\n").repeated(500));
+}
+
+// Draws and their prize amounts are one write: a ledger that cannot take
+// the amounts when the import writes keeps the draws out as well, and the
+// message says that neither file was changed.
+TEST(ImportPlan, DrawsAndTheirPrizesAreWrittenTogetherOrNotAtAll)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(DrawDatabase::FileName);
+    const QString ledgerPath = dir.filePath(TicketLedger::FileName);
+    DrawFile::write(path, {draw(2130, {1, 2, 3, 4, 5, 6, 7})});
+    const QString page = QStringLiteral("第2131回 03 11 19 27 33 41 (08)\n1等 該当なし\n2等 6口 10,234,500円\n3等 250口 312,300円\n4等 12,000口 6,800円\n");
+    const DrawImport::Plan plan = DrawImport::preview(DrawImport::read(page), path, ledgerPath);
+    const QByteArray before = DrawFile::bytes(path);
+    ASSERT_TRUE(QDir().mkpath(ledgerPath)); // a folder where the ledger was to be
+
+    const DrawImport::ApplyResult failed = DrawImport::apply(plan, {});
+    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.wroteAnything());
+    EXPECT_TRUE(failed.message.endsWith(QStringLiteral("当選データファイルと購入記録は変更していません。"))) << failed.message.toStdString();
+    EXPECT_EQ(DrawFile::bytes(path), before);
+
+    ASSERT_TRUE(QDir(ledgerPath).removeRecursively());
+    const DrawImport::ApplyResult applied = DrawImport::apply(plan, {});
+    ASSERT_TRUE(applied.ok) << applied.message.toStdString();
+    EXPECT_EQ(applied.added, 1);
+    EXPECT_EQ(applied.prizes, 4);
+    EXPECT_EQ(TicketLedger::read(ledgerPath).prizes.recorded(2131), (std::array<std::optional<qint64>, 4>{0, 10234500, 312300, 6800}));
 }
 
 TEST(ImportCommandLine, SaveCsvThenImportChangesNothing)

@@ -32,7 +32,7 @@ protected:
 
     DrawRecordEditor openEditor() const
     {
-        return DrawRecordEditor::open(DrawDatabase::connectStringForFile(m_path));
+        return DrawRecordEditor::open(m_path);
     }
 
     QTemporaryDir m_dir;
@@ -98,7 +98,7 @@ TEST_F(EditorFile, EditInsertAndDeleteSurviveReopening)
     const DrawRecordEditor reopened = openEditor();
     EXPECT_EQ(reopened.rowCount(), 3);
     EXPECT_EQ(reopened.text(5, 3), QStringLiteral("33"));
-    const DrawHistoryStore store = loadDrawHistoryFrom(DrawDatabase::connectStringForFile(m_path));
+    const DrawHistoryStore store = loadDrawHistoryFrom(m_path);
     EXPECT_EQ(store.LastDrawNo, 2);
     EXPECT_EQ(store.NumberTotal[12], 0);
     EXPECT_EQ(store.NumberTotal[40], 1);

@@ -440,3 +440,38 @@ TEST(Tickets, CommandLineReadsWithoutWritingAndImportsSpreadsheetFiles)
     EXPECT_EQ(huge.exitCode, 1);
     EXPECT_TRUE(huge.err.contains(QStringLiteral("当選金額は 0 から 1,000,000,000円 まで"))) << huge.err.toStdString();
 }
+
+// What tickets list and check print is the JSON Qt itself writes for the
+// same values, and sums of yen beyond 2^53 come out digit for digit.
+TEST(Tickets, CommandLineJsonIsQtsOwnAndMoneyExact)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(DrawDatabase::FileName);
+    DrawFile::write(db, {draw(10, {1, 2, 3, 4, 5, 6, 7})});
+    const QString ledgerPath = dir.filePath(TicketLedger::FileName);
+    TicketLedger ledger = TicketLedger::open(ledgerPath);
+    Ticket first = ticket(10, {1, 2, 3, 4, 5, 6}, 99999);
+    first.memo = QStringLiteral("「買い」\t\"引用\" \\ 改行\nおわり");
+    ledger.add(first);
+    ledger.add(ticket(11, {1, 2, 3, 4, 5, 6}));
+    ledger.setPrize(10, 1, 999999999);
+    const auto run = [&](const char *command) {
+        return CliProcess::run({QStringLiteral("tickets"), QString::fromUtf8(command), QStringLiteral("--ledger"), ledgerPath,
+                                QStringLiteral("--db"), db});
+    };
+    for (const char *command : {"list", "check"}) {
+        const CliProcess::Result printed = run(command);
+        ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+        const QJsonDocument parsed = QJsonDocument::fromJson(printed.out.toUtf8());
+        ASSERT_FALSE(parsed.isNull()) << printed.out.toStdString();
+        EXPECT_EQ(printed.out, QString::fromUtf8(parsed.toJson(QJsonDocument::Compact)) + QLatin1Char('\n')) << command;
+    }
+
+    // 91 × 99 999 lines × 999 999 999 円: odd, above 2^53, where a double
+    // would say ...092.
+    ledger.addAll(std::vector<Ticket>(90, ticket(10, {1, 2, 3, 4, 5, 6}, 99999)));
+    const CliProcess::Result checked = run("check");
+    ASSERT_EQ(checked.exitCode, 0) << checked.err.toStdString();
+    EXPECT_EQ(checked.out.count(QStringLiteral("\"won\":9099908990900091}")), 3) << checked.out.left(2000).toStdString(); // month, year, all
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("\"prize\":99998999900001,")));
+}

@@ -3,6 +3,7 @@
 // the command line down to the ticket ledger.
 #include "prediction/wheel.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -372,4 +373,40 @@ TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)
     EXPECT_EQ(backwards.exitCode, 2);
     EXPECT_TRUE(backwards.out.isEmpty());
     EXPECT_TRUE(backwards.err.contains(QStringLiteral("範囲は小さい方から"))) << backwards.err.toStdString();
+}
+
+// A database that ends at the highest draw number has no next draw: lines
+// for it would be refused by tickets import, so none are written, and the
+// message says how to name a draw.
+TEST(Wheel, NoLinesForADrawBeyondTheLastDrawNumber)
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("last.csv"));
+    {
+        QFile file(csv);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("回数,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,ボーナス数字\n32763,1,2,3,4,5,6,7\n");
+    }
+    const QString db = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
+    ASSERT_EQ(CliProcess::run({QStringLiteral("create-db"), QStringLiteral("--from-csv"), csv, QStringLiteral("--db"), db}).exitCode, 0);
+    const QString ledger = dir.filePath(QStringLiteral("ledger.db"));
+    const QStringList where{QStringLiteral("--db"), db, QStringLiteral("--ledger"), ledger};
+    const QStringList wheel{QStringLiteral("--if"), QStringLiteral("3"), QStringLiteral("--match"), QStringLiteral("3")};
+    const QStringList csvOut{QStringLiteral("--format"), QStringLiteral("csv")};
+    const QStringList numbers{QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6,7")};
+    const QList<QStringList> commands{
+        QStringList{QStringLiteral("wheel")} + numbers + wheel + csvOut + where.mid(0, 2),
+        QStringList{QStringLiteral("combos")} + numbers + csvOut + where.mid(0, 2),
+        QStringList{QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--wheel"), QStringLiteral("1,2,3,4,5,6,7")} + wheel + where,
+    };
+    for (const QStringList &command : commands) {
+        SCOPED_TRACE(command.join(QLatin1Char(' ')).toStdString());
+        const CliProcess::Result refused = CliProcess::run(command);
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.out.isEmpty()) << refused.out.toStdString();
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("第32763回")) && refused.err.contains(QStringLiteral("--draw")))
+            << refused.err.toStdString();
+        const CliProcess::Result named = CliProcess::run(command + QStringList{QStringLiteral("--draw"), QStringLiteral("32763")});
+        EXPECT_EQ(named.exitCode, 0) << named.err.toStdString();
+    }
 }

@@ -11,6 +11,7 @@
 #include "support/fixtures.h"
 #include "support/history.h"
 #include "support/httptestserver.h"
+#include "store/drawcsv.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,6 +23,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
+
+#include <sys/stat.h>
 
 using DrawDataUpdate::Status;
 using Reply = HttpTestServer::Reply;
@@ -128,7 +133,8 @@ private Q_SLOTS:
         const QString done = QStringLiteral("当選データを最新化しました。");
 
         QTest::newRow("newer database") << int(Reply::Body) << newer << updated << done;
-        QTest::newRow("shorter database") << int(Reply::Body) << shorterDatabase() << updated << done;
+        QTest::newRow("older database") << int(Reply::Body) << shorterDatabase() << int(Status::Older)
+                                        << QStringLiteral("ダウンロードした当選データ（第5回まで）は、いまの当選データ（第300回まで）より古いため");
         QTest::newRow("no Content-Length") << int(Reply::NoContentLength) << newer << updated << done;
         QTest::newRow("404") << int(Reply::NotFound) << QByteArray() << failed << QStringLiteral("HTTP 404");
         QTest::newRow("dropped mid-body") << int(Reply::DropMidBody) << newer << failed
@@ -283,17 +289,27 @@ private Q_SLOTS:
     void commandLine_data()
     {
         QTest::addColumn<int>("reply");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("extra");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
-        QTest::newRow("newer database") << int(Reply::Body) << 0
-                                        << QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。\n");
-        QTest::newRow("404") << int(Reply::NotFound) << 1 << QStringLiteral("HTTP 404");
-        QTest::newRow("dropped mid-body") << int(Reply::DropMidBody) << 1 << QStringLiteral("途中で接続が切れました");
+        const QString done = QStringLiteral("当選データを最新化しました。\n元のファイルは %1 に残しました。\n");
+        QTest::newRow("newer database") << int(Reply::Body) << newerDatabase() << QStringList() << 0 << done;
+        QTest::newRow("404") << int(Reply::NotFound) << newerDatabase() << QStringList() << 1 << QStringLiteral("HTTP 404");
+        QTest::newRow("dropped mid-body") << int(Reply::DropMidBody) << newerDatabase() << QStringList() << 1
+                                          << QStringLiteral("途中で接続が切れました");
+        QTest::newRow("older database") << int(Reply::Body) << shorterDatabase() << QStringList() << 1
+                                        << QStringLiteral("より古いため、置き換えませんでした。\n当選データファイルは変更していません。\n"
+                                                          "古いデータで置き換えるには --force を付けてください。");
+        QTest::newRow("older database, --force") << int(Reply::Body) << shorterDatabase() << QStringList{QStringLiteral("--force")}
+                                                 << 0 << done;
     }
 
     void commandLine()
     {
         QFETCH(int, reply);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, extra);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/loto6kermon-cli");
@@ -302,11 +318,11 @@ private Q_SLOTS:
         const QString target = targetIn(dir);
         writeFile(target, oldDatabase());
         HttpTestServer server;
-        server.serve(Reply(reply), newerDatabase());
+        server.serve(Reply(reply), body);
 
         QProcess process;
-        process.start(cli, {QStringLiteral("update"), QStringLiteral("--url"), server.url().toString(),
-                            QStringLiteral("--db"), target});
+        process.start(cli, QStringList{QStringLiteral("update"), QStringLiteral("--url"), server.url().toString(),
+                                       QStringLiteral("--db"), target} + extra);
         QVERIFY(waitForProcess(process));
 
         QCOMPARE(process.exitCode(), exitCode);
@@ -314,7 +330,8 @@ private Q_SLOTS:
         const QString stdErr = QString::fromUtf8(process.readAllStandardError());
         if (exitCode == 0) {
             QCOMPARE(stdOut, output.arg(target + QStringLiteral(".bak")));
-            QVERIFY(readFile(target) == newerDatabase());
+            QVERIFY(readFile(target) == body);
+            QVERIFY(readFile(target + QStringLiteral(".bak")) == oldDatabase());
         } else {
             QVERIFY2(stdErr.contains(output), qPrintable(stdErr));
             QVERIFY(stdOut.isEmpty());
@@ -441,6 +458,137 @@ private Q_SLOTS:
         QVERIFY(shown.last().text.startsWith(QStringLiteral("当選データの最新化を中止しました。")));
         QVERIFY(readFile(targetIn(dir)) == oldDatabase());
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+    }
+
+    // A download older than the database is put to the user first, No the
+    // default, once the progress dialog is gone: No keeps the database as
+    // it is, Yes replaces it all the same.
+    void menuItemAsksBeforeAnOlderDownload()
+    {
+        QTemporaryDir dir;
+        writeFile(targetIn(dir), oldDatabase());
+        MainFrm frame(dir.path());
+        QList<MessageRequest> shown;
+        QMessageBox::StandardButton olderAnswer = QMessageBox::No;
+        bool progressShownWhileAsked = false;
+        const QString question = QStringLiteral("ダウンロードした当選データは第5回までで、いまの当選データ（第300回まで）より古いものです。"
+                                                "置き換えると第6回から第300回までのデータがなくなります（元のファイルは .bak として残します）。"
+                                                "古いデータで置き換えますか？");
+        frame.setMessagePresenter([&](QWidget *, const MessageRequest &request) {
+            shown << request;
+            if (!request.buttons.testFlag(QMessageBox::Yes))
+                return QMessageBox::Ok;
+            if (request.text != question)
+                return QMessageBox::Yes;
+            const auto *progress = frame.findChild<QProgressDialog *>(UpdateProgressDialog::ObjectName);
+            progressShownWhileAsked = progress && progress->isVisible();
+            return olderAnswer;
+        });
+        QVERIFY(frame.load());
+        HttpTestServer server;
+        frame.setDownloadUrl(server.url());
+        server.serve(Reply::Body, shorterDatabase());
+        auto *action = frame.findChild<QAction *>(QStringLiteral("mnuMasterUpdate"));
+
+        action->trigger();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[1].text, question);
+        QCOMPARE(shown[1].defaultButton, QMessageBox::No);
+        QCOMPARE(shown[1].icon, QMessageBox::Warning);
+        QVERIFY(!progressShownWhileAsked);
+        QCOMPARE(shown[2].icon, QMessageBox::NoIcon);
+        QVERIFY2(shown[2].text.contains(QStringLiteral("置き換えませんでした")), qPrintable(shown[2].text));
+        QVERIFY(readFile(targetIn(dir)) == oldDatabase());
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("Loto6Kermon.mdb")});
+        QCOMPARE(frame.store().LastDrawNo, qint16(300));
+
+        olderAnswer = QMessageBox::Yes;
+        shown.clear();
+        action->trigger();
+        QCOMPARE(shown.size(), 3);
+        QVERIFY2(shown[2].text.startsWith(QStringLiteral("当選データを最新化しました。")), qPrintable(shown[2].text));
+        QVERIFY(readFile(targetIn(dir)) == shorterDatabase());
+        QVERIFY(readFile(targetIn(dir) + QStringLiteral(".bak")) == oldDatabase());
+        QCOMPARE(frame.store().LastDrawNo, qint16(5));
+    }
+
+    // The import and the update as two programs against each other, thirty
+    // times with their starts a little apart. Whatever the order, the .bak
+    // is the file as it was before the last write that happened (never a
+    // second name of the live database), and each program's report holds
+    // for the files: the update replaces, or the import adds its draws to
+    // the file it finds, or both, one after the other.
+    void importRacingTheUpdate()
+    {
+        const QString cli = QCoreApplication::applicationDirPath() + QStringLiteral("/loto6kermon-cli");
+        QTemporaryDir scratch;
+        const QString start = scratch.filePath(QStringLiteral("start.mdb"));
+        const QString newer = scratch.filePath(QStringLiteral("newer.mdb"));
+        writeFile(start, oldDatabase());
+        writeFile(newer, newerDatabase());
+        const QStringList before = DrawFile::lines(start);
+        const QStringList downloaded = DrawFile::lines(newer);
+        std::vector<DrawRecord> imported = TestHistory::generated(100, 77u);
+        for (DrawRecord &record : imported)
+            record.drawNo = Field(record.drawNo.integer() + 2000);
+        const QString csv = scratch.filePath(QStringLiteral("import.csv"));
+        writeFile(csv, DrawCsv::write({false, imported}).toUtf8());
+        QStringList importedLines;
+        for (const DrawRecord &record : imported)
+            importedLines << DrawFile::line(record);
+        HttpTestServer server;
+        server.serve(Reply::Body, newerDatabase());
+        const auto sorted = [](QStringList lines) {
+            lines.sort();
+            return lines;
+        };
+        const auto inode = [](const QString &path) {
+            struct stat info{};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+        };
+
+        for (int run = 0; run < 30; ++run) {
+            QTemporaryDir dir;
+            const QString target = targetIn(dir);
+            writeFile(target, oldDatabase());
+            QProcess update;
+            QProcess import;
+            const std::function<void()> startUpdate = [&] {
+                update.start(cli, {QStringLiteral("update"), QStringLiteral("--url"), server.url().toString(), QStringLiteral("--db"), target});
+            };
+            const std::function<void()> startImport = [&] {
+                import.start(cli, {QStringLiteral("import"), csv, QStringLiteral("--db"), target, QStringLiteral("--ledger"),
+                                   dir.filePath(QStringLiteral("ledger.db"))});
+            };
+            // Either one first, the other 0 … 200 ms later.
+            (run % 2 ? startImport : startUpdate)();
+            QTest::qWait(40 * (run / 2 % 6));
+            (run % 2 ? startUpdate : startImport)();
+            QTRY_VERIFY_WITH_TIMEOUT(update.state() == QProcess::NotRunning && import.state() == QProcess::NotRunning, 120000);
+
+            const QString which = QStringLiteral("run %1: update %2 %3, import %4 %5")
+                                      .arg(run)
+                                      .arg(update.exitCode())
+                                      .arg(QString::fromUtf8(update.readAllStandardError()))
+                                      .arg(import.exitCode())
+                                      .arg(QString::fromUtf8(import.readAllStandardError()));
+            const QStringList live = sorted(DrawFile::lines(target));
+            const QStringList kept = sorted(DrawFile::lines(target + QStringLiteral(".bak")));
+            QVERIFY2(inode(target) != inode(target + QStringLiteral(".bak")), qPrintable(which));
+            const bool updated = update.exitCode() == 0;
+            const bool added = import.exitCode() == 0;
+            if (updated && added) { // the update first, then the import into the new file
+                QVERIFY2(live == sorted(downloaded + importedLines), qPrintable(which));
+                QVERIFY2(kept == sorted(downloaded), qPrintable(which));
+            } else if (updated) {
+                QVERIFY2(live == sorted(downloaded), qPrintable(which));
+                QVERIFY2(kept == sorted(before), qPrintable(which));
+            } else {
+                QVERIFY2(added, qPrintable(which)); // one of them gets through
+                QVERIFY2(live == sorted(before + importedLines), qPrintable(which));
+                QVERIFY2(kept == sorted(before), qPrintable(which));
+            }
+        }
     }
 
     void defaultUrlIsTheProvidersPath()

@@ -108,7 +108,7 @@ void TestImportWindow::pastedDrawsAreAddedAndThePredictionFollows()
     QCOMPARE(int(window.store().LastDrawNo), 2133);
     PredictionEngine fresh;
     fresh.setFlags(window.prediction()->flags());
-    fresh.SetUpPredictionGrids(loadDrawHistoryFrom(DrawDatabase::connectStringForFile(folder.databasePath())));
+    fresh.SetUpPredictionGrids(loadDrawHistoryFrom(folder.databasePath()));
     auto *prediction = qobject_cast<PredictionWindow *>(window.childWindow(PredictionEngine::WindowName));
     QVERIFY(prediction);
     for (int k = 0; k < PredictionEngine::GridCount; ++k)
@@ -283,7 +283,7 @@ void TestImportWindow::importWhileOtherConnectionsWrite()
     MessageRecorder messages;
     messages.install(window);
     QVERIFY(window.load());
-    DrawRecordEditor sameProgram = DrawRecordEditor::open(DrawDatabase::connectStringForFile(db));
+    DrawRecordEditor sameProgram = DrawRecordEditor::open(db);
 
     QStringList pasted;
     QStringList expected;

@@ -262,7 +262,7 @@ void TestTablePrint::goToDraw()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Loto6Kermon.mdb"));
     DrawFile::write(path, TestHistory::generated(120));
-    DrawResultsEditor editor(DrawRecordEditor::open(DrawDatabase::connectStringForFile(path)),
+    DrawResultsEditor editor(DrawRecordEditor::open(path),
                              [&recorder](const MessageRequest &request) {
                                  recorder.texts << request.text;
                                  return QMessageBox::Ok;

@@ -3,6 +3,10 @@
 //                          record in a transaction whose pages spill into the
 //                          file, and waits to be killed (a hot journal)
 //   dbwriter FILE lock MS  holds the exclusive lock for MS ms
+//   dbwriter FILE replace NEW MS
+//                          takes the write lock, renames NEW over FILE after
+//                          MS ms and lets go MS ms later, as a replacement
+//                          by another program does
 //   dbwriter FILE edit N   changes 第1数字 of rows 1 … N through the draw
 //                          results editor, one transaction each, and prints
 //                          "row value W" (written) or "row value F" (failed)
@@ -12,6 +16,7 @@
 #include "store/drawdatabase.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 
 #include <algorithm>
@@ -41,6 +46,15 @@ int main(int argc, char *argv[])
         db.exec(QStringLiteral("PRAGMA cache_size = 2"));
         db.begin();
         db.exec(QStringLiteral("UPDATE 結果マスタ SET 第2数字 = 40, 第3数字 = 'unfinished'"));
+    } else if (args.value(2) == QLatin1String("replace")) {
+        db.begin();
+        std::puts("ready");
+        std::fflush(stdout);
+        QThread::msleep(args.value(4).toULong());
+        std::rename(QFile::encodeName(args.value(3)).constData(), QFile::encodeName(args.value(1)).constData());
+        QThread::msleep(args.value(4).toULong());
+        db.rollback();
+        return 0;
     } else {
         db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
     }

@@ -161,8 +161,12 @@ void updateDrawData(MainFrm &frame)
         return;
     frame.setCursor(Qt::WaitCursor);
     QApplication::processEvents();
-    const DrawDataUpdate::Result result
-        = UpdateProgressDialog::run(&frame, frame.downloadUrl(), DataLocation::databaseFile(frame.programFolder()));
+    // A download older than the database would take draws away: asked again.
+    const auto replaceOlder = [&frame](const DrawDataUpdate::OlderDownload &download) {
+        return frame.message(Messages::confirm(download.question())) == QMessageBox::Yes;
+    };
+    const DrawDataUpdate::Result result = UpdateProgressDialog::run(
+        &frame, frame.downloadUrl(), DataLocation::databaseFile(frame.programFolder()), {}, replaceOlder);
     // Every open window shows the new draws before the user reads the outcome.
     if (result.succeeded())
         context->drawsWritten();
@@ -192,7 +196,7 @@ void openEditor(MainFrm &frame)
                                          DrawResultsEditor::WidthTwips, [](const WindowContext &context) -> QWidget * {
                                              // A connection of its own, opened for writing.
                                              auto *editor = new DrawResultsEditor(
-                                                 DrawRecordEditor::open(context.store.history().ConnectString), context.ask);
+                                                 DrawRecordEditor::open(context.store.history().DatabasePath), context.ask);
                                              QObject::connect(editor, &DrawResultsEditor::drawsWritten, editor,
                                                               [&context] { context.drawsWritten(); });
                                              return editor;

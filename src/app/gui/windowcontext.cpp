@@ -32,5 +32,5 @@ void WindowContext::drawsWritten() const
 
 QString WindowContext::databasePath() const
 {
-    return DrawDatabase::parseConnectString(store.history().ConnectString).path;
+    return store.history().DatabasePath;
 }

@@ -145,7 +145,7 @@ TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, std::vector
 DrawResults TicketWindow::currentResults(const DrawHistoryStore &store)
 {
     try {
-        const Database db = DrawDatabase::connect(store.ConnectString, Database::Mode::ReadOnly);
+        const Database db = DrawDatabase::open(store.DatabasePath, Database::Mode::ReadOnly);
         return DrawResults(DrawDatabase::readAll(db));
     } catch (const DatabaseError &) {
         return DrawResults(store.DrawRecordset);

@@ -52,11 +52,22 @@ void withProgress(QWidget *parent, const QString &heading, DrawDataUpdate::Trans
 }
 
 DrawDataUpdate::Result run(QWidget *parent, const QUrl &url, const QString &target,
-                           DrawDataUpdate::TransferOptions options)
+                           DrawDataUpdate::TransferOptions options, const DrawDataUpdate::ReplaceOlder &replaceOlder)
 {
     std::optional<DrawDataUpdate::Result> result;
+    DrawDataUpdate::ReplaceOlder asking;
+    if (replaceOlder) {
+        // The download is over: the question does not sit on top of its progress.
+        asking = [parent, &replaceOlder](const DrawDataUpdate::OlderDownload &download) {
+            if (auto *dialog = parent ? parent->findChild<QProgressDialog *>(ObjectName) : nullptr)
+                dialog->hide();
+            return replaceOlder(download);
+        };
+    }
     withProgress(parent, QStringLiteral("当選データをダウンロードしています。"), std::move(options),
-                 [&](const DrawDataUpdate::TransferOptions &reporting) { result = DrawDataUpdate::update(url, target, reporting); });
+                 [&](const DrawDataUpdate::TransferOptions &reporting) {
+                     result = DrawDataUpdate::update(url, target, reporting, asking);
+                 });
     return *result;
 }
 

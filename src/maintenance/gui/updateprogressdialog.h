@@ -18,8 +18,10 @@ inline const QString ObjectName = QStringLiteral("updateProgressDialog");
 void withProgress(QWidget *parent, const QString &heading, DrawDataUpdate::TransferOptions options,
                   const std::function<void(const DrawDataUpdate::TransferOptions &)> &work);
 
-// The draw data update under the dialog.
+// The draw data update under the dialog. A download older than the
+// database is put to replaceOlder (none: refused) once the dialog is gone.
 DrawDataUpdate::Result run(QWidget *parent, const QUrl &url, const QString &target,
-                           DrawDataUpdate::TransferOptions options = {});
+                           DrawDataUpdate::TransferOptions options = {},
+                           const DrawDataUpdate::ReplaceOlder &replaceOlder = {});
 
 } // namespace UpdateProgressDialog
