@@ -476,19 +476,6 @@ int renderThroughHelper(const QStringList &arguments)
 
 } // namespace
 
-std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem)
-{
-    QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                       QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                       QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
-                       QStringLiteral("--pdf"), QStringLiteral("--encoding"), QStringLiteral("--ledger")};
-    QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
-                      QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
-    valued += wheelValuedOptions();
-    flags += wheelFlagOptions();
-    return parse(rest, valued, flags, problem);
-}
-
 namespace {
 
 int runCommand(const QStringList &arguments)
@@ -506,36 +493,38 @@ int runCommand(const QStringList &arguments)
     }
     if (command == QLatin1String("tickets"))
         return tickets(rest);
-    QString problem;
-    const std::optional<Options> options = parseCommandLine(rest, &problem);
-    if (!options)
-        return usage(problem);
+    const CommandSpec *spec = findCommand(command);
+    if (!spec)
+        return usage(QStringLiteral("不明なコマンドです: %1").arg(command));
 
     try {
+        const Options options = Options::parse(*spec, rest);
         if (command == QLatin1String("create-db"))
-            return createDb(*options);
+            return createDb(options);
         if (command == QLatin1String("dump-db"))
-            return dumpDb(*options);
+            return dumpDb(options);
         if (command == QLatin1String("summary"))
-            return summary(*options);
+            return summary(options);
         if (command == QLatin1String("list"))
             return list();
         if (command == QLatin1String("export"))
-            return exportWindow(*options);
+            return exportWindow(options);
         if (command == QLatin1String("render"))
             return renderThroughHelper(arguments);
         if (command == QLatin1String("update"))
-            return update(*options);
+            return update(options);
         if (command == QLatin1String("randomness"))
-            return randomness(*options);
+            return randomness(options);
         if (command == QLatin1String("backtest"))
-            return backtest(*options);
+            return backtest(options);
         if (command == QLatin1String("import") || command == QLatin1String("save-csv"))
-            return importOrSave(command, *options);
+            return importOrSave(command, options);
         if (command == QLatin1String("wheel"))
-            return wheel(*options);
+            return wheel(options);
         if (command == QLatin1String("combos"))
-            return combos(*options);
+            return combos(options);
+    } catch (const UsageError &error) {
+        return usage(error.message, spec);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

@@ -47,46 +47,17 @@ int finish(int status)
     return status == Success ? Failure : status;
 }
 
-namespace {
-
-const char *const UsageText =
-    "使い方 / usage: loto6kermon-cli COMMAND [--db FILE] ...\n"
-    "  create-db --from-csv FILE --db OUT [--force]\n"
-    "  dump-db\n"
-    "  summary\n"
-    "  list\n"
-    "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
-    "  export --all [--format json|csv] [--reflect 0,1,5]\n"
-    "  render WINDOW --png OUT [--reflect 0,1,5]\n"
-    "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
-    "  update [--url URL]\n"
-    "  randomness [--last N | --from A --to B] [--format json|csv]\n"
-    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
-    "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
-    "  import FILE|- [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
-    "  import --url URL [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
-    "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n"
-    "  wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]\n"
-    "  combos [--numbers 1,2,...] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B] [--last-digit A-B]\n"
-    "         [--previous A-B] [--groups D:A-B] [--count-only] [--limit N] [--format json|csv] [--draw N]\n"
-    "  --help | -h | help\n"
-    "  --version\n"
-    "終了コード / exit status: 0 成功（または何もすることがない）、1 失敗（何も書き込んでいない）、\n"
-    "  2 使い方の誤り、3 import の一部の行だけを書き込み、ほかの行はエラー\n";
-
-} // namespace
-
-int usage(const QString &problem)
+int usage(const QString &problem, const CommandSpec *command)
 {
     if (!problem.isEmpty())
         err(problem);
-    err(QString::fromUtf8(UsageText));
+    err((command ? usageText(*command) : usageText()).chopped(1));
     return Usage;
 }
 
 int help()
 {
-    out(QString::fromUtf8(UsageText));
+    out(usageText());
     return Success;
 }
 

@@ -2,6 +2,7 @@
 
 // What the commands of loto6kermon-cli and its drawing helper share: output,
 // the command line, the database asked for and the windows named.
+#include "cli/commandtable.h"
 #include "cli/options.h"
 
 #include "analysis/catalog.h"
@@ -24,8 +25,9 @@ void err(const QString &text); // with a line break
 // a command that succeeded into Failure, with a message on stderr, when any
 // of its output could not be written. Nothing may be printed after it.
 int finish(int status);
-// The problem (if any) and the usage text on stderr; returns Exit::Usage.
-int usage(const QString &problem);
+// The problem (if any) and the usage text on stderr, only that command's
+// when one is given; returns Exit::Usage.
+int usage(const QString &problem, const CommandSpec *command = nullptr);
 // The usage text on stdout, as asked for; returns Exit::Success.
 int help();
 

@@ -3,7 +3,6 @@
 #include "cli/tickets.h"
 
 #include "cli/commandsupport.h"
-#include "cli/options.h"
 #include "cli/wheelcommands.h"
 #include "maintenance/ticketledger.h"
 #include "store/boundedinput.h"
@@ -27,46 +26,49 @@ namespace Cli {
 
 namespace {
 
-const char *const TicketsUsage =
-    "使い方 / usage: loto6kermon-cli tickets SUBCOMMAND [--ledger FILE] [--db FILE]\n"
-    "  add --numbers 1,2,3,4,5,6 [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
-    "  add --wheel 1,2,... --if M --match T [--seconds S] [--seed N] [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
-    "  list [--format json|csv]\n"
-    "  check [--format json|csv]\n"
-    "  import FILE\n"
-    "  export FILE|-\n"
-    "  prize --draw N --tier 1-4 --amount YEN|none\n"
-    "終了コード / exit status: 0 成功、1 失敗（何も書き込んでいない）、2 使い方の誤り\n";
-
-int ticketsUsage(const QString &problem)
+// The usage of one subcommand, or without one that of them all.
+int ticketsUsage(const QString &problem, const CommandSpec *subcommand = nullptr)
 {
-    if (!problem.isEmpty())
-        err(problem);
-    err(QString::fromUtf8(TicketsUsage).chopped(1));
-    return Usage;
+    if (subcommand)
+        return usage(problem, subcommand);
+    CommandSpec all{QStringLiteral("tickets"), {}, {}};
+    for (const CommandSpec &command : commandTable()) {
+        if (command.name.startsWith(QLatin1String("tickets ")))
+            all.usage += command.usage;
+    }
+    return usage(problem, &all);
 }
 
-// The subcommand is the first word after "tickets".
+// The subcommand and its options.
 struct Arguments : Options
 {
     QString subcommand;
 };
 
-const QStringList Valued{QStringLiteral("--ledger"), QStringLiteral("--db"),    QStringLiteral("--draw"),
-                         QStringLiteral("--numbers"), QStringLiteral("--count"), QStringLiteral("--memo"),
-                         QStringLiteral("--date"),   QStringLiteral("--format"), QStringLiteral("--tier"),
-                         QStringLiteral("--amount"), QStringLiteral("--wheel"),  QStringLiteral("--if"),
-                         QStringLiteral("--match"),  QStringLiteral("--seconds"), QStringLiteral("--seed")};
-
-std::optional<Arguments> parseArguments(const QStringList &args, QString *problem)
+// The subcommand is the first word that is neither an option nor the value
+// of one; the rest is read against that subcommand's table.
+Arguments parseArguments(const QStringList &args, const CommandSpec **spec)
 {
-    std::optional<Options> options = parse(args, Valued, {}, problem);
-    if (!options)
-        return std::nullopt;
+    qsizetype at = 0;
+    while (at < args.size() && args[at].startsWith(QLatin1String("--"))) {
+        bool takesValue = false;
+        for (const CommandSpec &command : commandTable()) {
+            const OptionSpec *option = command.option(args[at]);
+            takesValue = takesValue || (command.name.startsWith(QLatin1String("tickets ")) && option
+                                        && option->kind != OptionSpec::Kind::Flag);
+        }
+        at += takesValue ? 2 : 1;
+    }
+    if (at >= args.size())
+        throw UsageError{};
+    *spec = findCommand(QStringLiteral("tickets ") + args[at]);
+    if (!*spec)
+        throw UsageError{QStringLiteral("不明なサブコマンドです: %1").arg(args[at])};
+    QStringList rest = args;
+    rest.removeAt(at);
     Arguments parsed;
-    static_cast<Options &>(parsed) = std::move(*options);
-    if (!parsed.positional.isEmpty())
-        parsed.subcommand = parsed.positional.takeFirst();
+    static_cast<Options &>(parsed) = Options::parse(**spec, rest);
+    parsed.subcommand = args[at];
     return parsed;
 }
 
@@ -320,29 +322,27 @@ int prize(const Arguments &args)
 
 int tickets(const QStringList &arguments)
 {
-    QString problem;
-    const std::optional<Arguments> args = parseArguments(arguments, &problem);
-    if (!args)
-        return ticketsUsage(problem);
-    const QString format = args->value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return ticketsUsage(QStringLiteral("--format は json か csv です。"));
+    const CommandSpec *spec = nullptr;
     try {
-        const QString &sub = args->subcommand;
-        if (sub == QLatin1String("add") && args->has(QStringLiteral("--wheel")))
-            return addWheelTickets(*args, ledgerPath(*args));
+        const Arguments args = parseArguments(arguments, &spec);
+        const QString format = args.value(QStringLiteral("--format"));
+        const QString &sub = args.subcommand;
+        if (sub == QLatin1String("add") && args.has(QStringLiteral("--wheel")))
+            return addWheelTickets(args, ledgerPath(args));
         if (sub == QLatin1String("add"))
-            return add(*args);
+            return add(args);
         if (sub == QLatin1String("list"))
-            return list(*args, format);
+            return list(args, format);
         if (sub == QLatin1String("check"))
-            return check(*args, format);
+            return check(args, format);
         if (sub == QLatin1String("import"))
-            return importFile(*args);
+            return importFile(args);
         if (sub == QLatin1String("export"))
-            return exportFile(*args);
+            return exportFile(args);
         if (sub == QLatin1String("prize"))
-            return prize(*args);
+            return prize(args);
+    } catch (const UsageError &error) {
+        return ticketsUsage(error.message, spec);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;
@@ -350,7 +350,7 @@ int tickets(const QStringList &arguments)
         err(error.message());
         return Failure;
     }
-    return ticketsUsage(args->subcommand.isEmpty() ? QString() : QStringLiteral("不明なサブコマンドです: %1").arg(args->subcommand));
+    return ticketsUsage({});
 }
 
 } // namespace Cli

@@ -367,21 +367,6 @@ int refusing(Command command)
 
 } // namespace
 
-QStringList wheelValuedOptions()
-{
-    QStringList valued{QStringLiteral("--numbers"), QStringLiteral("--if"),   QStringLiteral("--match"),
-                       QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--draw"),
-                       QStringLiteral("--limit"),   QStringLiteral("--wheel")};
-    for (const FilterOption &f : FilterOptions)
-        valued << optionName(f.option);
-    return valued;
-}
-
-QStringList wheelFlagOptions()
-{
-    return {QStringLiteral("--count-only")};
-}
-
 int wheel(const Options &options)
 {
     return refusing([&] { return runWheel(options); });
