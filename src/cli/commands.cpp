@@ -171,11 +171,8 @@ std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QStri
 int exportAll(const Options &options, bool json)
 {
     if (!options.positional.isEmpty())
-        return usage(QStringLiteral("--all とウィンドウ名は一緒に指定できません。"));
-    QString problem;
-    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-    if (!engine)
-        return usage(problem);
+        throw UsageError{QStringLiteral("--all とウィンドウ名は一緒に指定できません。")};
+    PredictionEngine engine = predictionEngine(options);
     QStringList windows{PredictionEngine::WindowName};
     for (const AnalysisWindow &w : analysisWindows()) {
         if (w.build)
@@ -207,7 +204,7 @@ int exportAll(const Options &options, bool json)
     const auto buildClaimed = [&](std::unique_lock<std::mutex> &lock) {
         const size_t i = nextToBuild++;
         lock.unlock();
-        BuiltWindow window = order[i] ? buildAnalysis(*order[i], store) : buildPrediction(*engine, store);
+        BuiltWindow window = order[i] ? buildAnalysis(*order[i], store) : buildPrediction(engine, store);
         lock.lock();
         built[i] = std::move(window);
         changed.notify_all();
@@ -244,7 +241,7 @@ int exportAll(const Options &options, bool json)
             output.put(order[i] ? order[i]->className : QString(PredictionEngine::WindowName));
             output.put('\n');
         }
-        ok = writeBuilt(output, *window, order[i], &*engine, json) && ok;
+        ok = writeBuilt(output, *window, order[i], &engine, json) && ok;
         window.reset();
         const std::lock_guard lock(mutex);
         ++written;
@@ -258,34 +255,26 @@ int exportAll(const Options &options, bool json)
 
 int exportWindow(const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
-    const bool json = format == QLatin1String("json");
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     if (options.has(QStringLiteral("--all")))
         return exportAll(options, json);
-    QString problem;
     if (isPrediction(options)) {
-        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-        if (!engine)
-            return usage(problem);
+        PredictionEngine engine = predictionEngine(options);
         const std::optional<DrawHistoryStore> store = loadStoreFor(options, {PredictionEngine::WindowName}, json);
         if (!store)
             return Failure;
         ExportOutput output(stdout);
-        const bool ok = writePrediction(output, *engine, *store, json);
+        const bool ok = writePrediction(output, engine, *store, json);
         if (json)
             output.put('\n');
         return ok ? Success : Failure;
     }
-    const AnalysisWindow *w = windowArgument(options, &problem);
-    if (!w)
-        return usage(problem);
-    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w->className}, json);
+    const AnalysisWindow &w = windowArgument(options);
+    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w.className}, json);
     if (!store)
         return Failure;
     ExportOutput output(stdout);
-    const bool ok = writeAnalysis(output, *w, *store, json);
+    const bool ok = writeAnalysis(output, w, *store, json);
     if (json)
         output.put('\n');
     return ok ? Success : Failure;

@@ -82,18 +82,14 @@ DrawHistoryStore loadStore(const Options &options)
     return loadDrawHistoryFrom(DrawDatabase::connectStringForFile(databasePath(options)));
 }
 
-const AnalysisWindow *windowArgument(const Options &options, QString *problem)
+const AnalysisWindow &windowArgument(const Options &options)
 {
-    if (options.positional.size() != 1) {
-        *problem = QStringLiteral("ウィンドウ名を一つ指定してください。");
-        return nullptr;
-    }
+    if (options.positional.size() != 1)
+        throw UsageError{QStringLiteral("ウィンドウ名を一つ指定してください。")};
     const AnalysisWindow *w = findAnalysisWindow(options.positional.first());
-    if (!w || !w->build) {
-        *problem = QStringLiteral("そのようなウィンドウはありません: %1").arg(options.positional.first());
-        return nullptr;
-    }
-    return w;
+    if (!w || !w->build)
+        throw UsageError{QStringLiteral("そのようなウィンドウはありません: %1").arg(options.positional.first())};
+    return *w;
 }
 
 bool isPrediction(const Options &options)
@@ -101,20 +97,20 @@ bool isPrediction(const Options &options)
     return options.positional.size() == 1 && options.positional.first() == PredictionEngine::WindowName;
 }
 
-// The prediction window's engine for the options given: --reflect lists the
-// reflected analyses by index (0 … 11); the options file is not read, so the
-// output depends on the command line only.
-std::optional<PredictionEngine> predictionEngine(const Options &options, QString *problem)
+ReflectFlags reflectOption(const Options &options)
 {
-    const std::optional<ReflectFlags> flags =
-        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
-    if (!flags) {
-        *problem = QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
-                       .arg(options.value(QStringLiteral("--reflect")));
-        return std::nullopt;
-    }
+    const QString list = options.value(QStringLiteral("--reflect"));
+    const std::optional<ReflectFlags> flags = PredictionExport::parseReflectList(list);
+    if (!flags)
+        throw UsageError{QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1").arg(list)};
+    return *flags;
+}
+
+// The options file is not read, so the output depends on the command line only.
+PredictionEngine predictionEngine(const Options &options)
+{
     PredictionEngine engine;
-    engine.setFlags(*flags);
+    engine.setFlags(reflectOption(options));
     return engine;
 }
 

@@ -38,11 +38,13 @@ QString programDatabase();
 QString databasePath(const Options &options);
 DrawHistoryStore loadStore(const Options &options);
 
-// The one window named on the command line (an analysis window), or null
-// with the reason in problem.
-const AnalysisWindow *windowArgument(const Options &options, QString *problem);
+// The one window named on the command line (an analysis window); throws
+// UsageError when there is none such.
+const AnalysisWindow &windowArgument(const Options &options);
 bool isPrediction(const Options &options);
+// --reflect: the reflected analyses by index (0 … 11); throws UsageError.
+ReflectFlags reflectOption(const Options &options);
 // The prediction window's engine for --reflect; the options file is not read.
-std::optional<PredictionEngine> predictionEngine(const Options &options, QString *problem);
+PredictionEngine predictionEngine(const Options &options);
 
 } // namespace Cli
