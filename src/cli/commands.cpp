@@ -31,6 +31,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -302,15 +303,12 @@ int update(const Options &options)
     return Success;
 }
 
-std::optional<int> wholeNumber(const Options &options, const QString &name, QString *problem)
+// A draw number that bounds a range of draws. Only its form is checked here:
+// a range outside the history is the command's failure, said in its format.
+std::optional<int> drawOption(const Options &options, const QString &name)
 {
-    if (!options.has(name))
-        return std::nullopt;
-    bool ok = false;
-    const int value = options.value(name).toInt(&ok);
-    if (!ok)
-        *problem = QStringLiteral("%1 には整数を指定してください: %2").arg(name, options.value(name));
-    return value;
+    const std::optional<long long> value = options.whole(name, INT_MIN, INT_MAX);
+    return value ? std::optional<int>(int(*value)) : std::nullopt;
 }
 
 // A command's failure in the format asked for: with --format json a JSON
@@ -327,19 +325,13 @@ int failure(const QString &message, bool json)
 // The randomness tests of the window ランダム性の検定, for scripts.
 int randomness(const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
-    const bool json = format == QLatin1String("json");
-    QString problem;
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     Randomness::Range range;
-    range.last = wholeNumber(options, QStringLiteral("--last"), &problem);
-    range.from = wholeNumber(options, QStringLiteral("--from"), &problem);
-    range.to = wholeNumber(options, QStringLiteral("--to"), &problem);
-    if (problem.isEmpty() && range.last && (range.from || range.to))
-        problem = QStringLiteral("--last と --from/--to は同時に指定できません。");
-    if (!problem.isEmpty())
-        return usage(problem);
+    range.last = drawOption(options, QStringLiteral("--last"));
+    range.from = drawOption(options, QStringLiteral("--from"));
+    range.to = drawOption(options, QStringLiteral("--to"));
+    if (range.last && (range.from || range.to))
+        throw UsageError{QStringLiteral("--last と --from/--to は同時に指定できません。")};
     Randomness::Report report;
     try {
         report = Randomness::analyse(loadStore(options), range);
@@ -363,33 +355,19 @@ int randomness(const Options &options)
 // sets on its first half.
 int backtest(const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
-    const bool json = format == QLatin1String("json");
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     if (!options.positional.isEmpty())
-        return usage(QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
-    const std::optional<ReflectFlags> flags =
-        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
-    if (!flags)
-        return usage(QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
-                         .arg(options.value(QStringLiteral("--reflect"))));
-    std::optional<int> from, to;
-    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &from}, std::pair{QStringLiteral("--to"), &to}}) {
-        if (!options.has(name))
-            continue;
-        bool ok = false;
-        *bound = options.value(name).trimmed().toInt(&ok);
-        if (!ok)
-            return usage(QStringLiteral("%1 には回数を整数で指定してください: %2").arg(name, options.value(name)));
-    }
+        throw UsageError{QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' ')))};
+    const ReflectFlags flags = reflectOption(options);
+    const std::optional<int> from = drawOption(options, QStringLiteral("--from"));
+    const std::optional<int> to = drawOption(options, QStringLiteral("--to"));
     try {
         const DrawHistoryStore store = loadStore(options);
         const Backtest::Range defaults = Backtest::defaultRange(store);
         const Backtest::Range range{from.value_or(defaults.from), to.value_or(defaults.to)};
         if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty())
             return failure(problem, json);
-        std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+        std::optional<Backtest::Result> result = Backtest::run(store, range, flags);
         Backtest::WheelBook wheels;
         Backtest::addWheelStrategy(*result, wheels);
         std::optional<Backtest::SearchResult> found;
