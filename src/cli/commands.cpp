@@ -46,7 +46,7 @@ namespace {
 int createDb(const Options &options)
 {
     if (!options.has(QStringLiteral("--from-csv")) || !options.has(QStringLiteral("--db")))
-        return usage(QStringLiteral("create-db には --from-csv と --db が必要です。"));
+        throw UsageError{QStringLiteral("create-db には --from-csv と --db が必要です。")};
     const QString csv = options.value(QStringLiteral("--from-csv"));
     const BoundedInput::Result input = BoundedInput::readFile(csv);
     if (!input.ok()) {
@@ -289,10 +289,10 @@ int update(const Options &options)
     if (options.has(QStringLiteral("--url"))) {
         url = QUrl(options.value(QStringLiteral("--url")), QUrl::StrictMode);
         if (!url.isValid() || url.scheme().isEmpty())
-            return usage(QStringLiteral("--url が正しくありません: %1").arg(options.value(QStringLiteral("--url"))));
+            throw UsageError{QStringLiteral("--url が正しくありません: %1").arg(options.value(QStringLiteral("--url")))};
     }
     if (!options.positional.isEmpty())
-        return usage(QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
+        throw UsageError{QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' ')))};
     const DrawDataUpdate::Result result
         = DrawDataUpdate::update(url, databasePath(options));
     if (!result.succeeded()) {
@@ -394,23 +394,22 @@ int backtest(const Options &options)
 // 当選データ取込 and 当選データ書出し without the window.
 int importOrSave(const QString &command, const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("text"));
-    if (format != QLatin1String("text") && format != QLatin1String("json"))
-        return usage(QStringLiteral("--format は text か json です。"));
     const bool fromWeb = command == QLatin1String("import") && options.has(QStringLiteral("--url"));
     if (fromWeb && !options.positional.isEmpty())
-        return usage(QStringLiteral("import にはファイルか --url のどちらか一つを指定してください。"));
+        throw UsageError{QStringLiteral("import にはファイルか --url のどちらか一つを指定してください。")};
     if (!fromWeb && options.positional.size() != 1)
-        return usage(QStringLiteral("%1 にはファイルを一つ指定してください。").arg(command));
+        throw UsageError{QStringLiteral("%1 にはファイルを一つ指定してください。").arg(command)};
     if (fromWeb) {
         if (const QString problem = DrawImport::parseWebAddress(options.value(QStringLiteral("--url"))).problem; !problem.isEmpty())
-            return usage(problem);
+            throw UsageError{problem};
     }
-    const bool json = format == QLatin1String("json");
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     if (command == QLatin1String("save-csv")) {
         const int status = runSaveCsv(databasePath(options), options.positional.first(),
                                       options.value(QStringLiteral("--encoding")), json);
-        return status == Usage ? usage({}) : status;
+        if (status == Usage)
+            throw UsageError{}; // the reason is said already
+        return status;
     }
     const QString ledger = options.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(QCoreApplication::applicationDirPath()));
     return runImport({fromWeb ? QString() : options.positional.first(), options.value(QStringLiteral("--url")),
