@@ -31,7 +31,6 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -303,14 +302,6 @@ int update(const Options &options)
     return Success;
 }
 
-// A draw number that bounds a range of draws. Only its form is checked here:
-// a range outside the history is the command's failure, said in its format.
-std::optional<int> drawOption(const Options &options, const QString &name)
-{
-    const std::optional<long long> value = options.whole(name, INT_MIN, INT_MAX);
-    return value ? std::optional<int>(int(*value)) : std::nullopt;
-}
-
 // A command's failure in the format asked for: with --format json a JSON
 // object with "error" on stdout too (as export prints one), so that a script
 // reading the JSON learns why; the message on stderr, exit 1.
@@ -327,9 +318,11 @@ int randomness(const Options &options)
 {
     const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     Randomness::Range range;
-    range.last = drawOption(options, QStringLiteral("--last"));
-    range.from = drawOption(options, QStringLiteral("--from"));
-    range.to = drawOption(options, QStringLiteral("--to"));
+    // Only the form is checked here: a range outside the history is the
+    // command's failure, said in its format.
+    range.last = options.integer(QStringLiteral("--last"));
+    range.from = options.integer(QStringLiteral("--from"));
+    range.to = options.integer(QStringLiteral("--to"));
     if (range.last && (range.from || range.to))
         throw UsageError{QStringLiteral("--last と --from/--to は同時に指定できません。")};
     Randomness::Report report;
@@ -359,8 +352,8 @@ int backtest(const Options &options)
     if (!options.positional.isEmpty())
         throw UsageError{QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' ')))};
     const ReflectFlags flags = reflectOption(options);
-    const std::optional<int> from = drawOption(options, QStringLiteral("--from"));
-    const std::optional<int> to = drawOption(options, QStringLiteral("--to"));
+    const std::optional<int> from = options.integer(QStringLiteral("--from"));
+    const std::optional<int> to = options.integer(QStringLiteral("--to"));
     try {
         const DrawHistoryStore store = loadStore(options);
         const Backtest::Range defaults = Backtest::defaultRange(store);

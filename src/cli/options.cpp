@@ -36,6 +36,12 @@ long long Options::whole(const QString &name, long long fallback, long long min,
     return whole(name, min, max).value_or(fallback);
 }
 
+std::optional<int> Options::integer(const QString &name) const
+{
+    const std::optional<long long> value = whole(name, INT_MIN, INT_MAX);
+    return value ? std::optional<int>(int(*value)) : std::nullopt;
+}
+
 namespace {
 
 // "json か csv", "a、b か c"

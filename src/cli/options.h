@@ -58,6 +58,9 @@ public:
     // The option as a whole number from min to max; nothing when it is not given.
     std::optional<long long> whole(const QString &name, long long min, long long max) const;
     long long whole(const QString &name, long long fallback, long long min, long long max) const;
+    // The option as any int, where the command checks the range itself and
+    // says so in its own words; nothing when it is not given.
+    std::optional<int> integer(const QString &name) const;
 
     // Reads args against the command's table. Throws UsageError naming the
     // option for one the command does not take, a value missing or not among

@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <climits>
 #include <cstdio>
 
 namespace Cli {
@@ -168,7 +169,11 @@ QJsonArray rowsJson(const std::vector<SpendingRow> &rows)
 int add(const Arguments &args)
 {
     if (!args.has(QStringLiteral("--numbers")))
-        return ticketsUsage(QStringLiteral("tickets add には --numbers が必要です。"));
+        throw UsageError{QStringLiteral("tickets add には --numbers か --wheel が必要です。")};
+    for (const QString &wheelOnly : {QStringLiteral("--if"), QStringLiteral("--match"), QStringLiteral("--seconds"), QStringLiteral("--seed")}) {
+        if (args.has(wheelOnly))
+            throw UsageError{QStringLiteral("%1 は --wheel と一緒に使います。").arg(wheelOnly)};
+    }
     Ticket ticket;
     QString problem;
     const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(args.value(QStringLiteral("--numbers")), &problem);
@@ -177,16 +182,10 @@ int add(const Arguments &args)
         return Failure;
     }
     ticket.numbers = *numbers;
-    bool ok = true;
-    if (args.has(QStringLiteral("--draw")))
-        ticket.drawNo = args.value(QStringLiteral("--draw")).toInt(&ok);
-    else
-        ticket.drawNo = loadDraws(args).LastDrawNo + 1; // the next draw
-    if (!ok)
-        return ticketsUsage(QStringLiteral("--draw は整数です: %1").arg(args.value(QStringLiteral("--draw"))));
-    ticket.count = args.value(QStringLiteral("--count"), QStringLiteral("1")).toInt(&ok);
-    if (!ok)
-        return ticketsUsage(QStringLiteral("--count は整数です: %1").arg(args.value(QStringLiteral("--count"))));
+    // The ranges are the ledger's rules, checked with the rest of the ticket.
+    const std::optional<int> draw = args.integer(QStringLiteral("--draw"));
+    ticket.drawNo = draw ? *draw : loadDraws(args).LastDrawNo + 1; // the next draw
+    ticket.count = args.integer(QStringLiteral("--count")).value_or(1);
     const QString date = args.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
     ticket.purchaseDate = TicketRules::normalizedDate(date).value_or(date);
     ticket.memo = args.value(QStringLiteral("--memo"));
@@ -274,7 +273,7 @@ int check(const Arguments &args, const QString &format)
 int importFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
-        return ticketsUsage(QStringLiteral("tickets import には CSV ファイルを一つ指定してください。"));
+        throw UsageError{QStringLiteral("tickets import には CSV ファイルを一つ指定してください。")};
     const QString path = args.positional.first();
     const BoundedInput::Result input = BoundedInput::readFile(path);
     if (!input.ok()) {
@@ -289,7 +288,7 @@ int importFile(const Arguments &args)
 int exportFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
-        return ticketsUsage(QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。"));
+        throw UsageError{QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。")};
     const QString text = TicketCsv::write(readLedger(args).tickets);
     const QString path = args.positional.first();
     if (path == QLatin1String("-")) {
@@ -305,16 +304,15 @@ int exportFile(const Arguments &args)
 
 int prize(const Arguments &args)
 {
-    bool drawOk = false;
-    bool tierOk = false;
-    const int drawNo = args.value(QStringLiteral("--draw")).toInt(&drawOk);
-    const int tier = args.value(QStringLiteral("--tier")).toInt(&tierOk);
-    const QString amountText = args.value(QStringLiteral("--amount"));
-    bool amountOk = false;
-    const qint64 amount = amountText.toLongLong(&amountOk);
-    if (!drawOk || !tierOk || (!amountOk && amountText != QLatin1String("none")))
-        return ticketsUsage(QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。"));
-    openLedger(args).setPrize(drawNo, tier, amountOk ? std::optional<qint64>(amount) : std::nullopt);
+    if (!args.has(QStringLiteral("--draw")) || !args.has(QStringLiteral("--tier")) || !args.has(QStringLiteral("--amount")))
+        throw UsageError{QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。")};
+    // The ranges are the ledger's rules: setPrize says what is out of them.
+    const std::optional<qint64> amount = args.value(QStringLiteral("--amount")) == QLatin1String("none")
+        ? std::nullopt
+        : args.whole(QStringLiteral("--amount"), LLONG_MIN, LLONG_MAX);
+    const int drawNo = *args.integer(QStringLiteral("--draw"));
+    const int tier = *args.integer(QStringLiteral("--tier"));
+    openLedger(args).setPrize(drawNo, tier, amount);
     return Success;
 }
 
@@ -327,8 +325,11 @@ int tickets(const QStringList &arguments)
         const Arguments args = parseArguments(arguments, &spec);
         const QString format = args.value(QStringLiteral("--format"));
         const QString &sub = args.subcommand;
-        if (sub == QLatin1String("add") && args.has(QStringLiteral("--wheel")))
+        if (sub == QLatin1String("add") && args.has(QStringLiteral("--wheel"))) {
+            if (args.has(QStringLiteral("--numbers")))
+                throw UsageError{QStringLiteral("--numbers と --wheel は一緒に指定できません。")};
             return addWheelTickets(args, ledgerPath(args));
+        }
         if (sub == QLatin1String("add"))
             return add(args);
         if (sub == QLatin1String("list"))

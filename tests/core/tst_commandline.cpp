@@ -65,6 +65,12 @@ TEST(CommandLine, WhatACommandDoesNotTakeIsAUsageError)
           dir.filePath(QStringLiteral("out.pdf"))},
          "render には --png か --pdf のどちらか一つが必要です。", "loto6kermon-cli render WINDOW --png"},
         {{QStringLiteral("tickets"), QStringLiteral("lists")}, "不明なサブコマンドです: lists", "loto6kermon-cli tickets prize"},
+        {{QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--numbers"), QStringLiteral("1,2,3,4,5,6"), QStringLiteral("--if"),
+          QStringLiteral("4"), QStringLiteral("--ledger"), dir.filePath(QStringLiteral("ledger.db"))},
+         "--if は --wheel と一緒に使います。", "loto6kermon-cli tickets add --wheel"},
+        {{QStringLiteral("tickets"), QStringLiteral("prize"), QStringLiteral("--draw"), QStringLiteral("10"), QStringLiteral("--tier"),
+          QStringLiteral("一"), QStringLiteral("--amount"), QStringLiteral("none"), QStringLiteral("--ledger"), dir.filePath(QStringLiteral("ledger.db"))},
+         "--tier には整数を指定してください: 一", "loto6kermon-cli tickets prize"},
     };
     for (const Case &c : cases) {
         const std::string what = c.args.join(QLatin1Char(' ')).toStdString();
