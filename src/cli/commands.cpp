@@ -290,8 +290,6 @@ int update(const Options &options)
         if (!url.isValid() || url.scheme().isEmpty())
             throw UsageError{QStringLiteral("--url が正しくありません: %1").arg(options.value(QStringLiteral("--url")))};
     }
-    if (!options.positional.isEmpty())
-        throw UsageError{QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' ')))};
     const DrawDataUpdate::Result result
         = DrawDataUpdate::update(url, databasePath(options));
     if (!result.succeeded()) {
@@ -349,8 +347,6 @@ int randomness(const Options &options)
 int backtest(const Options &options)
 {
     const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
-    if (!options.positional.isEmpty())
-        throw UsageError{QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' ')))};
     const ReflectFlags flags = reflectOption(options);
     const std::optional<int> from = options.integer(QStringLiteral("--from"));
     const std::optional<int> to = options.integer(QStringLiteral("--to"));

@@ -33,11 +33,11 @@ std::vector<CommandSpec> makeTable()
         options.insert(options.end(), more.begin(), more.end());
         return options;
     };
-    const auto tickets = [&](const char *sub, std::vector<OptionSpec> options, QStringList usage) {
+    const auto tickets = [&](const char *sub, std::vector<OptionSpec> options, QStringList usage, int arguments = 0) {
         options.insert(options.begin(), {ledger, db});
         for (QString &line : usage)
             line = QStringLiteral("tickets %1 %2 [--ledger FILE]").arg(QLatin1String(sub), line);
-        return CommandSpec{QStringLiteral("tickets ") + QLatin1String(sub), std::move(options), std::move(usage)};
+        return CommandSpec{QStringLiteral("tickets ") + QLatin1String(sub), std::move(options), std::move(usage), arguments};
     };
     return {
         {QStringLiteral("create-db"), {value("--from-csv"), db, flag("--force")},
@@ -47,10 +47,12 @@ std::vector<CommandSpec> makeTable()
         {QStringLiteral("list"), {db}, {QStringLiteral("list")}},
         {QStringLiteral("export"), {db, format("json", "csv"), reflect, flag("--all")},
          {QStringLiteral("export WINDOW [--format json|csv] [--reflect 0,1,5]"),
-          QStringLiteral("export --all [--format json|csv] [--reflect 0,1,5]")}},
+          QStringLiteral("export --all [--format json|csv] [--reflect 0,1,5]")},
+         1},
         {QStringLiteral("render"), {db, value("--png"), value("--pdf"), flag("--fit-width"), reflect},
          {QStringLiteral("render WINDOW --png OUT [--reflect 0,1,5]"),
-          QStringLiteral("render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]")}},
+          QStringLiteral("render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]")},
+         1},
         {QStringLiteral("update"), {db, value("--url")}, {QStringLiteral("update [--url URL]")}},
         {QStringLiteral("randomness"), {db, value("--last"), value("--from"), value("--to"), format("json", "csv")},
          {QStringLiteral("randomness [--last N | --from A --to B] [--format json|csv]")}},
@@ -63,15 +65,17 @@ std::vector<CommandSpec> makeTable()
                                 "[--date YYYY-MM-DD]")}),
         tickets("list", {format("json", "csv")}, {QStringLiteral("[--format json|csv]")}),
         tickets("check", {format("json", "csv")}, {QStringLiteral("[--format json|csv]")}),
-        tickets("import", {}, {QStringLiteral("FILE")}),
-        tickets("export", {}, {QStringLiteral("FILE|-")}),
+        tickets("import", {}, {QStringLiteral("FILE")}, 1),
+        tickets("export", {}, {QStringLiteral("FILE|-")}, 1),
         tickets("prize", {value("--draw"), value("--tier"), value("--amount")},
                 {QStringLiteral("--draw N --tier 1-4 --amount YEN|none")}),
         {QStringLiteral("import"), {db, value("--url"), flag("--dry-run"), flag("--overwrite"), ledger, format("text", "json")},
          {QStringLiteral("import FILE|- [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]"),
-          QStringLiteral("import --url URL [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]")}},
+          QStringLiteral("import --url URL [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]")},
+         1},
         {QStringLiteral("save-csv"), {db, value("--encoding"), format("text", "json")},
-         {QStringLiteral("save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]")}},
+         {QStringLiteral("save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]")},
+         1},
         {QStringLiteral("wheel"), with({db, value("--numbers"), format("json", "csv")}, wheelOptions),
          {QStringLiteral("wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]")}},
         {QStringLiteral("combos"),

@@ -80,6 +80,11 @@ Options Options::parse(const CommandSpec &command, const QStringList &args)
         }
         options.m_values[arg] << value;
     }
+    if (options.positional.size() > command.arguments) {
+        const QString extra = options.positional.mid(command.arguments).join(QLatin1Char(' '));
+        throw UsageError{command.arguments == 0 ? QStringLiteral("%1 は引数を取りません: %2").arg(command.name, extra)
+                                                : QStringLiteral("%1 の引数が多すぎます: %2").arg(command.name, extra)};
+    }
     return options;
 }
 

@@ -38,6 +38,8 @@ struct CommandSpec
     std::vector<OptionSpec> options;
     // Its lines of the usage text, each without the program name.
     QStringList usage;
+    // Words that are not options (a window, a file): at most this many.
+    int arguments = 0;
 
     const OptionSpec *option(const QString &optionName) const;
 };
