@@ -166,7 +166,8 @@ std::vector<ComboFilter::Filter> filtersOption(const Options &options)
     std::vector<ComboFilter::Filter> filters;
     for (const FilterOption &f : FilterOptions) {
         const QString name = optionName(f.option);
-        // Only --groups may repeat (one filter per division); the table refuses a second of any other.
+        // Only --groups may be given more than once (the command table refuses a
+        // second of any other); every one given is a filter.
         for (const QString &given : options.values(name)) {
             ComboFilter::Filter filter;
             filter.measure = f.measure;
