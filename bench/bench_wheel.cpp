@@ -55,6 +55,7 @@ BENCHMARK(BM_Wheel)
     ->Args({18, 4, 3, 0, 0})   // 消去法's 18 candidates, if 4 match 3
     ->Args({12, 6, 6, 924, 0}) // the full wheel
     ->Args({43, 6, 3, 0, 0})   // a 5等 whatever is drawn
+    ->Args({43, 6, 4, 0, 0})   // a 4等 whatever is drawn: the budget runs out before the first wheel
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();

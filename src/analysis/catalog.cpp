@@ -43,57 +43,57 @@ std::vector<AnalysisWindow> makeCatalog()
          {picture(Kind::Dots, QStringLiteral("Picture1"), {Colours::MainDot, Colours::BonusDot}),
           label(QStringLiteral("Label2"), QStringLiteral("：本数字")),
           label(QStringLiteral("Label3"), QStringLiteral("：ボーナス数字"), true)},
-         false, GridPlacement::FillBelowStrip, &buildAppearanceFrequency});
+         false, &buildAppearanceFrequency});
     add({QStringLiteral("回数別出現分析"), QStringLiteral("回数別頻度分析"),
          QStringLiteral("過去の当選番号から出現回数別の数字を分析します"), 8355, 3405, {},
-         false, GridPlacement::FillBelowStrip, &buildNumbersByCount});
+         false, &buildNumbersByCount});
     add({QStringLiteral("出現間隔分析"), QStringLiteral("出現間隔分析"),
          QStringLiteral("過去の当選数字が何回前に出現しているか分析します"), 13920, 9850, {},
-         false, GridPlacement::FillBelowStrip, &buildAppearanceInterval});
+         false, &buildAppearanceInterval});
     add({QStringLiteral("数字間隔分析"), QStringLiteral("数字間隔分析"),
          QStringLiteral("当選数字を第１数字～第６数字別に前回数字との数字の間隔を分析します"), 13905, 9870, {},
-         false, GridPlacement::FillBelowStrip, &buildNumberInterval});
+         false, &buildNumberInterval});
     add({QStringLiteral("出現回数分析"), QStringLiteral("出現回数分析"),
          QStringLiteral("過去の当選数字が何回出現したか分析します"), 13995, 9870, {},
-         false, GridPlacement::FillBelowStrip, &buildAppearanceCount});
+         false, &buildAppearanceCount});
     add({QStringLiteral("バラツキ分析"), QStringLiteral("バラツキ分析"),
          QStringLiteral("過去の当選番号のバラツキを数字別に分析します"), 12750, 12800, ballLegend(),
-         true, GridPlacement::FillBelowStrip, &buildDispersion});
+         true, &buildDispersion});
     add({QStringLiteral("引っ張り分析"), QStringLiteral("引っ張り分析"),
          QStringLiteral("過去の当選数字に前回出現した数字が入っているか分析します"), 13600, 7700,
          {picture(Kind::Swatch, QStringLiteral("Label2"), {rgb(128, 255, 255)}),
           label(QStringLiteral("Label3"), QStringLiteral(":前回の数字"))},
-         false, GridPlacement::FillBelowStrip, &buildPull});
+         false, &buildPull});
     add({QStringLiteral("連番飛び石分析"), QStringLiteral("連番・飛び石分析"),
          QStringLiteral("過去の当選番号の連続数字と一つ飛び数字の傾向を分析します"), 13500, 7550, {},
-         false, GridPlacement::FillBelowStrip, &buildConsecutive});
+         false, &buildConsecutive});
     add({QStringLiteral("数字合計分析"), QStringLiteral("数字合計分析"),
          QStringLiteral("過去の当選番号の本数字＋ボーナス数字合計を分析します"), 13800, 8000, {},
-         false, GridPlacement::FillBelowStrip, &buildNumberSum});
+         false, &buildNumberSum});
     add({QStringLiteral("低数字高数字の組合せパターン分析"), QStringLiteral("低数字・高数字の組合せパターン分析"),
          QStringLiteral("過去の当選番号を低数字（０１～２１）と高数字（２２～４３）に分けて組合せパターンを分析します（ボーナス数字は入れていません）"),
-         13700, 7740, {}, false, GridPlacement::FillBelowStrip, &buildLowHighPattern});
+         13700, 7740, {}, false, &buildLowHighPattern});
     add({QStringLiteral("偶数奇数の組合せパターン分析"), QStringLiteral("偶数・奇数の組合せパターン分析"),
          QStringLiteral("過去の当選番号を偶数と奇数に分類して分析します"), 13700, 7740, {},
-         false, GridPlacement::FillBelowStrip, &buildEvenOddPattern});
+         false, &buildEvenOddPattern});
     add({QStringLiteral("分割5傾向分析"), QStringLiteral("5分割傾向分析"),
          QStringLiteral("過去の当選番号を５つのグループに分けて傾向を分析します"), 13750, 8750, {},
-         true, GridPlacement::FillBelowStrip, &buildFiveDivision});
+         true, &buildFiveDivision});
     add({QStringLiteral("分割6データ分析"), QStringLiteral("6分割データ分析"),
          QStringLiteral("過去の当選番号の６グループに分類して分析します"), 12600, 12365, divisionLegend(),
-         true, GridPlacement::FillBelowStrip, &buildSixDivision});
+         true, &buildSixDivision});
     add({QStringLiteral("分割7データ分析"), QStringLiteral("7分割データ分析"),
          QStringLiteral("過去の当選番号の７グループに分類して分析します"), 12600, 12365, divisionLegend(),
-         true, GridPlacement::FillBelowStrip, &buildSevenDivision});
+         true, &buildSevenDivision});
     add({QStringLiteral("分割11データ分析"), QStringLiteral("11分割データ分析"),
          QStringLiteral("過去の当選番号の１１グループに分類して分析します"), 12600, 12365, divisionLegend(),
-         true, GridPlacement::FillBelowStrip, &buildElevenDivision});
+         true, &buildElevenDivision});
     add({QStringLiteral("下一桁出現傾向分析"), QStringLiteral("下一桁出現傾向分析"),
          QStringLiteral("過去の当選番号の下一桁の数字の出現傾向を分析します"), 13980, 7400, {},
-         true, GridPlacement::FillBelowStrip, &buildLastDigitTrend});
+         true, &buildLastDigitTrend});
     add({QStringLiteral("下一桁連続出現回数分析"), QStringLiteral("下一桁連続出現回数分析"),
          QStringLiteral("過去の当選番号の下一桁数字が何回続けて出現しているか分析します"), 13935, 7400, {},
-         true, GridPlacement::FillBelowStrip, &buildLastDigitRuns});
+         true, &buildLastDigitRuns});
 
     // Every window but the two per-number ones has one row per draw, its
     // number in the first column.

@@ -25,11 +25,6 @@ struct LegendItem
     bool below = false;
 };
 
-// Where the grid sits in its window.
-enum class GridPlacement {
-    FillBelowStrip, // below the description strip, filling the rest of the window
-};
-
 using BuildFunction = Sheet (*)(const DrawHistoryStore &);
 
 // Everything that makes one analysis window: the frame is the same for all.
@@ -42,7 +37,6 @@ struct AnalysisWindow
     int widthTwips = 0;
     std::vector<LegendItem> legend;
     bool printButton = false; // Command2 "印刷", which opens the print preview
-    GridPlacement placement = GridPlacement::FillBelowStrip;
     BuildFunction build = nullptr;
     // The column holding the draw number when the rows are draws, else 0.
     int drawColumn = 0;

@@ -6,19 +6,23 @@
 #include "version.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
 const char *const UsageText =
-    "使い方 / usage: loto6kermon [--help | --version]\n"
+    "使い方 / usage: loto6kermon [--help | --version] [Qt のオプション / Qt's options]\n"
     "  ロト6ケルモンLite のウィンドウを開きます。ディスプレイがないときは、一発ケルモン予想の\n"
     "  4つの予想を表示します（反映オプションは ロト6ケルモン.ini から読みます）。\n"
     "  Opens the program's window; without a display, prints the four predictions.\n"
     "  --help, -h   この説明 / this help\n"
     "  --version    バージョン / the version\n"
+    "  Qt のオプション（-platform NAME、-style NAME など）はウィンドウに使われます。\n"
+    "  Qt's own options (-platform NAME, -style NAME, ...) apply to the window.\n"
     "ウィンドウなしの計算 / the same computations without a window: loto6kermon-cli --help\n";
 
 // Standard output as the exit status sees it: a write that did not reach it
@@ -41,10 +45,22 @@ bool asked(int argc, char *argv[], std::initializer_list<const char *> names)
     return false;
 }
 
-bool displayAvailable()
+// A display, or a platform chosen on the command line (-platform offscreen
+// needs none).
+bool displayAvailable(int argc, char *argv[])
 {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || asked(argc, argv, {"-platform", "--platform"});
+}
+
+// What is left of the command line once Qt has taken its own options is
+// none of ours either: a usage error, before any window opens.
+std::optional<int> refuseUnknown(const QStringList &rest)
+{
+    if (rest.isEmpty())
+        return std::nullopt;
+    std::fprintf(stderr, "不明なオプションです / unknown option: %s\n%s", rest.first().toLocal8Bit().constData(), UsageText);
+    return 2;
 }
 
 // Without a display there is no window to show: say how to get one, and show
@@ -89,14 +105,17 @@ int main(int argc, char *argv[])
         return print(UsageText);
     if (asked(argc, argv, {"--version"}))
         return print(QByteArray("loto6kermon ") + ProgramVersion + '\n');
-    if (!displayAvailable()) {
+    if (!displayAvailable(argc, argv)) {
         // The program's folder is where the executable really is (Qt reads
         // /proc/self/exe), never argv[0]: started by name from the PATH,
         // argv[0] has no folder, and the working directory would be taken
         // for a portable copy of the program.
         const QCoreApplication app(argc, argv);
+        // Without a window no option of Qt's applies either.
+        if (const std::optional<int> refused = refuseUnknown(QCoreApplication::arguments().mid(1)))
+            return *refused;
         return runWithoutDisplay(QCoreApplication::applicationDirPath());
     }
 
-    return Startup::run(argc, argv);
+    return Startup::run(argc, argv, {}, &refuseUnknown);
 }

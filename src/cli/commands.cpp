@@ -45,7 +45,7 @@ namespace {
 int createDb(const Options &options)
 {
     if (!options.has(QStringLiteral("--from-csv")) || !options.has(QStringLiteral("--db")))
-        return usage(QStringLiteral("create-db には --from-csv と --db が必要です。"));
+        throw UsageError{QStringLiteral("create-db には --from-csv と --db が必要です。")};
     const QString csv = options.value(QStringLiteral("--from-csv"));
     const BoundedInput::Result input = BoundedInput::readFile(csv);
     if (!input.ok()) {
@@ -171,11 +171,8 @@ std::optional<DrawHistoryStore> loadStoreFor(const Options &options, const QStri
 int exportAll(const Options &options, bool json)
 {
     if (!options.positional.isEmpty())
-        return usage(QStringLiteral("--all とウィンドウ名は一緒に指定できません。"));
-    QString problem;
-    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-    if (!engine)
-        return usage(problem);
+        throw UsageError{QStringLiteral("--all とウィンドウ名は一緒に指定できません。")};
+    PredictionEngine engine = predictionEngine(options);
     QStringList windows{PredictionEngine::WindowName};
     for (const AnalysisWindow &w : analysisWindows()) {
         if (w.build)
@@ -207,7 +204,7 @@ int exportAll(const Options &options, bool json)
     const auto buildClaimed = [&](std::unique_lock<std::mutex> &lock) {
         const size_t i = nextToBuild++;
         lock.unlock();
-        BuiltWindow window = order[i] ? buildAnalysis(*order[i], store) : buildPrediction(*engine, store);
+        BuiltWindow window = order[i] ? buildAnalysis(*order[i], store) : buildPrediction(engine, store);
         lock.lock();
         built[i] = std::move(window);
         changed.notify_all();
@@ -244,7 +241,7 @@ int exportAll(const Options &options, bool json)
             output.put(order[i] ? order[i]->className : QString(PredictionEngine::WindowName));
             output.put('\n');
         }
-        ok = writeBuilt(output, *window, order[i], &*engine, json) && ok;
+        ok = writeBuilt(output, *window, order[i], &engine, json) && ok;
         window.reset();
         const std::lock_guard lock(mutex);
         ++written;
@@ -258,34 +255,26 @@ int exportAll(const Options &options, bool json)
 
 int exportWindow(const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
-    const bool json = format == QLatin1String("json");
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     if (options.has(QStringLiteral("--all")))
         return exportAll(options, json);
-    QString problem;
     if (isPrediction(options)) {
-        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-        if (!engine)
-            return usage(problem);
+        PredictionEngine engine = predictionEngine(options);
         const std::optional<DrawHistoryStore> store = loadStoreFor(options, {PredictionEngine::WindowName}, json);
         if (!store)
             return Failure;
         ExportOutput output(stdout);
-        const bool ok = writePrediction(output, *engine, *store, json);
+        const bool ok = writePrediction(output, engine, *store, json);
         if (json)
             output.put('\n');
         return ok ? Success : Failure;
     }
-    const AnalysisWindow *w = windowArgument(options, &problem);
-    if (!w)
-        return usage(problem);
-    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w->className}, json);
+    const AnalysisWindow &w = windowArgument(options);
+    const std::optional<DrawHistoryStore> store = loadStoreFor(options, {w.className}, json);
     if (!store)
         return Failure;
     ExportOutput output(stdout);
-    const bool ok = writeAnalysis(output, *w, *store, json);
+    const bool ok = writeAnalysis(output, w, *store, json);
     if (json)
         output.put('\n');
     return ok ? Success : Failure;
@@ -299,10 +288,8 @@ int update(const Options &options)
     if (options.has(QStringLiteral("--url"))) {
         url = QUrl(options.value(QStringLiteral("--url")), QUrl::StrictMode);
         if (!url.isValid() || url.scheme().isEmpty())
-            return usage(QStringLiteral("--url が正しくありません: %1").arg(options.value(QStringLiteral("--url"))));
+            throw UsageError{QStringLiteral("--url が正しくありません: %1").arg(options.value(QStringLiteral("--url")))};
     }
-    if (!options.positional.isEmpty())
-        return usage(QStringLiteral("update は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
     // --force: a download older than the database replaces it all the same.
     DrawDataUpdate::ReplaceOlder replaceOlder;
     if (options.has(QStringLiteral("--force")))
@@ -316,17 +303,6 @@ int update(const Options &options)
     }
     out(result.message + QLatin1Char('\n'));
     return Success;
-}
-
-std::optional<int> wholeNumber(const Options &options, const QString &name, QString *problem)
-{
-    if (!options.has(name))
-        return std::nullopt;
-    bool ok = false;
-    const int value = options.value(name).toInt(&ok);
-    if (!ok)
-        *problem = QStringLiteral("%1 には整数を指定してください: %2").arg(name, options.value(name));
-    return value;
 }
 
 // A command's failure in the format asked for: with --format json a JSON
@@ -343,19 +319,15 @@ int failure(const QString &message, bool json)
 // The randomness tests of the window ランダム性の検定, for scripts.
 int randomness(const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
-    const bool json = format == QLatin1String("json");
-    QString problem;
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     Randomness::Range range;
-    range.last = wholeNumber(options, QStringLiteral("--last"), &problem);
-    range.from = wholeNumber(options, QStringLiteral("--from"), &problem);
-    range.to = wholeNumber(options, QStringLiteral("--to"), &problem);
-    if (problem.isEmpty() && range.last && (range.from || range.to))
-        problem = QStringLiteral("--last と --from/--to は同時に指定できません。");
-    if (!problem.isEmpty())
-        return usage(problem);
+    // Only the form is checked here: a range outside the history is the
+    // command's failure, said in its format.
+    range.last = options.integer(QStringLiteral("--last"));
+    range.from = options.integer(QStringLiteral("--from"));
+    range.to = options.integer(QStringLiteral("--to"));
+    if (range.last && (range.from || range.to))
+        throw UsageError{QStringLiteral("--last と --from/--to は同時に指定できません。")};
     Randomness::Report report;
     try {
         report = Randomness::analyse(loadStore(options), range);
@@ -379,33 +351,17 @@ int randomness(const Options &options)
 // sets on its first half.
 int backtest(const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(QStringLiteral("--format は json か csv です。"));
-    const bool json = format == QLatin1String("json");
-    if (!options.positional.isEmpty())
-        return usage(QStringLiteral("backtest は引数を取りません: %1").arg(options.positional.join(QLatin1Char(' '))));
-    const std::optional<ReflectFlags> flags =
-        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
-    if (!flags)
-        return usage(QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
-                         .arg(options.value(QStringLiteral("--reflect"))));
-    std::optional<int> from, to;
-    for (const auto &[name, bound] : {std::pair{QStringLiteral("--from"), &from}, std::pair{QStringLiteral("--to"), &to}}) {
-        if (!options.has(name))
-            continue;
-        bool ok = false;
-        *bound = options.value(name).trimmed().toInt(&ok);
-        if (!ok)
-            return usage(QStringLiteral("%1 には回数を整数で指定してください: %2").arg(name, options.value(name)));
-    }
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
+    const ReflectFlags flags = reflectOption(options);
+    const std::optional<int> from = options.integer(QStringLiteral("--from"));
+    const std::optional<int> to = options.integer(QStringLiteral("--to"));
     try {
         const DrawHistoryStore store = loadStore(options);
         const Backtest::Range defaults = Backtest::defaultRange(store);
         const Backtest::Range range{from.value_or(defaults.from), to.value_or(defaults.to)};
         if (const QString problem = Backtest::checkRange(store, range); !problem.isEmpty())
             return failure(problem, json);
-        std::optional<Backtest::Result> result = Backtest::run(store, range, *flags);
+        std::optional<Backtest::Result> result = Backtest::run(store, range, flags);
         Backtest::WheelBook wheels;
         Backtest::addWheelStrategy(*result, wheels);
         std::optional<Backtest::SearchResult> found;
@@ -432,23 +388,22 @@ int backtest(const Options &options)
 // 当選データ取込 and 当選データ書出し without the window.
 int importOrSave(const QString &command, const Options &options)
 {
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("text"));
-    if (format != QLatin1String("text") && format != QLatin1String("json"))
-        return usage(QStringLiteral("--format は text か json です。"));
     const bool fromWeb = command == QLatin1String("import") && options.has(QStringLiteral("--url"));
     if (fromWeb && !options.positional.isEmpty())
-        return usage(QStringLiteral("import にはファイルか --url のどちらか一つを指定してください。"));
+        throw UsageError{QStringLiteral("import にはファイルか --url のどちらか一つを指定してください。")};
     if (!fromWeb && options.positional.size() != 1)
-        return usage(QStringLiteral("%1 にはファイルを一つ指定してください。").arg(command));
+        throw UsageError{QStringLiteral("%1 にはファイルを一つ指定してください。").arg(command)};
     if (fromWeb) {
         if (const QString problem = DrawImport::parseWebAddress(options.value(QStringLiteral("--url"))).problem; !problem.isEmpty())
-            return usage(problem);
+            throw UsageError{problem};
     }
-    const bool json = format == QLatin1String("json");
+    const bool json = options.value(QStringLiteral("--format")) == QLatin1String("json");
     if (command == QLatin1String("save-csv")) {
         const int status = runSaveCsv(databasePath(options), options.positional.first(),
                                       options.value(QStringLiteral("--encoding")), json);
-        return status == Usage ? usage({}) : status;
+        if (status == Usage)
+            throw UsageError{}; // the reason is said already
+        return status;
     }
     const QString ledger = options.value(QStringLiteral("--ledger"), TicketLedger::defaultPath(QCoreApplication::applicationDirPath()));
     return runImport({fromWeb ? QString() : options.positional.first(), options.value(QStringLiteral("--url")),
@@ -480,19 +435,6 @@ int renderThroughHelper(const QStringList &arguments)
 
 } // namespace
 
-std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem)
-{
-    QStringList valued{QStringLiteral("--db"), QStringLiteral("--from-csv"), QStringLiteral("--format"),
-                       QStringLiteral("--reflect"), QStringLiteral("--png"), QStringLiteral("--url"),
-                       QStringLiteral("--last"), QStringLiteral("--from"), QStringLiteral("--to"),
-                       QStringLiteral("--pdf"), QStringLiteral("--encoding"), QStringLiteral("--ledger")};
-    QStringList flags{QStringLiteral("--force"), QStringLiteral("--all"), QStringLiteral("--fit-width"),
-                      QStringLiteral("--search"), QStringLiteral("--dry-run"), QStringLiteral("--overwrite")};
-    valued += wheelValuedOptions();
-    flags += wheelFlagOptions();
-    return parse(rest, valued, flags, problem);
-}
-
 namespace {
 
 int runCommand(const QStringList &arguments)
@@ -510,36 +452,38 @@ int runCommand(const QStringList &arguments)
     }
     if (command == QLatin1String("tickets"))
         return tickets(rest);
-    QString problem;
-    const std::optional<Options> options = parseCommandLine(rest, &problem);
-    if (!options)
-        return usage(problem);
+    const CommandSpec *spec = findCommand(command);
+    if (!spec)
+        return usage(QStringLiteral("不明なコマンドです: %1").arg(command));
 
     try {
+        const Options options = Options::parse(*spec, rest);
         if (command == QLatin1String("create-db"))
-            return createDb(*options);
+            return createDb(options);
         if (command == QLatin1String("dump-db"))
-            return dumpDb(*options);
+            return dumpDb(options);
         if (command == QLatin1String("summary"))
-            return summary(*options);
+            return summary(options);
         if (command == QLatin1String("list"))
             return list();
         if (command == QLatin1String("export"))
-            return exportWindow(*options);
+            return exportWindow(options);
         if (command == QLatin1String("render"))
             return renderThroughHelper(arguments);
         if (command == QLatin1String("update"))
-            return update(*options);
+            return update(options);
         if (command == QLatin1String("randomness"))
-            return randomness(*options);
+            return randomness(options);
         if (command == QLatin1String("backtest"))
-            return backtest(*options);
+            return backtest(options);
         if (command == QLatin1String("import") || command == QLatin1String("save-csv"))
-            return importOrSave(command, *options);
+            return importOrSave(command, options);
         if (command == QLatin1String("wheel"))
-            return wheel(*options);
+            return wheel(options);
         if (command == QLatin1String("combos"))
-            return combos(*options);
+            return combos(options);
+    } catch (const UsageError &error) {
+        return usage(error.message, spec);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;

@@ -1,16 +1,9 @@
 #pragma once
 
-#include "cli/options.h"
-
 #include <QStringList>
-
-#include <optional>
 
 // The commands of loto6kermon-cli (what they share is in commandsupport.h).
 namespace Cli {
-
-// The options of every command but tickets.
-std::optional<Options> parseCommandLine(const QStringList &rest, QString *problem);
 
 // Runs one command line (without the program name); output on stdout,
 // messages on stderr. Standard output is closed at the end (see finish in

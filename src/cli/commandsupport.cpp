@@ -47,46 +47,17 @@ int finish(int status)
     return status == Success ? Failure : status;
 }
 
-namespace {
-
-const char *const UsageText =
-    "使い方 / usage: loto6kermon-cli COMMAND [--db FILE] ...\n"
-    "  create-db --from-csv FILE --db OUT [--force]\n"
-    "  dump-db\n"
-    "  summary\n"
-    "  list\n"
-    "  export WINDOW [--format json|csv] [--reflect 0,1,5]\n"
-    "  export --all [--format json|csv] [--reflect 0,1,5]\n"
-    "  render WINDOW --png OUT [--reflect 0,1,5]\n"
-    "  render WINDOW --pdf OUT [--fit-width] [--reflect 0,1,5]\n"
-    "  update [--url URL] [--force]\n"
-    "  randomness [--last N | --from A --to B] [--format json|csv]\n"
-    "  backtest [--from N] [--to M] [--reflect 0,1,5] [--search] [--format json|csv]\n"
-    "  tickets add|list|check|import|export|prize [--ledger FILE] ...\n"
-    "  import FILE|- [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
-    "  import --url URL [--dry-run] [--overwrite] [--ledger FILE] [--format text|json]\n"
-    "  save-csv OUT [--encoding utf-8|shift_jis] [--format text|json]\n"
-    "  wheel --numbers 1,2,... --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]\n"
-    "  combos [--numbers 1,2,...] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B] [--last-digit A-B]\n"
-    "         [--previous A-B] [--groups D:A-B] [--count-only] [--limit N] [--format json|csv] [--draw N]\n"
-    "  --help | -h | help\n"
-    "  --version\n"
-    "終了コード / exit status: 0 成功（または何もすることがない）、1 失敗（何も書き込んでいない）、\n"
-    "  2 使い方の誤り、3 import の一部の行だけを書き込み、ほかの行はエラー\n";
-
-} // namespace
-
-int usage(const QString &problem)
+int usage(const QString &problem, const CommandSpec *command)
 {
     if (!problem.isEmpty())
         err(problem);
-    err(QString::fromUtf8(UsageText));
+    err((command ? usageText(*command) : usageText()).chopped(1));
     return Usage;
 }
 
 int help()
 {
-    out(QString::fromUtf8(UsageText));
+    out(usageText());
     return Success;
 }
 
@@ -111,18 +82,14 @@ DrawHistoryStore loadStore(const Options &options)
     return loadDrawHistoryFrom(databasePath(options));
 }
 
-const AnalysisWindow *windowArgument(const Options &options, QString *problem)
+const AnalysisWindow &windowArgument(const Options &options)
 {
-    if (options.positional.size() != 1) {
-        *problem = QStringLiteral("ウィンドウ名を一つ指定してください。");
-        return nullptr;
-    }
+    if (options.positional.size() != 1)
+        throw UsageError{QStringLiteral("ウィンドウ名を一つ指定してください。")};
     const AnalysisWindow *w = findAnalysisWindow(options.positional.first());
-    if (!w || !w->build) {
-        *problem = QStringLiteral("そのようなウィンドウはありません: %1").arg(options.positional.first());
-        return nullptr;
-    }
-    return w;
+    if (!w || !w->build)
+        throw UsageError{QStringLiteral("そのようなウィンドウはありません: %1").arg(options.positional.first())};
+    return *w;
 }
 
 bool isPrediction(const Options &options)
@@ -130,20 +97,20 @@ bool isPrediction(const Options &options)
     return options.positional.size() == 1 && options.positional.first() == PredictionEngine::WindowName;
 }
 
-// The prediction window's engine for the options given: --reflect lists the
-// reflected analyses by index (0 … 11); the options file is not read, so the
-// output depends on the command line only.
-std::optional<PredictionEngine> predictionEngine(const Options &options, QString *problem)
+ReflectFlags reflectOption(const Options &options)
 {
-    const std::optional<ReflectFlags> flags =
-        PredictionExport::parseReflectList(options.value(QStringLiteral("--reflect")));
-    if (!flags) {
-        *problem = QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1")
-                       .arg(options.value(QStringLiteral("--reflect")));
-        return std::nullopt;
-    }
+    const QString list = options.value(QStringLiteral("--reflect"));
+    const std::optional<ReflectFlags> flags = PredictionExport::parseReflectList(list);
+    if (!flags)
+        throw UsageError{QStringLiteral("--reflect は 0 から 11 の番号をカンマで区切って指定してください: %1").arg(list)};
+    return *flags;
+}
+
+// The options file is not read, so the output depends on the command line only.
+PredictionEngine predictionEngine(const Options &options)
+{
     PredictionEngine engine;
-    engine.setFlags(*flags);
+    engine.setFlags(reflectOption(options));
     return engine;
 }
 

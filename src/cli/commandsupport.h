@@ -2,6 +2,7 @@
 
 // What the commands of loto6kermon-cli and its drawing helper share: output,
 // the command line, the database asked for and the windows named.
+#include "cli/commandtable.h"
 #include "cli/options.h"
 
 #include "analysis/catalog.h"
@@ -24,8 +25,9 @@ void err(const QString &text); // with a line break
 // a command that succeeded into Failure, with a message on stderr, when any
 // of its output could not be written. Nothing may be printed after it.
 int finish(int status);
-// The problem (if any) and the usage text on stderr; returns Exit::Usage.
-int usage(const QString &problem);
+// The problem (if any) and the usage text on stderr, only that command's
+// when one is given; returns Exit::Usage.
+int usage(const QString &problem, const CommandSpec *command = nullptr);
 // The usage text on stdout, as asked for; returns Exit::Success.
 int help();
 
@@ -36,11 +38,13 @@ QString programDatabase();
 QString databasePath(const Options &options);
 DrawHistoryStore loadStore(const Options &options);
 
-// The one window named on the command line (an analysis window), or null
-// with the reason in problem.
-const AnalysisWindow *windowArgument(const Options &options, QString *problem);
+// The one window named on the command line (an analysis window); throws
+// UsageError when there is none such.
+const AnalysisWindow &windowArgument(const Options &options);
 bool isPrediction(const Options &options);
+// --reflect: the reflected analyses by index (0 … 11); throws UsageError.
+ReflectFlags reflectOption(const Options &options);
 // The prediction window's engine for --reflect; the options file is not read.
-std::optional<PredictionEngine> predictionEngine(const Options &options, QString *problem);
+PredictionEngine predictionEngine(const Options &options);
 
 } // namespace Cli

@@ -3,7 +3,6 @@
 #include "cli/tickets.h"
 
 #include "cli/commandsupport.h"
-#include "cli/options.h"
 #include "cli/wheelcommands.h"
 #include "maintenance/ticketledger.h"
 #include "store/boundedinput.h"
@@ -21,6 +20,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <climits>
 #include <cstdio>
 #include <utility>
 
@@ -28,46 +28,49 @@ namespace Cli {
 
 namespace {
 
-const char *const TicketsUsage =
-    "使い方 / usage: loto6kermon-cli tickets SUBCOMMAND [--ledger FILE] [--db FILE]\n"
-    "  add --numbers 1,2,3,4,5,6 [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
-    "  add --wheel 1,2,... --if M --match T [--seconds S] [--seed N] [--draw N] [--count k] [--memo text] [--date YYYY-MM-DD]\n"
-    "  list [--format json|csv]\n"
-    "  check [--format json|csv]\n"
-    "  import FILE\n"
-    "  export FILE|-\n"
-    "  prize --draw N --tier 1-4 --amount YEN|none\n"
-    "終了コード / exit status: 0 成功、1 失敗（何も書き込んでいない）、2 使い方の誤り\n";
-
-int ticketsUsage(const QString &problem)
+// The usage of one subcommand, or without one that of them all.
+int ticketsUsage(const QString &problem, const CommandSpec *subcommand = nullptr)
 {
-    if (!problem.isEmpty())
-        err(problem);
-    err(QString::fromUtf8(TicketsUsage).chopped(1));
-    return Usage;
+    if (subcommand)
+        return usage(problem, subcommand);
+    CommandSpec all{QStringLiteral("tickets"), {}, {}};
+    for (const CommandSpec &command : commandTable()) {
+        if (command.name.startsWith(QLatin1String("tickets ")))
+            all.usage += command.usage;
+    }
+    return usage(problem, &all);
 }
 
-// The subcommand is the first word after "tickets".
+// The subcommand and its options.
 struct Arguments : Options
 {
     QString subcommand;
 };
 
-const QStringList Valued{QStringLiteral("--ledger"), QStringLiteral("--db"),    QStringLiteral("--draw"),
-                         QStringLiteral("--numbers"), QStringLiteral("--count"), QStringLiteral("--memo"),
-                         QStringLiteral("--date"),   QStringLiteral("--format"), QStringLiteral("--tier"),
-                         QStringLiteral("--amount"), QStringLiteral("--wheel"),  QStringLiteral("--if"),
-                         QStringLiteral("--match"),  QStringLiteral("--seconds"), QStringLiteral("--seed")};
-
-std::optional<Arguments> parseArguments(const QStringList &args, QString *problem)
+// The subcommand is the first word that is neither an option nor the value
+// of one; the rest is read against that subcommand's table.
+Arguments parseArguments(const QStringList &args, const CommandSpec **spec)
 {
-    std::optional<Options> options = parse(args, Valued, {}, problem);
-    if (!options)
-        return std::nullopt;
+    qsizetype at = 0;
+    while (at < args.size() && args[at].startsWith(QLatin1String("--"))) {
+        bool takesValue = false;
+        for (const CommandSpec &command : commandTable()) {
+            const OptionSpec *option = command.option(args[at]);
+            takesValue = takesValue || (command.name.startsWith(QLatin1String("tickets ")) && option
+                                        && option->kind != OptionSpec::Kind::Flag);
+        }
+        at += takesValue ? 2 : 1;
+    }
+    if (at >= args.size())
+        throw UsageError{};
+    *spec = findCommand(QStringLiteral("tickets ") + args[at]);
+    if (!*spec)
+        throw UsageError{QStringLiteral("不明なサブコマンドです: %1").arg(args[at])};
+    QStringList rest = args;
+    rest.removeAt(at);
     Arguments parsed;
-    static_cast<Options &>(parsed) = std::move(*options);
-    if (!parsed.positional.isEmpty())
-        parsed.subcommand = parsed.positional.takeFirst();
+    static_cast<Options &>(parsed) = Options::parse(**spec, rest);
+    parsed.subcommand = args[at];
     return parsed;
 }
 
@@ -281,7 +284,11 @@ QString ticketsCsv(const std::vector<Ticket> &tickets)
 int add(const Arguments &args)
 {
     if (!args.has(QStringLiteral("--numbers")))
-        return ticketsUsage(QStringLiteral("tickets add には --numbers が必要です。"));
+        throw UsageError{QStringLiteral("tickets add には --numbers か --wheel が必要です。")};
+    for (const QString &wheelOnly : {QStringLiteral("--if"), QStringLiteral("--match"), QStringLiteral("--seconds"), QStringLiteral("--seed")}) {
+        if (args.has(wheelOnly))
+            throw UsageError{QStringLiteral("%1 は --wheel と一緒に使います。").arg(wheelOnly)};
+    }
     Ticket ticket;
     QString problem;
     const std::optional<std::array<int, 6>> numbers = TicketRules::parseNumbers(args.value(QStringLiteral("--numbers")), &problem);
@@ -290,16 +297,10 @@ int add(const Arguments &args)
         return Failure;
     }
     ticket.numbers = *numbers;
-    bool ok = true;
-    if (args.has(QStringLiteral("--draw")))
-        ticket.drawNo = args.value(QStringLiteral("--draw")).toInt(&ok);
-    else
-        ticket.drawNo = loadDraws(args).LastDrawNo + 1; // the next draw
-    if (!ok)
-        return ticketsUsage(QStringLiteral("--draw は整数です: %1").arg(args.value(QStringLiteral("--draw"))));
-    ticket.count = args.value(QStringLiteral("--count"), QStringLiteral("1")).toInt(&ok);
-    if (!ok)
-        return ticketsUsage(QStringLiteral("--count は整数です: %1").arg(args.value(QStringLiteral("--count"))));
+    // The ranges are the ledger's rules, checked with the rest of the ticket.
+    const std::optional<int> draw = args.integer(QStringLiteral("--draw"));
+    ticket.drawNo = draw ? *draw : loadDraws(args).LastDrawNo + 1; // the next draw
+    ticket.count = args.integer(QStringLiteral("--count")).value_or(1);
     const QString date = args.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
     ticket.purchaseDate = TicketRules::normalizedDate(date).value_or(date);
     ticket.memo = args.value(QStringLiteral("--memo"));
@@ -402,7 +403,7 @@ int check(const Arguments &args, const QString &format)
 int importFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
-        return ticketsUsage(QStringLiteral("tickets import には CSV ファイルを一つ指定してください。"));
+        throw UsageError{QStringLiteral("tickets import には CSV ファイルを一つ指定してください。")};
     const QString path = args.positional.first();
     const BoundedInput::Result input = BoundedInput::readFile(path);
     if (!input.ok()) {
@@ -417,7 +418,7 @@ int importFile(const Arguments &args)
 int exportFile(const Arguments &args)
 {
     if (args.positional.size() != 1)
-        return ticketsUsage(QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。"));
+        throw UsageError{QStringLiteral("tickets export には書き出すファイル（- は標準出力）を一つ指定してください。")};
     const QString text = TicketCsv::write(readLedger(args).tickets);
     const QString path = args.positional.first();
     if (path == QLatin1String("-")) {
@@ -433,16 +434,15 @@ int exportFile(const Arguments &args)
 
 int prize(const Arguments &args)
 {
-    bool drawOk = false;
-    bool tierOk = false;
-    const int drawNo = args.value(QStringLiteral("--draw")).toInt(&drawOk);
-    const int tier = args.value(QStringLiteral("--tier")).toInt(&tierOk);
-    const QString amountText = args.value(QStringLiteral("--amount"));
-    bool amountOk = false;
-    const qint64 amount = amountText.toLongLong(&amountOk);
-    if (!drawOk || !tierOk || (!amountOk && amountText != QLatin1String("none")))
-        return ticketsUsage(QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。"));
-    openLedger(args).setPrize(drawNo, tier, amountOk ? std::optional<qint64>(amount) : std::nullopt);
+    if (!args.has(QStringLiteral("--draw")) || !args.has(QStringLiteral("--tier")) || !args.has(QStringLiteral("--amount")))
+        throw UsageError{QStringLiteral("tickets prize には --draw N --tier 1-4 --amount 円（none で消去）が必要です。")};
+    // The ranges are the ledger's rules: setPrize says what is out of them.
+    const std::optional<qint64> amount = args.value(QStringLiteral("--amount")) == QLatin1String("none")
+        ? std::nullopt
+        : args.whole(QStringLiteral("--amount"), LLONG_MIN, LLONG_MAX);
+    const int drawNo = *args.integer(QStringLiteral("--draw"));
+    const int tier = *args.integer(QStringLiteral("--tier"));
+    openLedger(args).setPrize(drawNo, tier, amount);
     return Success;
 }
 
@@ -450,29 +450,30 @@ int prize(const Arguments &args)
 
 int tickets(const QStringList &arguments)
 {
-    QString problem;
-    const std::optional<Arguments> args = parseArguments(arguments, &problem);
-    if (!args)
-        return ticketsUsage(problem);
-    const QString format = args->value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return ticketsUsage(QStringLiteral("--format は json か csv です。"));
+    const CommandSpec *spec = nullptr;
     try {
-        const QString &sub = args->subcommand;
-        if (sub == QLatin1String("add") && args->has(QStringLiteral("--wheel")))
-            return addWheelTickets(*args, ledgerPath(*args));
+        const Arguments args = parseArguments(arguments, &spec);
+        const QString format = args.value(QStringLiteral("--format"));
+        const QString &sub = args.subcommand;
+        if (sub == QLatin1String("add") && args.has(QStringLiteral("--wheel"))) {
+            if (args.has(QStringLiteral("--numbers")))
+                throw UsageError{QStringLiteral("--numbers と --wheel は一緒に指定できません。")};
+            return addWheelTickets(args, ledgerPath(args));
+        }
         if (sub == QLatin1String("add"))
-            return add(*args);
+            return add(args);
         if (sub == QLatin1String("list"))
-            return list(*args, format);
+            return list(args, format);
         if (sub == QLatin1String("check"))
-            return check(*args, format);
+            return check(args, format);
         if (sub == QLatin1String("import"))
-            return importFile(*args);
+            return importFile(args);
         if (sub == QLatin1String("export"))
-            return exportFile(*args);
+            return exportFile(args);
         if (sub == QLatin1String("prize"))
-            return prize(*args);
+            return prize(args);
+    } catch (const UsageError &error) {
+        return ticketsUsage(error.message, spec);
     } catch (const DatabaseError &error) {
         err(error.message());
         return Failure;
@@ -480,7 +481,7 @@ int tickets(const QStringList &arguments)
         err(error.message());
         return Failure;
     }
-    return ticketsUsage(args->subcommand.isEmpty() ? QString() : QStringLiteral("不明なサブコマンドです: %1").arg(args->subcommand));
+    return ticketsUsage({});
 }
 
 } // namespace Cli

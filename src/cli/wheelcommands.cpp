@@ -11,12 +11,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <functional>
 #include <limits>
-#include <tuple>
 
 namespace Cli {
 
@@ -38,37 +36,9 @@ constexpr FilterOption FilterOptions[] = {
     {"--groups", ComboFilter::Measure::Groups},
 };
 
-// What went wrong with the command line; the command ends with a usage error.
-struct Refusal
-{
-    QString message;
-};
-
 QString optionName(const char *option)
 {
     return QString::fromLatin1(option);
-}
-
-// "A-B" (also "A～B", "A〜B"), or "A" for A-A.
-std::pair<int, int> parseRange(const QString &option, const QString &text)
-{
-    static const QRegularExpression form(QStringLiteral("^\\s*(\\d+)\\s*(?:[-~〜]\\s*(\\d+))?\\s*$"));
-    const QRegularExpressionMatch match = form.match(text.normalized(QString::NormalizationForm_KC));
-    if (!match.hasMatch())
-        throw Refusal{QStringLiteral("%1 は「下限-上限」の形で指定してください（例 100-160）: %2").arg(option, text)};
-    const int low = match.captured(1).toInt();
-    return {low, match.captured(2).isEmpty() ? low : match.captured(2).toInt()};
-}
-
-long long wholeOption(const Options &options, const QString &name, long long fallback, long long min, long long max)
-{
-    if (!options.has(name))
-        return fallback;
-    bool ok = false;
-    const long long value = options.value(name).normalized(QString::NormalizationForm_KC).trimmed().toLongLong(&ok);
-    if (!ok || value < min || value > max)
-        throw Refusal{QStringLiteral("%1 には %2 から %3 までの整数を指定してください: %4").arg(name).arg(min).arg(max).arg(options.value(name))};
-    return value;
 }
 
 std::vector<int> candidatesOption(const Options &options, const QString &name)
@@ -76,34 +46,26 @@ std::vector<int> candidatesOption(const Options &options, const QString &name)
     QString why;
     const std::optional<std::vector<int>> numbers = Candidates::parse(options.value(name), &why);
     if (!numbers)
-        throw Refusal{QStringLiteral("%1: %2").arg(name, why)};
+        throw UsageError{QStringLiteral("%1: %2").arg(name, why)};
     return *numbers;
-}
-
-QString formatOption(const Options &options)
-{
-    const QString format = options.value(QStringLiteral("--format"), QStringLiteral("json"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        throw Refusal{QStringLiteral("--format は json か csv です。")};
-    return format;
 }
 
 WheelRequest wheelRequest(const Options &options, const QString &numbersOption)
 {
     if (!options.has(numbersOption) || !options.has(QStringLiteral("--if")) || !options.has(QStringLiteral("--match")))
-        throw Refusal{QStringLiteral("%1、--if、--match を指定してください。").arg(numbersOption)};
+        throw UsageError{QStringLiteral("%1、--if、--match を指定してください。").arg(numbersOption)};
     WheelRequest request;
     request.numbers = candidatesOption(options, numbersOption);
-    request.condition.ifDrawn = int(wholeOption(options, QStringLiteral("--if"), 0, 3, 6));
-    request.condition.match = int(wholeOption(options, QStringLiteral("--match"), 0, 3, 6));
+    request.condition.ifDrawn = int(options.whole(QStringLiteral("--if"), 0, 3, 6));
+    request.condition.match = int(options.whole(QStringLiteral("--match"), 0, 3, 6));
     bool ok = true;
     if (options.has(QStringLiteral("--seconds")))
         request.seconds = options.value(QStringLiteral("--seconds")).toDouble(&ok);
     if (!ok || request.seconds <= 0 || request.seconds > 3600)
-        throw Refusal{QStringLiteral("--seconds には 0 より大きく 3600 以下の秒数を指定してください: %1").arg(options.value(QStringLiteral("--seconds")))};
-    request.seed = std::uint64_t(wholeOption(options, QStringLiteral("--seed"), 1, 0, std::numeric_limits<long long>::max()));
+        throw UsageError{QStringLiteral("--seconds には 0 より大きく 3600 以下の秒数を指定してください: %1").arg(options.value(QStringLiteral("--seconds")))};
+    request.seed = std::uint64_t(options.whole(QStringLiteral("--seed"), 1, 0, std::numeric_limits<long long>::max()));
     if (const std::optional<QString> wrong = Wheel::problem(request.numbers, request.condition))
-        throw Refusal{*wrong};
+        throw UsageError{*wrong};
     return request;
 }
 
@@ -149,7 +111,7 @@ int nextDraw(const DrawHistoryStore &store)
 {
     const int next = store.LastDrawNo + 1;
     if (next > TicketRules::HighestDrawNo) {
-        throw Refusal{QStringLiteral("データベースの最後の回が第%1回のため、次の回（第%2回）の買い目は記録できません（回は %3 まで）。"
+        throw UsageError{QStringLiteral("データベースの最後の回が第%1回のため、次の回（第%2回）の買い目は記録できません（回は %3 まで）。"
                                      "--draw で回を指定してください。")
                           .arg(store.LastDrawNo)
                           .arg(next)
@@ -162,7 +124,7 @@ int nextDraw(const DrawHistoryStore &store)
 int ticketDraw(const Options &options)
 {
     if (options.has(QStringLiteral("--draw")))
-        return int(wholeOption(options, QStringLiteral("--draw"), 0, 1, TicketRules::HighestDrawNo));
+        return int(options.whole(QStringLiteral("--draw"), 0, 1, TicketRules::HighestDrawNo));
     return nextDraw(loadStore(options));
 }
 
@@ -179,7 +141,7 @@ std::vector<Ticket> ticketsFor(const std::vector<Wheel::Line> &lines, int drawNo
 
 int runWheel(const Options &options)
 {
-    const QString format = formatOption(options);
+    const QString format = options.value(QStringLiteral("--format"));
     const WheelRequest request = wheelRequest(options, QStringLiteral("--numbers"));
     // The draw is read first: a database that cannot be read fails before the search.
     const int drawNo = format == QLatin1String("csv") ? ticketDraw(options) : 0;
@@ -219,21 +181,27 @@ std::vector<ComboFilter::Filter> filtersOption(const Options &options)
     std::vector<ComboFilter::Filter> filters;
     for (const FilterOption &f : FilterOptions) {
         const QString name = optionName(f.option);
-        if (!options.has(name))
-            continue;
-        ComboFilter::Filter filter;
-        filter.measure = f.measure;
-        QString range = options.value(name);
-        if (f.measure == ComboFilter::Measure::Groups) {
-            const qsizetype colon = range.indexOf(QLatin1Char(':'));
-            bool ok = false;
-            filter.division = range.left(colon).trimmed().toInt(&ok);
-            if (colon < 0 || !ok || !ComboFilter::isDivision(filter.division))
-                throw Refusal{QStringLiteral("--groups は「分割数:下限-上限」で、分割数は 5、6、7、11 です（例 7:0-2）: %1").arg(range)};
-            range = range.mid(colon + 1);
+        // Only --groups may be given more than once (the command table refuses a
+        // second of any other); every one given is a filter.
+        for (const QString &given : options.values(name)) {
+            ComboFilter::Filter filter;
+            filter.measure = f.measure;
+            QString range = given.normalized(QString::NormalizationForm_KC);
+            if (f.measure == ComboFilter::Measure::Groups) {
+                const qsizetype colon = range.indexOf(QLatin1Char(':'));
+                const QString wrong = QStringLiteral("--groups は「分割数:下限-上限」で、分割数は 5、6、7、11 です（例 7:0-2）: %1").arg(given);
+                if (colon < 0)
+                    throw UsageError{wrong};
+                filter.division = int(wholeNumber(name, range.left(colon), 0, 99));
+                if (!ComboFilter::isDivision(filter.division))
+                    throw UsageError{wrong};
+                range = range.mid(colon + 1);
+            }
+            const auto [min, max] = wholeRange(name, range, 0, 999);
+            filter.min = int(min);
+            filter.max = int(max);
+            filters.push_back(filter);
         }
-        std::tie(filter.min, filter.max) = parseRange(name, range);
-        filters.push_back(filter);
     }
     return filters;
 }
@@ -257,19 +225,19 @@ void putLineJson(ExportOutput &output, const ComboFilter::Line &line)
 
 int runCombos(const Options &options)
 {
-    const QString format = formatOption(options);
+    const QString format = options.value(QStringLiteral("--format"));
     const bool countOnly = options.has(QStringLiteral("--count-only"));
     if (countOnly && format == QLatin1String("csv"))
-        throw Refusal{QStringLiteral("--count-only は --format json で使います。")};
+        throw UsageError{QStringLiteral("--count-only は --format json で使います。")};
     ComboFilter::Request request;
     if (options.has(QStringLiteral("--numbers")))
         request.numbers = candidatesOption(options, QStringLiteral("--numbers"));
     request.filters = filtersOption(options);
-    const long long limit = wholeOption(options, QStringLiteral("--limit"), ComboFilter::AllLines, 0, ComboFilter::AllLines);
+    const long long limit = options.whole(QStringLiteral("--limit"), ComboFilter::AllLines, 0, ComboFilter::AllLines);
     const DrawHistoryStore store = loadStore(options);
     const std::vector<ComboFilter::Line> history = ComboFilter::pastDraws(store);
     if (const std::optional<QString> wrong = ComboFilter::problem(request, history))
-        throw Refusal{*wrong};
+        throw UsageError{*wrong};
 
     ExportOutput output(stdout);
     long long written = 0;
@@ -345,10 +313,10 @@ int runAddWheelTickets(const Options &options, const QString &ledgerPath)
 {
     const WheelRequest request = wheelRequest(options, QStringLiteral("--wheel"));
     const int drawNo = ticketDraw(options);
-    const int count = int(wholeOption(options, QStringLiteral("--count"), 1, 1, TicketRules::HighestCount));
+    const int count = int(options.whole(QStringLiteral("--count"), 1, 1, TicketRules::HighestCount));
     const QString date = options.value(QStringLiteral("--date"), QDate::currentDate().toString(Qt::ISODate));
     if (!TicketRules::isValidDate(date))
-        throw Refusal{QStringLiteral("購入日は 2026-08-20 の形の日付です: %1").arg(date)};
+        throw UsageError{QStringLiteral("購入日は 2026-08-20 の形の日付です: %1").arg(date)};
     const std::optional<Wheel> wheel = verifiedWheel(request);
     if (!wheel)
         return Failure;
@@ -366,48 +334,21 @@ int runAddWheelTickets(const Options &options, const QString &ledgerPath)
     return Success;
 }
 
-// Runs a command, turning a refusal of its command line into a usage error.
-template<typename Command>
-int refusing(Command command)
-{
-    try {
-        return command();
-    } catch (const Refusal &refusal) {
-        err(refusal.message);
-        return Usage;
-    }
-}
-
 } // namespace
-
-QStringList wheelValuedOptions()
-{
-    QStringList valued{QStringLiteral("--numbers"), QStringLiteral("--if"),   QStringLiteral("--match"),
-                       QStringLiteral("--seconds"), QStringLiteral("--seed"), QStringLiteral("--draw"),
-                       QStringLiteral("--limit"),   QStringLiteral("--wheel")};
-    for (const FilterOption &f : FilterOptions)
-        valued << optionName(f.option);
-    return valued;
-}
-
-QStringList wheelFlagOptions()
-{
-    return {QStringLiteral("--count-only")};
-}
 
 int wheel(const Options &options)
 {
-    return refusing([&] { return runWheel(options); });
+    return runWheel(options);
 }
 
 int combos(const Options &options)
 {
-    return refusing([&] { return runCombos(options); });
+    return runCombos(options);
 }
 
 int addWheelTickets(const Options &options, const QString &ledgerPath)
 {
-    return refusing([&] { return runAddWheelTickets(options, ledgerPath); });
+    return runAddWheelTickets(options, ledgerPath);
 }
 
 } // namespace Cli

@@ -8,10 +8,6 @@
 // 縮小ホイール and 絞り込み without a window.
 namespace Cli {
 
-// The options these commands read, for the command lines that take them.
-QStringList wheelValuedOptions();
-QStringList wheelFlagOptions();
-
 // wheel --numbers 1,2,… --if M --match T [--seconds S] [--seed N] [--format json|csv] [--draw N]
 int wheel(const Options &options);
 // combos [--numbers …] [--sum A-B] [--odd A-B] [--low A-B] [--consecutive A-B]

@@ -56,16 +56,26 @@ std::optional<QString> problem(const Ticket &ticket)
     return std::nullopt;
 }
 
-QStringList numberWords(const QString &text)
+std::optional<QStringList> numberWords(const QString &text, QString *problem)
 {
-    static const QRegularExpression separators(QStringLiteral("[,、\\s]+"));
+    static const QRegularExpression separator(QStringLiteral("\\s*[,、]\\s*|\\s+"));
     const QString plain = text.normalized(QString::NormalizationForm_KC).trimmed();
-    return plain.isEmpty() ? QStringList() : plain.split(separators, Qt::SkipEmptyParts);
+    if (plain.isEmpty())
+        return QStringList();
+    const QStringList words = plain.split(separator);
+    if (words.contains(QString())) {
+        *problem = QStringLiteral("カンマの前後に数字がありません: %1").arg(text);
+        return std::nullopt;
+    }
+    return words;
 }
 
 std::optional<std::array<int, 6>> parseNumbers(const QString &text, QString *problem)
 {
-    const QStringList parts = numberWords(text);
+    const std::optional<QStringList> words = numberWords(text, problem);
+    if (!words)
+        return std::nullopt;
+    const QStringList &parts = *words;
     if (parts.size() != 6) {
         *problem = QStringLiteral("数字は6個です（%1個あります）: %2").arg(parts.size()).arg(text);
         return std::nullopt;

@@ -36,9 +36,11 @@ inline constexpr qint64 HighestPrize = 1'000'000'000;
 // Why the ticket cannot be recorded, in words for the user; nothing when it can.
 std::optional<QString> problem(const Ticket &ticket);
 
-// The words of a list of numbers such as "1,2,3" or "１ ２ ３" (commas,
-// full-width commas, 、 or blanks between them), full-width digits made plain.
-QStringList numberWords(const QString &text);
+// The words of a list of numbers such as "1,2,3" or "１ ２ ３" (one comma,
+// full-width comma or 、, or blanks, between two numbers), full-width digits
+// made plain. A comma with no number on one side ("1,,2", "1,2,") is a
+// number left out: nothing, and *problem says so.
+std::optional<QStringList> numberWords(const QString &text, QString *problem);
 // Six numbers from text such as "1,2,3,4,5,6" or "１ ２ ３ ４ ５ ６" (commas,
 // full-width commas, 、 or blanks between them). Checks the count, the range
 // 1 … 43 and repeats; *problem says what is wrong otherwise.

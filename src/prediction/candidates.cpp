@@ -25,8 +25,11 @@ std::optional<QString> problem(const std::vector<int> &numbers)
 
 std::optional<std::vector<int>> parse(const QString &text, QString *why)
 {
+    const std::optional<QStringList> words = TicketRules::numberWords(text, why);
+    if (!words)
+        return std::nullopt;
     std::vector<int> numbers;
-    for (const QString &word : TicketRules::numberWords(text)) {
+    for (const QString &word : *words) {
         const std::optional<Field> value = NumberCheck::valueOf(word);
         if (!value || !value->isInteger()) {
             *why = QStringLiteral("数字は 1 から 43 までの整数です: %1").arg(word);

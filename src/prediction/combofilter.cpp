@@ -15,6 +15,14 @@ namespace {
 
 constexpr int Highest = 43;
 constexpr int MaxGroups = 11;
+// The divisions a Groups filter can use; several may be used at once.
+constexpr std::array<int, 4> Divisions{5, 6, 7, 11};
+
+// The place of a division in Divisions.
+size_t slotOf(int groups)
+{
+    return size_t(std::find(Divisions.begin(), Divisions.end(), groups) - Divisions.begin());
+}
 
 // Which group of a division each number 1 … 43 falls into.
 struct Division
@@ -81,14 +89,16 @@ struct Prefix
     int previous = 0;
     int last = -1; // no number yet: 1 starts no pair
     std::array<std::uint8_t, 10> digits{};
-    std::array<std::uint8_t, MaxGroups> groups{};
+    // The count in each group of each division filtered on (by slot).
+    std::array<std::array<std::uint8_t, MaxGroups>, Divisions.size()> groups{};
 };
 
 struct Context
 {
     Mask previousDraw = 0;
-    const Division *division = nullptr;
-    std::array<Mask, MaxGroups> groupNumbers{};
+    // By slot; a division no filter uses has no groups.
+    std::array<Division, Divisions.size()> divisions{};
+    std::array<std::array<Mask, MaxGroups>, Divisions.size()> groupNumbers{};
 };
 
 Prefix extend(Prefix q, int n, const Context &c)
@@ -99,8 +109,10 @@ Prefix extend(Prefix q, int n, const Context &c)
     q.consecutive += n == q.last + 1;
     q.digitPairs += q.digits[size_t(n % 10)]++;
     q.previous += (c.previousDraw & bit(n)) != 0;
-    if (c.division)
-        ++q.groups[c.division->groupOf[size_t(n)]];
+    for (size_t s = 0; s < Divisions.size(); ++s) {
+        if (c.divisions[s].groups)
+            ++q.groups[s][c.divisions[s].groupOf[size_t(n)]];
+    }
     q.last = n;
     return q;
 }
@@ -135,11 +147,13 @@ Mask passing(const Filter &f, const Prefix &q, const Context &c)
     case Measure::Groups: {
         // Each group's count with n in group g: the fullest and the emptiest
         // group follow from the counts without n.
-        const int groups = c.division->groups;
+        const size_t slot = slotOf(f.division);
+        const std::array<std::uint8_t, MaxGroups> &counts = q.groups[slot];
+        const int groups = c.divisions[slot].groups;
         int fullest = 0;
         int least = 255, leastTimes = 0, nextLeast = 255;
         for (int g = 0; g < groups; ++g) {
-            const int k = q.groups[size_t(g)];
+            const int k = counts[size_t(g)];
             fullest = std::max(fullest, k);
             if (k < least) {
                 nextLeast = least;
@@ -153,10 +167,10 @@ Mask passing(const Filter &f, const Prefix &q, const Context &c)
         }
         Mask pass = 0;
         for (int g = 0; g < groups; ++g) {
-            const int k = q.groups[size_t(g)] + 1;
+            const int k = counts[size_t(g)] + 1;
             const int most = std::max(fullest, k);
-            const int fewest = q.groups[size_t(g)] == least && leastTimes == 1 ? std::min(k, nextLeast) : least;
-            pass |= most <= f.max && fewest >= f.min ? c.groupNumbers[size_t(g)] : 0;
+            const int fewest = counts[size_t(g)] == least && leastTimes == 1 ? std::min(k, nextLeast) : least;
+            pass |= most <= f.max && fewest >= f.min ? c.groupNumbers[slot][size_t(g)] : 0;
         }
         return pass;
     }
@@ -211,7 +225,7 @@ std::vector<int> allNumbers()
 
 bool isDivision(int groups)
 {
-    return groups == 5 || groups == 6 || groups == 7 || groups == 11;
+    return slotOf(groups) < Divisions.size();
 }
 
 QString filterText(const Filter &f)
@@ -256,14 +270,11 @@ std::optional<QString> problem(const Request &request, const std::vector<Line> &
         if (const std::optional<QString> wrong = Candidates::problem(request.numbers))
             return wrong;
     }
-    int divisions = 0;
     for (const Filter &f : request.filters) {
         if (f.min > f.max)
             return QStringLiteral("%1: 範囲は小さい方から書いてください。").arg(filterText(f));
         if (f.measure == Measure::Groups && !isDivision(f.division))
             return QStringLiteral("分割は 5、6、7、11 のどれかです: %1").arg(f.division);
-        if (f.measure == Measure::Groups && ++divisions > 1)
-            return QStringLiteral("分割の条件は一つだけ指定できます。");
         if (f.measure == Measure::Previous && history.empty())
             return QStringLiteral("前回の当選数字がないため、「前回の本数字と共通」の条件は使えません。");
     }
@@ -273,14 +284,14 @@ std::optional<QString> problem(const Request &request, const std::vector<Line> &
 Result run(const Request &request, const std::vector<Line> &history, const std::function<void(const Line &)> &sink)
 {
     const std::vector<Filter> &filters = request.filters;
-    Division division;
     Context context;
     for (const Filter &f : filters) {
         if (f.measure == Measure::Groups) {
-            division = divisionOf(f.division);
-            context.division = &division;
+            const size_t slot = slotOf(f.division);
+            context.divisions[slot] = divisionOf(f.division);
+            context.groupNumbers[slot] = {};
             for (int n = 1; n <= Highest; ++n)
-                context.groupNumbers[division.groupOf[size_t(n)]] |= bit(n);
+                context.groupNumbers[slot][context.divisions[slot].groupOf[size_t(n)]] |= bit(n);
         }
     }
     if (!history.empty())

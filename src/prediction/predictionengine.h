@@ -34,7 +34,6 @@ public:
     // The options file, by default ロト6ケルモン.ini in the current working
     // directory; an installed program keeps it in the user's settings folder.
     void setInitFile(const QString &path) { m_initFile = path; }
-    const QString &initFile() const { return m_initFile; }
     // A failed read keeps the flags set before the failing line; returns
     // false with the reason.
     bool ReadInitFile(QString *error = nullptr);

@@ -432,10 +432,28 @@ using Clock = std::chrono::steady_clock;
 class Watch
 {
 public:
-    explicit Watch(const Limits &limits) : m_limits(limits), m_start(Clock::now()) {}
+    explicit Watch(const Limits &limits) : m_limits(limits), m_start(Clock::now()), m_lastLook(m_start) {}
 
     double elapsed() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
-    bool timeUp() const { return elapsed() >= m_limits.seconds; }
+    // A search bounded by moves has no clock to run out.
+    bool timeUp() const { return m_limits.moves <= 0 && elapsed() >= m_limits.seconds; }
+    // True once every so many steps: the clock is read about once a
+    // millisecond whether a step takes a microsecond (a small wheel) or a
+    // good part of a second (a line dropped from thousands over 43 numbers).
+    bool due()
+    {
+        if (++m_steps < m_stride)
+            return false;
+        m_steps = 0;
+        const Clock::time_point now = Clock::now();
+        const Clock::duration gap = now - m_lastLook;
+        m_lastLook = now;
+        if (gap < std::chrono::milliseconds(1) && m_stride < MaxStride)
+            m_stride *= 2;
+        else if (gap > std::chrono::milliseconds(4) && m_stride > 1)
+            m_stride /= 2;
+        return true;
+    }
     // False when the caller cancels.
     bool report(int bestLines)
     {
@@ -449,26 +467,36 @@ public:
     }
 
 private:
+    static constexpr long long MaxStride = 256;
     const Limits &m_limits;
     Clock::time_point m_start;
     Clock::time_point m_nextReport{};
+    Clock::time_point m_lastLook;
+    long long m_steps = 0;
+    long long m_stride = 1;
 };
 
 // Lines are added until every target is met, each the best of a few random
-// lines through a target still unmet.
+// lines through a target still unmet. Once the time is up each is the first
+// such line: there is no wheel at all before every target is met, and over
+// many candidates the choosing would take minutes.
 bool greedy(Cover &cover, const Problem &p, Random &random, Watch &watch)
 {
-    constexpr int Samples = 32;
-    for (long long step = 0; cover.uncoveredCount() > 0; ++step) {
-        if (step % 16 == 0 && !watch.report(0))
-            return false;
+    int samples = 32;
+    while (cover.uncoveredCount() > 0) {
+        if (watch.due()) {
+            if (!watch.report(0))
+                return false;
+            if (watch.timeUp())
+                samples = 1;
+        }
         const Mask target = cover.uncovered(random.below(cover.uncoveredCount()));
         Mask best = 0;
         int bestGain = -1;
-        for (int s = 0; s < Samples; ++s) {
+        for (int s = 0; s < samples; ++s) {
             const Mask core = random.pointsOf(target, p.match);
             const Mask line = core | random.pointsOf(cover.all() & ~core, LineSize - p.match);
-            const int g = cover.gain(line);
+            const int g = samples > 1 ? cover.gain(line) : 0;
             if (g > bestGain) {
                 bestGain = g;
                 best = line;
@@ -520,6 +548,10 @@ Outcome search(const Problem &p, const Limits &limits)
         return outcome;
     }
     outcome.lines = cover.lines();
+    if (watch.timeUp()) {
+        outcome.stop = Stop::TimeUp;
+        return outcome;
+    }
 
     // Local search on the weighted unmet targets: each step takes an unmet
     // target and makes the best trade of one point in a line that meets it in
@@ -538,6 +570,19 @@ Outcome search(const Problem &p, const Limits &limits)
     long long record = (long long)cover.uncoveredCount();
     long long sinceBest = 0;
     while (true) {
+        // Asked before every step, a drop as well as a move: over many
+        // candidates a complete set is found again after a few moves, and
+        // each drop weighs every line.
+        if (watch.due()) {
+            if (!watch.report(int(outcome.lines.size()))) {
+                outcome.stop = Stop::Cancelled;
+                return outcome;
+            }
+            if (watch.timeUp()) {
+                outcome.stop = Stop::TimeUp;
+                return outcome;
+            }
+        }
         if (cover.uncoveredCount() == 0) {
             outcome.lines = cover.lines();
             sinceBest = 0;
@@ -550,16 +595,7 @@ Outcome search(const Problem &p, const Limits &limits)
             record = (long long)cover.uncoveredCount();
             continue;
         }
-        if (++outcome.moves % 256 == 0) {
-            if (!watch.report(int(outcome.lines.size()))) {
-                outcome.stop = Stop::Cancelled;
-                return outcome;
-            }
-            if (limits.moves <= 0 && watch.timeUp()) {
-                outcome.stop = Stop::TimeUp;
-                return outcome;
-            }
-        }
+        ++outcome.moves;
         if (limits.moves > 0 && outcome.moves >= limits.moves) {
             outcome.stop = Stop::TimeUp;
             return outcome;

@@ -51,7 +51,6 @@ public:
     }
     void fill(const T &value) { std::fill(m_items.begin(), m_items.end(), value); }
     long long lowerBound() const { return m_lo; }
-    long long upperBound() const { return m_hi; }
 
 private:
     long long m_lo;

@@ -107,8 +107,6 @@ public:
     // step of every window's grid set-up.
     void setDimensions(int cols, int rows, int visibleCols, int visibleRows);
 
-    void setVisibleCols(int n) { m_visibleCols = n; }
-    void setVisibleRows(int n) { m_visibleRows = n; }
     int visibleCols() const { return m_visibleCols; }
     int visibleRows() const { return m_visibleRows; }
 

@@ -80,7 +80,8 @@ TEST(Tickets, TierFollowsMainMatchesAndTheBonus)
 TEST(Tickets, BadTicketsAreRefusedWithAMessage)
 {
     const QString numberCases[] = {QStringLiteral("1,2,3,4,5,5"), QStringLiteral("0,1,2,3,4,5"), QStringLiteral("1,2,3,4,5,44"),
-                                   QStringLiteral("1,2,3,4,5"), QStringLiteral("1,2,3,4,5,6,7"), QStringLiteral("1,2,3,4,5,a")};
+                                   QStringLiteral("1,2,3,4,5"), QStringLiteral("1,2,3,4,5,6,7"), QStringLiteral("1,2,3,4,5,a"),
+                                   QStringLiteral("1,2,,3,4,5,6"), QStringLiteral("1,2,3,4,5,6,"), QStringLiteral("、1,2,3,4,5,6")};
     for (const QString &text : numberCases) {
         QString problem;
         EXPECT_FALSE(TicketRules::parseNumbers(text, &problem).has_value()) << text.toStdString();

@@ -2,6 +2,7 @@
 // wheels whose minimum is known, the bounds, what is refused, stopping, and
 // the command line down to the ticket ledger.
 #include "prediction/wheel.h"
+#include "prediction/wheelsearch.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -277,6 +278,17 @@ TEST(Wheel, ProgressCanCancelBeforeAndAfterTheFirstWheel)
     const Wheel quick = Wheel::build(request);
     EXPECT_EQ(quick.stop, Wheel::Stop::TimeUp);
     EXPECT_TRUE(quick.verified);
+
+    // A budget spent before the first wheel is complete: the first lines
+    // that come complete it, and no search follows.
+    WheelSearch::Limits spent;
+    spent.seconds = 0;
+    const WheelSearch::Problem problem{20, 5, 4};
+    const WheelSearch::Outcome first = WheelSearch::search(problem, spent);
+    EXPECT_EQ(first.stop, WheelSearch::Stop::TimeUp);
+    EXPECT_EQ(first.moves, 0);
+    EXPECT_FALSE(first.lines.empty());
+    EXPECT_EQ(WheelSearch::firstUncovered(problem, first.lines), std::nullopt);
 }
 
 TEST(Wheel, CommandLineWheelsAndFilteredLinesGoIntoTheLedger)

@@ -38,7 +38,6 @@ public:
     // (the user has been told which file and why): the program must end.
     bool load();
     // 終了 (or the close box) has been chosen.
-    bool isClosing() const { return m_closing; }
 
     // The draws as they are now (the store follows every write of the program).
     const DrawHistoryStore &store() const { return m_store->history(); }

@@ -32,9 +32,14 @@ public:
 
 namespace Startup {
 
-int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow)
+int run(int &argc, char **argv, const std::function<void(MainFrm &)> &atShow,
+        const std::function<std::optional<int>(const QStringList &)> &checkArguments)
 {
     QApplication app(argc, argv);
+    if (checkArguments) {
+        if (const std::optional<int> status = checkArguments(QApplication::arguments().mid(1)))
+            return *status;
+    }
     ProgramSetup::apply(app, ProgramSetup::Icon::Later);
     // The icon comes once the prediction is on screen, or before any box a
     // start that fails shows.

@@ -31,12 +31,9 @@ int writePng(const QImage &image, const QString &path)
 
 int renderPrediction(const Options &options)
 {
-    QString problem;
-    std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-    if (!engine)
-        return usage(problem);
+    PredictionEngine engine = predictionEngine(options);
     const DrawHistoryStore store = loadStore(options);
-    return writePng(PredictionWindow::render(*engine, store), options.value(QStringLiteral("--png")));
+    return writePng(PredictionWindow::render(engine, store), options.value(QStringLiteral("--png")));
 }
 
 // The window's whole table as the printed pages, written as a PDF file; a
@@ -47,21 +44,15 @@ int renderPdf(const Options &options)
     SheetPrinter::Document document;
     QString name;
     if (isPrediction(options)) {
-        QString problem;
-        std::optional<PredictionEngine> engine = predictionEngine(options, &problem);
-        if (!engine)
-            return usage(problem);
+        PredictionEngine engine = predictionEngine(options);
         const DrawHistoryStore store = loadStore(options);
-        engine->SetUpPredictionGrids(store);
+        engine.SetUpPredictionGrids(store);
         name = PredictionEngine::WindowName;
-        document = PredictionWindow::printDocument(*engine, TableOutput::drawRange(store));
+        document = PredictionWindow::printDocument(engine, TableOutput::drawRange(store));
     } else {
-        QString problem;
-        const AnalysisWindow *w = windowArgument(options, &problem);
-        if (!w)
-            return usage(problem);
-        name = w->className;
-        document = AnalysisFrame::printDocument(*w, loadStore(options));
+        const AnalysisWindow &w = windowArgument(options);
+        name = w.className;
+        document = AnalysisFrame::printDocument(w, loadStore(options));
     }
     QString problem;
     const bool fitWidth = options.has(QStringLiteral("--fit-width"));
@@ -80,20 +71,19 @@ int renderPdf(const Options &options)
 
 int render(const Options &options)
 {
+    if (options.has(QStringLiteral("--png")) == options.has(QStringLiteral("--pdf")))
+        throw UsageError{QStringLiteral("render には --png か --pdf のどちらか一つが必要です。")};
+    if (options.has(QStringLiteral("--fit-width")) && !options.has(QStringLiteral("--pdf")))
+        throw UsageError{QStringLiteral("--fit-width は --pdf と一緒に使います。")};
     if (options.has(QStringLiteral("--pdf")))
         return renderPdf(options);
-    if (isPrediction(options) && options.has(QStringLiteral("--png")))
+    if (isPrediction(options))
         return renderPrediction(options);
-    QString problem;
-    const AnalysisWindow *w = windowArgument(options, &problem);
-    if (!w)
-        return usage(problem);
-    if (!options.has(QStringLiteral("--png")))
-        return usage(QStringLiteral("render には --png か --pdf が必要です。"));
+    const AnalysisWindow &w = windowArgument(options);
     const DrawHistoryStore store = loadStore(options);
-    const QImage image = AnalysisFrame::render(*w, store);
+    const QImage image = AnalysisFrame::render(w, store);
     if (image.isNull()) {
-        err(QStringLiteral("%1 を表示できません。").arg(w->className));
+        err(QStringLiteral("%1 を表示できません。").arg(w.className));
         return Failure;
     }
     return writePng(image, options.value(QStringLiteral("--png")));

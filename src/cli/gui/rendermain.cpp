@@ -1,8 +1,8 @@
 // loto6kermon-render: draws what `loto6kermon-cli render` asks for. It takes
 // the same command line ("render WINDOW …"), without a display unless one
 // is chosen.
-#include "cli/commands.h"
 #include "app/gui/programsetup.h"
+#include "cli/commandsupport.h"
 #include "cli/gui/render.h"
 #include "store/runtimeerror.h"
 
@@ -18,12 +18,11 @@ int main(int argc, char *argv[])
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) != QLatin1String("render"))
         return Cli::usage(QStringLiteral("loto6kermon-render は render だけを実行します。"));
-    QString problem;
-    const std::optional<Cli::Options> options = Cli::parseCommandLine(arguments.mid(1), &problem);
-    if (!options)
-        return Cli::usage(problem);
+    const Cli::CommandSpec *spec = Cli::findCommand(QStringLiteral("render"));
     try {
-        return Cli::finish(Cli::render(*options));
+        return Cli::finish(Cli::render(Cli::Options::parse(*spec, arguments.mid(1))));
+    } catch (const Cli::UsageError &error) {
+        return Cli::finish(Cli::usage(error.message, spec));
     } catch (const DatabaseError &error) {
         Cli::err(error.message());
     } catch (const RuntimeError &error) {

@@ -50,7 +50,6 @@ public:
     const std::vector<Ticket> &tickets() const { return m_tickets; }
     const PrizeBook &prizes() const { return m_prizes; }
     const DrawResults &results() const { return m_results; }
-    TicketCheck checkOf(int row) const { return checkTicket(m_tickets[size_t(row)], m_results); }
     // The draw new tickets are for: the one after the last in the history.
     int nextDrawNo() const { return m_results.lastDrawNo() + 1; }
 
