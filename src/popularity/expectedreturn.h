@@ -75,7 +75,8 @@ private:
     mutable std::optional<double> m_average;
 };
 
-// Every line of a game in ascending order, as a mask.
+// Every line of a game as a mask, in the order of its numbers (1 2 3 4 5 6,
+// 1 2 3 4 5 7, …).
 template<class Visit>
 void forEachLine(const GameRules &rules, Visit &&visit)
 {
@@ -124,8 +125,8 @@ struct Extremes
 // The `count` lines of highest and of lowest expected return.
 Extremes extremes(const ReturnModel &model, int count);
 
-// The lines whose ratio to the average line is at least minRatio, in
-// ascending order, handed to sink; returns how many there are.
+// The lines whose ratio to the average line is at least minRatio, in the
+// order of forEachLine, handed to sink; returns how many there are.
 template<class Sink>
 long long linesAtLeast(const ReturnModel &model, double minRatio, Sink &&sink)
 {

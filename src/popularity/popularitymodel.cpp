@@ -64,9 +64,9 @@ double poissonDeviance(double y, double mu)
     return 2 * d;
 }
 
-Test testPopularity(const Fit &model, const Fit &equal)
+LikelihoodRatio testPopularity(const Fit &model, const Fit &equal)
 {
-    Test test;
+    LikelihoodRatio test;
     test.statistic = std::max(0.0, 2 * (model.logLikelihood - equal.logLikelihood));
     test.df = model.parameters - equal.parameters;
     test.p = Significance::chiSquareSurvival(test.statistic, test.df);

@@ -103,13 +103,13 @@ Fit fit(const Sample &sample, size_t count, const Options &options = {}, const F
 // "Popularity exists": the likelihood ratio of the model with the number
 // weights and patterns (every tier alike, so that the test is the textbook
 // one) against every line equally popular, each with its own dispersions.
-struct Test
+struct LikelihoodRatio
 {
     double statistic = 0;
     int df = 0;
     double p = 1;
 };
-Test testPopularity(const Fit &model, const Fit &equal);
+LikelihoodRatio testPopularity(const Fit &model, const Fit &equal);
 
 // Poisson deviance of one count against its prediction: a fair score of a
 // predicted mean whatever the counts' dispersion.

@@ -119,9 +119,10 @@ private:
     {
         PrizeDraw draw;
         draw.drawNo = int(integer(QStringLiteral("回数"), 1, 99999));
+        static const QRegularExpression isoDate(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
         const QString dateText = next();
         draw.date = QDate::fromString(dateText, Qt::ISODate);
-        if (!draw.date.isValid() || dateText.size() != 10)
+        if (!draw.date.isValid() || !isoDate.match(dateText).hasMatch())
             fail(QStringLiteral("抽選日「%1」が日付（2000-10-05 の形）ではありません。").arg(dateText));
         if (m_layout.numbers)
             readNumbers(draw);
