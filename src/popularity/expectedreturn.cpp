@@ -143,6 +143,15 @@ double ReturnModel::returnAt(double s) const
     return sum;
 }
 
+bool ReturnModel::withinData(LineMask line) const
+{
+    for (int j = 0; j < m_patterns.count() && j < int(m_fit.patternsSeen.size()); ++j) {
+        if (m_patterns.value(m_patterns.pattern(j), line, m_previous) > m_fit.patternsSeen[size_t(j)])
+            return false;
+    }
+    return true;
+}
+
 std::vector<double> ReturnModel::tierReturns(LineMask line) const
 {
     const double s = score(line);
@@ -193,12 +202,16 @@ Extremes extremes(const ReturnModel &model, int count)
     std::priority_queue<Entry> lowest;
     forEachLine(model.rules(), [&](LineMask line) {
         const double value = model.expectedReturn(line);
-        if (int(highest.size()) < count || value > highest.top().first) {
+        const bool high = int(highest.size()) < count || value > highest.top().first;
+        const bool low = int(lowest.size()) < count || value < lowest.top().first;
+        if ((!high && !low) || !model.withinData(line))
+            return;
+        if (high) {
             highest.emplace(value, line);
             if (int(highest.size()) > count)
                 highest.pop();
         }
-        if (int(lowest.size()) < count || value < lowest.top().first) {
+        if (low) {
             lowest.emplace(value, line);
             if (int(lowest.size()) > count)
                 lowest.pop();

@@ -54,6 +54,9 @@ public:
     std::vector<double> expectedWinners(LineMask line) const;
     // The same, computed for a score.
     double returnAt(double score) const;
+    // Whether every pattern of the line stays within what the fitted draws
+    // showed, so that its return is not an extrapolation.
+    bool withinData(LineMask line) const;
 
     // The average of expectedReturn over every line of the game: what a line
     // picked at random is expected to pay. Computed on first use.
@@ -122,7 +125,9 @@ struct Extremes
     std::vector<RankedLine> least; // least favoured first: the highest return
     std::vector<RankedLine> most;  // most favoured first: the lowest return
 };
-// The `count` lines of highest and of lowest expected return.
+// The `count` lines of highest and of lowest expected return among those
+// within the data (ReturnModel::withinData): a line made all of one row or
+// of neighbours was never drawn, and what the model says of it is a guess.
 Extremes extremes(const ReturnModel &model, int count);
 
 // The lines whose ratio to the average line is at least minRatio, in the

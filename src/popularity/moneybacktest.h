@@ -62,8 +62,9 @@ double linePrize(const GameRules &rules, const PrizeDraw &draw, const PrizeDraw 
                  double largestFirstPrize, int tier);
 
 // "人気の低い口": when the model is fitted (every refitEvery draws), the `lines`
-// lines it expects to pay the most (expectedreturn.h, the latest draw as
-// the previous one), bought on every draw until the next fit.
+// lines it expects to pay the most among those like the draws it has seen
+// (expectedreturn.h's extremes, the latest draw as the previous one),
+// bought on every draw until the next fit.
 //
 // A line is paid what its tier really paid per line, shared once more with
 // it (prize × winners / (winners + 1)): the line would have been one winner

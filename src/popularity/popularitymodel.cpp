@@ -448,8 +448,13 @@ private:
                 lastVariance += covariance[size_t((b0 + i) * p + b0 + j)];
         }
         fit.numbers.push_back({last, std::sqrt(std::max(0.0, lastVariance))});
-        for (int j = 0; j < m_layout.patterns; ++j)
+        for (int j = 0; j < m_layout.patterns; ++j) {
             fit.patterns.push_back({m_params[size_t(b0 + m_layout.weights + j)], se(b0 + m_layout.weights + j)});
+            double seen = 0;
+            for (size_t d = 0; d < m_count; ++d)
+                seen = std::max(seen, m_sample.draws[d].patterns[size_t(j)]);
+            fit.patternsSeen.push_back(int(seen));
+        }
         return fit;
     }
 

@@ -83,6 +83,9 @@ struct Fit
     std::vector<TierFit> tiers;    // one per tier of the game, 1等 first
     std::vector<Estimate> numbers; // weights of 1 … N (index n − 1), summing to zero
     std::vector<Estimate> patterns; // LinePatterns order
+    // The largest value of each pattern among the draws fitted: beyond it
+    // the model has seen no line and its terms are extrapolated.
+    std::vector<int> patternsSeen;
     double logLikelihood = 0;
     int parameters = 0;
     int iterations = 0;
