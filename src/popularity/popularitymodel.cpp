@@ -79,12 +79,13 @@ constexpr double LargestTheta = 1e8; // beyond this a tier is Poisson
 constexpr int MaxIterations = 200;
 
 // The log-likelihood of one count: negative binomial of size theta, or
-// Poisson when theta is infinite (the terms in y alone are left out).
-double countLogLikelihood(double y, double mu, double theta)
+// Poisson when theta is infinite. logFactorial is log y!: kept in, so that
+// the sums stay small enough for their changes to be told apart.
+double countLogLikelihood(double y, double logFactorial, double mu, double theta)
 {
     if (std::isinf(theta))
-        return y * std::log(mu) - mu;
-    return std::lgamma(y + theta) - std::lgamma(theta) + theta * std::log(theta / (theta + mu))
+        return y * std::log(mu) - mu - logFactorial;
+    return std::lgamma(y + theta) - std::lgamma(theta) - logFactorial + theta * std::log(theta / (theta + mu))
            + y * std::log(mu / (theta + mu));
 }
 
@@ -122,7 +123,6 @@ public:
             m_layout.weights = rules.highest - 1;
             m_layout.patterns = count > 0 ? int(sample.draws.front().patterns.size()) : 0;
         }
-        m_highest = rules.highest;
         const int width = m_layout.weights + m_layout.patterns;
         m_design.assign(count * size_t(width), 0.0);
         for (size_t d = 0; d < count; ++d) {
@@ -137,6 +137,10 @@ public:
                 u[m_layout.weights + j] = draw.patterns[size_t(j)];
         }
         m_theta.assign(size_t(m_layout.tiers), Poisson);
+        for (size_t d = 0; d < count; ++d) {
+            for (double y : sample.draws[d].winners)
+                m_logFactorial.push_back(std::lgamma(y + 1));
+        }
     }
 
     Fit run(const Fit *start)
@@ -187,7 +191,7 @@ public:
             if (m_options.overdispersion)
                 fitDispersions();
             const double now = logLikelihood(m_params);
-            if (std::abs(now - previous) < 1e-9 * (1 + std::abs(now)))
+            if (std::abs(now - previous) < 1e-10 * (1 + std::abs(now)))
                 break;
             previous = now;
         }
@@ -227,7 +231,8 @@ private:
         for (size_t d = 0; d < m_count; ++d) {
             const double s = drawScore(params, d);
             for (int t = 0; t < m_layout.tiers; ++t)
-                sum += countLogLikelihood(m_sample.draws[d].winners[size_t(t)], mean(params, d, t, s), m_theta[size_t(t)]);
+                sum += countLogLikelihood(m_sample.draws[d].winners[size_t(t)], m_logFactorial[d * size_t(m_layout.tiers) + size_t(t)],
+                                          mean(params, d, t, s), m_theta[size_t(t)]);
         }
         return sum;
     }
@@ -349,7 +354,8 @@ private:
                 const double theta = std::exp(logTheta);
                 double sum = 0;
                 for (size_t d = 0; d < m_count; ++d)
-                    sum += countLogLikelihood(m_sample.draws[d].winners[size_t(t)], mu[d * size_t(m_layout.tiers) + size_t(t)], theta);
+                    sum += countLogLikelihood(m_sample.draws[d].winners[size_t(t)], m_logFactorial[d * size_t(m_layout.tiers) + size_t(t)],
+                                              mu[d * size_t(m_layout.tiers) + size_t(t)], theta);
                 return sum;
             };
             // Golden-section search, the likelihood being unimodal in log θ.
@@ -462,10 +468,10 @@ private:
     size_t m_count;
     Options m_options;
     Layout m_layout;
-    int m_highest = 0;
     std::vector<double> m_design; // per draw: the weight columns, then the patterns
     std::vector<double> m_params;
     std::vector<double> m_theta;
+    std::vector<double> m_logFactorial; // log y! per draw and tier
     std::vector<double> m_information;
 };
 
