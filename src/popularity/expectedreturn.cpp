@@ -15,6 +15,7 @@ TypicalPools typicalPools(const PrizeHistory &history, int recent, size_t end)
 
     TypicalPools typical;
     typical.draws = int(end - first);
+    typical.pools.assign(size_t(rules.tierCount()), 0.0);
     if (end == first)
         return typical;
     typical.firstDraw = history.draws[first].drawNo;
@@ -43,8 +44,8 @@ TypicalPools typicalPools(const PrizeHistory &history, int recent, size_t end)
         }
     }
     typical.fund = medianOf(std::move(fund));
-    for (auto &values : pools)
-        typical.pools.push_back(medianOf(std::move(values)));
+    for (size_t t = 0; t < pools.size(); ++t)
+        typical.pools[t] = medianOf(std::move(pools[t]));
     if (cap > 0)
         typical.cap = cap;
     return typical;

@@ -21,7 +21,7 @@ struct TypicalPools
     int firstDraw = 0;
     int lastDraw = 0;
     double fund = 0;            // 円
-    std::vector<double> pools;  // per tier, 1等 first; 0 for a fixed tier
+    std::vector<double> pools;  // per tier, 1等 first; 0 for a fixed tier and where no draw tells
     std::optional<double> cap;  // 1等 per line; nothing when no such draw paid it
 };
 

@@ -75,7 +75,7 @@ double linePrize(const GameRules &rules, const PrizeDraw &draw, const PrizeDraw 
         return double(rule.fixedPrize);
     if (outcome.winners > 0)
         return double(outcome.prize) * double(outcome.winners) / double(outcome.winners + 1);
-    double prize = typical.pools.empty() ? 0 : typical.pools[size_t(tier - 1)];
+    double prize = typical.pools[size_t(tier - 1)];
     if (tier == 1 && before && before->carryOver)
         prize += double(*before->carryOver);
     if (tier == 1 && largestFirstPrize > 0)
