@@ -1,7 +1,7 @@
 #include "prediction/backtestwheel.h"
 
 #include "maintenance/ticket.h"
-#include "prediction/bits.h"
+#include "game/bits.h"
 
 #include <QStringList>
 

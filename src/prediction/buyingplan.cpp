@@ -2,7 +2,7 @@
 
 #include "prediction/ticketsources.h"
 #include "prediction/backtest.h"
-#include "prediction/bits.h"
+#include "game/bits.h"
 #include "prediction/candidates.h"
 
 #include <algorithm>

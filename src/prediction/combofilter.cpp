@@ -3,7 +3,7 @@
 #include "analysis/groupdivision.h"
 #include "maintenance/ticket.h"
 #include "prediction/backtest.h"
-#include "prediction/bits.h"
+#include "game/bits.h"
 #include "prediction/candidates.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prediction/bits.h"
+#include "game/bits.h"
 
 #include <cstdint>
 #include <functional>
