@@ -13,6 +13,7 @@
 #include "support/fixtures.h"
 #include "support/history.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/subwindow.h"
 #include "ui/sheetexport.h"
 
 #include <QAction>
@@ -153,7 +154,7 @@ void TestImportWindow::editorAndImportExcludeEachOther()
     MessageRecorder messages;
     messages.install(window);
     QVERIFY(window.load());
-    qobject_cast<QMdiSubWindow *>(window.childWindow(PredictionEngine::WindowName)->parentWidget())->close();
+    enclosingSubWindow(window.childWindow(PredictionEngine::WindowName))->close();
 
     // The import window holds the one-window flag: the editor is refused.
     trigger(window, QStringLiteral("mnuMasterImport"));

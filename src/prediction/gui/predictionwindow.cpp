@@ -112,6 +112,13 @@ void PredictionWindow::recompute(const DrawHistoryStore &store)
     fitGridHeights();
 }
 
+QSize PredictionWindow::minimumSizeHint() const
+{
+    const QRect controls = childrenRect();
+    const int margin = Metrics::twipsToPixels(120);
+    return {controls.right() + 1 + margin, controls.bottom() + 1 + margin};
+}
+
 void PredictionWindow::fitGridHeights()
 {
     // The layout's heights were made for a smaller row unit than ours: a grid
@@ -119,6 +126,7 @@ void PredictionWindow::fitGridHeights()
     // it ends where its columns do.
     for (SheetView *view : m_grids)
         view->resize(view->fittedSize(QSize(Metrics::twipsToPixels(GridWidthTwips), QWIDGETSIZE_MAX)));
+    updateGeometry();
 }
 
 void PredictionWindow::createControls()
