@@ -51,17 +51,20 @@ protected:
         return QScrollArea::viewportEvent(event);
     }
 
-private:
-    QSize least() const
-    {
-        return widget()->minimumSize().expandedTo(widget()->minimumSizeHint()).expandedTo(QSize(0, 0));
-    }
-
+public:
+    // The least width of the content, and its least height at a width.
+    int leastWidth() const { return least().width(); }
     int leastHeight(int width) const
     {
         if (QLayout *layout = widget()->layout(); layout && layout->hasHeightForWidth())
             return std::max(widget()->minimumHeight(), layout->minimumHeightForWidth(width));
         return least().height();
+    }
+
+private:
+    QSize least() const
+    {
+        return widget()->minimumSize().expandedTo(widget()->minimumSizeHint()).expandedTo(QSize(0, 0));
     }
 
     void fit()
@@ -70,7 +73,7 @@ private:
         if (!content)
             return;
         const QSize room = maximumViewportSize();
-        const int leastWidth = least().width();
+        const int leastWidth = this->leastWidth();
         const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
         // Each bar takes room from the other direction.
         const bool horizontal = leastWidth > room.width();
@@ -88,6 +91,15 @@ ChildWindow::ChildWindow(QWidget *content)
     : m_content(content)
 {
     setWidget(new ContentScroll(content));
+}
+
+QSize ChildWindow::fittingSize() const
+{
+    const auto *scroll = static_cast<const ContentScroll *>(widget());
+    if (scroll->size().isEmpty())
+        return size();
+    const int width = std::max(scroll->width(), scroll->leastWidth());
+    return QSize(width, scroll->leastHeight(width)) + (size() - scroll->size());
 }
 
 QWidget *ChildWindow::contentOf(const QMdiSubWindow *window)

@@ -17,6 +17,9 @@ public:
     explicit ChildWindow(QWidget *content);
 
     QWidget *content() const { return m_content; }
+    // The window's size that shows all of its content's layout, scrolling
+    // nothing (once shown).
+    QSize fittingSize() const;
     // The content of a child window of the frame (the widget of any other
     // sub-window).
     static QWidget *contentOf(const QMdiSubWindow *window);

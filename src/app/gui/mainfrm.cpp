@@ -229,6 +229,10 @@ QWidget *MainFrm::openWindow(const WindowFactory &factory)
     if (content->metaObject()->indexOfSignal("closeRequested()") >= 0)
         connect(content, SIGNAL(closeRequested()), window, SLOT(close()));
     window->show();
+    // A layout that needs more than the designed size (this platform's fonts
+    // are wider) gets it, as far as the workspace has room.
+    if (m_mdi->isVisible())
+        window->resize(window->size().expandedTo(window->fittingSize()).boundedTo(m_mdi->maximumViewportSize()));
     m_mdi->setActiveSubWindow(window);
     // A window that names the widget for the keyboard (an analysis window's
     // grid) opens with it focused: Ctrl+End and the arrows work at once.

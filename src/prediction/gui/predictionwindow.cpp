@@ -114,9 +114,10 @@ void PredictionWindow::recompute(const DrawHistoryStore &store)
 
 QSize PredictionWindow::minimumSizeHint() const
 {
+    // The layout's own margins may go: the window's size in twips counted
+    // its title bar and borders too.
     const QRect controls = childrenRect();
-    const int margin = Metrics::twipsToPixels(120);
-    return {controls.right() + 1 + margin, controls.bottom() + 1 + margin};
+    return {controls.right() + 1, controls.bottom() + 1};
 }
 
 void PredictionWindow::fitGridHeights()
