@@ -206,7 +206,7 @@ Sheet draws(const Result &result)
         }
         if (result.wheel && d.wheel.lines > 0) {
             const QString won = tiersText(d.wheel);
-            sheet.setText(wheelCol, row, won.isEmpty() ? QStringLiteral("—（%1口）").arg(d.wheel.lines) : won);
+            sheet.setText(wheelCol, row, won.isEmpty() ? QStringLiteral("—（%1口）").arg(groupedDigits(d.wheel.lines)) : won);
             if (!won.isEmpty())
                 sheet.setBackColour(Block::cell(wheelCol, row), hitColour(3));
         }
