@@ -28,12 +28,13 @@ inline QString groupedDigits(WideInteger number)
 // A decimal the same way, its whole part grouped: 271,869.97.
 inline QString groupedDecimal(double value, int decimals)
 {
+    // Fixed notation: the point, if any, stands that many digits from the end.
     const QString fixed = QString::number(value, 'f', decimals);
-    const qsizetype point = fixed.indexOf(QLatin1Char('.'));
-    const QString whole = point < 0 ? fixed : fixed.left(point);
+    const qsizetype point = decimals > 0 ? fixed.size() - decimals - 1 : fixed.size();
+    const QString whole = fixed.left(point);
     const bool negative = whole.startsWith(QLatin1Char('-'));
     QString grouped = negative ? whole.mid(1) : whole;
     for (qsizetype at = grouped.size() - 3; at > 0; at -= 3)
         grouped.insert(at, QLatin1Char(','));
-    return (negative ? QStringLiteral("-") : QString()) + grouped + (point < 0 ? QString() : fixed.mid(point));
+    return (negative ? QStringLiteral("-") : QString()) + grouped + fixed.mid(point);
 }
