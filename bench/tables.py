@@ -358,7 +358,7 @@ def consecutive(h):
 
 def number_sum(h):
     last = h.last_draw_no + 1
-    s = Sheet(10, last)
+    s = Sheet(10, last, frozen_rows=1)
     s.paint(1, 2, 1, last, fg=RED, bg=LIGHT_YELLOW)
     s.paint(8, 2, 8, last, fg=BLUE, bg=CYAN)
     s.paint(10, 2, 10, last, fg=BLUE, bg=CYAN)

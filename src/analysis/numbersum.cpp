@@ -18,6 +18,9 @@ constexpr int TotalColumn = 10;
 void setUpGrid(Sheet &sheet, int lastRow)
 {
     sheet.setDimensions(Columns, lastRow, Columns, 51);
+    // Two thousand draws are read against their caption row, which stays in
+    // view (and heads every printed page) as the draws scroll.
+    sheet.setFrozenRows(1);
     sheet.setRowHeight(-1, 10.0);
     sheet.setRowHeight(1, 20.0);
     sheet.setColWidth(-1, 5.0);

@@ -115,6 +115,19 @@ std::array<std::optional<int>, 7> DrawRecordEditor::shownNumbers(const Row &r)
     return shown;
 }
 
+std::optional<std::array<int, 7>> DrawRecordEditor::wholeDraw(const Row &r)
+{
+    const std::array<std::optional<int>, 7> shown = shownNumbers(r);
+    std::array<int, 7> draw{};
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (!shown[i] || std::count(shown.begin(), shown.end(), shown[i]) > 1)
+            return std::nullopt;
+        draw[i] = *shown[i];
+    }
+    std::sort(draw.begin(), draw.begin() + 6);
+    return draw;
+}
+
 std::optional<CellProblem> DrawRecordEditor::problemAt(const Row &r, int row, int position) const
 {
     const size_t i = static_cast<size_t>(position - 1);
@@ -123,10 +136,18 @@ std::optional<CellProblem> DrawRecordEditor::problemAt(const Row &r, int row, in
     if (!kept && stored.isEmpty())
         return std::nullopt;
     CellProblem problem{{position + 1, row}, kept ? *r.kept[i] : stored.toText(), {}, kept};
+    const std::optional<Field> typed = kept ? NumberCheck::valueOf(*r.kept[i]) : std::nullopt;
+    if (kept && typed && typed->isNull()) {
+        // A whole draw stays whole: emptying one of its numbers would take
+        // it silently out of every analysis.
+        if (r.record.isComplete()) {
+            problem.reason = QStringLiteral("空欄にはできません（元の数字は%1）").arg(stored.toText());
+            return problem;
+        }
+        return std::nullopt;
+    }
     const std::array<std::optional<int>, 7> shown = shownNumbers(r);
     if (!shown[i]) {
-        if (kept && NumberCheck::isAcceptable(*r.kept[i]))
-            return std::nullopt; // an emptied cell waiting to be written is no fault
         problem.reason = NotANumber;
         return problem;
     }
@@ -141,18 +162,7 @@ std::optional<CellProblem> DrawRecordEditor::problemAt(const Row &r, int row, in
             return problem;
         }
     }
-    if (!kept)
-        return std::nullopt;
-    // Kept although it repeats nothing on screen: the file still holds the
-    // number in a cell whose new value could not be saved either.
-    for (size_t q = 0; q < shown.size(); ++q) {
-        if (q != i && r.kept[q] && numberOf(r.record.numbers[q]) == shown[i]) {
-            problem.reason = repeats(int(q) + 1);
-            return problem;
-        }
-    }
-    problem.reason = QStringLiteral("保存できませんでした");
-    return problem;
+    return std::nullopt;
 }
 
 std::optional<CellProblem> DrawRecordEditor::problem(int column, int row) const
@@ -162,6 +172,11 @@ std::optional<CellProblem> DrawRecordEditor::problem(int column, int row) const
     return problemAt(rowAt(row), row, column - 1);
 }
 
+bool DrawRecordEditor::isUnsaved(int column, int row) const
+{
+    return isEditable(column) && rowAt(row).kept[static_cast<size_t>(column - 2)].has_value();
+}
+
 EditResult DrawRecordEditor::setText(int column, int row, const QString &text)
 {
     if (!isEditable(column))
@@ -169,67 +184,41 @@ EditResult DrawRecordEditor::setText(int column, int row, const QString &text)
     Row &r = rowAt(row);
     const size_t index = static_cast<size_t>(column - 2);
     const std::optional<Field> value = NumberCheck::valueOf(text);
-    if (!value) {
-        r.kept[index] = text;
-        return {EditResult::Status::Kept, {}};
-    }
     const Field &stored = r.record.numbers[index];
-    const bool unchanged = *value == stored || (value->isNull() && stored.isEmpty());
+    const bool unchanged = value && (*value == stored || (value->isNull() && stored.isEmpty()));
     if (unchanged)
         r.kept[index].reset();
     else
-        r.kept[index] = text; // shown, and written below unless it repeats a number
+        r.kept[index] = text;
 
-    // What goes to the file: every typed value of the row that repeats no
-    // number the row shows, as long as the file's row then holds no number
-    // twice either (a stored number may still stand where a typed one was kept).
-    const std::array<std::optional<int>, 7> shown = shownNumbers(r);
-    std::array<std::optional<Field>, 7> writes;
-    for (size_t p = 0; p < writes.size(); ++p) {
-        if (!r.kept[p])
-            continue;
-        const std::optional<Field> typed = NumberCheck::valueOf(*r.kept[p]);
-        if (!typed)
-            continue;
-        const bool repeated = shown[p] && std::count(shown.begin(), shown.end(), shown[p]) > 1;
-        if (!repeated)
-            writes[p] = *typed;
+    const bool typedAny = std::any_of(r.kept.begin(), r.kept.end(), [](const auto &k) { return k.has_value(); });
+    const std::optional<std::array<int, 7>> draw = typedAny ? wholeDraw(r) : std::nullopt;
+    if (!draw) {
+        if (!r.kept[index])
+            return {EditResult::Status::Unchanged, {}};
+        return {problemAt(r, row, column - 1) ? EditResult::Status::Kept : EditResult::Status::Pending, {}};
     }
-    for (bool dropped = true; dropped;) {
-        dropped = false;
-        std::array<std::optional<int>, 7> file;
-        for (size_t p = 0; p < file.size(); ++p)
-            file[p] = writes[p] ? numberOf(*writes[p]) : numberOf(r.record.numbers[p]);
-        for (size_t p = 0; p < writes.size(); ++p) {
-            if (writes[p] && file[p] && std::count(file.begin(), file.end(), file[p]) > 1) {
-                writes[p].reset();
-                dropped = true;
-            }
-        }
+    // The row shows a whole draw: it goes to the file as one, ascending.
+    bool same = true;
+    for (size_t p = 0; p < draw->size(); ++p)
+        same = same && r.record.numbers[p] == Field((*draw)[p]);
+    if (same) {
+        for (std::optional<QString> &k : r.kept)
+            k.reset();
+        return {EditResult::Status::Unchanged, {}};
     }
-    const bool anyWrite = std::any_of(writes.begin(), writes.end(), [](const auto &w) { return w.has_value(); });
-    if (anyWrite) {
-        const EditResult written = write(r, writes);
-        if (written.status == EditResult::Status::Failed) {
-            r.kept[index].reset(); // the cell shows the stored value again
-            return written;
-        }
-    }
-    if (r.kept[index])
-        return {EditResult::Status::Kept, {}};
-    return {writes[index] ? EditResult::Status::Written : EditResult::Status::Unchanged, {}};
+    const EditResult written = write(r, *draw);
+    if (written.status == EditResult::Status::Failed)
+        r.kept[index].reset(); // the cell shows the stored value again
+    return written;
 }
 
-EditResult DrawRecordEditor::write(Row &r, const std::array<std::optional<Field>, 7> &values)
+EditResult DrawRecordEditor::write(Row &r, const std::array<int, 7> &draw)
 {
-    QStringList fields;
     QStringList sets;
     QStringList conditions;
-    for (size_t p = 0; p < values.size(); ++p) {
-        if (!values[p])
-            continue;
-        const QString field = FieldName::numberField(int(p) + 1);
-        fields << field;
+    for (int p = 1; p <= 7; ++p) {
+        const QString field = FieldName::numberField(p);
         sets << QStringLiteral("\"%1\" = ?").arg(field);
         conditions << QStringLiteral("\"%1\" IS ?").arg(field);
     }
@@ -239,29 +228,23 @@ EditResult DrawRecordEditor::write(Row &r, const std::array<std::optional<Field>
                                                 .arg(Table, sets.join(QStringLiteral(", ")),
                                                      conditions.join(QStringLiteral(" AND "))));
             int at = 1;
-            for (const std::optional<Field> &value : values) {
-                if (value)
-                    update.bind(at++, *value);
-            }
+            for (const int n : draw)
+                update.bind(at++, Field(n));
             update.bind(at++, r.record.drawNo);
-            for (size_t p = 0; p < values.size(); ++p) {
-                if (values[p])
-                    update.bind(at++, r.record.numbers[p]);
-            }
+            for (const Field &value : r.record.numbers)
+                update.bind(at++, value);
             update.step();
             if (m_db.changes() != 1)
                 conflict(r.record);
         });
     } catch (const DatabaseError &error) {
         return {EditResult::Status::Failed,
-                QStringLiteral("回数%1の%2を保存できませんでした。元の値のままです。\n%3")
-                    .arg(drawNoText(r.record), fields.join(QStringLiteral("、")), error.message())};
+                QStringLiteral("回数%1の数字を保存できませんでした。元の値のままです。\n%2")
+                    .arg(drawNoText(r.record), error.message())};
     }
-    for (size_t p = 0; p < values.size(); ++p) {
-        if (values[p]) {
-            r.record.numbers[p] = *values[p];
-            r.kept[p].reset();
-        }
+    for (size_t p = 0; p < draw.size(); ++p) {
+        r.record.numbers[p] = Field(draw[p]);
+        r.kept[p].reset();
     }
     return {EditResult::Status::Written, {}};
 }
@@ -367,11 +350,19 @@ std::vector<CellProblem> DrawRecordEditor::keptCells() const
     for (int row = 1; row <= rowCount(); ++row) {
         const Row &r = m_rows[size_t(row - 1)];
         for (int position = 1; position <= 7; ++position) {
-            if (!r.kept[size_t(position - 1)])
+            const std::optional<QString> &kept = r.kept[size_t(position - 1)];
+            if (!kept)
                 continue;
             std::optional<CellProblem> problem = problemAt(r, row, position);
-            cells.push_back(problem ? std::move(*problem)
-                                    : CellProblem{{position + 1, row}, *r.kept[size_t(position - 1)], {}, true});
+            if (!problem) {
+                // A right number whose draw is not whole yet (or whose
+                // write the database refused).
+                problem = CellProblem{{position + 1, row}, *kept,
+                                      wholeDraw(r) ? QStringLiteral("保存できませんでした")
+                                                   : QStringLiteral("7つの数字がそろっていません"),
+                                      true};
+            }
+            cells.push_back(std::move(*problem));
         }
     }
     return cells;

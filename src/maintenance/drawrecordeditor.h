@@ -19,7 +19,8 @@ struct CellAddress
     bool operator==(const CellAddress &) const = default;
 };
 
-// A number cell that cannot be saved as it reads, and why.
+// A number cell that cannot be saved as it reads, or that is not saved yet,
+// and why.
 struct CellProblem
 {
     CellAddress cell;
@@ -34,8 +35,12 @@ struct EditResult
     enum class Status {
         Written,   // the database holds the change
         Unchanged, // nothing to write: the record already holds that value
-        Kept,      // the text is wrong for a number cell, or repeats another
-                   // number of its draw: shown, never written
+        Kept,      // the text is wrong for a number cell, repeats another
+                   // number of its draw, or empties a whole draw: shown,
+                   // never written
+        Pending,   // a right number in a draw whose seven numbers are not
+                   // all there yet: shown, written with the draw once it is
+                   // whole
         Refused,   // the change cannot be made; nothing changed; message says why
         Failed,    // the database refused the write; nothing changed; message says why
     };
@@ -46,10 +51,13 @@ struct EditResult
 };
 
 // The records behind the draw results editor, on a connection of its own.
-// Every change is written at once, each in its own transaction; a change the
-// database refuses leaves both the file and the records here as they were.
-// Optimistic locking: a record that was changed or removed behind our back
-// since it was read is not overwritten.
+// A draw is written whole: the numbers typed into a row go to the file, in
+// one transaction, once the row shows seven different numbers 1 … 43, the
+// six main numbers in ascending order as every stored draw has them. Until
+// then they are kept here, shown and listed as not saved; a half-typed draw
+// never reaches the file. A change the database refuses leaves both the file
+// and the records here as they were. Optimistic locking: a record that was
+// changed or removed behind our back since it was read is not overwritten.
 class DrawRecordEditor
 {
 public:
@@ -69,16 +77,19 @@ public:
     // typed into a number cell and that was kept off the database.
     QString text(int column, int row) const;
 
-    // The user committed text to a number cell. An empty cell stores Null,
-    // a whole number 1 … 43 stores that number, unless the draw already
-    // shows it in another number cell (a draw holds seven different
-    // numbers); anything else is Kept. A value written may free typed values
-    // of the same draw that were kept because they repeated it: those are
-    // written with it, in the same transaction (so two numbers can swap).
+    // The user committed text to a number cell: empty, or a whole number
+    // 1 … 43. Text that is neither, a number the draw already shows in
+    // another cell (a draw holds seven different numbers), and an emptied
+    // cell of a whole draw are Kept; a right number is Pending until the
+    // row shows a whole draw, which is then written (so two numbers can
+    // swap, and typing them in any order stores them ascending).
     EditResult setText(int column, int row, const QString &text);
 
-    // Why that number cell cannot be saved as it reads; nothing when it can.
+    // Why that number cell cannot be saved as it reads; nothing when it can
+    // (a Pending number is no fault).
     std::optional<CellProblem> problem(int column, int row) const;
+    // True when the cell shows a typed value that is not in the file.
+    bool isUnsaved(int column, int row) const;
 
     // Why no row can be added after that row, or nothing when one can.
     std::optional<QString> insertRefusal(int row) const;
@@ -99,8 +110,9 @@ public:
     // Every cell the close check refuses, in that order.
     std::vector<CellProblem> wrongCells() const;
 
-    // The cells whose typed text was kept off the database (Kept), in the
-    // order of the close check: they are lost when the window closes.
+    // The cells whose typed text is not in the database (Kept or Pending),
+    // in the order of the close check, each with why: they are lost when
+    // the window closes.
     std::vector<CellProblem> keptCells() const;
 
     const Database &database() const { return m_db; }
@@ -118,8 +130,11 @@ private:
     // text where kept, else the stored value; nothing where that is empty or
     // not a number 1 … 43.
     static std::array<std::optional<int>, 7> shownNumbers(const Row &r);
+    // The row as a whole draw, main numbers ascending, bonus last: seven
+    // different numbers 1 … 43 shown; nothing otherwise.
+    static std::optional<std::array<int, 7>> wholeDraw(const Row &r);
     std::optional<CellProblem> problemAt(const Row &r, int row, int position) const;
-    EditResult write(Row &r, const std::array<std::optional<Field>, 7> &values);
+    EditResult write(Row &r, const std::array<int, 7> &draw);
 
     Database m_db;
     std::vector<Row> m_rows;

@@ -200,6 +200,12 @@ template<typename Work> void TicketLedger::transaction(Work work) const
     }
 }
 
+qint64 TicketLedger::dataVersion() const
+{
+    Statement statement = m_db->prepare(QStringLiteral("PRAGMA data_version"));
+    return statement.step() ? integerOf(statement, 0) : 0;
+}
+
 std::vector<Ticket> TicketLedger::tickets() const
 {
     std::vector<Ticket> result;

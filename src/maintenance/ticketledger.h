@@ -48,6 +48,11 @@ public:
 
     const QString &path() const { return m_db->path(); }
 
+    // Changes whenever another connection (another window, another program)
+    // has committed to the file since the last call; this connection's own
+    // writes leave it alone.
+    qint64 dataVersion() const;
+
     std::vector<Ticket> tickets() const; // in the order they were recorded
     // Records the ticket; returns it with its new id.
     Ticket add(Ticket ticket);

@@ -124,10 +124,10 @@ QString rateText(std::optional<double> rate, bool complete)
     if (!rate)
         return QStringLiteral("—");
     if (complete)
-        return QString::number(*rate, 'f', 1) + QLatin1Char('%');
+        return groupedDecimal(*rate, 1) + QLatin1Char('%');
     if (*rate == 0.0)
         return QStringLiteral("不明");
-    return QString::number(*rate, 'f', 1) + QStringLiteral("% 以上");
+    return groupedDecimal(*rate, 1) + QStringLiteral("% 以上");
 }
 
 QString returnRateText(const SpendingRow &row)

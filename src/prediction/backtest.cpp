@@ -4,6 +4,7 @@
 #include "prediction/predictionengine.h"
 #include "store/checked.h"
 #include "store/runtimeerror.h"
+#include "ui/numbertext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -478,9 +479,12 @@ Result runReference(const DrawHistoryStore &store, const Range &range, const Ref
     return result;
 }
 
-double expectedBestOf(const std::vector<int> &ks, int n)
+namespace {
+
+// The exact distribution of the total hits of random pickers taking ks[i]
+// numbers on draw i, one draw at a time.
+std::vector<double> totalHits(const std::vector<int> &ks)
 {
-    // The exact distribution of the total, one draw at a time.
     std::vector<double> pmf{1.0};
     for (const int k : ks) {
         const Baseline b = baseline(k);
@@ -493,19 +497,45 @@ double expectedBestOf(const std::vector<int> &ks, int n)
         }
         pmf = std::move(next);
     }
-    // E[max] = Σ_{x ≥ 1} P(max ≥ x) = Σ 1 − (1 − P(total ≥ x))ⁿ.
-    double expected = 0;
-    double tail = 0;
+    return pmf;
+}
+
+// P(total ≥ x) for every x, and 0 past the end.
+std::vector<double> tailsOf(const std::vector<double> &pmf)
+{
     std::vector<double> tails(pmf.size() + 1, 0.0);
+    double tail = 0;
     for (size_t x = pmf.size(); x-- > 0;) {
         tail += pmf[x];
         tails[x] = std::min(1.0, tail);
     }
-    for (size_t x = 1; x < pmf.size(); ++x) {
-        const double s = tails[x];
-        expected += s >= 1.0 ? 1.0 : -std::expm1(double(n) * std::log1p(-s));
-    }
+    return tails;
+}
+
+// P(the best of n ≥ x) = 1 − (1 − P(total ≥ x))ⁿ.
+double bestReaches(double tail, int n)
+{
+    return tail >= 1.0 ? 1.0 : -std::expm1(double(n) * std::log1p(-tail));
+}
+
+} // namespace
+
+double expectedBestOf(const std::vector<int> &ks, int n)
+{
+    // E[max] = Σ_{x ≥ 1} P(max ≥ x).
+    const std::vector<double> tails = tailsOf(totalHits(ks));
+    double expected = 0;
+    for (size_t x = 1; x + 1 < tails.size(); ++x)
+        expected += bestReaches(tails[x], n);
     return expected;
+}
+
+double chanceBestReaches(const std::vector<int> &ks, int n, long long hits)
+{
+    if (hits <= 0)
+        return 1.0;
+    const std::vector<double> tails = tailsOf(totalHits(ks));
+    return size_t(hits) < tails.size() ? bestReaches(tails[size_t(hits)], n) : 0.0;
 }
 
 std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &range, const Progress &progress)
@@ -588,8 +618,12 @@ std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &r
     // there are different predictions among them; settings that predict
     // alike are one player, and counting them apart would flatter chance.
     out.randomBestHits = expectedBestOf(ks, out.distinctPredictions);
-    const MethodSummary &first = out.firstHalfOneShot;
+    MethodSummary &first = out.firstHalfOneShot;
     out.randomBestZ = first.variance > 0 ? (out.randomBestHits - first.expectedHits) / std::sqrt(first.variance) : 0;
+    // Chosen as the best, the winner is judged against the best of as many
+    // random players: its own p would ignore the choice.
+    if (first.variance > 0)
+        first.adjustedP = chanceBestReaches(ks, out.distinctPredictions, first.hits);
 
     const std::optional<Result> second = run(store, out.secondHalf, out.best, [&](int done, int) {
         return !progress || progress(int(half) + done, int(all.size()));
@@ -621,28 +655,44 @@ QString searchText(const SearchResult &r)
                 .arg(reflected.isEmpty() ? QStringLiteral("なし") : reflected.join(QStringLiteral("・")))
                 .arg(r.bestShift);
     text += QStringLiteral("前半: 的中 %1（でたらめなら %2）z = %3\n")
-                .arg(first.hits)
-                .arg(f(first.expectedHits, 2), f(first.z, 2));
+                .arg(groupedDigits(first.hits), groupedDecimal(first.expectedHits, 2), f(first.z, 2));
     text += QStringLiteral("%1 通りの設定は %2 通りの異なる予想になりました（さかのぼる回のずらしは %3 通り）。\n")
-                .arg(r.setsTried)
-                .arg(r.distinctPredictions)
-                .arg(r.distinctShifts);
+                .arg(groupedDigits(r.setsTried), groupedDigits(r.distinctPredictions), groupedDigits(r.distinctShifts));
     text += QStringLiteral("でたらめに選ぶ %1 人のうち最も当たった人の前半の的中（期待値）: %2（z = %3）\n")
-                .arg(r.distinctPredictions)
-                .arg(f(r.randomBestHits, 2), f(r.randomBestZ, 2));
+                .arg(groupedDigits(r.distinctPredictions), groupedDecimal(r.randomBestHits, 2), f(r.randomBestZ, 2));
+    // The first half is judged by the chance that the best of as many random
+    // players does as well, since the setting was chosen as the best.
+    const bool firstBeatsLuck = verdict(first) == Verdict::Better;
+    text += QStringLiteral("前半の判定は、でたらめに選ぶ %1 人の最良の人がこの設定以上に当たる確率 p = %2 によります: %3\n")
+                .arg(groupedDigits(r.distinctPredictions), f(first.adjustedP, 3))
+                .arg(firstBeatsLuck ? QStringLiteral("最良の人に期待される成績を上回りました（5%水準で有意）。")
+                                    : QStringLiteral("運で最良に見えたものと区別できません。"));
     text += QStringLiteral("後半（第%1回〜第%2回）: 的中 %3（でたらめなら %4）z = %5、p = %6 … %7\n")
                 .arg(r.secondHalf.from)
                 .arg(r.secondHalf.to)
-                .arg(second.hits)
-                .arg(f(second.expectedHits, 2), f(second.z, 2), f(second.p, 3), verdictText(second));
-    text += first.z <= r.randomBestZ
-                ? QStringLiteral("前半の「最良の設定」の成績は、でたらめに選ぶ %1 人の中の最良の人に期待される成績を超えていません。"
-                                 "最良に見えるのは運によるものと考えられます。")
-                      .arg(r.distinctPredictions)
-                : QStringLiteral("前半の「最良の設定」の成績は、でたらめに選ぶ %1 人の中の最良の人に期待される成績を上回りました。"
-                                 "後半の成績で確かめてください。")
-                      .arg(r.distinctPredictions);
-    return text;
+                .arg(groupedDigits(second.hits), groupedDecimal(second.expectedHits, 2), f(second.z, 2), f(second.p, 3),
+                     verdictText(second));
+    // The verdict last: the second half, seen only after the setting was
+    // chosen, is the honest test of it.
+    QString verdictLine;
+    switch (verdict(second)) {
+    case Verdict::Better:
+        verdictLine = QStringLiteral("まとめ: 前半で選んだ設定は、選んだあとの後半でも、でたらめに選ぶより当たりました（5%水準で有意）。");
+        break;
+    case Verdict::Worse:
+        verdictLine = QStringLiteral("まとめ: 前半で選んだ設定は、選んだあとの後半では、でたらめに選ぶより当たりませんでした。"
+                                     "この設定が当たりやすいとは言えません。");
+        break;
+    case Verdict::NotDistinguishable:
+    case Verdict::NotTested:
+        verdictLine = firstBeatsLuck
+            ? QStringLiteral("まとめ: 前半の成績は良かったものの、選んだあとの後半では、でたらめに選んだ場合と区別できませんでした。"
+                             "この設定が当たりやすいとは言えません。")
+            : QStringLiteral("まとめ: 前半の「最良の設定」は運で最良に見えたものと区別できず、後半でも、でたらめに選んだ場合と"
+                             "区別できませんでした。この設定が当たりやすいとは言えません。");
+        break;
+    }
+    return text + verdictLine;
 }
 
 } // namespace Backtest

@@ -191,6 +191,9 @@ struct SearchResult
     // How many different series of first-half １発予想 those shifts make:
     // the number of players actually in the contest.
     int distinctPredictions = 0;
+    // Its adjustedP is the chance that the best of distinctPredictions
+    // random pickers hits as often (chanceBestReaches): the winner was
+    // chosen as the best, and its verdict follows that, not its own p.
     MethodSummary firstHalfOneShot;
     // What the best of distinctPredictions random pickers, each picking as
     // many numbers as the chosen set on every first-half draw, is expected
@@ -203,11 +206,14 @@ struct SearchResult
 };
 // Needs at least two target draws; nothing when cancelled.
 std::optional<SearchResult> search(const DrawHistoryStore &store, const Range &range, const Progress &progress = {});
-// What the search means, in a few sentences.
+// What the search means, in a few sentences, the verdict in plain words last.
 QString searchText(const SearchResult &result);
 
 // Expected maximum of n independent totals, each the sum over the draws of
 // the hits of ks[i] random numbers.
 double expectedBestOf(const std::vector<int> &ks, int n);
+// The chance that the best of those n totals reaches hits: what the best of
+// n settings must beat before its score means more than luck.
+double chanceBestReaches(const std::vector<int> &ks, int n, long long hits);
 
 } // namespace Backtest

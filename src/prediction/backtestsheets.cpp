@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 namespace BacktestSheets {
@@ -17,6 +18,12 @@ namespace {
 QString fixed(double value, int decimals)
 {
     return QString::number(value, 'f', decimals);
+}
+
+// Observed beside expected: "3（2.41）".
+QString tierText(long long observed, double expected)
+{
+    return QStringLiteral("%1（%2）").arg(groupedDigits(observed), groupedDecimal(expected, expected < 0.1 ? 4 : 2));
 }
 
 // Paler to stronger as more numbers of the set hit.
@@ -72,9 +79,9 @@ Sheet summary(const Result &result)
         const MethodSummary &s = result.methods[size_t(m)];
         const int row = m + 2;
         sheet.setText(1, row, methodName(m));
-        sheet.setText(2, row, s.tested);
-        sheet.setText(3, row, s.hits);
-        sheet.setText(4, row, fixed(s.expectedHits, 1));
+        sheet.setText(2, row, groupedDigits(s.tested));
+        sheet.setText(3, row, groupedDigits(s.hits));
+        sheet.setText(4, row, groupedDecimal(s.expectedHits, 1));
         sheet.setText(5, row, fixed(s.z, 2));
         sheet.setText(6, row, fixed(s.p, 3));
         sheet.setText(7, row, fixed(s.adjustedP, 3));
@@ -82,9 +89,7 @@ Sheet summary(const Result &result)
         sheet.setText(9, row, groupedDigits(s.tickets));
         sheet.setText(10, row, groupedDigits(s.cost));
         for (int t = 0; t < TierCount; ++t) {
-            // Observed beside expected: "3 (2.41)".
-            const double e = s.expectedTiers[size_t(t)];
-            sheet.setText(11 + t, row, QStringLiteral("%1（%2）").arg(s.tiers[size_t(t)]).arg(fixed(e, e < 0.1 ? 4 : 2)));
+            sheet.setText(11 + t, row, tierText(s.tiers[size_t(t)], s.expectedTiers[size_t(t)]));
         }
         const Verdict v = verdict(s);
         if (v == Verdict::Better)
@@ -125,20 +130,18 @@ Sheet wheel(const LinesSummary &w)
     for (int c = 1; c <= cols; ++c)
         sheet.setText(c, 1, headers[c - 1]);
     sheet.setText(1, 2, w.name);
-    sheet.setText(2, 2, w.tested);
+    sheet.setText(2, 2, groupedDigits(w.tested));
     sheet.setText(3, 2, groupedDigits(w.tickets));
     sheet.setText(4, 2, groupedDigits(w.cost));
-    sheet.setText(5, 2, w.prizeLines);
-    sheet.setText(6, 2, fixed(w.expectedPrizeLines, 1));
+    sheet.setText(5, 2, groupedDigits(w.prizeLines));
+    sheet.setText(6, 2, groupedDecimal(w.expectedPrizeLines, 1));
     sheet.setText(7, 2, fixed(w.z, 2));
     sheet.setText(8, 2, fixed(w.p, 3));
     sheet.setText(9, 2, verdictText(verdict(w)));
     // The promise kept every time it applied: "12 / 12回".
-    sheet.setText(10, 2, QStringLiteral("%1 / %2回").arg(w.guaranteeKept).arg(w.guaranteeDraws));
-    for (int t = 0; t < TierCount; ++t) {
-        const double e = w.expectedTiers[size_t(t)];
-        sheet.setText(11 + t, 2, QStringLiteral("%1（%2）").arg(w.tiers[size_t(t)]).arg(fixed(e, e < 0.1 ? 4 : 2)));
-    }
+    sheet.setText(10, 2, QStringLiteral("%1 / %2回").arg(groupedDigits(w.guaranteeKept), groupedDigits(w.guaranteeDraws)));
+    for (int t = 0; t < TierCount; ++t)
+        sheet.setText(11 + t, 2, tierText(w.tiers[size_t(t)], w.expectedTiers[size_t(t)]));
     return sheet;
 }
 
@@ -203,7 +206,7 @@ Sheet draws(const Result &result)
         }
         if (result.wheel && d.wheel.lines > 0) {
             const QString won = tiersText(d.wheel);
-            sheet.setText(wheelCol, row, won.isEmpty() ? QStringLiteral("—（%1口）").arg(d.wheel.lines) : won);
+            sheet.setText(wheelCol, row, won.isEmpty() ? QStringLiteral("—（%1口）").arg(groupedDigits(d.wheel.lines)) : won);
             if (!won.isEmpty())
                 sheet.setBackColour(Block::cell(wheelCol, row), hitColour(3));
         }
@@ -243,6 +246,20 @@ double roundTickInterval(double span, int maxSteps)
             return std::max(1.0, factor * power);
     }
     return 10 * power;
+}
+
+AxisTicks roundAxis(double low, double high, int maxSteps)
+{
+    if (high < low)
+        std::swap(low, high);
+    AxisTicks ticks;
+    ticks.interval = roundTickInterval(high - low, maxSteps);
+    ticks.min = std::floor(low / ticks.interval) * ticks.interval;
+    ticks.max = std::ceil(high / ticks.interval) * ticks.interval;
+    if (ticks.max <= ticks.min)
+        ticks.max = ticks.min + ticks.interval;
+    ticks.count = int(std::lround((ticks.max - ticks.min) / ticks.interval)) + 1;
+    return ticks;
 }
 
 } // namespace BacktestSheets

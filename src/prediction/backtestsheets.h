@@ -41,4 +41,16 @@ std::vector<CumulativePoint> cumulative(const Backtest::Result &result, int meth
 // are round (0, ±20, ±40 …; 500, 1000, 1500 …).
 double roundTickInterval(double span, int maxSteps);
 
+// An axis over low … high widened to whole steps of that interval, so that
+// its labels fall on multiples of it (0 among them wherever the range
+// crosses it): from min to max in count labels.
+struct AxisTicks
+{
+    double min = 0;
+    double max = 1;
+    double interval = 1;
+    int count = 2;
+};
+AxisTicks roundAxis(double low, double high, int maxSteps);
+
 } // namespace BacktestSheets

@@ -2,8 +2,8 @@
 
 #include "maintenance/ticketsummary.h"
 #include "prediction/backtest.h"
+#include "ui/numbertext.h"
 
-#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -14,14 +14,9 @@ using namespace BuyingPlan;
 
 namespace {
 
-QString grouped(long long n)
-{
-    return QLocale(QLocale::English).toString(n);
-}
-
 QString percent(double fraction)
 {
-    return QStringLiteral("%1%").arg(QString::number(100.0 * fraction, 'f', 1));
+    return groupedDecimal(100.0 * fraction, 1) + QLatin1Char('%');
 }
 
 // A grid with a caption row in the colours of the program's result tables.
@@ -65,7 +60,7 @@ QString stopText(const Wheel &wheel)
 QString tooManyText(const Plan &plan)
 {
     return QStringLiteral("表示と購入記録への追加は %1口までです。%2")
-        .arg(grouped(MaxLines))
+        .arg(groupedDigits(MaxLines))
         .arg(plan.request.mode == Mode::Filter ? QStringLiteral("条件を増やすか、候補を減らしてください。")
                                                : QStringLiteral("候補を減らしてください。"));
 }
@@ -108,16 +103,16 @@ Sheet whatIf(const WhatIf &result)
         const double expected = result.expectedLines(t);
         expectedPrizeLines += expected;
         sheet.setText(1, row, QStringLiteral("%1等").arg(t));
-        sheet.setText(2, row, QStringLiteral("%1回").arg(grouped(result.drawsWon[size_t(t - 1)])));
-        sheet.setText(3, row, QStringLiteral("%1口").arg(grouped(result.linesWon[size_t(t - 1)])));
-        sheet.setText(4, row, QStringLiteral("%1口").arg(QString::number(expected, 'f', expected < 0.1 ? 4 : 2)));
+        sheet.setText(2, row, QStringLiteral("%1回").arg(groupedDigits(result.drawsWon[size_t(t - 1)])));
+        sheet.setText(3, row, QStringLiteral("%1口").arg(groupedDigits(result.linesWon[size_t(t - 1)])));
+        sheet.setText(4, row, QStringLiteral("%1口").arg(groupedDecimal(expected, expected < 0.1 ? 4 : 2)));
         if (result.linesWon[size_t(t - 1)] > 0)
             sheet.setBackColour(Block::cells(2, row, 3, row), Colours::LightGreen);
     }
     sheet.setText(1, rows, QStringLiteral("計（5等以上）"));
-    sheet.setText(2, rows, QStringLiteral("%1回").arg(grouped(result.drawsWithPrize)));
-    sheet.setText(3, rows, QStringLiteral("%1口").arg(grouped(result.prizeLines)));
-    sheet.setText(4, rows, QStringLiteral("%1口").arg(QString::number(expectedPrizeLines, 'f', 2)));
+    sheet.setText(2, rows, QStringLiteral("%1回").arg(groupedDigits(result.drawsWithPrize)));
+    sheet.setText(3, rows, QStringLiteral("%1口").arg(groupedDigits(result.prizeLines)));
+    sheet.setText(4, rows, QStringLiteral("%1口").arg(groupedDecimal(expectedPrizeLines, 2)));
     return sheet;
 }
 
@@ -138,10 +133,10 @@ Sheet filters(const ComboFilter::Result &result)
         const ComboFilter::FilterStat &stat = result.filters[size_t(i)];
         const int row = i + 2;
         sheet.setText(1, row, ComboFilter::filterText(stat.filter));
-        sheet.setText(2, row, QStringLiteral("%1回 / %2回").arg(grouped(stat.pastPassed), grouped(stat.pastDraws)));
+        sheet.setText(2, row, QStringLiteral("%1回 / %2回").arg(groupedDigits(stat.pastPassed), groupedDigits(stat.pastDraws)));
         sheet.setText(3, row, stat.pastDraws > 0 ? percent(double(stat.pastPassed) / stat.pastDraws) : QStringLiteral("—"));
         sheet.setText(4, row, percent(stat.chance()));
-        sheet.setText(5, row, QStringLiteral("%1口").arg(grouped(stat.fairLines)));
+        sheet.setText(5, row, QStringLiteral("%1口").arg(groupedDigits(stat.fairLines)));
     }
     return sheet;
 }
@@ -155,20 +150,20 @@ QString summary(const Plan &plan)
     case Mode::AllLines:
         text = QStringLiteral("全組合せ: 候補 %1個から6個を選ぶ組合せすべて %2口、購入額 %3。")
                    .arg(k)
-                   .arg(grouped(plan.count), formatYen(plan.cost()));
+                   .arg(groupedDigits(plan.count), formatYen(plan.cost()));
         break;
     case Mode::Wheel: {
         const Wheel &wheel = *plan.wheel;
         if (!plan.failure.isEmpty())
             return plan.failure;
         text = QStringLiteral("縮小ホイール: %1口、購入額 %2（全組合せなら %3口）。\n")
-                   .arg(grouped(plan.count), formatYen(plan.cost()), grouped(Backtest::choose(k, 6)));
+                   .arg(groupedDigits(plan.count), formatYen(plan.cost()), groupedDigits(Backtest::choose(k, 6)));
         text += QStringLiteral("保証: %1。候補の%2個の組 %3通りをすべて確かめました。\n")
                     .arg(Wheel::guaranteeText(wheel.condition))
                     .arg(wheel.condition.ifDrawn)
-                    .arg(grouped(Backtest::choose(k, wheel.condition.ifDrawn)));
+                    .arg(groupedDigits(Backtest::choose(k, wheel.condition.ifDrawn)));
         text += QStringLiteral("下限: どの縮小ホイールも %1口より少なくはなりません（%2）。%3")
-                    .arg(grouped(wheel.lowerBound), boundText(wheel), stopText(wheel));
+                    .arg(groupedDigits(wheel.lowerBound), boundText(wheel), stopText(wheel));
         if (wheel.parts > 1)
             text += QStringLiteral("候補を%1組に分け、それぞれの組で作りました。").arg(wheel.parts);
         break;
@@ -176,7 +171,7 @@ QString summary(const Plan &plan)
     case Mode::Filter:
         text = QStringLiteral("絞り込み: %1 %2口のうち、条件をすべて満たす %3口、購入額 %4。")
                    .arg(k == 0 ? QStringLiteral("1〜43の全組合せ") : QStringLiteral("候補 %1個の全組合せ").arg(k))
-                   .arg(grouped(plan.filter->considered), grouped(plan.count), formatYen(plan.cost()));
+                   .arg(groupedDigits(plan.filter->considered), groupedDigits(plan.count), formatYen(plan.cost()));
         break;
     }
     if (plan.failure.isEmpty() && !plan.listed())
@@ -189,10 +184,10 @@ QString whatIfText(const WhatIf &result)
     if (result.draws == 0)
         return QStringLiteral("当てはめる過去の抽せんがありません。");
     return QStringLiteral("この %1口を第%2回〜第%3回の %4回すべてで買っていたら、5等以上が当たったのは %5回（当せん %6口）でした。")
-        .arg(grouped(result.lines))
+        .arg(groupedDigits(result.lines))
         .arg(result.firstDraw)
         .arg(result.lastDraw)
-        .arg(grouped(result.draws), grouped(result.drawsWithPrize), grouped(result.prizeLines));
+        .arg(groupedDigits(result.draws), groupedDigits(result.drawsWithPrize), groupedDigits(result.prizeLines));
 }
 
 } // namespace BuyingSheets

@@ -24,3 +24,17 @@ inline QString groupedDigits(WideInteger number)
     } while (number != 0);
     return negative ? QLatin1Char('-') + digits : digits;
 }
+
+// A decimal the same way, its whole part grouped: 271,869.97.
+inline QString groupedDecimal(double value, int decimals)
+{
+    // Fixed notation: the point, if any, stands that many digits from the end.
+    const QString fixed = QString::number(value, 'f', decimals);
+    const qsizetype point = decimals > 0 ? fixed.size() - decimals - 1 : fixed.size();
+    const QString whole = fixed.left(point);
+    const bool negative = whole.startsWith(QLatin1Char('-'));
+    QString grouped = negative ? whole.mid(1) : whole;
+    for (qsizetype at = grouped.size() - 3; at > 0; at -= 3)
+        grouped.insert(at, QLatin1Char(','));
+    return (negative ? QStringLiteral("-") : QString()) + grouped + fixed.mid(point);
+}

@@ -19,6 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <numeric>
+#include <random>
 #include <set>
 #include <tuple>
 
@@ -185,6 +188,111 @@ TEST(Backtest, ChartTicksAreRound)
         EXPECT_EQ(BacktestSheets::roundTickInterval(c.span, c.steps), c.interval) << c.span << " / " << c.steps;
 }
 
+TEST(Backtest, ChartAxesRunFromRoundValueToRoundValue)
+{
+    // Labels on multiples of the step, 0 among them where the range crosses it.
+    struct Case
+    {
+        double low, high;
+        double min, max, interval;
+    };
+    const Case cases[] = {
+        {-57, 63, -60, 80, 20}, {-3.5, 71.2, -10, 80, 10}, {101, 2130, 0, 2500, 500}, {0, 0, 0, 1, 1}, {5, 2, 2, 5, 1},
+    };
+    for (const Case &c : cases) {
+        const BacktestSheets::AxisTicks axis = BacktestSheets::roundAxis(c.low, c.high, 8);
+        EXPECT_EQ(axis.min, c.min) << c.low << " … " << c.high;
+        EXPECT_EQ(axis.max, c.max) << c.low << " … " << c.high;
+        EXPECT_EQ(axis.interval, c.interval) << c.low << " … " << c.high;
+        EXPECT_EQ(axis.count, int((c.max - c.min) / c.interval) + 1);
+    }
+}
+
+TEST(Backtest, TheBestOfManyIsMeasuredAgainstTheBestOfAsManyRandomPickers)
+{
+    // n pickers each take ks[i] random numbers on draw i: how often does the
+    // best total reach the mark? Counted by playing it many times.
+    struct Case
+    {
+        std::vector<int> ks;
+        int n;
+        long long hits;
+    };
+    const Case cases[] = {{{6, 6, 6, 6, 6}, 1, 2}, {{6, 6, 6, 6, 6, 6, 6, 6}, 20, 4}, {{9, 9, 12, 12, 15}, 5, 7}};
+    std::mt19937 random(20261208u);
+    const auto hitsOf = [&random](int k) {
+        std::array<int, 43> numbers{};
+        std::iota(numbers.begin(), numbers.end(), 1);
+        int hits = 0;
+        for (int i = 0; i < k; ++i) {
+            std::swap(numbers[size_t(i)], numbers[size_t(i) + random() % size_t(43 - i)]);
+            hits += numbers[size_t(i)] <= 6; // the draw is 1 … 6 by symmetry
+        }
+        return hits;
+    };
+    constexpr int Trials = 20000;
+    for (const Case &c : cases) {
+        int reached = 0;
+        for (int t = 0; t < Trials; ++t) {
+            long long best = 0;
+            for (int p = 0; p < c.n; ++p) {
+                long long total = 0;
+                for (const int k : c.ks)
+                    total += hitsOf(k);
+                best = std::max(best, total);
+            }
+            reached += best >= c.hits ? 1 : 0;
+        }
+        EXPECT_NEAR(chanceBestReaches(c.ks, c.n, c.hits), double(reached) / Trials, 0.012) << c.n << " pickers, " << c.hits;
+    }
+    EXPECT_EQ(chanceBestReaches({6}, 3, 0), 1.0);
+    EXPECT_EQ(chanceBestReaches({6}, 3, 7), 0.0);
+}
+
+TEST(Backtest, SearchTextEndsWithItsVerdict)
+{
+    // The first half judged by the chance of the best random picker, the
+    // second as it stands; the last line says in plain words what holds.
+    struct Case
+    {
+        const char *name;
+        double firstChance;
+        double secondZ;
+        double secondP;
+        QString ending;
+    };
+    const Case cases[] = {
+        {"first half beyond luck, second half like chance", 0.02, 0.09, 0.93,
+         QStringLiteral("でたらめに選んだ場合と区別できませんでした。この設定が当たりやすいとは言えません。")},
+        {"first half luck", 0.4, 0.5, 0.6, QStringLiteral("この設定が当たりやすいとは言えません。")},
+        {"second half better", 0.02, 2.6, 0.009, QStringLiteral("でたらめに選ぶより当たりました（5%水準で有意）。")},
+        {"second half worse", 0.3, -2.6, 0.009, QStringLiteral("この設定が当たりやすいとは言えません。")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchResult r;
+        r.setsTried = 4096;
+        r.distinctPredictions = 93;
+        MethodSummary &first = r.firstHalfOneShot;
+        first.tested = 1000;
+        first.variance = 700;
+        first.z = 3.5;
+        first.p = 0.0004;
+        first.adjustedP = c.firstChance;
+        MethodSummary &second = r.secondHalfResult.methods[OneShot];
+        second.tested = 1000;
+        second.variance = 700;
+        second.z = c.secondZ;
+        second.p = second.adjustedP = c.secondP;
+        const QStringList lines = searchText(r).split(QLatin1Char('\n'));
+        EXPECT_TRUE(lines.last().startsWith(QStringLiteral("まとめ: "))) << lines.last().toStdString();
+        EXPECT_TRUE(lines.last().endsWith(c.ending)) << lines.last().toStdString();
+        // The first half's line names the number its verdict follows, not the p that ignores the choice.
+        EXPECT_TRUE(searchText(r).contains(QStringLiteral("p = %1 によります").arg(c.firstChance, 0, 'f', 3)));
+        EXPECT_FALSE(searchText(r).contains(QStringLiteral("0.000")));
+    }
+}
+
 TEST(Backtest, FastWalkEqualsAFreshPredictionOnEveryPrefix)
 {
     // A plain history, and one with gaps, incomplete records, a bad target
@@ -337,7 +445,11 @@ TEST(Backtest, SearchPicksTheSetWithMostOneShotHitsInTheFirstHalf)
     EXPECT_NEAR(found->randomBestHits, expectedBestOf(ks, int(predictions.size())), 1e-9);
     EXPECT_LT(found->randomBestHits, expectedBestOf(ks, 4096));
     EXPECT_TRUE(searchText(*found).contains(
-        QStringLiteral("4096 通りの設定は %1 通りの異なる予想になりました").arg(predictions.size())));
+        QStringLiteral("4,096 通りの設定は %1 通りの異なる予想になりました").arg(predictions.size())));
+    // The winner's verdict follows the chance that the best of as many
+    // random pickers does as well, not its own p.
+    EXPECT_NEAR(found->firstHalfOneShot.adjustedP,
+                chanceBestReaches(ks, int(predictions.size()), found->firstHalfOneShot.hits), 1e-12);
     // Out of sample the one method of the one setting is the only test.
     EXPECT_EQ(found->secondHalfOneShot().adjustedP, found->secondHalfOneShot().p);
     EXPECT_FALSE(search(store, {160, 160}));

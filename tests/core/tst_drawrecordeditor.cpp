@@ -8,6 +8,7 @@
 #include "support/drawfile.h"
 #include "support/history.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -76,34 +77,73 @@ TEST_F(EditorFile, EditInsertAndDeleteSurviveReopening)
     {
         DrawRecordEditor editor = openEditor();
         ASSERT_EQ(editor.rowCount(), 3);
-        EXPECT_EQ(editor.setText(3, 2, QStringLiteral("40")).status, EditResult::Status::Written);
-        EXPECT_EQ(editor.setText(8, 2, QStringLiteral("9")).status, EditResult::Status::Written); // bonus was Null
-        EXPECT_EQ(editor.setText(2, 1, QString()).status, EditResult::Status::Written);         // emptied: Null
+        // Draw 2 lacks its bonus: a new number waits for it, then the whole
+        // draw goes to the file, ascending.
+        EXPECT_EQ(editor.setText(3, 2, QStringLiteral("40")).status, EditResult::Status::Pending);
+        EXPECT_EQ(editor.setText(8, 2, QStringLiteral("9")).status, EditResult::Status::Written);
         EXPECT_EQ(editor.setText(4, 1, QStringLiteral("3")).status, EditResult::Status::Unchanged);
 
         // Adding after the last row appends the next draw.
         EXPECT_EQ(editor.insertAfter(3).status, EditResult::Status::Written);
         ASSERT_EQ(editor.rowCount(), 4);
         EXPECT_EQ(editor.text(1, 4), QStringLiteral("4"));
-        EXPECT_EQ(editor.setText(5, 4, QStringLiteral("33")).status, EditResult::Status::Written);
+        EXPECT_EQ(editor.setText(5, 4, QStringLiteral("33")).status, EditResult::Status::Pending);
 
         EXPECT_EQ(editor.deleteRow(3).status, EditResult::Status::Written);
         EXPECT_EQ(editor.rowCount(), 3);
     }
     EXPECT_EQ(DrawFile::lines(m_path),
-              QStringList({QStringLiteral("1|NULL|2|3|4|5|6|7"), QStringLiteral("2|11|40|13|14|15|16|9"),
-                           QStringLiteral("4|NULL|NULL|NULL|33|NULL|NULL|NULL")}));
+              QStringList({QStringLiteral("1|1|2|3|4|5|6|7"), QStringLiteral("2|11|13|14|15|16|40|9"),
+                           QStringLiteral("4|NULL|NULL|NULL|NULL|NULL|NULL|NULL")}));
     // A new start sees the same records the editor shows, and the analyses
-    // see them through the store: draw 1 lost a number, draw 2 is complete.
+    // see them through the store: draw 2 is complete now.
     const DrawRecordEditor reopened = openEditor();
     EXPECT_EQ(reopened.rowCount(), 3);
-    EXPECT_EQ(reopened.text(5, 3), QStringLiteral("33"));
+    EXPECT_EQ(reopened.text(5, 3), QString());
     const DrawHistoryStore store = loadDrawHistoryFrom(m_path);
     EXPECT_EQ(store.LastDrawNo, 2);
     EXPECT_EQ(store.NumberTotal[12], 0);
     EXPECT_EQ(store.NumberTotal[40], 1);
     EXPECT_EQ(store.NumberTotal[9], 1);
-    EXPECT_EQ(store.NumberTotal[2], 0);
+}
+
+TEST_F(EditorFile, ADrawIsWrittenWholeWithItsMainNumbersAscending)
+{
+    // Draw 1 is 1 … 6 + 7, draw 2 11 … 16 without its bonus, draw 3 21 … 26 + 27.
+    struct Case
+    {
+        const char *name;
+        int row;
+        std::vector<std::pair<int, QString>> typed; // column, text
+        QString line;                               // the draw's line in the file after
+        EditResult::Status last;                    // what became of the last cell typed
+        QString unsaved;                            // the reason given for the first unsaved cell, or empty
+    };
+    const Case cases[] = {
+        {"a new number takes its place in order", 3, {{2, QStringLiteral("30")}},
+         QStringLiteral("3|22|23|24|25|26|30|27"), EditResult::Status::Written, {}},
+        {"typed in any order, stored ascending", 2, {{3, QStringLiteral("40")}, {8, QStringLiteral("9")}},
+         QStringLiteral("2|11|13|14|15|16|40|9"), EditResult::Status::Written, {}},
+        {"two numbers swapped are the same draw", 1, {{2, QStringLiteral("2")}, {3, QStringLiteral("1")}},
+         QStringLiteral("1|1|2|3|4|5|6|7"), EditResult::Status::Unchanged, {}},
+        {"a draw without its bonus waits", 2, {{3, QStringLiteral("40")}},
+         QStringLiteral("2|11|12|13|14|15|16|NULL"), EditResult::Status::Pending, QStringLiteral("7つの数字がそろっていません")},
+        {"a whole draw is not emptied", 1, {{3, QString()}},
+         QStringLiteral("1|1|2|3|4|5|6|7"), EditResult::Status::Kept, QStringLiteral("空欄にはできません（元の数字は2）")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(m_path); // a fresh file for each case
+        SetUp();
+        DrawRecordEditor editor = openEditor();
+        EditResult result;
+        for (const auto &[column, text] : c.typed)
+            result = editor.setText(column, c.row, text);
+        EXPECT_EQ(result.status, c.last);
+        EXPECT_EQ(DrawFile::lines(m_path)[c.row - 1], c.line);
+        const std::vector<CellProblem> unsaved = editor.keptCells();
+        EXPECT_EQ(unsaved.empty() ? QString() : unsaved.front().reason, c.unsaved);
+    }
 }
 
 TEST_F(EditorFile, WrongTextIsShownButNeverWritten)
@@ -262,27 +302,23 @@ TEST_F(EditorFile, ANumberTwiceInADrawIsKeptOffTheFile)
     EXPECT_EQ(editor.problem(2, 1)->reason, QStringLiteral("1～43の整数ではありません"));
 }
 
-TEST_F(EditorFile, TypedNumbersThatWereKeptAreWrittenOnceFree)
+TEST_F(EditorFile, AKeptNumberIsWrittenOnceItRepeatsNothing)
 {
     {
         DrawRecordEditor editor = openEditor();
-        // Swapping 第1数字 and 第2数字: the first is kept until the second frees it,
-        // then both go to the file in one write.
-        EXPECT_EQ(editor.setText(2, 1, QStringLiteral("2")).status, EditResult::Status::Kept);
-        EXPECT_EQ(editor.setText(3, 1, QStringLiteral("1")).status, EditResult::Status::Written);
-        EXPECT_TRUE(editor.keptCells().empty());
-        // Emptying the cell a kept number repeated frees it too.
+        // 21 typed as draw 3's bonus repeats 第1数字 until that becomes 30.
         EXPECT_EQ(editor.setText(8, 3, QStringLiteral("21")).status, EditResult::Status::Kept);
-        EXPECT_EQ(editor.setText(2, 3, QString()).status, EditResult::Status::Written);
+        EXPECT_EQ(editor.setText(2, 3, QStringLiteral("30")).status, EditResult::Status::Written);
         EXPECT_EQ(editor.firstWrongCell(), std::nullopt);
-        // A kept number that still repeats one stays kept.
-        EXPECT_EQ(editor.setText(5, 2, QStringLiteral("11")).status, EditResult::Status::Kept);
-        EXPECT_EQ(editor.setText(6, 2, QStringLiteral("40")).status, EditResult::Status::Written);
-        EXPECT_EQ(editor.keptCells().size(), 1u);
+        EXPECT_TRUE(editor.keptCells().empty());
+        // One still repeating a number stays kept, and so does its draw.
+        EXPECT_EQ(editor.setText(5, 1, QStringLiteral("1")).status, EditResult::Status::Kept);
+        EXPECT_EQ(editor.setText(6, 1, QStringLiteral("40")).status, EditResult::Status::Pending);
+        EXPECT_EQ(editor.keptCells().size(), 2u);
     }
     EXPECT_EQ(DrawFile::lines(m_path),
-              QStringList({QStringLiteral("1|2|1|3|4|5|6|7"), QStringLiteral("2|11|12|13|14|40|16|NULL"),
-                           QStringLiteral("3|NULL|22|23|24|25|26|21")}));
+              QStringList({QStringLiteral("1|1|2|3|4|5|6|7"), QStringLiteral("2|11|12|13|14|15|16|NULL"),
+                           QStringLiteral("3|22|23|24|25|26|30|21")}));
 }
 
 TEST_F(EditorFile, StoredRepeatsAndImpossibleDrawNumbersAreNamed)

@@ -15,6 +15,7 @@ TEST(NumberSum, GridLayoutAndCaptionRow)
     EXPECT_EQ(sheet.maxRows(), 2);
     EXPECT_EQ(sheet.visibleCols(), 10);
     EXPECT_EQ(sheet.visibleRows(), 51);
+    EXPECT_EQ(sheet.frozenRows(), 1); // the caption row stays in view while scrolling
     EXPECT_DOUBLE_EQ(sheet.rowHeight(1), 20.0);
     EXPECT_DOUBLE_EQ(sheet.rowHeight(2), 10.0);
     const std::vector<double> widths{5, 5, 5, 5, 5, 5, 5, 8, 7, 10};

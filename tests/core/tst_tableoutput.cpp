@@ -2,6 +2,7 @@
 // both encodings, copying with captions and finding a draw's row.
 #include "analysis/catalog.h"
 #include "support/history.h"
+#include "ui/numbertext.h"
 #include "ui/pagelayout.h"
 #include "ui/sheetexport.h"
 #include "ui/tableoutput.h"
@@ -231,4 +232,21 @@ TEST(TableOutput, TextOutputsWriteTheBonusDotWithItsOwnMark)
     const QString json = SheetExport::windowJson(QStringLiteral("w"), QStringLiteral("w"), sheet);
     EXPECT_FALSE(json.contains(SheetExport::BonusMark));
     EXPECT_TRUE(json.contains(QStringLiteral("\"text\": \"●\", \"fg\": \"#FF80C0\"")));
+}
+
+TEST(TableOutput, LargeFiguresAreGroupedInThrees)
+{
+    struct Case
+    {
+        double value;
+        int decimals;
+        const char *text;
+    };
+    const Case cases[] = {
+        {271869.97, 2, "271,869.97"}, {17070.5 * 100, 1, "1,707,050.0"}, {999.96, 1, "1,000.0"}, {123, 0, "123"},
+        {1234567, 0, "1,234,567"},    {-4628.4, 1, "-4,628.4"},          {0.0014, 4, "0.0014"},   {100000, 2, "100,000.00"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(groupedDecimal(c.value, c.decimals).toStdString(), c.text) << c.value;
+    EXPECT_EQ(groupedDigits(-1234).toStdString(), "-1,234");
 }

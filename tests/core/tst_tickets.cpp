@@ -336,9 +336,9 @@ TEST(Tickets, SumsNeverMislead)
     const Ticket fourth = ticket(10, {1, 2, 3, 4, 7, 43}); // 4等, amount unknown
     const Ticket none = ticket(10, {1, 2, 7, 41, 42, 43});
     const Case cases[] = {
-        {"every amount known", {third, none}, QStringLiteral("75000.0%"), QStringLiteral("18.1% 以上")},
+        {"every amount known", {third, none}, QStringLiteral("75,000.0%"), QStringLiteral("18.1% 以上")},
         {"a won line of unknown amount and nothing known", {fourth, none}, QStringLiteral("不明"), QStringLiteral("18.1% 以上")},
-        {"the known part alone", {third, fourth}, QStringLiteral("75000.0% 以上"), QStringLiteral("18.1% 以上")},
+        {"the known part alone", {third, fourth}, QStringLiteral("75,000.0% 以上"), QStringLiteral("18.1% 以上")},
         {"nothing won", {none}, QStringLiteral("0.0%"), QStringLiteral("18.1% 以上")},
         {"nothing checked", {ticket(13, {1, 2, 3, 4, 5, 6})}, QStringLiteral("—"), QStringLiteral("—")},
     };

@@ -3,8 +3,13 @@
 // clicks on what is shown (xdotool). tests/desktop/run.sh starts the server
 // at the screen size under test and the window manager.
 #include "analysis/gui/analysisframe.h"
+#include "app/gui/childwindow.h"
+#include "app/gui/helpviewer.h"
 #include "app/gui/mainfrm.h"
 #include "app/gui/programsetup.h"
+#include "maintenance/gui/drawresultseditor.h"
+#include "store/drawdatabase.h"
+#include "support/drawfile.h"
 #include "support/fixtures.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
@@ -14,9 +19,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,10 +110,13 @@ private Q_SLOTS:
     void theWindowInUseStaysInFront();
     void largeWindowOpensFittedToTheWorkspace_data();
     void largeWindowOpensFittedToTheWorkspace();
+    void keysCloseWhatIsInFront();
+    void tiledWindowsStayUsable();
+    void quittingAsksAboutAHalfTypedDraw();
 
 private:
     QMdiSubWindow *active() const { return m_frame->mdiArea()->activeSubWindow(); }
-    QString activeName() const { return active() ? active()->widget()->objectName() : QString(); }
+    QString activeName() const { return active() ? ChildWindow::contentOf(active())->objectName() : QString(); }
     QString frontName() const;
     bool open(const QString &keys, const QString &className);
     void screenshot(const QString &name);
@@ -156,7 +166,7 @@ void TestDesktop::cleanup()
 QString TestDesktop::frontName() const
 {
     const QList<QMdiSubWindow *> stack = m_frame->mdiArea()->subWindowList(QMdiArea::StackingOrder);
-    return stack.isEmpty() ? QString() : stack.last()->widget()->objectName();
+    return stack.isEmpty() ? QString() : ChildWindow::contentOf(stack.last())->objectName();
 }
 
 bool TestDesktop::open(const QString &keys, const QString &className)
@@ -296,15 +306,126 @@ void TestDesktop::largeWindowOpensFittedToTheWorkspace()
              qPrintable(QStringLiteral("%1 in %2").arg(QVariant(window->geometry()).toString(), QVariant(workspace).toString())));
     QVERIFY(!frame.mdiArea()->horizontalScrollBar()->isVisible());
     QVERIFY(!frame.mdiArea()->verticalScrollBar()->isVisible());
-    if (auto *table = qobject_cast<AnalysisFrame *>(window->widget()))
+    if (auto *table = qobject_cast<AnalysisFrame *>(ChildWindow::contentOf(window)))
         QVERIFY(table->grid()->verticalScrollBar()->isVisible());
-    auto *close = window->widget()->findChild<QPushButton *>(closeButton);
+    auto *close = ChildWindow::contentOf(window)->findChild<QPushButton *>(closeButton);
     QVERIFY(close && close->isVisible());
     const QRect button(close->mapTo(frame.mdiArea()->viewport(), QPoint(0, 0)), close->size());
     QVERIFY2(workspace.contains(button), qPrintable(QVariant(button).toString()));
     screenshot(className);
     QVERIFY(click(close));
     QTRY_VERIFY(!frame.childWindow(className));
+}
+
+// Ctrl+F4 closes the child window in front; Esc closes the help.
+void TestDesktop::keysCloseWhatIsInFront()
+{
+    MainFrm &frame = *m_frame;
+    QVERIFY(open(QStringLiteral("alt+s Return Return"), Frequency));
+    QVERIFY(type(QStringLiteral("ctrl+F4")));
+    QTRY_VERIFY(!frame.childWindow(Frequency));
+    QTRY_COMPARE(activeName(), Prediction);
+
+    QVERIFY(type(QStringLiteral("alt+h h")));
+    QTRY_VERIFY_WITH_TIMEOUT(frame.helpViewer() && frame.helpViewer()->isActiveWindow(), 10000);
+    screenshot(QStringLiteral("ヘルプ"));
+    QVERIFY(type(QStringLiteral("Escape")));
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.helpViewer(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(frame.isActiveWindow(), 10000);
+}
+
+// Three windows tiled side by side: 一発ケルモン予想, narrower than its
+// layout, scrolls; a person scrolls it with the bar and clicks its 閉じる.
+void TestDesktop::tiledWindowsStayUsable()
+{
+    MainFrm &frame = *m_frame;
+    QVERIFY(open(QStringLiteral("alt+s Return Return"), Frequency));
+    QVERIFY(open(QStringLiteral("alt+m t"), QStringLiteral("当選データ取込")));
+    QVERIFY(type(QStringLiteral("alt+w v")));
+    QWidget *prediction = frame.childWindow(Prediction);
+    QMdiSubWindow *window = nullptr;
+    for (QMdiSubWindow *sub : frame.mdiArea()->subWindowList()) {
+        if (ChildWindow::contentOf(sub) == prediction)
+            window = sub;
+    }
+    QVERIFY(window);
+    QTRY_VERIFY(window->width() < frame.mdiArea()->viewport()->width() / 2);
+    screenshot(QStringLiteral("左右に並べて表示"));
+    auto *scroll = window->findChild<QScrollArea *>(QStringLiteral("childScroll"));
+    QVERIFY(scroll);
+    QScrollBar *bar = scroll->horizontalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+    auto *close = prediction->findChild<QPushButton *>(QStringLiteral("Cmd閉じる"));
+    const auto inView = [&] {
+        const QRect shown(close->mapTo(scroll->viewport(), QPoint(0, 0)), close->size());
+        return scroll->viewport()->rect().contains(shown);
+    };
+    // Clicks in the bar's track beside its end move a page at a time.
+    for (int i = 0; i < 10 && !inView(); ++i)
+        QVERIFY(clickAt(bar->mapToGlobal(QPoint(bar->width() - bar->height() - 3, bar->height() / 2))));
+    QVERIFY(inView());
+    QVERIFY(click(close));
+    QTRY_VERIFY(!frame.childWindow(Prediction));
+}
+
+// 当選データ入力: a draw added after the last, 44 typed as its 第1数字 and 7
+// being typed as its 第2数字, then the main window closed with Alt+F4 (the
+// window manager's close): the question names both; No keeps the program
+// and the typing, Yes ends it. The half-typed draw never reaches the file.
+void TestDesktop::quittingAsksAboutAHalfTypedDraw()
+{
+    MainFrm &frame = *m_frame;
+    QVERIFY(click(frame.childWindow(Prediction)->findChild<QPushButton *>(QStringLiteral("Cmd閉じる"))));
+    QTRY_VERIFY(frame.mdiArea()->subWindowList().isEmpty());
+    QVERIFY(open(QStringLiteral("alt+m i"), DrawResultsEditor::ClassName));
+    const QString database = QDir(m_folder->path()).filePath(DrawDatabase::FileName);
+    // Answers the next message box by its button's access key (はい(Y),
+    // いいえ(N)) once it shows, brought to the front first, and again a
+    // moment later while it is still up (the window manager may not have
+    // placed it yet); what it asked is kept in asked.
+    QString asked;
+    const auto answerNextBox = [&](const QString &key) {
+        auto *poll = new QTimer(&frame);
+        poll->setInterval(700);
+        auto seen = std::make_shared<bool>(false);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, key, seen, &asked] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) {
+                if (*seen)
+                    poll->deleteLater(); // answered
+                return;
+            }
+            *seen = true;
+            asked = box->text();
+            QProcess::startDetached(QStringLiteral("xdotool"),
+                                    {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(box->winId()),
+                                     QStringLiteral("key"), key});
+        });
+        poll->start();
+    };
+    // Ctrl+A asks first: はい.
+    answerNextBox(QStringLiteral("y"));
+    QVERIFY(type(QStringLiteral("ctrl+End ctrl+a")));
+    QTRY_COMPARE(DrawFile::lines(database).last(), QStringLiteral("2131|NULL|NULL|NULL|NULL|NULL|NULL|NULL"));
+    const QStringList added = DrawFile::lines(database);
+    QVERIFY(type(QStringLiteral("Home Right 4 4 Tab 7")));
+    screenshot(QStringLiteral("当選データ入力（入力中）"));
+
+    asked.clear();
+    answerNextBox(QStringLiteral("n"));
+    QVERIFY(type(QStringLiteral("alt+F4")));
+    QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty(), 10000);
+    QTest::qWait(500);
+    QVERIFY2(asked.remove(QLatin1Char('\n')).contains(QStringLiteral("回数2131の第1数字「44」")), qPrintable(asked));
+    QVERIFY(asked.contains(QStringLiteral("回数2131の第2数字「7」")));
+    QVERIFY(frame.isVisible());
+    QVERIFY(frame.childWindow(DrawResultsEditor::ClassName));
+    QCOMPARE(DrawFile::lines(database), added);
+
+    answerNextBox(QStringLiteral("y"));
+    QVERIFY(type(QStringLiteral("alt+F4")));
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.isVisible(), 10000);
+    QCOMPARE(DrawFile::lines(database), added);
 }
 
 int main(int argc, char *argv[])

@@ -1,6 +1,7 @@
 // 予想の検証 inside the real main window over the bundled history: the menu
 // item, the one-window rule, the prediction window's options as default, a
 // bad range, the chart and the search.
+#include "app/gui/childwindow.h"
 #include "app/gui/mainfrm.h"
 #include "prediction/gui/backtestwindow.h"
 #include "support/fixtures.h"
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -58,7 +60,7 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     QVERIFY(w);
     int open = 0;
     for (QMdiSubWindow *sub : frm.mdiArea()->subWindowList())
-        open += sub->widget()->objectName() == QStringLiteral("予想の検証");
+        open += ChildWindow::contentOf(sub)->objectName() == QStringLiteral("予想の検証");
     QCOMPARE(open, 1);
     QVERIFY(!frm.propEnd());
 
@@ -72,10 +74,11 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     const Sheet &summary = w->findChild<SheetView *>(QStringLiteral("summary"))->sheet();
     for (int m = 0; m < Backtest::MethodCount; ++m) {
         QCOMPARE(summary.text(1, m + 2), Backtest::methodName(m));
-        QCOMPARE(summary.text(3, m + 2), QString::number(expected->methods[size_t(m)].hits));
-        QCOMPARE(summary.text(8, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
-        // Lines and their cost with the digits grouped: 4,323,034,400.
+        // Counts, lines and their cost with the digits grouped: 2,030, 4,323,034,400.
         const QLocale grouped(QLocale::English);
+        QCOMPARE(summary.text(2, m + 2), grouped.toString(2030));
+        QCOMPARE(summary.text(3, m + 2), grouped.toString(expected->methods[size_t(m)].hits));
+        QCOMPARE(summary.text(8, m + 2), Backtest::verdictText(expected->methods[size_t(m)]));
         QCOMPARE(summary.text(9, m + 2), grouped.toString(expected->methods[size_t(m)].tickets));
         QCOMPARE(summary.text(10, m + 2), grouped.toString(expected->methods[size_t(m)].cost));
     }
@@ -92,20 +95,36 @@ void TestBacktestWindow::menuItemOpensOneWindowWithThePredictionsOptions()
     w->findChild<QCheckBox *>(QStringLiteral("difference"))->setChecked(false);
     QCOMPARE(lastHits(), QPointF(2130, double(oneShot.hits)));
 
-    // The chart's labels stand on round values: draws every 500, hits
-    // every 10 or 20 … from 0.
+    // The chart's labels stand on round values: draws every 500 from 0;
+    // hits every 10, 20, 50 … from one round value to another, 0 among
+    // them wherever the values cross it.
+    w->findChild<QCheckBox *>(QStringLiteral("difference"))->setChecked(true);
     const QChart *chart = w->findChild<QChartView *>(QStringLiteral("chart"))->chart();
     for (QAbstractAxis *axis : chart->axes()) {
         auto *values = qobject_cast<QValueAxis *>(axis);
         QVERIFY(values);
-        QCOMPARE(values->tickType(), QValueAxis::TicksDynamic);
-        QCOMPARE(values->tickAnchor(), 0.0);
-        const double step = values->tickInterval();
+        if (axis->orientation() == Qt::Horizontal) {
+            QCOMPARE(values->tickType(), QValueAxis::TicksDynamic);
+            QCOMPARE(values->tickAnchor(), 0.0);
+            QCOMPARE(values->tickInterval(), 500.0);
+            continue;
+        }
+        QCOMPARE(values->tickType(), QValueAxis::TicksFixed);
+        const double step = (values->max() - values->min()) / (values->tickCount() - 1);
         const double power = std::pow(10.0, std::floor(std::log10(step)));
         QVERIFY2(QList<double>({1, 2, 5}).contains(step / power), qPrintable(QString::number(step)));
-        if (axis->orientation() == Qt::Horizontal)
-            QCOMPARE(step, 500.0);
+        QCOMPARE(std::fmod(values->min(), step), 0.0);
+        QVERIFY(values->min() < 0 && values->max() > 0);
     }
+    // Shown, the chart keeps room for its value axis's title whole, however
+    // little room the window has (it scrolls instead; the offscreen screen
+    // is smaller than the window).
+    auto *view = w->findChild<QChartView *>(QStringLiteral("chart"));
+    w->findChild<QTabWidget *>()->setCurrentWidget(view->parentWidget());
+    const auto *values = qobject_cast<QValueAxis *>(view->chart()->axes(Qt::Vertical).first());
+    const int title = QFontMetrics(values->titleFont()).horizontalAdvance(values->titleText());
+    QTRY_VERIFY2(view->chart()->plotArea().height() >= title,
+                 qPrintable(QStringLiteral("%1 < %2").arg(view->chart()->plotArea().height()).arg(title)));
     QVERIFY(w->statusText().contains(QStringLiteral("ずらしは")));
 
     // A search over another range: the tables and the chart show that range too.

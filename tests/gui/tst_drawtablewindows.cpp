@@ -5,6 +5,7 @@
 #include "app/gui/mainfrm.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/subwindow.h"
 
 #include <QAction>
 #include <QMdiSubWindow>
@@ -120,7 +121,7 @@ void TestDrawTableWindows::dispersionGridFollowsTheWindow()
     QVERIFY(grid);
     const QPoint origin(Metrics::twipsToPixels(120), Metrics::twipsToPixels(600));
     for (const QSize size : {QSize(500, 400), QSize(900, 700)}) {
-        window->parentWidget()->resize(size);
+        enclosingSubWindow(window)->resize(size);
         QApplication::processEvents();
         // At its offset (lower where a narrow window wraps the description),
         // and inside the client area with its scroll bars.

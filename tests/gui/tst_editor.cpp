@@ -1,6 +1,6 @@
 // The draw results editor inside the real main window, on a database file of
 // its own: the close check, the pop-up menu of the header column, adding and
-// deleting rows, and that closing the main window skips the check.
+// deleting rows, and what closing the main window does with typed values.
 #include "app/gui/mainfrm.h"
 #include "app/gui/programsetup.h"
 #include "maintenance/gui/drawrecordmodel.h"
@@ -8,6 +8,7 @@
 #include "support/drawfile.h"
 #include "support/history.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/subwindow.h"
 #include "ui/gui/tableactions.h"
 
 #include <QAction>
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -47,6 +49,22 @@ QStringList withField(QStringList lines, int row, int field, const QString &text
     return lines;
 }
 
+// The same for a number of a whole draw, which is stored with its main
+// numbers ascending.
+QStringList withNumber(QStringList lines, int row, int field, const QString &text)
+{
+    lines = withField(lines, row, field, text);
+    QStringList fields = lines[row - 1].split(QLatin1Char('|'));
+    std::vector<int> main;
+    for (int f = 2; f <= 7; ++f)
+        main.push_back(fields[f - 1].toInt());
+    std::sort(main.begin(), main.end());
+    for (int f = 2; f <= 7; ++f)
+        fields[f - 1] = QString::number(main[size_t(f - 2)]);
+    lines[row - 1] = fields.join(QLatin1Char('|'));
+    return lines;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Edit>)
@@ -67,7 +85,9 @@ private Q_SLOTS:
     void rowMenu();
     void rightClick_data();
     void rightClick();
-    void closingMainWindowSkipsCheck();
+    void closingMainWindowCommitsTheCellBeingTyped();
+    void quitNamesUnsavedCells_data();
+    void quitNamesUnsavedCells();
     void failedWriteTellsUser();
     void typingEditsTheCurrentCellOnly();
     void shortcutsWhileTyping_data();
@@ -193,7 +213,7 @@ void TestEditor::opensWithEveryRecordAsLaidOut()
     QCOMPARE(grid->rowHeight(0), Metrics::rowPixels(10.0));
     QCOMPARE(grid->rowAt(grid->viewport()->height() - 1), 49); // 50 rows in view
 
-    auto *window = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    auto *window = enclosingSubWindow(m_editor);
     QVERIFY(window);
     QVERIFY(!(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(window->pos(), QPoint(0, 0));
@@ -215,7 +235,7 @@ void TestEditor::closeCheck_data()
     QTest::newRow("0 is wrong") << QList<Edit>{{2, 1, QStringLiteral("0")}} << false << CellAddress{2, 1};
     QTest::newRow("44 is wrong") << QList<Edit>{{8, 60, QStringLiteral("44")}} << false << CellAddress{8, 60};
     QTest::newRow("a letter is wrong") << QList<Edit>{{5, 30, QStringLiteral("a")}} << false << CellAddress{5, 30};
-    QTest::newRow("empty is accepted") << QList<Edit>{{5, 30, QString()}} << true << none;
+    QTest::newRow("emptying a number of a whole draw is wrong") << QList<Edit>{{5, 30, QString()}} << false << CellAddress{5, 30};
     QTest::newRow("43 is accepted") << QList<Edit>{{8, 2, QStringLiteral("43")}} << true << none;
     QTest::newRow("first wrong cell, rows then columns")
         << QList<Edit>{{7, 12, QStringLiteral("x")}, {3, 40, QStringLiteral("0")}, {5, 12, QStringLiteral("44")}}
@@ -238,11 +258,9 @@ void TestEditor::closeCheck()
         QVERIFY(m_messages.isEmpty());
         QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
         QVERIFY(m_frm->propEnd());
-        // Accepted values are in the file; an emptied cell is Null.
+        // The accepted value is in the file.
         const Edit &edit = edits.first();
-        QStringList fields = expectedFile[edit.row - 1].split(QLatin1Char('|'));
-        fields[edit.column - 1] = edit.text.isEmpty() ? QStringLiteral("NULL") : edit.text;
-        expectedFile[edit.row - 1] = fields.join(QLatin1Char('|'));
+        expectedFile = withNumber(expectedFile, edit.row, edit.column, edit.text);
     } else {
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].text.startsWith(WrongNumbers));
@@ -367,21 +385,58 @@ void TestEditor::rightClick()
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestEditor::closingMainWindowSkipsCheck()
+void TestEditor::closingMainWindowCommitsTheCellBeingTyped()
 {
     const QStringList before = DrawFile::lines(dbPath());
-    type({3, 2, QStringLiteral("x")});
     type({4, 3, QStringLiteral("33")}, false); // still being typed
     m_frm->close();
     QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
-    QVERIFY(!messageTexts().contains(WrongNumbers));
+    QVERIFY(m_messages.isEmpty());
     QVERIFY(m_frm->propEnd());
-    // The wrong cell was never written; the value being typed was committed.
-    QStringList expected = before;
-    QStringList fields = expected[2].split(QLatin1Char('|'));
-    fields[3] = QStringLiteral("33");
-    expected[2] = fields.join(QLatin1Char('|'));
-    QCOMPARE(DrawFile::lines(dbPath()), expected);
+    QCOMPARE(DrawFile::lines(dbPath()), withNumber(before, 3, 4, QStringLiteral("33")));
+}
+
+void TestEditor::quitNamesUnsavedCells_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("No: back to the editor") << int(QMessageBox::No);
+    QTest::newRow("Yes: the program ends") << int(QMessageBox::Yes);
+}
+
+void TestEditor::quitNamesUnsavedCells()
+{
+    // A draw added after the last, 44 typed as its 第1数字 and 7 still being
+    // typed as its 第2数字, and the program is closed: the half-typed draw
+    // is named, never stored, and the user may go back to it.
+    QFETCH(int, answer);
+    QTableView *grid = m_editor->grid();
+    grid->setCurrentIndex(grid->model()->index(59, 1));
+    m_editor->mnuAddLine_Click();
+    const QStringList added = DrawFile::lines(dbPath());
+    QCOMPARE(added.last(), QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL"));
+    m_messages.clear();
+    type({2, 61, QStringLiteral("44")});
+    type({3, 61, QStringLiteral("7")}, false);
+    m_answer = QMessageBox::StandardButton(answer);
+    m_frm->close();
+
+    QCOMPARE(m_messages.size(), 1);
+    const MessageRequest &question = m_messages[0];
+    QVERIFY2(question.text.contains(QStringLiteral("回数61の第1数字「44」：1～43の整数ではありません\n"
+                                                   "回数61の第2数字「7」：7つの数字がそろっていません")),
+             qPrintable(question.text));
+    QVERIFY(question.text.endsWith(QStringLiteral("保存せずに終了してよろしいですか？")));
+    QCOMPARE(question.defaultButton, QMessageBox::No);
+    QCOMPARE(DrawFile::lines(dbPath()), added);
+    if (answer == QMessageBox::No) {
+        QVERIFY(m_frm->isVisible());
+        QVERIFY(m_frm->childWindow(DrawResultsEditor::ClassName));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(60, 1));
+        QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("44"));
+    } else {
+        QTRY_VERIFY(!m_frm->childWindow(DrawResultsEditor::ClassName));
+        QVERIFY(m_frm->propEnd());
+    }
 }
 
 void TestEditor::failedWriteTellsUser()
@@ -396,7 +451,7 @@ void TestEditor::failedWriteTellsUser()
         locker.rollback();
     }
     QTRY_COMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5の第1数字を保存できませんでした。")));
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5の数字を保存できませんでした。")));
     QVERIFY(m_messages[0].text.contains(QStringLiteral("他のプログラム")));
     QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
     QCOMPARE(m_editor->grid()->model()->index(4, 1).data().toString(), shown);
@@ -420,7 +475,7 @@ void TestEditor::typingEditsTheCurrentCellOnly()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::qWait(50);
 
-    QCOMPARE(DrawFile::lines(dbPath()), withField(before, 10, 4, QStringLiteral("21")));
+    QCOMPARE(DrawFile::lines(dbPath()), withNumber(before, 10, 4, QStringLiteral("21")));
     QCOMPARE(grid->currentIndex(), grid->model()->index(10, 3)); // Enter went on to the cell below
 }
 
@@ -453,7 +508,7 @@ void TestEditor::shortcutsWhileTyping()
     } else if (key == Qt::Key_D) {
         expected.removeLast();
     } else {
-        expected = withField(expected, 60, 4, QStringLiteral("3")) << QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL");
+        expected = withNumber(expected, 60, 4, QStringLiteral("3")) << QStringLiteral("61|NULL|NULL|NULL|NULL|NULL|NULL|NULL");
         QCOMPARE(m_editor->grid()->currentIndex(), m_editor->grid()->model()->index(60, 3));
     }
     QCOMPARE(DrawFile::lines(dbPath()), expected);
@@ -465,7 +520,7 @@ void TestEditor::closeBoxNamesUnsavedCells()
     m_answer = QMessageBox::No;
     type({3, 12, QStringLiteral("1.5")});
     type({8, 5, QStringLiteral("44")});
-    auto *window = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    auto *window = enclosingSubWindow(m_editor);
     window->close();
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_messages[0].text.contains(QStringLiteral("回数5のボーナス数字「44」：1～43の整数ではありません\n"
@@ -481,7 +536,7 @@ void TestEditor::wrongCellIsReadyAfterTheRealBox()
 {
     // A real box over the editor, the prediction window open behind it.
     m_frm->findChild<QAction *>(QStringLiteral("mnuYoso"))->trigger();
-    auto *editorWindow = qobject_cast<QMdiSubWindow *>(m_editor->parentWidget());
+    auto *editorWindow = enclosingSubWindow(m_editor);
     m_frm->mdiArea()->setActiveSubWindow(editorWindow);
     type({6, 20, QStringLiteral("0")});
     m_frm->setMessagePresenter(&Messages::showBox);

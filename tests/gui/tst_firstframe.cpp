@@ -4,6 +4,7 @@
 #include "app/gui/startup.h"
 #include "prediction/predictionengine.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/subwindow.h"
 
 #include <QtTest>
 
@@ -21,7 +22,7 @@ public:
     {
         if (event->type() == QEvent::Paint && !std::exchange(painted, true)) {
             if (QWidget *prediction = m_window.childWindow(PredictionEngine::WindowName); prediction && prediction->isVisible())
-                predictionInFirstFrame = prediction->parentWidget()->geometry();
+                predictionInFirstFrame = enclosingSubWindow(prediction)->geometry();
             QTimer::singleShot(std::chrono::seconds(1), this, [this] {
                 iconSet = !QApplication::windowIcon().isNull();
                 QCoreApplication::quit();

@@ -15,6 +15,7 @@
 #include "support/history.h"
 #include "support/httptestserver.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/subwindow.h"
 #include "ui/sheetexport.h"
 
 #include <QAction>
@@ -109,7 +110,7 @@ void TestFollowDraws::openWindowsShowTheNewDraws()
     QPointer analysis = qobject_cast<AnalysisFrame *>(frame.childWindow(QStringLiteral("出現頻度分析")));
     QVERIFY(prediction && analysis);
     // Small enough for the table to scroll.
-    analysis->parentWidget()->resize(320, 240);
+    enclosingSubWindow(analysis)->resize(320, 240);
     QCoreApplication::processEvents();
     SheetView *grid = analysis->grid();
     grid->selectBlock(3, 30, 3, 30);
@@ -131,7 +132,7 @@ void TestFollowDraws::openWindowsShowTheNewDraws()
         // One flag, not a count: closing a third window lets the editor open
         // beside the two that follow the draws.
         trigger(frame, QStringLiteral("mnuSyutugenKaisu"));
-        frame.childWindow(QStringLiteral("回数別出現分析"))->parentWidget()->close();
+        enclosingSubWindow(frame.childWindow(QStringLiteral("回数別出現分析")))->close();
         trigger(frame, QStringLiteral("mnuMasterInput"));
         auto *editor = qobject_cast<DrawResultsEditor *>(frame.childWindow(DrawResultsEditor::ClassName));
         QVERIFY(editor);

@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -127,8 +128,16 @@ struct ImportOpen
     QString addressesPath() const { return RecentAddresses::defaultPath(folder.path()); }
 };
 
-void fetch(DrawImportWindow &import, const QUrl &url)
+// 取得 clicked, or the address typed and Enter pressed as in a browser.
+void fetch(DrawImportWindow &import, const QUrl &url, bool byEnter = false)
 {
+    if (byEnter) {
+        QLineEdit *field = import.addressBox()->lineEdit();
+        field->clear();
+        QTest::keyClicks(field, url.toString());
+        QTest::keyClick(field, Qt::Key_Return);
+        return;
+    }
     import.addressBox()->setCurrentText(url.toString());
     QTest::mouseClick(import.findChild<QPushButton *>(QStringLiteral("Cmd取得")), Qt::LeftButton);
 }
@@ -194,12 +203,15 @@ void TestImportUrl::windowPreviewsAndWritesWhatThePageHolds_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("draws");
     QTest::addColumn<QString>("first"); // the preview of the first draw
+    QTest::addColumn<bool>("byEnter");
     const QString resultDraw = QStringLiteral("03 11 19 27 33 41 (08)  2026/12/03");
-    QTest::newRow("UTF-8 results page") << QStringLiteral("/utf8.html") << QStringList{QStringLiteral("2131")} << resultDraw;
-    QTest::newRow("Shift_JIS by its meta tag") << QStringLiteral("/sjis.html") << QStringList{QStringLiteral("2131")} << resultDraw;
+    QTest::newRow("UTF-8 results page") << QStringLiteral("/utf8.html") << QStringList{QStringLiteral("2131")} << resultDraw << false;
+    QTest::newRow("Shift_JIS by its meta tag") << QStringLiteral("/sjis.html") << QStringList{QStringLiteral("2131")} << resultDraw
+                                               << false;
     const QStringList three{QStringLiteral("2131"), QStringLiteral("2132"), QStringLiteral("2133")};
-    QTest::newRow("several draws in one table") << QStringLiteral("/list.html") << three << resultDraw;
-    QTest::newRow("CSV in Shift_JIS") << QStringLiteral("/loto6.csv") << three << resultDraw;
+    QTest::newRow("several draws in one table") << QStringLiteral("/list.html") << three << resultDraw << false;
+    QTest::newRow("CSV in Shift_JIS") << QStringLiteral("/loto6.csv") << three << resultDraw << false;
+    QTest::newRow("address typed, Enter") << QStringLiteral("/list.html") << three << resultDraw << true;
 }
 
 void TestImportUrl::windowPreviewsAndWritesWhatThePageHolds()
@@ -207,10 +219,11 @@ void TestImportUrl::windowPreviewsAndWritesWhatThePageHolds()
     QFETCH(QString, path);
     QFETCH(QStringList, draws);
     QFETCH(QString, first);
+    QFETCH(bool, byEnter);
     ImportOpen f;
     QVERIFY(f.import);
     const QUrl url = m_server.url(path);
-    fetch(*f.import, url);
+    fetch(*f.import, url, byEnter);
 
     QVERIFY2(f.messages.shown.isEmpty(), f.messages.shown.isEmpty() ? "" : qPrintable(f.messages.shown[0].text));
     QCOMPARE(column(*f.import->table(), DrawImportWindow::DrawNoColumn), draws);

@@ -2,18 +2,25 @@
 // reopening, failing windows, the about window, start-up and exit.
 #include "analysis/gui/analysisframe.h"
 #include "app/gui/aboutwindow.h"
+#include "app/gui/childwindow.h"
 #include "app/gui/mainfrm.h"
+#include "app/gui/windowcontext.h"
+#include "store/runtimeerror.h"
 #include "support/fixtures.h"
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/subwindow.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
@@ -46,7 +53,7 @@ bool startAndClosePrediction(MainFrm &window)
     QWidget *prediction = window.childWindow(QStringLiteral("一発ケルモン予想"));
     if (!prediction || window.propEnd())
         return false;
-    qobject_cast<QMdiSubWindow *>(prediction->parentWidget())->close();
+    enclosingSubWindow(prediction)->close();
     return window.propEnd() && window.mdiArea()->subWindowList().isEmpty();
 }
 
@@ -70,6 +77,12 @@ private Q_SLOTS:
     void smallScreenCascadeAndFocus();
     void messageBoxCaptionStandsWhole_data();
     void messageBoxCaptionStandsWhole();
+    void tiledWindowsScrollTheirContent_data();
+    void tiledWindowsScrollTheirContent();
+    void frameComesBackWhereItWas();
+    void windowsOpenUnderTheHourglass();
+    void drawExportSuggestsItsName();
+    void buttonsHaveTheirOwnAccessKeys();
 };
 
 void TestMainFrm::menuTreeMatchesTheProgramsMenu()
@@ -202,7 +215,7 @@ void TestMainFrm::reopeningBringsToFrontWithoutRecomputing()
     // Mark the shown table: a recomputation would replace it.
     const SheetView *grid = frame->grid();
     const Sheet *table = &grid->sheet();
-    auto *subWindow = qobject_cast<QMdiSubWindow *>(frame->parentWidget());
+    auto *subWindow = enclosingSubWindow(frame);
     subWindow->showMinimized();
 
     trigger(window, QStringLiteral("mnuSyutugenHindo"));
@@ -210,7 +223,7 @@ void TestMainFrm::reopeningBringsToFrontWithoutRecomputing()
     QCOMPARE(&frame->grid()->sheet(), table);
     const QList<QMdiSubWindow *> open = window.mdiArea()->subWindowList();
     QCOMPARE(std::count_if(open.begin(), open.end(),
-                           [](QMdiSubWindow *w) { return w->widget()->objectName() == QStringLiteral("出現頻度分析"); }),
+                           [](QMdiSubWindow *w) { return ChildWindow::contentOf(w)->objectName() == QStringLiteral("出現頻度分析"); }),
              1);
     QCOMPARE(window.mdiArea()->activeSubWindow(), subWindow);
     QVERIFY(!subWindow->isMinimized());
@@ -248,7 +261,7 @@ void TestMainFrm::propEndIsOneFlagNotACount()
     QCOMPARE(window.mdiArea()->subWindowList().size(), qsizetype(2));
     QVERIFY(!window.propEnd());
     // Closing one of the two already gives the flag back.
-    qobject_cast<QMdiSubWindow *>(window.childWindow(QStringLiteral("バラツキ分析"))->parentWidget())->close();
+    enclosingSubWindow(window.childWindow(QStringLiteral("バラツキ分析")))->close();
     QVERIFY(window.propEnd());
     QVERIFY(window.childWindow(QStringLiteral("出現頻度分析")));
     trigger(window, QStringLiteral("mnuMasterInput"));
@@ -375,11 +388,11 @@ void TestMainFrm::smallScreenCascadeAndFocus()
     trigger(window, QStringLiteral("mnuSyutugenKaisu"));
     auto *frame = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("回数別出現分析")));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(frame->grid()));
-    QCOMPARE(frame->parentWidget()->size(), QSize(Metrics::twipsToPixels(3405), Metrics::twipsToPixels(8355)));
+    QCOMPARE(enclosingSubWindow(frame)->size(), QSize(Metrics::twipsToPixels(3405), Metrics::twipsToPixels(8355)));
     const QRect workspace = window.mdiArea()->viewport()->rect();
     auto *large = qobject_cast<AnalysisFrame *>(window.childWindow(QStringLiteral("出現頻度分析")));
-    QVERIFY2(workspace.contains(large->parentWidget()->geometry()),
-             qPrintable(QVariant(large->parentWidget()->geometry()).toString()));
+    QVERIFY2(workspace.contains(enclosingSubWindow(large)->geometry()),
+             qPrintable(QVariant(enclosingSubWindow(large)->geometry()).toString()));
     QVERIFY(!window.mdiArea()->horizontalScrollBar()->isVisible());
     QVERIFY(!window.mdiArea()->verticalScrollBar()->isVisible());
     QVERIFY(large->grid()->verticalScrollBar()->isVisible());
@@ -430,6 +443,147 @@ void TestMainFrm::messageBoxCaptionStandsWhole()
     Messages::showBox(&parent, requests[kind]);
     QVERIFY(needed > 0);
     QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
+}
+
+void TestMainFrm::tiledWindowsScrollTheirContent_data()
+{
+    QTest::addColumn<QString>("arrangement");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("side by side: 一発ケルモン予想") << QStringLiteral("mnuWindowVertical") << QStringLiteral("一発ケルモン予想")
+                                             << QStringLiteral("Cmd閉じる");
+    QTest::newRow("one above the other: 当選データ取込") << QStringLiteral("mnuWindowHorizontal")
+                                                << QStringLiteral("当選データ取込") << QStringLiteral("Cmd閉じる");
+}
+
+// Tiled three at a time, a window smaller than its layout keeps the layout
+// and scrolls it: every button can be brought into view and reached.
+void TestMainFrm::tiledWindowsScrollTheirContent()
+{
+    QFETCH(QString, arrangement);
+    QFETCH(QString, className);
+    QFETCH(QString, button);
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    trigger(window, QStringLiteral("mnuSyutugenHindo"));
+    trigger(window, QStringLiteral("mnuMasterImport"));
+    QCOMPARE(window.mdiArea()->subWindowList().size(), 3);
+    trigger(window, arrangement);
+    QApplication::processEvents();
+
+    QWidget *content = window.childWindow(className);
+    QMdiSubWindow *sub = enclosingSubWindow(content);
+    auto *scroll = sub->findChild<QScrollArea *>(QStringLiteral("childScroll"));
+    QVERIFY(scroll);
+    QVERIFY2(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible(),
+             "the tiled window should be smaller than its layout");
+    // Not squeezed below what its layout needs at the width it has.
+    const QSize least = content->minimumSizeHint();
+    QLayout *layout = content->layout();
+    QVERIFY(content->width() >= least.width());
+    QVERIFY(content->height()
+            >= (layout && layout->hasHeightForWidth() ? layout->minimumHeightForWidth(content->width()) : least.height()));
+    auto *target = content->findChild<QPushButton *>(button);
+    QVERIFY(target);
+    scroll->ensureWidgetVisible(target);
+    const QRect shown(target->mapTo(scroll->viewport(), QPoint(0, 0)), target->size());
+    QVERIFY2(scroll->viewport()->rect().contains(shown), qPrintable(QVariant(shown).toString()));
+}
+
+void TestMainFrm::frameComesBackWhereItWas()
+{
+    // Kept beside the options file, in the working directory of a program
+    // run from its folder.
+    WorkingDirectory here;
+    ProgramFolder folder(SmallHistory);
+    QRect placed;
+    {
+        MainFrm window(folder.path());
+        QVERIFY(window.load());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.setGeometry(QRect(QPoint(30, 40), QSize(700, 500)));
+        QApplication::processEvents();
+        placed = window.geometry();
+        QVERIFY(window.close());
+    }
+    MainFrm again(folder.path());
+    QCOMPARE(again.geometry(), placed);
+}
+
+void TestMainFrm::windowsOpenUnderTheHourglass()
+{
+    // The hourglass is over the whole program while a window computes,
+    // wherever the pointer is, and gone once it opened or failed.
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    MessageRecorder messages;
+    messages.install(window);
+    QVERIFY(window.load());
+    std::optional<Qt::CursorShape> during;
+    const auto factory = [&](bool fails) {
+        return WindowFactory{QStringLiteral("テスト"), 1000, 1000, [&during, fails](const WindowContext &) -> QWidget * {
+                                 const QCursor *cursor = QGuiApplication::overrideCursor();
+                                 during = cursor ? std::optional(cursor->shape()) : std::nullopt;
+                                 if (fails)
+                                     throw RuntimeError(RuntimeErrorKind::Overflow);
+                                 return new QWidget;
+                             }};
+    };
+    for (const bool fails : {false, true}) {
+        during.reset();
+        window.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        window.openWindow(factory(fails));
+        QCOMPARE(during, std::optional(Qt::WaitCursor));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+}
+
+void TestMainFrm::drawExportSuggestsItsName()
+{
+    QTemporaryDir home;
+    useTemporaryHome(home);
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    auto offered = answerNextFileDialog({});
+    trigger(window, QStringLiteral("mnuMasterExport"));
+    QVERIFY(offered->seen);
+    QCOMPARE(QFileInfo(offered->file).fileName(), QStringLiteral("当選データ書出し.csv"));
+}
+
+// The buttons of the newer windows work from the keyboard like the menus:
+// each has an access key of its own, none taken by the menu bar (which
+// would win, or leave both dead).
+void TestMainFrm::buttonsHaveTheirOwnAccessKeys()
+{
+    WorkingDirectory here;
+    ProgramFolder folder(SmallHistory);
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    QString menuKeys;
+    for (QAction *menu : window.menuBar()->actions())
+        menuKeys += QKeySequence::mnemonic(menu->text()).toString().right(1);
+    QCOMPARE(menuKeys.size(), 6);
+    for (const char *item : {"mnuTickets", "mnuKaimeSakusei", "mnuMasterImport"}) {
+        trigger(window, QLatin1String(item));
+        QWidget *content = ChildWindow::contentOf(window.mdiArea()->activeSubWindow());
+        QVERIFY2(content, item);
+        QString keys;
+        for (QAbstractButton *button : content->findChildren<QAbstractButton *>()) {
+            if (!qobject_cast<QPushButton *>(button) && !qobject_cast<QRadioButton *>(button))
+                continue;
+            const QString key = QKeySequence::mnemonic(button->text()).toString().right(1);
+            const QString where = QStringLiteral("%1: %2").arg(content->objectName(), button->text());
+            QVERIFY2(!key.isEmpty(), qPrintable(where));
+            QVERIFY2(!keys.contains(key) && !menuKeys.contains(key), qPrintable(where));
+            keys += key;
+        }
+    }
 }
 
 QTEST_MAIN(TestMainFrm)

@@ -3,6 +3,7 @@
 #include "analysis/gui/randomnesswindow.h"
 #include "app/gui/mainfrm.h"
 #include "support/fixtures.h"
+#include "ui/gui/subwindow.h"
 
 #include <QAction>
 #include <QAreaSeries>
@@ -10,6 +11,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMdiSubWindow>
@@ -31,6 +33,7 @@ class TestRandomnessWindow : public QObject
 private Q_SLOTS:
     void opensFromTheMenuWithEveryTestAndItsChart();
     void rangeAndImages();
+    void recomputingKeepsTheChosenTestAndTheTableWhole();
 };
 
 namespace {
@@ -48,7 +51,7 @@ void TestRandomnessWindow::opensFromTheMenuWithEveryTestAndItsChart()
     ProgramFolder folder; // the bundled history
     MainFrm window(folder.path());
     QVERIFY(window.load());
-    qobject_cast<QMdiSubWindow *>(window.childWindow(QStringLiteral("一発ケルモン予想"))->parentWidget())->close();
+    enclosingSubWindow(window.childWindow(QStringLiteral("一発ケルモン予想")))->close();
     QVERIFY(window.propEnd());
 
     RandomnessWindow *w = open(window);
@@ -158,6 +161,40 @@ void TestRandomnessWindow::rangeAndImages()
     offered = answerNextFileDialog({});
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("saveChart")), Qt::LeftButton);
     QCOMPARE(offered->folder, dir.path());
+}
+
+void TestRandomnessWindow::recomputingKeepsTheChosenTestAndTheTableWhole()
+{
+    // 再計算 after new draws: the test the user was reading stays chosen with
+    // its chart, and 判定 still reaches the table's right edge (no white
+    // block beside it). 閉じる closes it like every other window.
+    ProgramFolder folder;
+    MainFrm window(folder.path());
+    QVERIFY(window.load());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    RandomnessWindow *w = open(window);
+    QVERIFY(w);
+    QTableWidget *table = w->testTable();
+    const auto lastColumnEnd = [table] {
+        QHeaderView *header = table->horizontalHeader();
+        const int last = table->columnCount() - 1;
+        return header->sectionViewportPosition(last) + header->sectionSize(last);
+    };
+    QTRY_COMPARE(lastColumnEnd(), table->viewport()->width());
+    table->setCurrentCell(4, 0);
+    const QString chosen = w->chartView()->chart()->title();
+    w->markOutdated();
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("Cmd再計算")), Qt::LeftButton);
+    QCOMPARE(table->currentRow(), 4);
+    QCOMPARE(w->chartView()->chart()->title(), chosen);
+    QTRY_COMPARE(lastColumnEnd(), table->viewport()->width());
+
+    auto *close = w->findChild<QPushButton *>(QStringLiteral("Cmd閉じる"));
+    QVERIFY(close);
+    QCOMPARE(close->text(), QStringLiteral("閉じる"));
+    QTest::mouseClick(close, Qt::LeftButton);
+    QTRY_VERIFY(!window.childWindow(RandomnessWindow::ClassName));
 }
 
 QTEST_MAIN(TestRandomnessWindow)

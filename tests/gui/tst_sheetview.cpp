@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -54,6 +55,8 @@ private Q_SLOTS:
     void frozenRowsAndColumnsStayInView();
     void activeCornerShowsNoSelection();
     void copyGivesTabSeparatedText();
+    void rightClickActsOnTheCellUnderIt();
+    void viewFollowsTheTable();
     void everyRowAndEveryCaptionCanBeSeen();
     void gridFontIsTheFontTheSubstitutionGives();
 };
@@ -184,6 +187,54 @@ void TestSheetView::copyGivesTabSeparatedText()
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(sheet, 3, 2));
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("回数\t●\t\n12\t\t\n"));
+}
+
+void TestSheetView::rightClickActsOnTheCellUnderIt()
+{
+    // With nothing selected, or another cell, the right click selects the
+    // cell under it (the context menu's コピー then has something to copy);
+    // inside the block already selected it keeps the block.
+    Sheet sheet = grid(4, 4);
+    SheetView view;
+    view.setSheet(sheet);
+    view.show();
+    QVERIFY(!view.hasSelection());
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, centre(sheet, 2, 3));
+    QVERIFY(view.hasSelection());
+    QCOMPARE(view.selection().col1, 2);
+    QCOMPARE(view.selection().row1, 3);
+    QCOMPARE(view.selection().col2, 2);
+    view.selectBlock(1, 1, 3, 2);
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, centre(sheet, 2, 2));
+    QCOMPARE(view.selection().col2, 3);
+    QCOMPARE(view.selection().row2, 2);
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, centre(sheet, 4, 4));
+    QCOMPARE(view.selection().col1, 4);
+    QCOMPARE(view.selection().row1, 4);
+}
+
+void TestSheetView::viewFollowsTheTable()
+{
+    // In a layout larger than the table, the view ends with the table's
+    // last column and row (no grey band), with room for a scroll bar only
+    // when its height needs one.
+    for (const int rows : {3, 200}) {
+        Sheet sheet = grid(3, rows);
+        QWidget window;
+        auto *view = new SheetView(&window);
+        view->setFollowsTable(true);
+        view->setSheet(sheet);
+        auto *layout = new QHBoxLayout(&window);
+        layout->addWidget(view);
+        window.resize(600, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int table = 3 * Metrics::columnPixels(5.0);
+        QTRY_COMPARE(view->viewport()->width(), table);
+        QCOMPARE(view->verticalScrollBar()->isVisible(), rows > 3);
+        if (rows == 3)
+            QCOMPARE(view->viewport()->height(), 3 * Metrics::rowPixels(10.0)); // and ends below its last row
+    }
 }
 
 void TestSheetView::everyRowAndEveryCaptionCanBeSeen()

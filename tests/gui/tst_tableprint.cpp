@@ -312,7 +312,7 @@ void TestTablePrint::printedPagesFitThePaper()
         QVERIFY2(text.trimmed().startsWith(title), qPrintable(QStringLiteral("page %1").arg(page)));
         QVERIFY2(text.contains(captionLine), qPrintable(QStringLiteral("page %1:\n%2").arg(page).arg(text.left(400))));
     }
-    if (window == QLatin1String("出現頻度分析")) {
+    if (window == QStringLiteral("出現頻度分析")) {
         // Every page holds every number, 1 … 43.
         for (int page = 1; page <= pages; ++page)
             QVERIFY(pageText(pdf, page).contains(QRegularExpression(QStringLiteral("\\n\\s*43\\s"))));

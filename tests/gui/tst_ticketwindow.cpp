@@ -3,6 +3,7 @@
 // ones, adds prediction lines only after the user agreed to the cost; an
 // update of the draw database leaves the ledger as it was.
 #include "app/gui/mainfrm.h"
+#include "app/gui/windowcontext.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/ticketmodel.h"
 #include "maintenance/gui/ticketwindow.h"
@@ -16,9 +17,14 @@
 #include <QBrush>
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QProcess>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardItemModel>
+#include <QHeaderView>
 #include <QTableView>
 #include <QtTest>
 
@@ -43,6 +49,8 @@ private Q_SLOTS:
     void windowChecksEditsAndAddsFromThePrediction();
     void ledgerSurvivesAnUpdateOfTheDatabase();
     void damagedLedgerKeepsTheWindowShut();
+    void followsTheLedgerWrittenElsewhere();
+    void tablesFitTheWindow();
 };
 
 void TestTicketWindow::windowChecksEditsAndAddsFromThePrediction()
@@ -201,6 +209,92 @@ void TestTicketWindow::ledgerSurvivesAnUpdateOfTheDatabase()
     QCOMPARE(DrawFile::bytes(cwd.ledgerPath()), before);
     // The open window checks the ticket against the new draws without a restart.
     QCOMPARE(tier.data().toString(), QStringLiteral("5等"));
+}
+
+void TestTicketWindow::followsTheLedgerWrittenElsewhere()
+{
+    WorkingDirectory cwd;
+    ProgramFolder folder;
+    MainFrm frame(folder.path());
+    MessageRecorder recorder;
+    recorder.install(frame);
+    QVERIFY(frame.load());
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    frame.findChild<QAction *>(QStringLiteral("mnuTickets"))->trigger();
+    auto *window = qobject_cast<TicketWindow *>(frame.childWindow(TicketWindow::ClassName));
+    QVERIFY(window);
+    QCOMPARE(window->model()->rowCount(), 0);
+    QMdiSubWindow *ticketWindow = frame.mdiArea()->activeSubWindow();
+
+    // The command line adds a ticket while the window is open (a terminal
+    // beside the program); the window shows it once it is activated.
+    const auto addFromTheCommandLine = [&](const QString &numbers) {
+        QProcess cli;
+        cli.start(QStringLiteral(LOTO6_CLI), {QStringLiteral("tickets"), QStringLiteral("add"), QStringLiteral("--ledger"),
+                                              QDir::current().absoluteFilePath(cwd.ledgerPath()), QStringLiteral("--draw"),
+                                              QStringLiteral("2140"), QStringLiteral("--numbers"), numbers});
+        return cli.waitForFinished(30000) && cli.exitCode() == 0;
+    };
+    QVERIFY(addFromTheCommandLine(QStringLiteral("1,2,3,4,5,6")));
+    QApplication::processEvents();
+    QCOMPARE(window->model()->rowCount(), 0);
+    // Another child window in front, then the ticket window again.
+    frame.findChild<QAction *>(QStringLiteral("mnuSyutugenHindo"))->trigger();
+    frame.mdiArea()->setActiveSubWindow(ticketWindow);
+    QCOMPARE(window->model()->rowCount(), 1);
+    // The main window left for another application and back.
+    QVERIFY(addFromTheCommandLine(QStringLiteral("7,8,9,10,11,12")));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(window->model()->rowCount(), 1);
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTRY_COMPARE(window->model()->rowCount(), 2);
+
+    // Prize amounts the import window records reach the window through the
+    // ledger's notice, as lines from 買い目作成 do.
+    QVERIFY(window->prizeGrid()->model()->rowCount() > 0);
+    const QModelIndex first = window->prizeGrid()->model()->index(0, 1);
+    QVERIFY(first.data().toString().isEmpty());
+    TicketLedger::open(cwd.ledgerPath()).setPrize(2140, 1, 200000000);
+    frame.context()->ledgerWritten();
+    QCOMPARE(window->prizeGrid()->model()->index(0, 1).data().toString(), QStringLiteral("200,000,000円"));
+    QVERIFY(recorder.shown.isEmpty());
+}
+
+void TestTicketWindow::tablesFitTheWindow()
+{
+    // The largest amounts in every tier, at the window's own size: the
+    // amounts table shows all its columns without a bar, and the summary's
+    // figures are grouped.
+    WorkingDirectory cwd;
+    ProgramFolder folder;
+    TicketLedger ledger = TicketLedger::open(cwd.ledgerPath());
+    for (const int drawNo : {2128, 2129, 2130}) {
+        ledger.add(ticket(drawNo, {1, 2, 3, 4, 5, 6}));
+        for (int tier = 1; tier <= 4; ++tier)
+            ledger.setPrize(drawNo, tier, 1000000000 / tier);
+    }
+    MainFrm frame(folder.path());
+    QVERIFY(frame.load());
+    frame.resize(1280, 960);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    frame.findChild<QAction *>(QStringLiteral("mnuTickets"))->trigger();
+    auto *window = qobject_cast<TicketWindow *>(frame.childWindow(TicketWindow::ClassName));
+    QVERIFY(window);
+    QTableView *prizes = window->prizeGrid();
+    QTRY_VERIFY(prizes->isVisible());
+    QApplication::processEvents();
+    QVERIFY(!prizes->horizontalScrollBar()->isVisible());
+    QVERIFY2(prizes->horizontalHeader()->length() <= prizes->viewport()->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(prizes->horizontalHeader()->length()).arg(prizes->viewport()->width())));
+    QStandardItemModel *summary = window->summary();
+    const QString expectedRate = summary->item(summary->rowCount() - 1, 7)->text();
+    QVERIFY2(expectedRate.contains(QLatin1Char(',')), qPrintable(expectedRate)); // 211,078.1%
 }
 
 QTEST_MAIN(TestTicketWindow)

@@ -14,15 +14,20 @@
 #include "support/fixtures.h"
 #include "support/history.h"
 #include "ui/gui/sheetview.h"
+#include "ui/gui/tableactions.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -96,6 +101,30 @@ std::array<long long, 5> winningLines(const std::vector<BuyingPlan::Line> &lines
     return won;
 }
 
+// The words of a PDF's first page with their boxes, as pdftotext finds them.
+struct Word
+{
+    QString text;
+    QRectF box;
+};
+std::vector<Word> pageWords(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                 QStringLiteral("1"), QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(60000))
+        return {};
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    std::vector<Word> words;
+    for (const QRegularExpressionMatch &m : word.globalMatch(html)) {
+        words.push_back({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                               QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}
+
 } // namespace
 
 class TestWheelWindow : public QObject
@@ -108,6 +137,8 @@ private Q_SLOTS:
     void cancellingKeepsTheWindowWorking();
     void linesGoToTheLedgerAfterYes();
     void newDrawsArePlayedToo();
+    void printoutShowsTheWholeSummaryAboveTheTables();
+    void filtersTableFitsANarrowWindow();
 };
 
 void TestWheelWindow::menuOpensItAfterTheTickets()
@@ -310,6 +341,72 @@ void TestWheelWindow::newDrawsArePlayedToo()
     QCOMPARE(window->plan()->whatIf.drawsWon[4], fifthBefore + 1);
     QCOMPARE(window->findChild<QSpinBox *>(QStringLiteral("Spin回"))->value(), 2132);
     QVERIFY(window->findChild<QLabel *>(QStringLiteral("lblWhatIf"))->text().contains(QStringLiteral("第2131回")));
+}
+
+void TestWheelWindow::printoutShowsTheWholeSummaryAboveTheTables()
+{
+    // The summary's three lines (the wheel, its guarantee, its bound) are
+    // printed one under the other between the page's header and the
+    // table's caption row, none of them under it.
+    Program program;
+    QVERIFY(program.load());
+    WheelWindow *window = openFromMenu(program.frame);
+    QVERIFY(window);
+    window->setCandidates({2, 9, 16, 23, 30, 37, 41, 43, 5, 11});
+    window->setMode(BuyingPlan::Mode::Wheel);
+    window->setCondition({4, 3});
+    window->setSeconds(1);
+    QVERIFY(window->make());
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("wheel.pdf"));
+    QVERIFY(window->tableActions()->writePdf(pdf));
+    const std::vector<Word> words = pageWords(pdf);
+    QVERIFY(!words.empty());
+    const auto first = [&](const QString &start) {
+        for (const Word &w : words) {
+            if (w.text.startsWith(start))
+                return w.box;
+        }
+        return QRectF();
+    };
+    const QRectF caption = first(QStringLiteral("第1回〜第2130回")); // the page header
+    const QRectF wheel = first(QStringLiteral("縮小ホイール:"));
+    const QRectF guarantee = first(QStringLiteral("保証:"));
+    const QRectF bound = first(QStringLiteral("下限:"));
+    const QRectF header = first(QStringLiteral("番号"));
+    QStringList texts;
+    for (const Word &w : words)
+        texts << w.text;
+    for (const QRectF &box : {caption, wheel, guarantee, bound, header})
+        QVERIFY2(!box.isNull(), qPrintable(texts.join(QLatin1Char(' '))));
+    QVERIFY(caption.bottom() <= wheel.top());
+    QVERIFY(wheel.bottom() <= guarantee.top());
+    QVERIFY(guarantee.bottom() <= bound.top());
+    QVERIFY(bound.bottom() <= header.top());
+}
+
+void TestWheelWindow::filtersTableFitsANarrowWindow()
+{
+    // Filtered over all 43 numbers in a window fitted to a 1024-pixel
+    // screen: the filters' table shows every column, no bar to scroll.
+    Program program;
+    QVERIFY(program.load());
+    const DrawHistoryStore &store = program.frame.store();
+    WheelWindow window(store, [&store] {
+        PredictionEngine engine;
+        engine.SetUpPredictionGrids(store);
+        return engine;
+    }, program.cwd.ledgerPath(), [](const MessageRequest &) { return QMessageBox::Ok; });
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setMode(BuyingPlan::Mode::Filter);
+    window.make();
+    auto *table = window.findChild<SheetView *>(QStringLiteral("fpSpread3"));
+    QTRY_VERIFY(table->isVisible());
+    QApplication::processEvents();
+    QVERIFY(!table->horizontalScrollBar()->isVisible());
+    QVERIFY(table->geometry().right() < window.width());
 }
 
 QTEST_MAIN(TestWheelWindow)

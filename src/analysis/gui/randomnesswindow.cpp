@@ -4,6 +4,7 @@
 #include "ui/gui/filedialogs.h"
 #include "ui/gui/messages.h"
 #include "ui/gui/staleresultbar.h"
+#include "ui/gui/wrappinglabel.h"
 #include "ui/savedfile.h"
 
 #include <QAreaSeries>
@@ -113,9 +114,8 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     range->addWidget(run);
     range->addStretch();
 
-    m_summary = new QLabel;
+    m_summary = new WrappingLabel(QString());
     m_summary->setObjectName(QStringLiteral("summary"));
-    m_summary->setWordWrap(true);
 
     m_table = new QTableWidget(0, 6);
     m_table->setObjectName(QStringLiteral("tests"));
@@ -126,6 +126,7 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
+    // 判定 takes the rest of the width, however the other columns are sized.
     m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showChart(row); });
 
@@ -137,9 +138,13 @@ RandomnessWindow::RandomnessWindow(const DrawHistoryStore &store, QWidget *paren
     m_save = new QPushButton(QStringLiteral("画像で保存..."));
     m_save->setObjectName(QStringLiteral("saveChart"));
     connect(m_save, &QPushButton::clicked, this, &RandomnessWindow::saveChartAs);
+    auto *close = new QPushButton(QStringLiteral("閉じる"));
+    close->setObjectName(QStringLiteral("Cmd閉じる"));
+    connect(close, &QPushButton::clicked, this, &RandomnessWindow::closeRequested);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_save);
+    buttons->addWidget(close);
 
     auto *splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(m_table);
@@ -197,6 +202,8 @@ void RandomnessWindow::recompute()
 
 void RandomnessWindow::showReport()
 {
+    // The test the user was looking at stays chosen through a new run.
+    const int chosen = std::max(0, m_table->currentRow());
     m_table->setRowCount(0);
     if (!m_report.problem.isEmpty()) {
         m_summary->setText(m_report.problem);
@@ -229,8 +236,11 @@ void RandomnessWindow::showReport()
             m_table->setItem(row, col, item);
         }
     }
-    m_table->resizeColumnsToContents();
-    selectTest(0);
+    // Sized to their texts, but for 判定, which fills the rest: sizing it
+    // to its text would undo the stretch and leave a white block beside it.
+    for (int col = 0; col + 1 < m_table->columnCount(); ++col)
+        m_table->resizeColumnToContents(col);
+    selectTest(std::min(chosen, m_table->rowCount() - 1));
 }
 
 void RandomnessWindow::selectTest(int row)

@@ -39,6 +39,9 @@ public:
     // Saves the chart as PNG or SVG (by the name's suffix); the error, or "".
     QString saveChart(const QString &fileName) const;
 
+Q_SIGNALS:
+    void closeRequested();
+
 private:
     void showReport();
     void showChart(int row);

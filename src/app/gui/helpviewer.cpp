@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -83,6 +84,10 @@ HelpViewer::HelpViewer(QWidget *parent)
     connect(m_keyword, &QLineEdit::returnPressed, this, &HelpViewer::showSelectedEntry);
     connect(m_index, &QListWidget::itemActivated, this, &HelpViewer::showSelectedEntry);
     connect(show, &QPushButton::clicked, this, &HelpViewer::showSelectedEntry);
+    // Esc puts the help away, as it closes the program's dialogs.
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    close->setObjectName(QStringLiteral("helpClose"));
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 HelpViewer::~HelpViewer() = default;

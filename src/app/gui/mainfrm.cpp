@@ -5,6 +5,8 @@
 #include "app/gui/windowarrangement.h"
 #include "maintenance/drawdataupdate.h"
 #include "maintenance/gui/drawresultseditor.h"
+#include "maintenance/ticketledger.h"
+#include "maintenance/ticketledgerwatch.h"
 #include "prediction/optionsfile.h"
 #include "store/datalocation.h"
 #include "ui/gui/metrics.h"
@@ -15,6 +17,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
+#include <QShortcut>
 #include <QWindow>
 
 #include <utility>
@@ -43,7 +47,13 @@ MainFrm::MainFrm(const QString &programFolder, QWidget *parent)
         setGeometry(WindowArrangement::fitOnScreen(QSize(1280, 960), screen->availableGeometry(), QSize(16, 48)));
     else
         resize(1280, 960);
+    restoreFrameGeometry();
     createMenus();
+    // Ctrl+F4 closes the child window in front, as on every desktop with
+    // windows inside windows (through its own close, so the editor still asks).
+    auto *closeChild = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
+    closeChild->setObjectName(QStringLiteral("closeChild"));
+    connect(closeChild, &QShortcut::activated, m_mdi, &QMdiArea::closeActiveSubWindow);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
         if (window && window != windowHandle() && WindowArrangement::isOwnWindow(window))
             m_backFromOwnWindow = true;
@@ -89,6 +99,28 @@ void MainFrm::createMenus()
     }
 }
 
+QString MainFrm::frameGeometryFile() const
+{
+    return DataLocation::settingsFile(m_programFolder, GeometryFileName);
+}
+
+void MainFrm::restoreFrameGeometry()
+{
+    // A screen that has changed since is Qt's to allow for: the window
+    // comes back on the screen there is.
+    const QByteArray saved = QSettings(frameGeometryFile(), QSettings::IniFormat).value(QStringLiteral("MainFrm/geometry")).toByteArray();
+    if (!saved.isEmpty())
+        restoreGeometry(saved);
+}
+
+void MainFrm::saveFrameGeometry() const
+{
+    // Nothing of the user's data: a position that cannot be kept is lost
+    // without a word.
+    QSettings settings(frameGeometryFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("MainFrm/geometry"), saveGeometry());
+}
+
 QMessageBox::StandardButton MainFrm::message(const MessageRequest &request)
 {
     return m_presenter(this, request);
@@ -122,7 +154,8 @@ bool MainFrm::load()
         message(Messages::error(error.message()));
         return false;
     }
-    m_context.emplace(WindowContext{*m_store, *m_prediction, m_programFolder,
+    m_ledger = std::make_unique<TicketLedgerWatch>(TicketLedger::defaultPath(m_programFolder));
+    m_context.emplace(WindowContext{*m_store, *m_prediction, *m_ledger, m_programFolder,
                                     [this](const MessageRequest &request) { return message(request); },
                                     [this](const WindowFactory &factory) { return openWindow(factory); }});
     unsetCursor();
@@ -142,8 +175,7 @@ QMdiSubWindow *MainFrm::subWindow(const QString &className) const
 
 QWidget *MainFrm::childWindow(const QString &className) const
 {
-    QMdiSubWindow *window = subWindow(className);
-    return window ? window->widget() : nullptr;
+    return ChildWindow::contentOf(subWindow(className));
 }
 
 QWidget *MainFrm::openWindow(const WindowFactory &factory)
@@ -156,17 +188,19 @@ QWidget *MainFrm::openWindow(const WindowFactory &factory)
             open->showNormal();
         m_mdi->setActiveSubWindow(open);
         open->raise();
-        return open->widget();
+        return ChildWindow::contentOf(open);
     }
 
-    setCursor(Qt::WaitCursor);
+    // The hourglass over every window of the program, wherever the pointer
+    // is: a window may take seconds to compute (予想の検証).
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
     m_propEnd = false;
     QWidget *content = nullptr;
     const auto refuse = [&](const QString &reason) {
         // The window never opened, so it does not hold the flag.
         m_propEnd = true;
-        unsetCursor();
+        QGuiApplication::restoreOverrideCursor();
         message(Messages::error(QStringLiteral("%1: %2").arg(className, reason)));
     };
     try {
@@ -179,8 +213,7 @@ QWidget *MainFrm::openWindow(const WindowFactory &factory)
         return nullptr;
     }
 
-    auto *window = new ChildWindow;
-    window->setWidget(content);
+    auto *window = new ChildWindow(content);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(content->windowTitle());
     m_mdi->addSubWindow(window);
@@ -196,12 +229,16 @@ QWidget *MainFrm::openWindow(const WindowFactory &factory)
     if (content->metaObject()->indexOfSignal("closeRequested()") >= 0)
         connect(content, SIGNAL(closeRequested()), window, SLOT(close()));
     window->show();
+    // A layout that needs more than the designed size (this platform's fonts
+    // are wider) gets it, as far as the workspace has room.
+    if (m_mdi->isVisible())
+        window->resize(window->size().expandedTo(window->fittingSize()).boundedTo(m_mdi->maximumViewportSize()));
     m_mdi->setActiveSubWindow(window);
     // A window that names the widget for the keyboard (an analysis window's
     // grid) opens with it focused: Ctrl+End and the arrows work at once.
     if (content->focusProxy())
         content->setFocus(Qt::OtherFocusReason);
-    unsetCursor();
+    QGuiApplication::restoreOverrideCursor();
     return content;
 }
 
@@ -265,9 +302,17 @@ bool MainFrm::event(QEvent *event)
 
 void MainFrm::closeEvent(QCloseEvent *event)
 {
-    // No confirmation: the children close first, each running its unload.
+    // No confirmation, but for numbers typed into the editor and not saved
+    // yet: they are named, and the user may go back to them instead.
+    auto *editor = qobject_cast<DrawResultsEditor *>(childWindow(DrawResultsEditor::ClassName));
+    if (editor && !editor->mayCloseWithProgram()) {
+        event->ignore();
+        return;
+    }
+    // The children close first, each running its unload.
     m_closing = true;
-    if (auto *editor = qobject_cast<DrawResultsEditor *>(childWindow(DrawResultsEditor::ClassName))) {
+    saveFrameGeometry();
+    if (editor) {
         editor->closeWithoutQuestion();
         // The value it committed says so through a queued signal, delivered
         // by the processEvents below, after the store it would reload is gone.

@@ -18,6 +18,7 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class TicketLedgerWatch;
 
 // The program's only top-level frame: the menu tree with each entry's action
 // (menutree.h), the child windows and their arrangement, start-up and exit.
@@ -29,6 +30,8 @@ class MainFrm : public QMainWindow
     Q_PROPERTY(bool propEnd READ propEnd WRITE setPropEnd)
 
 public:
+    static inline const QString GeometryFileName = QStringLiteral("ロト6ケルモン画面.ini");
+
     // programFolder is the executable's folder; DataLocation says where the
     // database and the options file are for a program there.
     explicit MainFrm(const QString &programFolder, QWidget *parent = nullptr);
@@ -87,12 +90,18 @@ protected:
 
 private:
     void createMenus();
+    // Where and how large the window was when the program last ended, kept
+    // beside the options file (whose format is fixed).
+    QString frameGeometryFile() const;
+    void restoreFrameGeometry();
+    void saveFrameGeometry() const;
     void showPrediction(bool fromActivation);
     QMdiSubWindow *subWindow(const QString &className) const;
 
     QString m_programFolder;
     std::unique_ptr<DrawStore> m_store;
     std::unique_ptr<PredictionEngine> m_prediction;
+    std::unique_ptr<TicketLedgerWatch> m_ledger;
     std::optional<WindowContext> m_context;
     // The prediction window failed to open: activation does not try again
     // (its message would activate the main window, and so on); the menu does.

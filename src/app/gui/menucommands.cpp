@@ -11,6 +11,7 @@
 #include "maintenance/gui/ticketwindow.h"
 #include "maintenance/gui/updateprogressdialog.h"
 #include "maintenance/recentaddresses.h"
+#include "maintenance/ticketledgerwatch.h"
 #include "prediction/backtestsheets.h"
 #include "prediction/gui/backtestwindow.h"
 #include "prediction/gui/predictionwindow.h"
@@ -18,6 +19,7 @@
 #include "store/datalocation.h"
 #include "store/drawstore.h"
 #include "ui/gui/filedialogs.h"
+#include "ui/gui/subwindow.h"
 #include "ui/tableoutput.h"
 
 #include <QApplication>
@@ -119,12 +121,13 @@ WindowFactory tickets()
             [](const WindowContext &context) -> QWidget * {
                 // The ledger lives apart from the draw database, which an
                 // update replaces.
-                auto *window = new TicketWindow(
-                    TicketLedger::open(TicketLedger::defaultPath(context.programFolder)),
-                    TicketWindow::currentResults(context.store.history()), predictionLines(context), context.ask);
+                auto *window = new TicketWindow(TicketLedger::open(context.ledger.path()),
+                                                TicketWindow::currentResults(context.store.history()),
+                                                predictionLines(context), context.ask);
                 context.follow(window, [window](const DrawHistoryStore &newer) {
                     window->setResults(TicketWindow::currentResults(newer));
                 });
+                context.followLedger(window, [window] { window->reloadLedger(); });
                 QObject::connect(window, &TicketWindow::wheelRequested, window, [&context] { openWheels(context); });
                 return window;
             }};
@@ -135,12 +138,13 @@ WindowFactory wheels()
     return {WheelWindow::ClassName, WheelWindow::HeightTwips, WheelWindow::WidthTwips,
             [](const WindowContext &context) -> QWidget * {
                 auto *window = new WheelWindow(context.store.history(), currentPrediction(context),
-                                               TicketLedger::defaultPath(context.programFolder), context.ask);
+                                               context.ledger.path(), context.ask);
                 context.follow(window, [window](const DrawHistoryStore &newer) { window->recompute(newer); });
-                // The new lines in view where the user keeps the tickets.
+                // Every window showing the ledger reads it again; the new
+                // lines come into view where the user keeps the tickets.
                 QObject::connect(window, &WheelWindow::ticketsAdded, window, [&context] {
-                    if (auto *tickets = qobject_cast<TicketWindow *>(context.open(MenuCommands::tickets())))
-                        tickets->reloadLedger();
+                    context.ledgerWritten();
+                    context.open(MenuCommands::tickets());
                 });
                 return window;
             }};
@@ -202,7 +206,7 @@ void openEditor(MainFrm &frame)
                                              return editor;
                                          }});
     // No minimise and no maximise button.
-    if (auto *window = content ? qobject_cast<QMdiSubWindow *>(content->parentWidget()) : nullptr) {
+    if (QMdiSubWindow *window = enclosingSubWindow(content)) {
         window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         window->show();
@@ -219,11 +223,14 @@ void openImport(MainFrm &frame)
     }
     frame.openWindow({DrawImportWindow::ClassName, DrawImportWindow::HeightTwips, DrawImportWindow::WidthTwips,
                       [](const WindowContext &context) -> QWidget * {
-                          auto *window = new DrawImportWindow(
-                              context.databasePath(), TicketLedger::defaultPath(context.programFolder),
-                              RecentAddresses::defaultPath(context.programFolder), context.ask);
+                          auto *window = new DrawImportWindow(context.databasePath(), context.ledger.path(),
+                                                              RecentAddresses::defaultPath(context.programFolder),
+                                                              context.ask);
                           QObject::connect(window, &DrawImportWindow::databaseChanged, window,
                                            [&context] { context.drawsWritten(); });
+                          // The prize amounts it recorded, in the ticket window at once.
+                          QObject::connect(window, &DrawImportWindow::ledgerChanged, window,
+                                           [&context] { context.ledgerWritten(); });
                           return window;
                       }});
 }
@@ -236,8 +243,10 @@ void exportDraws(MainFrm &frame)
     const QString utf8 = QStringLiteral("CSV UTF-8 BOM付き (*.csv)");
     const QString shiftJis = QStringLiteral("CSV Shift_JIS (*.csv)");
     QString filter = utf8;
-    const QString out = QFileDialog::getSaveFileName(&frame, QStringLiteral("当選データ書出し"),
-                                                     FileDialogs::suggestion(FileDialogs::Kind::DrawData, QStringLiteral("loto6-history.csv")),
+    // Named after what it is, as every other save is after its window.
+    const QString caption = QStringLiteral("当選データ書出し");
+    const QString out = QFileDialog::getSaveFileName(&frame, caption,
+                                                     FileDialogs::suggestion(FileDialogs::Kind::DrawData, caption + QStringLiteral(".csv")),
                                                      utf8 + QStringLiteral(";;") + shiftJis, &filter);
     FileDialogs::remember(FileDialogs::Kind::DrawData, out);
     if (out.isEmpty())

@@ -1,8 +1,10 @@
 #include "app/gui/windowcontext.h"
 
+#include "maintenance/ticketledgerwatch.h"
 #include "store/drawdatabase.h"
 #include "store/drawstore.h"
 #include "store/runtimeerror.h"
+#include "ui/gui/subwindow.h"
 
 #include <QWidget>
 
@@ -13,7 +15,9 @@ void WindowContext::follow(QWidget *window, std::function<void(const DrawHistory
             recompute(draws.history());
         } catch (const RuntimeError &error) {
             // The child window's frame, when it has one, closes with it.
-            QWidget *frame = window->parentWidget() ? window->parentWidget() : window;
+            QWidget *frame = enclosingSubWindow(window);
+            if (!frame)
+                frame = window;
             const QString name = window->windowTitle();
             frame->close();
             tell(Messages::error(QStringLiteral("%1: %2").arg(name, error.message())));
@@ -28,6 +32,16 @@ void WindowContext::drawsWritten() const
     } catch (const DatabaseError &error) {
         ask(Messages::error(error.message()));
     }
+}
+
+void WindowContext::followLedger(QWidget *window, std::function<void()> reload) const
+{
+    ledger.onChanged(window, std::move(reload));
+}
+
+void WindowContext::ledgerWritten() const
+{
+    ledger.written();
 }
 
 QString WindowContext::databasePath() const

@@ -8,6 +8,7 @@
 
 class DrawStore;
 class PredictionEngine;
+class TicketLedgerWatch;
 class QWidget;
 struct DrawHistoryStore;
 struct WindowFactory;
@@ -21,6 +22,8 @@ struct WindowContext
     // The reflect flags (and the prediction window's tables), from the
     // start's ReadInitFile to the exit's WriteInitFile.
     PredictionEngine &prediction;
+    // The ticket ledger's file and its change notification.
+    TicketLedgerWatch &ledger;
     // The executable's folder: DataLocation says where the data lives for it.
     QString programFolder;
     // Shows a message box (through the main window's presenter) and returns
@@ -40,6 +43,12 @@ struct WindowContext
     // window that follows it recomputes. A database that cannot be read any
     // more is told; the windows keep what they show.
     void drawsWritten() const;
+
+    // Reads the ledger again (reload) whenever a window of the program wrote
+    // to it, for as long as window lives.
+    void followLedger(QWidget *window, std::function<void()> reload) const;
+    // A window wrote to the ticket ledger: every window showing it reads it again.
+    void ledgerWritten() const;
 
     // The draw database file the store reads.
     QString databasePath() const;

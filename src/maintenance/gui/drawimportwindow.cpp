@@ -83,7 +83,7 @@ void DrawImportWindow::createControls()
     layout->addWidget(intro);
 
     auto *sourceRow = new QHBoxLayout;
-    QPushButton *open = button(QStringLiteral("ファイルを開く..."), QStringLiteral("Cmdファイル"), this);
+    QPushButton *open = button(QStringLiteral("ファイルを開く(&O)..."), QStringLiteral("Cmdファイル"), this);
     m_source = new QLabel(this);
     m_source->setObjectName(QStringLiteral("lbl取込元"));
     sourceRow->addWidget(open);
@@ -99,7 +99,7 @@ void DrawImportWindow::createControls()
     m_address->addItems(RecentAddresses::load(m_addressesPath));
     m_address->lineEdit()->setPlaceholderText(QStringLiteral("https://… 当選結果のページまたは CSV"));
     addressLabel->setBuddy(m_address);
-    QPushButton *fetch = button(QStringLiteral("取得"), QStringLiteral("Cmd取得"), this);
+    QPushButton *fetch = button(QStringLiteral("取得(&G)"), QStringLiteral("Cmd取得"), this);
     addressRow->addWidget(addressLabel);
     addressRow->addWidget(m_address, 1);
     addressRow->addWidget(fetch);
@@ -112,14 +112,13 @@ void DrawImportWindow::createControls()
     layout->addWidget(m_paste);
 
     auto *checkRow = new QHBoxLayout;
-    QPushButton *check = button(QStringLiteral("確認"), QStringLiteral("Cmd確認"), this);
+    QPushButton *check = button(QStringLiteral("確認(&K)"), QStringLiteral("Cmd確認"), this);
     checkRow->addWidget(check);
     checkRow->addStretch(1);
     layout->addLayout(checkRow);
 
-    m_summary = new QLabel(this);
+    m_summary = new WrappingLabel(QString(), this);
     m_summary->setObjectName(QStringLiteral("lbl結果"));
-    m_summary->setWordWrap(true);
     layout->addWidget(m_summary);
 
     m_table = new QTableWidget(0, ColumnCount, this);
@@ -139,14 +138,16 @@ void DrawImportWindow::createControls()
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_apply = button(QStringLiteral("取込実行"), QStringLiteral("Cmd取込実行"), this);
-    QPushButton *close = button(QStringLiteral("閉じる"), QStringLiteral("Cmd閉じる"), this);
+    m_apply = button(QStringLiteral("取込実行(&I)"), QStringLiteral("Cmd取込実行"), this);
+    QPushButton *close = button(QStringLiteral("閉じる(&C)"), QStringLiteral("Cmd閉じる"), this);
     buttons->addWidget(m_apply);
     buttons->addWidget(close);
     layout->addLayout(buttons);
 
     connect(open, &QPushButton::clicked, this, &DrawImportWindow::Cmdファイル_Click);
     connect(fetch, &QPushButton::clicked, this, &DrawImportWindow::Cmd取得_Click);
+    // Enter in the address field fetches, as in a browser's address bar.
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &DrawImportWindow::Cmd取得_Click);
     connect(check, &QPushButton::clicked, this, &DrawImportWindow::Cmd確認_Click);
     connect(m_apply, &QPushButton::clicked, this, &DrawImportWindow::Cmd取込実行_Click);
     connect(close, &QPushButton::clicked, this, &DrawImportWindow::closeRequested);
@@ -333,6 +334,8 @@ void DrawImportWindow::Cmd取込実行_Click()
     const DrawImport::ApplyResult result = DrawImport::apply(m_plan, tickedOverwrites());
     unsetCursor();
     const bool wrote = result.wroteAnything();
+    if (result.prizes > 0)
+        Q_EMIT ledgerChanged();
     if (wrote)
         Q_EMIT databaseChanged();
     if (!result.ok) {

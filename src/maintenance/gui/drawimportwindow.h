@@ -75,6 +75,8 @@ Q_SIGNALS:
     // The database file now holds new draws (or the ledger new prize
     // amounts): the frame reloads what it shows.
     void databaseChanged();
+    // The ticket ledger holds new prize amounts.
+    void ledgerChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

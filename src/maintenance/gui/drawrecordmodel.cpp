@@ -9,6 +9,8 @@ const QColor BonusText(255, 0, 0);
 const QColor BonusBack(197, 255, 255);
 // A cell that cannot be saved as it reads: marked the moment it is typed.
 const QColor WrongBack(255, 150, 150);
+// A right number waiting for the rest of its draw: not in the file yet.
+const QColor PendingBack(255, 240, 150);
 constexpr int BonusColumn = 7; // model column of ボーナス数字
 } // namespace
 
@@ -47,10 +49,14 @@ QVariant DrawRecordModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         if (problem(index))
             return QBrush(WrongBack);
+        if (m_editor.isUnsaved(index.column() + 1, index.row() + 1))
+            return QBrush(PendingBack);
         return index.column() == BonusColumn ? QVariant(QBrush(BonusBack)) : QVariant();
     case Qt::ToolTipRole:
         if (const std::optional<CellProblem> wrong = problem(index))
             return wrong->reason + (wrong->kept ? QStringLiteral("。保存していません。") : QStringLiteral("。"));
+        if (m_editor.isUnsaved(index.column() + 1, index.row() + 1))
+            return QStringLiteral("本数字6個とボーナス数字がそろうと保存します。まだ保存していません。");
         return {};
     default:
         return {};
@@ -87,7 +93,7 @@ bool DrawRecordModel::setData(const QModelIndex &index, const QVariant &value, i
         return false;
     const EditResult result = m_editor.setText(index.column() + 1, index.row() + 1, value.toString());
     // A value may mark or clear its neighbours (a number twice in a draw)
-    // and be written together with them.
+    // and complete the draw, which is then written and shown ascending.
     Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     if (result.status == EditResult::Status::Failed || result.status == EditResult::Status::Refused) {
         Q_EMIT writeFailed(result.message);

@@ -4,6 +4,7 @@
 #include "maintenance/gui/editorgrid.h"
 #include "maintenance/gui/numbercelldelegate.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/subwindow.h"
 #include "ui/gui/tableactions.h"
 #include "ui/sheetexport.h"
 
@@ -275,7 +276,7 @@ void DrawResultsEditor::mnuDelLine_Click()
 
 void DrawResultsEditor::goToCell(const CellAddress &cell)
 {
-    if (auto *window = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+    if (QMdiSubWindow *window = enclosingSubWindow(this)) {
         if (QMdiArea *area = window->mdiArea())
             area->setActiveSubWindow(window);
         window->raise();
@@ -309,7 +310,7 @@ void DrawResultsEditor::Command1_Click()
     const std::vector<CellProblem> wrong = m_model->editor().wrongCells();
     if (!wrong.empty()) {
         m_ask(Messages::error(QStringLiteral("次のセルの数字に誤りがあります。\n%1\n\n"
-                                             "1～43の整数を、同じ回の数字と重ならないように入力するか、空欄にしてください。")
+                                             "1～43の整数を、同じ回の数字と重ならないように入力してください。")
                                   .arg(cellList(wrong))));
         goToCell(wrong.front().cell);
         return;
@@ -317,28 +318,34 @@ void DrawResultsEditor::Command1_Click()
     Q_EMIT closeRequested();
 }
 
-bool DrawResultsEditor::confirmLosingKeptCells()
+bool DrawResultsEditor::confirmLosingKeptCells(const QString &closing)
 {
     const std::vector<CellProblem> kept = m_model->editor().keptCells();
     if (kept.empty())
         return true;
     const QString text = QStringLiteral("次のセルは保存されていません。\n%1\n\n"
-                                        "保存せずに閉じてよろしいですか？")
-                             .arg(cellList(kept));
+                                        "保存せずに%2よろしいですか？")
+                             .arg(cellList(kept), closing);
     if (m_ask(Messages::confirm(text)) == QMessageBox::Yes)
         return true;
     goToCell(kept.front().cell);
     return false;
 }
 
+bool DrawResultsEditor::mayCloseWithProgram()
+{
+    m_delegate->commitOpenEditor();
+    return confirmLosingKeptCells(QStringLiteral("終了して"));
+}
+
 void DrawResultsEditor::closeEvent(QCloseEvent *event)
 {
-    // Closing by the frame or with the main window skips the check, but a
-    // value still being typed is committed like any other. Typed values
-    // that could not be saved are named, and the user may go back to them;
-    // the exit of the program cannot be cancelled and does not ask.
+    // Closing by the frame skips the check, but a value still being typed
+    // is committed like any other. Typed values that are not saved are
+    // named, and the user may go back to them; the program's exit has asked
+    // already (mayCloseWithProgram).
     m_delegate->commitOpenEditor();
-    if (!m_closingWithProgram && !confirmLosingKeptCells()) {
+    if (!m_closingWithProgram && !confirmLosingKeptCells(QStringLiteral("閉じて"))) {
         event->ignore();
         return;
     }

@@ -17,10 +17,11 @@ class QTableView;
 class Sheet;
 class TableActions;
 
-// The window 当選データ入力: every draw record in an editable grid. A cell is
-// written to its record when its edit is committed; rows are added and
-// deleted from the pop-up menu of the header column; 閉じる closes only when
-// every number cell is empty or a whole number 1 … 43.
+// The window 当選データ入力: every draw record in an editable grid. A draw
+// is written to its record once its row shows seven different numbers
+// (DrawRecordEditor); rows are added and deleted from the pop-up menu of the
+// header column; 閉じる closes only when no number cell is wrong, and any
+// way of closing names the typed values that are not saved first.
 class DrawResultsEditor : public QWidget
 {
     Q_OBJECT
@@ -44,8 +45,11 @@ public:
     // The records as a table: a caption row, then one row per record.
     Sheet recordsSheet() const;
 
-    // The main window is closing: the editor closes without asking, as
-    // the exit cannot be cancelled.
+    // The program is about to end: a value being typed is committed, and
+    // typed values that are not saved are named; false when the user goes
+    // back to them (the exit stops). Then closeWithoutQuestion: the editor
+    // closes without asking again.
+    bool mayCloseWithProgram();
     void closeWithoutQuestion() { m_closingWithProgram = true; }
 
     void Command1_Click();
@@ -69,9 +73,9 @@ private:
     // Brings the window to the front with that cell current, in view and
     // focused, ready for typing.
     void goToCell(const CellAddress &cell);
-    // Asks whether to close although typed values were not saved; false
-    // when the user goes back to them.
-    bool confirmLosingKeptCells();
+    // Asks whether to go on closing ("閉じて", "終了して") although typed
+    // values were not saved; false when the user goes back to them.
+    bool confirmLosingKeptCells(const QString &closing);
     // "回数5のボーナス数字「44」：1～43の整数ではありません", one a line.
     QString cellList(const std::vector<CellProblem> &cells) const;
 

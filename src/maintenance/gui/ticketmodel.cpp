@@ -35,9 +35,10 @@ TicketTableModel::TicketTableModel(TicketLedger ledger, DrawResults results, QOb
     : QAbstractTableModel(parent)
     , m_ledger(std::move(ledger))
     , m_results(std::move(results))
-    , m_tickets(m_ledger.tickets())
-    , m_prizes(m_ledger.prizes())
 {
+    m_seenVersion = m_ledger.dataVersion();
+    m_tickets = m_ledger.tickets();
+    m_prizes = m_ledger.prizes();
 }
 
 int TicketTableModel::rowCount(const QModelIndex &parent) const
@@ -288,6 +289,7 @@ void TicketTableModel::reload()
     // made elsewhere.
     try {
         beginResetModel();
+        m_seenVersion = m_ledger.dataVersion();
         m_tickets = m_ledger.tickets();
         m_prizes = m_ledger.prizes();
         endResetModel();
@@ -296,6 +298,19 @@ void TicketTableModel::reload()
         endResetModel();
         Q_EMIT writeFailed(error.message());
     }
+}
+
+bool TicketTableModel::reloadIfChangedElsewhere()
+{
+    try {
+        if (m_ledger.dataVersion() == m_seenVersion)
+            return false;
+    } catch (const DatabaseError &error) {
+        Q_EMIT writeFailed(error.message());
+        return false;
+    }
+    reload();
+    return true;
 }
 
 PrizeTableModel::PrizeTableModel(TicketTableModel *tickets, QObject *parent)

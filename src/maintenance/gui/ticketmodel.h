@@ -46,6 +46,9 @@ public:
     void setResults(DrawResults results);
     // What the ledger holds now: another window has written to it.
     void reload();
+    // Reads the ledger again when another program (or another connection)
+    // has written to it since it was last read; true when it had.
+    bool reloadIfChangedElsewhere();
 
     const std::vector<Ticket> &tickets() const { return m_tickets; }
     const PrizeBook &prizes() const { return m_prizes; }
@@ -65,6 +68,8 @@ private:
     DrawResults m_results;
     std::vector<Ticket> m_tickets;
     PrizeBook m_prizes;
+    // The ledger's data version when it was last read.
+    qint64 m_seenVersion = 0;
 };
 
 // The prize amounts of 1等 … 4等 per draw the tickets are for, editable (an

@@ -5,20 +5,27 @@
 #include "store/drawdatabase.h"
 #include "store/runtimeerror.h"
 #include "ui/gui/metrics.h"
+#include "ui/gui/subwindow.h"
+#include "ui/gui/wrappinglabel.h"
 #include "ui/numbertext.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QWindow>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -65,17 +72,17 @@ TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, std::vector
     m_summary = new QStandardItemModel(this);
     connect(m_model, &TicketTableModel::ledgerChanged, this, &TicketWindow::refreshSummary);
 
-    auto *label = new QLabel(QStringLiteral("購入した数字を記録し、抽選結果と照合します（1口 %1円）。当選金額は回ごとに入力できます（5等は 1,000円）。")
+    auto *label = new WrappingLabel(QStringLiteral("購入した数字を記録し、抽選結果と照合します（1口 %1円）。当選金額は回ごとに入力できます（5等は 1,000円）。")
                                  .arg(TicketRules::PricePerLine),
                              this);
     label->setObjectName(QStringLiteral("Label1"));
 
-    QPushButton *add = button(this, QStringLiteral("Cmd追加"), QStringLiteral("追加"));
-    QPushButton *remove = button(this, QStringLiteral("Cmd削除"), QStringLiteral("削除"));
-    QPushButton *copy = button(this, QStringLiteral("Cmd複製"), QStringLiteral("複製"));
-    QPushButton *fromPrediction = button(this, QStringLiteral("Cmd予想から追加"), QStringLiteral("予想から追加"));
-    QPushButton *quickPick = button(this, QStringLiteral("Cmdクイックピック"), QStringLiteral("クイックピック"));
-    QPushButton *close = button(this, QStringLiteral("Cmd閉じる"), QStringLiteral("閉じる"));
+    QPushButton *add = button(this, QStringLiteral("Cmd追加"), QStringLiteral("追加(&A)"));
+    QPushButton *remove = button(this, QStringLiteral("Cmd削除"), QStringLiteral("削除(&R)"));
+    QPushButton *copy = button(this, QStringLiteral("Cmd複製"), QStringLiteral("複製(&U)"));
+    QPushButton *fromPrediction = button(this, QStringLiteral("Cmd予想から追加"), QStringLiteral("予想から追加(&P)"));
+    QPushButton *quickPick = button(this, QStringLiteral("Cmdクイックピック"), QStringLiteral("クイックピック(&Q)"));
+    QPushButton *close = button(this, QStringLiteral("Cmd閉じる"), QStringLiteral("閉じる(&C)"));
     m_pickCount = new QSpinBox(this);
     m_pickCount->setObjectName(QStringLiteral("Spinクイックピック"));
     m_pickCount->setRange(1, 100);
@@ -127,9 +134,10 @@ TicketWindow::TicketWindow(TicketLedger ledger, DrawResults results, std::vector
     auto *summaryBox = new QVBoxLayout;
     summaryBox->addWidget(summaryLabel);
     summaryBox->addWidget(m_summaryGrid);
+    // The amounts take the width their columns need, the summary the rest.
     auto *bottom = new QHBoxLayout;
-    bottom->addLayout(prizeBox, 2);
-    bottom->addLayout(summaryBox, 3);
+    bottom->addLayout(prizeBox, 0);
+    bottom->addLayout(summaryBox, 1);
 
     auto *layout = new QVBoxLayout(this);
     const int margin = Metrics::twipsToPixels(120);
@@ -163,6 +171,30 @@ void TicketWindow::reloadLedger()
     m_grid->scrollToBottom();
 }
 
+bool TicketWindow::lookForOutsideChanges()
+{
+    if (!m_model->reloadIfChangedElsewhere())
+        return false;
+    m_grid->scrollToBottom();
+    return true;
+}
+
+void TicketWindow::showEvent(QShowEvent *event)
+{
+    if (!m_watchingActivation) {
+        m_watchingActivation = true;
+        // Coming to the front among the program's windows.
+        if (QMdiSubWindow *window = enclosingSubWindow(this))
+            connect(window, &QMdiSubWindow::aboutToActivate, this, &TicketWindow::lookForOutsideChanges);
+        // Back in the program (from a terminal where tickets were added, say).
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *focused) {
+            if (focused && focused == window()->windowHandle())
+                lookForOutsideChanges();
+        });
+    }
+    QWidget::showEvent(event);
+}
+
 void TicketWindow::setUpGrids()
 {
     setUpTable(m_grid);
@@ -185,12 +217,27 @@ void TicketWindow::setUpGrids()
     m_prizeGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_prizeGrid->horizontalHeader()->setStretchLastSection(true);
     m_prizeGrid->horizontalHeader()->setMinimumSectionSize(Metrics::columnPixels(7.0));
+    connect(m_prizes, &QAbstractItemModel::modelReset, this, &TicketWindow::fitPrizeGrid);
+    connect(m_prizes, &QAbstractItemModel::dataChanged, this, &TicketWindow::fitPrizeGrid);
+    fitPrizeGrid();
 
     setUpTable(m_summaryGrid);
     m_summaryGrid->verticalHeader()->setVisible(false);
     m_summaryGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_summaryGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_summaryGrid->horizontalHeader()->setStretchLastSection(true);
+}
+
+void TicketWindow::fitPrizeGrid()
+{
+    // As wide as its columns need, a bar's width spare: an amount of 10億円
+    // in every tier never hides behind a horizontal bar.
+    QHeaderView *header = m_prizeGrid->horizontalHeader();
+    int width = 2 * m_prizeGrid->frameWidth() + m_prizeGrid->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_prizes->columnCount(); ++c)
+        width += std::max({header->sectionSizeHint(c), static_cast<QAbstractItemView *>(m_prizeGrid)->sizeHintForColumn(c),
+                            header->minimumSectionSize()});
+    m_prizeGrid->setMinimumWidth(width);
 }
 
 void TicketWindow::refreshSummary()
@@ -212,7 +259,7 @@ void TicketWindow::refreshSummary()
             item->setTextAlignment(items.isEmpty() ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
             items << item;
         }
-        if (row.period == QLatin1String("合計")) {
+        if (row.period == QStringLiteral("合計")) {
             for (QStandardItem *item : items) {
                 QFont font = item->font();
                 font.setBold(true);

@@ -66,6 +66,9 @@ public:
     // Shows what the ledger holds now (another window added to it), the
     // newest tickets in view.
     void reloadLedger();
+    // The same when another program has written to the ledger since it was
+    // read; done whenever the window is activated. True when it had.
+    bool lookForOutsideChanges();
 
     TicketTableModel *model() const { return m_model; }
     QTableView *grid() const { return m_grid; }
@@ -88,9 +91,13 @@ Q_SIGNALS:
     // The last item of 予想から追加: the window 買い目作成 for fewer lines.
     void wheelRequested();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void setUpGrids();
     void refreshSummary();
+    void fitPrizeGrid();
     void addLines(const std::vector<std::array<int, 6>> &lines, const QString &memo);
     std::vector<int> selectedRows() const;
     Ticket newTicket(const std::array<int, 6> &numbers, const QString &memo) const;
@@ -105,4 +112,5 @@ private:
     QTableView *m_prizeGrid = nullptr;
     QTableView *m_summaryGrid = nullptr;
     QSpinBox *m_pickCount = nullptr;
+    bool m_watchingActivation = false;
 };

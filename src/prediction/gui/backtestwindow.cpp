@@ -6,6 +6,7 @@
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
 #include "ui/gui/staleresultbar.h"
+#include "ui/gui/wrappinglabel.h"
 
 #include <QApplication>
 #include <QAreaSeries>
@@ -31,6 +32,8 @@
 #include <memory>
 
 namespace {
+
+constexpr int ChartMinimumHeight = 180;
 
 const QString SearchIntroduction = QStringLiteral("「設定の探索」を押すと、4096通りの反映設定を検証範囲の前半で試し、"
                                                   "１発予想が最も当たった設定を後半で確かめます。");
@@ -91,9 +94,8 @@ void BacktestWindow::createControls()
         m_reflect[size_t(k)] = box;
     }
 
-    m_status = new QLabel(this);
+    m_status = new WrappingLabel(QString(), this);
     m_status->setObjectName(QStringLiteral("status"));
-    m_status->setWordWrap(true);
 
     m_summary = new SheetView(this);
     m_summary->setObjectName(QStringLiteral("summary"));
@@ -115,6 +117,9 @@ void BacktestWindow::createControls()
     m_chart = new QChartView(chartPage);
     m_chart->setObjectName(QStringLiteral("chart"));
     m_chart->setRenderHint(QPainter::Antialiasing);
+    // Tall enough for its labels and the whole axis title: a window with
+    // less room scrolls rather than squashing the chart.
+    m_chart->setMinimumHeight(ChartMinimumHeight);
     // Over two thousand draws the three lines lie on top of each other; as
     // the difference from the expectation the band and the walk stay readable.
     m_difference = new QCheckBox(QStringLiteral("期待値との差で表示"), chartPage);
@@ -300,19 +305,20 @@ void BacktestWindow::showResult()
 
 void BacktestWindow::showChart()
 {
+    // The height goes to the plot: the choices above say which method and
+    // how it is drawn, the legend beside it what the lines and the band are.
     auto *chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setBackgroundRoundness(0);
     const int method = m_method->currentIndex();
     const bool difference = m_difference->isChecked();
-    chart->setTitle(difference
-                        ? QStringLiteral("%1: 累積の的中数 − でたらめに選んだ場合の期待値（帯は±2σ）").arg(Backtest::methodName(method))
-                        : QStringLiteral("%1: 累積の的中数と、でたらめに選んだ場合の期待値（帯は±2σ）").arg(Backtest::methodName(method)));
     if (m_result) {
         const std::vector<BacktestSheets::CumulativePoint> points = BacktestSheets::cumulative(*m_result, method);
         auto *hits = new QLineSeries;
-        hits->setName(difference ? QStringLiteral("的中数 − 期待値") : QStringLiteral("的中数"));
+        hits->setName(Backtest::methodName(method) + (difference ? QStringLiteral("の的中数 − 期待値") : QStringLiteral("の的中数")));
         auto *expected = new QLineSeries;
-        expected->setName(QStringLiteral("期待値"));
+        expected->setName(QStringLiteral("でたらめに選んだ場合の期待値"));
         auto *upper = new QLineSeries;
         auto *lower = new QLineSeries;
         double top = 1;
@@ -340,7 +346,7 @@ void BacktestWindow::showChart()
         x->setTitleText(QStringLiteral("回数"));
         x->setLabelFormat(QStringLiteral("%d"));
         auto *y = new QValueAxis;
-        y->setTitleText(difference ? QStringLiteral("的中数 − 期待値（累積）") : QStringLiteral("的中数（累積）"));
+        y->setTitleText(difference ? QStringLiteral("的中数 − 期待値") : QStringLiteral("的中数"));
         y->setLabelFormat(QStringLiteral("%.0f"));
         chart->addAxis(x, Qt::AlignBottom);
         chart->addAxis(y, Qt::AlignLeft);
@@ -352,14 +358,15 @@ void BacktestWindow::showChart()
             const double first = points.front().draw;
             const double last = std::max(points.back().draw, points.front().draw + 1);
             x->setRange(first, last);
-            const double margin = (top - bottom) * 0.05;
-            y->setRange(bottom - (difference ? margin : 0), top + margin);
-            // Labels on round values, counted from 0 (and so symmetric about it).
-            for (QValueAxis *axis : {x, y}) {
-                axis->setTickType(QValueAxis::TicksDynamic);
-                axis->setTickAnchor(0);
-                axis->setTickInterval(BacktestSheets::roundTickInterval(axis->max() - axis->min(), 8));
-            }
+            x->setTickType(QValueAxis::TicksDynamic);
+            x->setTickAnchor(0);
+            x->setTickInterval(BacktestSheets::roundTickInterval(last - first, 8));
+            // The values run from round label to round label, 0 among them:
+            // the chart's dynamic ticks put them between the round values.
+            const BacktestSheets::AxisTicks values = BacktestSheets::roundAxis(bottom, top, 6);
+            y->setRange(values.min, values.max);
+            y->setTickType(QValueAxis::TicksFixed);
+            y->setTickCount(values.count);
         }
     }
     replaceChart(m_chart, chart);

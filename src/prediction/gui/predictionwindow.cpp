@@ -112,6 +112,14 @@ void PredictionWindow::recompute(const DrawHistoryStore &store)
     fitGridHeights();
 }
 
+QSize PredictionWindow::minimumSizeHint() const
+{
+    // The layout's own margins may go: the window's size in twips counted
+    // its title bar and borders too.
+    const QRect controls = childrenRect();
+    return {controls.right() + 1, controls.bottom() + 1};
+}
+
 void PredictionWindow::fitGridHeights()
 {
     // The layout's heights were made for a smaller row unit than ours: a grid
@@ -119,6 +127,7 @@ void PredictionWindow::fitGridHeights()
     // it ends where its columns do.
     for (SheetView *view : m_grids)
         view->resize(view->fittedSize(QSize(Metrics::twipsToPixels(GridWidthTwips), QWIDGETSIZE_MAX)));
+    updateGeometry();
 }
 
 void PredictionWindow::createControls()

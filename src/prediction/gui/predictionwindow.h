@@ -47,6 +47,10 @@ public:
     // The window as it shows on screen, drawn offscreen.
     static QImage render(PredictionEngine &engine, const DrawHistoryStore &store);
 
+    // Its controls stand where the layout puts them: a smaller window
+    // scrolls them rather than cutting them off.
+    QSize minimumSizeHint() const override;
+
 Q_SIGNALS:
     void closeRequested();
     // 買い目作成 with the numbers of one of the predictions as candidates.

@@ -8,6 +8,8 @@
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetview.h"
 #include "ui/gui/tableactions.h"
+#include "ui/gui/wrappinglabel.h"
+#include "ui/numbertext.h"
 #include "ui/sheetexport.h"
 #include "ui/tableoutput.h"
 
@@ -40,12 +42,11 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &caption
     return b;
 }
 
+// A text of the window, its lines broken by the Japanese rules.
 QLabel *label(QWidget *parent, const QString &name, const QString &text = {})
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new WrappingLabel(text, parent);
     l->setObjectName(name);
-    l->setWordWrap(true);
-    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return l;
 }
 
@@ -107,7 +108,7 @@ void WheelWindow::createControls()
     m_candidates = new QLineEdit(this);
     m_candidates->setObjectName(QStringLiteral("Txt候補"));
     m_candidates->setPlaceholderText(QStringLiteral("例: 1,4,7,12,18,23,29,35,41（6～43個。絞り込みでは空欄で1～43すべて）"));
-    QPushButton *fromPrediction = button(this, QStringLiteral("Cmd予想から"), QStringLiteral("予想から"));
+    QPushButton *fromPrediction = button(this, QStringLiteral("Cmd予想から"), QStringLiteral("予想から(&Y)"));
     auto *predictions = new QMenu(fromPrediction);
     for (TicketSources::Source source : TicketSources::AllSources) {
         QAction *action = predictions->addAction(TicketSources::sourceName(source));
@@ -115,7 +116,7 @@ void WheelWindow::createControls()
         connect(action, &QAction::triggered, this, [this, source] { useSource(source); });
     }
     fromPrediction->setMenu(predictions);
-    QPushButton *fromAnalysis = button(this, QStringLiteral("Cmd分析から"), QStringLiteral("分析から"));
+    QPushButton *fromAnalysis = button(this, QStringLiteral("Cmd分析から"), QStringLiteral("分析から(&B)"));
     auto *analyses = new QMenu(fromAnalysis);
     const auto frequencyItem = [&](const QString &name, const QString &caption, Candidates::Frequency which) {
         QAction *action = analyses->addAction(caption);
@@ -131,18 +132,20 @@ void WheelWindow::createControls()
     m_frequencyCount->setValue(18);
     m_frequencyCount->setSuffix(QStringLiteral(" 個"));
     auto *candidateRow = new QHBoxLayout;
-    candidateRow->addWidget(new QLabel(QStringLiteral("候補の数字:"), this));
+    auto *candidateLabel = new QLabel(QStringLiteral("候補の数字(&N):"), this);
+    candidateLabel->setBuddy(m_candidates);
+    candidateRow->addWidget(candidateLabel);
     candidateRow->addWidget(m_candidates, 1);
     candidateRow->addWidget(fromPrediction);
     candidateRow->addWidget(fromAnalysis);
     candidateRow->addWidget(m_frequencyCount);
 
     // How the lines are made.
-    m_all = new QRadioButton(QStringLiteral("全組合せ"), this);
+    m_all = new QRadioButton(QStringLiteral("全組合せ(&A)"), this);
     m_all->setObjectName(QStringLiteral("Opt全組合せ"));
-    m_wheel = new QRadioButton(QStringLiteral("縮小ホイール"), this);
+    m_wheel = new QRadioButton(QStringLiteral("縮小ホイール(&R)"), this);
     m_wheel->setObjectName(QStringLiteral("Opt縮小ホイール"));
-    m_filter = new QRadioButton(QStringLiteral("絞り込み"), this);
+    m_filter = new QRadioButton(QStringLiteral("絞り込み(&F)"), this);
     m_filter->setObjectName(QStringLiteral("Opt絞り込み"));
     m_wheel->setChecked(true);
     auto *modes = new QButtonGroup(this);
@@ -172,17 +175,17 @@ void WheelWindow::createControls()
     m_filters = new FilterPanel(this);
 
     // Commands.
-    m_make = button(this, QStringLiteral("Cmd作成"), QStringLiteral("作成"));
+    m_make = button(this, QStringLiteral("Cmd作成"), QStringLiteral("作成(&G)"));
     m_make->setDefault(true);
-    QPushButton *print = button(this, QStringLiteral("Command2"), QStringLiteral("印刷"));
-    m_add = button(this, QStringLiteral("Cmd購入記録に追加"), QStringLiteral("購入記録に追加"));
+    QPushButton *print = button(this, QStringLiteral("Command2"), QStringLiteral("印刷(&P)"));
+    m_add = button(this, QStringLiteral("Cmd購入記録に追加"), QStringLiteral("購入記録に追加(&K)"));
     m_draw = new QSpinBox(this);
     m_draw->setObjectName(QStringLiteral("Spin回"));
     m_draw->setRange(1, TicketRules::HighestDrawNo);
     m_draw->setPrefix(QStringLiteral("第"));
     m_draw->setSuffix(QStringLiteral("回"));
     m_draw->setValue(m_results.lastDrawNo() + 1);
-    QPushButton *close = button(this, QStringLiteral("Cmd閉じる"), QStringLiteral("閉じる"));
+    QPushButton *close = button(this, QStringLiteral("Cmd閉じる"), QStringLiteral("閉じる(&C)"));
     auto *commandRow = new QHBoxLayout;
     commandRow->addWidget(m_make);
     commandRow->addWidget(print);
@@ -207,6 +210,9 @@ void WheelWindow::createControls()
     m_whatIf->setObjectName(QStringLiteral("fpSpread2"));
     m_filterStats = new SheetView(this);
     m_filterStats->setObjectName(QStringLiteral("fpSpread3"));
+    // Each table as wide and as tall as its cells: no grey band beside them.
+    for (SheetView *view : {m_lines, m_whatIf, m_filterStats})
+        view->setFollowsTable(true);
     m_whatIfText = label(this, QStringLiteral("lblWhatIf"));
     QLabel *warning = label(this, QStringLiteral("lblPastWarning"), BuyingPlan::pastWarning());
 
@@ -214,13 +220,13 @@ void WheelWindow::createControls()
     right->addWidget(new QLabel(QStringLiteral("■過去の抽せんに当てはめると"), this));
     right->addWidget(warning);
     right->addWidget(m_whatIfText);
-    right->addWidget(m_whatIf);
-    m_filterCaption = new QLabel(QStringLiteral("■絞り込みの条件: 過去に満たした回と、公平な抽せんで満たす確率"), this);
-    right->addWidget(m_filterCaption);
-    right->addWidget(m_filterStats);
+    right->addWidget(m_whatIf, 0, Qt::AlignLeft);
     right->addStretch(1);
+    // The filters' table is wider than the column beside the lines: it
+    // takes the window's whole width above them.
+    m_filterCaption = new QLabel(QStringLiteral("■絞り込みの条件: 過去に満たした回と、公平な抽せんで満たす確率"), this);
     auto *tables = new QHBoxLayout;
-    tables->addWidget(m_lines, 2);
+    tables->addWidget(m_lines, 2, Qt::AlignLeft | Qt::AlignTop);
     tables->addLayout(right, 3);
 
     auto *layout = new QVBoxLayout(this);
@@ -234,6 +240,8 @@ void WheelWindow::createControls()
     layout->addWidget(honesty);
     layout->addWidget(m_summary);
     layout->addWidget(m_status);
+    layout->addWidget(m_filterCaption);
+    layout->addWidget(m_filterStats, 0, Qt::AlignLeft);
     layout->addLayout(tables, 1);
     setFocusProxy(m_candidates);
 }
@@ -387,8 +395,8 @@ std::optional<BuyingPlan::Plan> WheelWindow::runWithProgress(const BuyingPlan::R
         }
         if (p.budget > 0) {
             dialog.setLabelText(QStringLiteral("縮小ホイールを探しています…\n見つかった最小: %1（下限 %2口）\n経過 %3秒 / %4秒")
-                                    .arg(p.lines > 0 ? QStringLiteral("%1口").arg(p.lines) : QStringLiteral("まだありません"))
-                                    .arg(p.lowerBound)
+                                    .arg(p.lines > 0 ? QStringLiteral("%1口").arg(groupedDigits(p.lines)) : QStringLiteral("まだありません"))
+                                    .arg(groupedDigits(p.lowerBound))
                                     .arg(QString::number(p.elapsed, 'f', 1), QString::number(p.budget, 'f', 0)));
             dialog.setValue(std::clamp(int(1000 * p.elapsed / p.budget), 0, 999));
         } else if (p.elapsed > 0) {
@@ -446,12 +454,9 @@ void WheelWindow::showPlan()
     m_whatIf->setSheet(BuyingSheets::whatIf(plan.whatIf));
     m_whatIf->setVisible(listed);
     m_whatIfText->setText(listed ? BuyingSheets::whatIfText(plan.whatIf) : QString());
-    m_whatIf->setFixedHeight(m_whatIf->sizeHint().height());
     m_filterStats->setSheet(plan.filter ? BuyingSheets::filters(*plan.filter) : Sheet());
     m_filterStats->setVisible(plan.filter.has_value());
     m_filterCaption->setVisible(plan.filter.has_value());
-    if (plan.filter)
-        m_filterStats->setFixedHeight(m_filterStats->sizeHint().height());
     m_add->setEnabled(listed && plan.count > 0);
 }
 
@@ -462,9 +467,7 @@ bool WheelWindow::addToLedger()
     const int drawNo = m_draw->value();
     const QString memo = BuyingPlan::memo(*m_plan);
     const QString question = QStringLiteral("%1 の %2口（%3）を第%4回の購入記録に追加します。よろしいですか？")
-                                 .arg(memo)
-                                 .arg(m_plan->count)
-                                 .arg(formatYen(m_plan->cost()))
+                                 .arg(memo, groupedDigits(m_plan->count), formatYen(m_plan->cost()))
                                  .arg(drawNo);
     if (m_ask(Messages::confirm(question)) != QMessageBox::Yes)
         return false;
@@ -478,7 +481,7 @@ bool WheelWindow::addToLedger()
         m_ask(Messages::error(error.message()));
         return false;
     }
-    setStatus(QStringLiteral("第%1回の購入記録に %2口を追加しました。").arg(drawNo).arg(m_plan->count), false);
+    setStatus(QStringLiteral("第%1回の購入記録に %2口を追加しました。").arg(drawNo).arg(groupedDigits(m_plan->count)), false);
     Q_EMIT ticketsAdded(drawNo);
     return true;
 }

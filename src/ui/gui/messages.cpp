@@ -1,8 +1,12 @@
 #include "ui/gui/messages.h"
 
+#include "ui/linebreak.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QStyle>
 
@@ -33,6 +37,21 @@ void keepTitleWhole(QMessageBox &box)
                       grid->columnCount());
 }
 
+// The text broken into lines by the Japanese rules (LineBreak), each short
+// enough that the box does not wrap it again its own way, which may end a
+// line before a word's last kana ("よろし/いですか？"). A box wraps beyond
+// half the screen's width or 500 pixels, icon and margins included.
+QString brokenText(const QString &text, const QWidget &box)
+{
+    const QScreen *screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    const int limit = std::min(screen ? screen->availableGeometry().width() / 2 : 500, 500);
+    const int icon = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    const double width = std::max(200, limit - icon - 60);
+    const QFontMetricsF metrics(box.font());
+    return LineBreak::wrap(text, width, [&metrics](const QString &piece) { return metrics.horizontalAdvance(piece); })
+        .join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 MessageRequest error(const QString &text)
@@ -52,7 +71,9 @@ MessageRequest information(const QString &text)
 
 QMessageBox::StandardButton showBox(QWidget *parent, const MessageRequest &request)
 {
-    QMessageBox box(request.icon, request.title, request.text, request.buttons, parent);
+    QMessageBox box(request.icon, request.title, QString(), request.buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(brokenText(request.text, box));
     box.setDefaultButton(request.defaultButton);
     for (const auto &[button, text] : request.buttonTexts) {
         if (QAbstractButton *shown = box.button(button))

@@ -2,6 +2,7 @@
 
 #include "ui/gui/metrics.h"
 #include "ui/gui/sheetpainter.h"
+#include "ui/linebreak.h"
 #include "ui/savedfile.h"
 
 #include <QAction>
@@ -94,24 +95,6 @@ void drawFooter(QPainter &painter, int page, int pages, const QString &date, dou
 
 } // namespace
 
-std::vector<PageLayout::Table> tables(const Document &document)
-{
-    std::vector<PageLayout::Table> result;
-    for (const Section &section : document.sections) {
-        const Sheet &sheet = section.sheet;
-        PageLayout::Table table;
-        for (int c = 1; c <= sheet.maxCols(); ++c)
-            table.colWidths.push_back(Metrics::columnPixels(sheet.colWidth(c)));
-        for (int r = 1; r <= sheet.maxRows(); ++r)
-            table.rowHeights.push_back(Metrics::rowPixels(sheet.rowHeight(r)));
-        table.frozenCols = std::max(0, section.captionCols >= 0 ? section.captionCols : sheet.frozenCols());
-        table.frozenRows = std::max(0, section.captionRows >= 0 ? section.captionRows : sheet.frozenRows());
-        table.titleHeight = section.title.isEmpty() ? 0 : TitleHeight;
-        result.push_back(std::move(table));
-    }
-    return result;
-}
-
 namespace {
 
 QPageLayout pageLayout(QPageLayout::Orientation orientation)
@@ -129,7 +112,36 @@ PageLayout::Body body(const QPageLayout &page)
     return {inches.width() * dpi, inches.height() * dpi - HeaderHeight - FooterHeight};
 }
 
+// A section's title as printed lines: its own lines, each wrapped to the
+// narrower page (so the room kept for them holds in either orientation).
+QStringList titleLines(const QString &title)
+{
+    if (title.isEmpty())
+        return {};
+    const QFontMetricsF metrics(layoutFont());
+    return LineBreak::wrap(title, body(pageLayout(QPageLayout::Portrait)).width,
+                           [&metrics](const QString &piece) { return metrics.horizontalAdvance(piece); });
+}
+
 } // namespace
+
+std::vector<PageLayout::Table> tables(const Document &document)
+{
+    std::vector<PageLayout::Table> result;
+    for (const Section &section : document.sections) {
+        const Sheet &sheet = section.sheet;
+        PageLayout::Table table;
+        for (int c = 1; c <= sheet.maxCols(); ++c)
+            table.colWidths.push_back(Metrics::columnPixels(sheet.colWidth(c)));
+        for (int r = 1; r <= sheet.maxRows(); ++r)
+            table.rowHeights.push_back(Metrics::rowPixels(sheet.rowHeight(r)));
+        table.frozenCols = std::max(0, section.captionCols >= 0 ? section.captionCols : sheet.frozenCols());
+        table.frozenRows = std::max(0, section.captionRows >= 0 ? section.captionRows : sheet.frozenRows());
+        table.titleHeight = double(titleLines(section.title).size()) * TitleHeight;
+        result.push_back(std::move(table));
+    }
+    return result;
+}
 
 bool prefersLandscape(const Document &document, bool fitWidth)
 {
@@ -185,11 +197,11 @@ int printOn(QPagedPaintDevice &device, int resolution, const Document &document,
             painter.translate(0, HeaderHeight);
             painter.scale(pages.scale, pages.scale);
             painter.translate(0, piece.top);
-            if (!section.title.isEmpty()) {
+            // A title of several lines (買い目作成's summary) takes a line each.
+            for (const QString &line : titleLines(section.title)) {
                 painter.setFont(layoutFont());
                 painter.setPen(Qt::black);
-                painter.drawText(QRectF(0, 0, width / pages.scale, TitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                                 section.title);
+                painter.drawText(QRectF(0, 0, width / pages.scale, TitleHeight), Qt::AlignLeft | Qt::AlignVCenter, line);
                 painter.translate(0, TitleHeight);
             }
             const std::vector<int> &pixels = colPixels[size_t(piece.table)];

@@ -56,6 +56,11 @@ void SheetView::setSheet(Sheet sheet, View view)
     updateGeometry();
 }
 
+namespace {
+// The pixels of entries 1 … n (index 0 is the header's).
+int total(const std::vector<int> &pixels);
+} // namespace
+
 void SheetView::recomputeMetrics()
 {
     m_colPixels.assign(size_t(m_sheet.maxCols()) + 1, 0);
@@ -69,6 +74,7 @@ void SheetView::recomputeMetrics()
     // does not fit, even along an axis the table itself asks no bar for.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    followTable();
     updateScrollBars();
 }
 
@@ -288,6 +294,33 @@ void SheetView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollBars();
+    followTable();
+}
+
+void SheetView::setFollowsTable(bool on)
+{
+    m_followsTable = on;
+    setSizePolicy(on ? QSizePolicy::Maximum : QSizePolicy::Expanding, sizePolicy().verticalPolicy());
+    if (!on)
+        setMaximumHeight(QWIDGETSIZE_MAX);
+    followTable();
+    updateGeometry();
+}
+
+void SheetView::followTable()
+{
+    if (!m_followsTable)
+        return;
+    // Ends below the last row, with room for a horizontal bar where the
+    // view is narrower than the table after all; a height that now needs a
+    // vertical bar (or no longer does) changes the width it asks for.
+    const QSize room = maximumViewportSize();
+    const int bar = neededBars(room).horizontal ? horizontalScrollBar()->sizeHint().height() : 0;
+    const int height = 2 * frameWidth() + total(m_rowPixels) + bar;
+    if (maximumHeight() != height)
+        setMaximumHeight(height);
+    if (neededBars(QSize(QWIDGETSIZE_MAX / 2, room.height())).vertical != m_neededVerticalBar)
+        updateGeometry();
 }
 
 void SheetView::scrollContentsBy(int, int)
@@ -344,6 +377,17 @@ QPoint SheetView::cellAt(const QPoint &pos) const
 void SheetView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint cell = cellAt(event->position().toPoint());
+    // A right click acts on the cell under it, as in a spreadsheet: it is
+    // selected unless it lies in the block already selected (which the
+    // context menu then copies).
+    if (cell.x() != 0 && event->button() == Qt::RightButton) {
+        const Block block = selection();
+        const bool inBlock = hasSelection() && cell.x() >= block.col1 && cell.x() <= block.col2
+            && cell.y() >= block.row1 && cell.y() <= block.row2;
+        if (!inBlock)
+            selectBlock(cell.x(), cell.y(), cell.x(), cell.y());
+        return QAbstractScrollArea::mousePressEvent(event);
+    }
     if (cell.x() == 0 || event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
     if (event->modifiers() & Qt::ShiftModifier && hasSelection()) {
@@ -467,6 +511,15 @@ QSize SheetView::sizeHint() const
     for (int r = 1; r <= rows; ++r)
         height += m_rowPixels.size() > size_t(r) ? m_rowPixels[size_t(r)] : 0;
     const int frame = 2 * frameWidth();
+    if (m_followsTable) {
+        // The whole table. Until it has a height of its own, the view takes
+        // the table as needing no vertical bar; its first resize says
+        // otherwise. As wide as the table, it needs no horizontal bar.
+        const int room = isVisible() ? maximumViewportSize().height() : QWIDGETSIZE_MAX / 2;
+        m_neededVerticalBar = neededBars(QSize(QWIDGETSIZE_MAX / 2, room)).vertical;
+        return QSize(frame + total(m_colPixels) + (m_neededVerticalBar ? verticalScrollBar()->sizeHint().width() : 0),
+                     frame + total(m_rowPixels));
+    }
     return QSize(width + frame + verticalScrollBar()->sizeHint().width(),
                  height + frame + horizontalScrollBar()->sizeHint().height());
 }

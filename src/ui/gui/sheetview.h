@@ -58,6 +58,12 @@ public:
     int zoom() const { return m_zoom; }
     void setZoom(int percent);
 
+    // In a layout the view is never wider or taller than its table, so no
+    // grey band lies beside the last column or below the last row: its width
+    // hint is the table's (with a scroll bar where its height needs one), and
+    // it takes no more in either direction.
+    void setFollowsTable(bool on);
+
     QSize sizeHint() const override;
     // The size within room that shows the table without an empty band
     // beside or below its cells: all of it, or whole rows and columns with
@@ -93,6 +99,7 @@ private:
     // The scroll bars a viewport of at most room (without bars) needs.
     Bars neededBars(QSize room) const;
     void applyZoomFont();
+    void followTable();
 
     Sheet m_sheet;
     std::vector<int> m_colPixels; // index 0 … cols
@@ -102,4 +109,8 @@ private:
     SheetPainter::TextCache m_texts;
     int m_zoom = 100;
     int m_frozenRowsOnScreen = 0;
+    bool m_followsTable = false;
+    // With the width following the table: whether the width hint last
+    // given made room for a vertical bar.
+    mutable bool m_neededVerticalBar = false;
 };

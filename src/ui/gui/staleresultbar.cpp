@@ -1,5 +1,7 @@
 #include "ui/gui/staleresultbar.h"
 
+#include "ui/gui/wrappinglabel.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -8,9 +10,8 @@ StaleResultBar::StaleResultBar(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("staleResult"));
-    auto *text = new QLabel(QStringLiteral("当選データが変わりました。表示中の結果は以前のデータによるものです。"), this);
+    auto *text = new WrappingLabel(QStringLiteral("当選データが変わりました。表示中の結果は以前のデータによるものです。"), this);
     text->setStyleSheet(QStringLiteral("color: #C00000;"));
-    text->setWordWrap(true);
     auto *button = new QPushButton(QStringLiteral("再計算"), this);
     button->setObjectName(QStringLiteral("Cmd再計算"));
     auto *layout = new QHBoxLayout(this);
